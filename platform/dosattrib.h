@@ -1,0 +1,18 @@
+// Encoding of DOS attribute bits in the user.DOSATTRIB extended attribute, in the layout that
+// Samba writes, so that shares and other tools read the same bits we do.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform::dosattrib {
+
+// The value to store for `attributes` (only the DOS bits 0x37 and below are kept).
+std::string encode(std::uint32_t attributes);
+// The attribute bits held in a stored value, or nothing when the value is not one we
+// understand. Accepts every layout Samba has written, the bare hex text included.
+std::optional<std::uint32_t> decode(std::string_view blob);
+
+}  // namespace platform::dosattrib

@@ -1,0 +1,111 @@
+// File system services that stand in for the Windows ones the program was designed around.
+// Free of Qt so that the tag library can use them too. Paths are native byte strings (UTF-8 on
+// every system we support); "/" is the separator. No function throws: each reports success or
+// a failure with a reason.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/result.h"
+
+namespace platform::fs {
+
+// DOS attribute bits, with their Windows values, because stored settings and masks use them.
+enum Attribute : std::uint32_t {
+    ReadOnly = 1,
+    Hidden = 2,
+    System = 4,
+    Directory = 16,
+    Archive = 32,
+};
+
+// The hidden, system and archive bits (and a directory's read-only bit) have no home in POSIX
+// permissions; they live in an extended attribute in the form that Samba writes.
+inline constexpr const char* kDosAttributeName = "user.DOSATTRIB";
+
+enum class Kind { Missing, File, Directory, Other };
+
+struct Entry {
+    std::string name;  // just the name, never "." or ".."
+    Kind kind = Kind::Other;
+    std::uint32_t attributes = 0;  // DOS bits, Directory included for folders
+    std::uint64_t size = 0;        // bytes; 0 for folders
+    struct timespec modified {};
+};
+
+// Every entry of one folder except "." and "..", in no particular order. Symbolic links are
+// followed for kind, size and attributes; a dangling link has Kind::Other.
+Result<std::vector<Entry>> readFolder(const std::string& folder);
+
+// What a path is (following links). Missing also for a path that cannot be examined.
+Kind kindOf(const std::string& path);
+bool exists(const std::string& path);
+bool isDirectory(const std::string& path);
+bool isFile(const std::string& path);  // a regular file
+Result<std::uint64_t> fileSize(const std::string& path);
+
+// Attributes ------------------------------------------------------------------------------
+// Read-only on a file is "no write permission bit at all"; hidden is "name begins with '.'"
+// or the stored hidden bit; system, archive and a directory's read-only come from
+// user.DOSATTRIB. Where the file system keeps no extended attributes those read as clear.
+Result<std::uint32_t> attributes(const std::string& path);
+// Sets ReadOnly, Hidden, System and Archive as given (Directory is ignored). Fails with a
+// reason when the file system cannot store the bits; permissions of a directory never change.
+Status setAttributes(const std::string& path, std::uint32_t attributes);
+
+// File times -------------------------------------------------------------------------------
+struct FileTimes {
+    struct timespec created {};  // birth time; zero when the file system does not record it
+    struct timespec accessed {};
+    struct timespec modified {};
+    bool hasCreated = false;
+};
+Result<FileTimes> fileTimes(const std::string& path);
+// Each pointer that is null leaves that time exactly as it is. Linux cannot set a birth time:
+// a non-null `created` makes the call fail with a reason, after the other times were set.
+Status setFileTimes(const std::string& path, const struct timespec* created,
+                    const struct timespec* accessed, const struct timespec* modified);
+
+// Changes ------------------------------------------------------------------------------
+// Renames a file or folder and never replaces anything that exists at `to`. A change of case
+// alone works on case-insensitive file systems too. `to`'s name may not hold NUL; both paths
+// must be absolute or both relative to the current folder.
+Status renameNoReplace(const std::string& from, const std::string& to);
+// Creates one folder (its parent must exist) or removes one empty folder; never recursive.
+Status makeDirectory(const std::string& path);
+Status removeDirectory(const std::string& path);
+
+// Reading ------------------------------------------------------------------------------
+// An open regular file for reading. Opening refuses FIFOs, devices, sockets and folders
+// before any blocking open, so reading never hangs on a named pipe.
+class ReadFile {
+public:
+    static Result<ReadFile> open(const std::string& path);
+    ReadFile(ReadFile&& other) noexcept;
+    ReadFile& operator=(ReadFile&& other) noexcept;
+    ReadFile(const ReadFile&) = delete;
+    ReadFile& operator=(const ReadFile&) = delete;
+    ~ReadFile();
+
+    std::uint64_t size() const { return size_; }
+    // Reads up to `count` bytes at `offset` (0-based); fewer near the end, none past it.
+    Result<std::size_t> readAt(std::uint64_t offset, void* buffer, std::size_t count) const;
+
+private:
+    ReadFile(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+    int fd_ = -1;
+    std::uint64_t size_ = 0;
+};
+
+// Whole content of a regular file, for small text files.
+Result<std::string> readWholeFile(const std::string& path);
+
+// Helpers for path texts ---------------------------------------------------------------
+// The name after the last "/" (the whole text when there is none).
+std::string_view baseName(std::string_view path);
+
+}  // namespace platform::fs

@@ -1,0 +1,30 @@
+// Listing one folder by wildcard and attribute mask, the way the scans ask for entries.
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include "platform/filesystem.h"
+#include "platform/result.h"
+
+namespace platform {
+
+// "*" matches any run of characters, "?" exactly one; letters compare without regard to case.
+// The empty pattern and "*.*" match every name (also names without a dot).
+bool wildcardMatch(const QString& pattern, const QString& name);
+
+struct FolderEntry {
+    QString name;
+    std::uint32_t attributes = 0;  // DOS bits, fs::Directory included for folders
+    std::uint64_t size = 0;
+    bool isDirectory() const { return (attributes & fs::Directory) != 0; }
+};
+
+// The entries of `folder` whose names match `pattern` and that carry none of the Hidden,
+// System and Directory bits outside `attributeMask` (so folders need Directory in the mask,
+// and a hidden system file needs both). Read-only and archive never exclude. "." and ".."
+// never appear. The order is the file system's.
+Result<QList<FolderEntry>> listFolder(const QString& folder, const QString& pattern,
+                                      std::uint32_t attributeMask);
+
+}  // namespace platform

@@ -1,0 +1,23 @@
+// The program folder: where the executable lies, and with it the data files and the logs.
+#pragma once
+
+#include <QString>
+
+#include <string>
+
+namespace platform {
+
+// Environment variable that points the program folder elsewhere (tests, portable installs).
+inline constexpr const char* kProgramFolderVariable = "QUENZA_PROGRAM_DIR";
+
+// The program folder with a trailing "/": the override when set and not empty, otherwise the
+// folder of the running executable.
+QString programFolder();
+// programFolder() + name.
+QString programFile(const QString& name);
+
+// Native byte form of a path for the file system services, and back.
+std::string nativePath(const QString& path);
+QString fromNativePath(const std::string& path);
+
+}  // namespace platform
