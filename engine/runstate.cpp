@@ -1,0 +1,10 @@
+#include "engine/runstate.h"
+
+namespace engine {
+
+RunState& runState() {
+    static RunState state;
+    return state;
+}
+
+}  // namespace engine

@@ -9,8 +9,10 @@
 
 namespace platform::dosattrib {
 
-// The value to store for `attributes` (only the DOS bits 0x37 and below are kept).
-std::string encode(std::uint32_t attributes);
+// The value to store for `attributes` (only the DOS bits 0x37 and below are kept). When
+// `previous` is the value stored so far, a creation time Samba recorded in it is kept, and so
+// are the bits from 0x100 up (not content indexed and the like) that this program leaves alone.
+std::string encode(std::uint32_t attributes, std::string_view previous = {});
 // The attribute bits held in a stored value, or nothing when the value is not one we
 // understand. Accepts every layout Samba has written, the bare hex text included.
 std::optional<std::uint32_t> decode(std::string_view blob);

@@ -29,7 +29,7 @@ private:
 template <class T>
 class Result {
 public:
-    Result(T value) : value_(std::move(value)) {}  // NOLINT(google-explicit-constructor)
+    Result(T value) : value_(std::move(value)) {}          // NOLINT(google-explicit-constructor)
     Result(Status failure) : reason_(failure.reason()) {}  // NOLINT(google-explicit-constructor)
 
     bool ok() const { return value_.has_value(); }

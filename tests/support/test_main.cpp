@@ -16,7 +16,9 @@ namespace {
 std::string g_sandbox;
 }
 
-const std::string& sandboxRoot() { return g_sandbox; }
+const std::string& sandboxRoot() {
+    return g_sandbox;
+}
 
 }  // namespace testsupport
 

@@ -1,0 +1,31 @@
+// The error log (errors.txt) and the run log (log.txt) in the program folder. Each call appends
+// one line "(date time) message" and closes the file again, so every line is on disk when the
+// call returns. A line that cannot be written is dropped silently: logging never disturbs the
+// caller.
+#pragma once
+
+#include <QString>
+
+namespace engine {
+
+// Sets runState().errorsLogged first, then appends the message to errors.txt.
+void logError(const QString& message);
+// Appends the message to log.txt; leaves errorsLogged alone.
+void logRun(const QString& message);
+
+// Error numbers and texts of the failures the engine traps, in the numbering that the error
+// log has always used, so that old and new lines read alike.
+struct ErrorInfo {
+    int number = 0;
+    QString description;
+};
+inline const ErrorInfo kInvalidArgument{5, QStringLiteral("Invalid procedure call or argument")};
+inline const ErrorInfo kOverflow{6, QStringLiteral("Overflow")};
+inline const ErrorInfo kOutOfMemory{7, QStringLiteral("Out of memory")};
+
+// "Error <number> (<description>) <context>": the form of every trapped failure's line.
+QString errorLine(const ErrorInfo& error, const QString& context);
+// logError(errorLine(error, context)).
+void logFailure(const ErrorInfo& error, const QString& context);
+
+}  // namespace engine

@@ -1,0 +1,39 @@
+// Cutting a name into the part a transform may change and the part it must keep, and putting
+// them together again; plus the map of characters that file names must not hold.
+#pragma once
+
+#include <QString>
+
+#include "engine/options.h"
+
+namespace engine {
+
+// Split and join are a pair: splitNamePart keeps the untouched part, and the joinNamePart that
+// follows puts it back. One NameScope per caller, so two callers never share that slot.
+class NameScope {
+public:
+    explicit NameScope(ScopeOptions scope) : scope_(scope) {}
+
+    // The part of `name` that the transform may change; the rest becomes keptPart(). The
+    // split is at the last "."; a name whose only dot is its first character has no
+    // extension. The dot itself belongs to neither part.
+    QString splitNamePart(const QString& name);
+    // The whole new name from the transformed part and keptPart(); exactly one "." between
+    // them, none when either is empty.
+    QString joinNamePart(const QString& part) const;
+    const QString& keptPart() const { return keptPart_; }
+
+private:
+    enum class Mode { WholeName, NameOnly, ExtensionOnly };
+    Mode mode() const;
+
+    ScopeOptions scope_;
+    QString keptPart_;
+};
+
+// Maps the characters that Windows file names cannot hold to allowed ones, in a fixed order:
+// "/" "*" "\" ":" "|" become "-", the double quote becomes two apostrophes, "?" is dropped,
+// "<" and ">" become "[" and "]". Names stay portable to shares and other systems.
+QString replaceForbiddenChars(const QString& name);
+
+}  // namespace engine
