@@ -22,6 +22,14 @@ struct ErrorInfo {
 inline const ErrorInfo kInvalidArgument{5, QStringLiteral("Invalid procedure call or argument")};
 inline const ErrorInfo kOverflow{6, QStringLiteral("Overflow")};
 inline const ErrorInfo kOutOfMemory{7, QStringLiteral("Out of memory")};
+inline const ErrorInfo kSubscriptOutOfRange{9, QStringLiteral("Subscript out of range")};
+inline const ErrorInfo kTypeMismatch{13, QStringLiteral("Type mismatch")};
+inline const ErrorInfo kFileNotFound{53, QStringLiteral("File not found")};
+inline const ErrorInfo kPermissionDenied{70, QStringLiteral("Permission denied")};
+inline const ErrorInfo kPathFileAccessError{75, QStringLiteral("Path/File access error")};
+inline const ErrorInfo kInvalidPropertyValue{380, QStringLiteral("Invalid property value")};
+inline const ErrorInfo kCannotCreateObject{429,
+                                           QStringLiteral("ActiveX component can't create object")};
 
 // "Error <number> (<description>) <context>": the form of every trapped failure's line.
 QString errorLine(const ErrorInfo& error, const QString& context);

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#ifdef QUENZA_TEST_WIDGETS
+#include <QApplication>
+#endif
 #include <QLocale>
 
 #include <cstdlib>
@@ -46,7 +49,11 @@ int main(int argc, char** argv) {
     setenv("LC_ALL", "en_US.UTF-8", 1);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
 
+#ifdef QUENZA_TEST_WIDGETS
+    QApplication app(argc, argv);
+#else
     QCoreApplication app(argc, argv);
+#endif
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
