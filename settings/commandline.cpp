@@ -1,0 +1,149 @@
+#include "settings/commandline.h"
+
+#include <algorithm>
+
+#include "platform/filesystem.h"
+#include "platform/folderlist.h"
+#include "platform/programfolder.h"
+
+namespace settings {
+
+namespace {
+
+enum class Switch { None, Path, Mode, Exit };
+
+struct Token {
+    Switch kind = Switch::None;  // None: a piece of text
+    QString text;
+};
+
+QString trimBlanks(const QString& text) {
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text[first] == u' ') {
+        ++first;
+    }
+    while (last > first && text[last - 1] == u' ') {
+        --last;
+    }
+    return text.mid(first, last - first);
+}
+
+// Every absolute path begins with "/", so a switch cannot be searched for inside the text
+// ("/home/pete" holds "/p"): only whole arguments, or an argument that starts with the switch
+// and a blank, are switches.
+QList<Token> tokenize(const QStringList& arguments) {
+    QList<Token> tokens;
+    for (const QString& argument : arguments) {
+        if (argument == QLatin1String("/p")) {
+            tokens.append({Switch::Path, {}});
+        } else if (argument == QLatin1String("/e")) {
+            tokens.append({Switch::Mode, {}});
+        } else if (argument == QLatin1String("/x")) {
+            tokens.append({Switch::Exit, {}});
+        } else if (argument.startsWith(QLatin1String("/p "))) {
+            tokens.append({Switch::Path, {}});
+            tokens.append({Switch::None, argument.mid(3)});
+        } else if (argument.startsWith(QLatin1String("/e "))) {
+            tokens.append({Switch::Mode, {}});
+            tokens.append({Switch::None, argument.mid(3)});
+        } else {
+            tokens.append({Switch::None, argument});
+        }
+    }
+    return tokens;
+}
+
+// A folder that can be opened: listing it finds at least one entry of any kind. An empty or
+// unreadable folder counts as nothing to open.
+bool folderLists(const QString& folder) {
+    const auto entries =
+        platform::listFolder(folder, QStringLiteral("*.*"),
+                             platform::fs::ReadOnly | platform::fs::Hidden | platform::fs::System |
+                                 platform::fs::Archive | platform::fs::Directory);
+    return entries.ok() && !entries->isEmpty();
+}
+
+}  // namespace
+
+CommandLine parseCommandLine(const QStringList& arguments, const QString& savedPath,
+                             int startupInLastDir) {
+    CommandLine result;
+    const QList<Token> tokens = tokenize(arguments);
+
+    const bool hasPathOrMode = std::any_of(tokens.begin(), tokens.end(), [](const Token& t) {
+        return t.kind == Switch::Path || t.kind == Switch::Mode;
+    });
+
+    QString path;
+    if (hasPathOrMode) {
+        // Text before the first switch and after "/x" is dropped; a later "/p" or "/e"
+        // starts its text anew.
+        Switch current = Switch::None;
+        QStringList pathParts;
+        QStringList modeParts;
+        for (const Token& token : tokens) {
+            switch (token.kind) {
+                case Switch::Path:
+                    current = Switch::Path;
+                    pathParts.clear();
+                    break;
+                case Switch::Mode:
+                    current = Switch::Mode;
+                    modeParts.clear();
+                    break;
+                case Switch::Exit:
+                    current = Switch::Exit;
+                    result.cmdAutoExit = true;
+                    break;
+                case Switch::None:
+                    if (current == Switch::Path) {
+                        pathParts.append(token.text);
+                    } else if (current == Switch::Mode) {
+                        modeParts.append(token.text);
+                    }
+                    break;
+            }
+        }
+        path = pathParts.join(u' ');
+        result.cmdExecMode = trimBlanks(modeParts.join(u' '));
+    } else {
+        // Without "/p" or "/e" the whole text is a path, and a "/x" in it is part of it.
+        path = arguments.join(u' ');
+    }
+
+    if (!path.isEmpty()) {
+        path = trimBlanks(path);
+        path.remove(u'"');
+        if (!path.isEmpty() && !path.endsWith(u'/')) {
+            if (platform::fs::isDirectory(platform::nativePath(path))) {
+                path += u'/';
+            } else {
+                const qsizetype slash = path.lastIndexOf(u'/');
+                result.pattern = path.mid(slash + 1);
+                path = path.left(slash + 1);
+            }
+        }
+        // The root stands where a lone backslash stood: no folder to open.
+        if (path == QLatin1String("/")) {
+            path.clear();
+        }
+        if (!path.isEmpty() && folderLists(path)) {
+            result.startPath = path;
+        }
+    }
+
+    // A path that was given but does not list starts without a folder; only when none was
+    // given does the folder of the last session apply.
+    if (path.isEmpty()) {
+        QString candidate = startupInLastDir != 0 ? savedPath : QString();
+        if (!candidate.isEmpty() && !candidate.endsWith(u'/')) {
+            candidate += u'/';
+        }
+        result.startPath = !candidate.isEmpty() && folderLists(candidate) ? candidate : QString();
+        result.pattern.clear();
+    }
+    return result;
+}
+
+}  // namespace settings
