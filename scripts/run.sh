@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts the program.
+# Installs what is missing, builds, and starts the program (arguments go to the program).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh" "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-program="$root/build/mainwindow/QuenzaRen"
-if [[ -x "$program" ]]; then
-    exec "$program" "$@"
+if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" && -z "${QT_QPA_PLATFORM:-}" ]]; then
+    echo "Built $root/build/mainwindow/QuenzaRen, but there is no display to show it on." >&2
+    echo "Run this from a desktop session (or see scripts/screenshot.sh)." >&2
+    exit 1
 fi
-echo "Built the naming engine and the platform layer in $root/build."
-echo "The program's main window does not exist yet, so there is nothing to start."
+exec "$root/build/mainwindow/QuenzaRen" "$@"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs whatever the build, the program and the tests need and the machine lacks
-# (Debian 12, as root). Used by both set-up commands of the README.
+# (Debian 12, as root). Used by both set-up commands of the README. Further package names
+# given as arguments are installed too when missing (scripts that need more tools).
 set -euo pipefail
 
 packages=(
@@ -8,6 +9,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     zlib1g-dev
     libgtest-dev
+    "$@"
 )
 
 missing=()

@@ -1,0 +1,54 @@
+// The main window's own program-wide values: the flags and counters its handlers share with
+// the lists, the preview and the runs. One instance, owned by the window.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+namespace mainwindow {
+
+struct WindowState {
+    // Start-up has finished (set by the first activation, never cleared). Before it the
+    // validation, the mode tab handler and the folder read do nothing.
+    bool windowReady = false;
+    // 0: the Directory source, 1: the Free Select source; indexes the work lists.
+    int fileMode = 0;
+    // Directories can take part with the selected mode tab and option.
+    bool dirsAllowed = true;
+    // Creating the tag-library object failed; the Mp3 tab warns once and clears it.
+    bool mp3LibraryMissing = false;
+    // Renames are only simulated (the hidden Simulation Mode box is ticked).
+    bool simulationMode = false;
+    // A preview is due at the next tick of the preview timer.
+    bool previewPending = false;
+    // Identifies the running preview; -1 stops it.
+    int previewRunToken = -1;
+    // The preview yields to the event loop after this many rows.
+    int previewDoEventsEvery = 5;
+    // Selected rows of the active list, and whether "Only Rename Selected" is in force.
+    int selectedCount = 0;
+    bool onlySelectedInForce = false;
+    // A mouse selection is under way; the recount waits for the button to come up.
+    bool selectionRecountPending = false;
+
+    QString appName = QStringLiteral("Quenza Renamer");
+    QString appVersion = QStringLiteral("4.5");
+    // The minimum-size guard is installed on the main window (and the run window installs
+    // its own while this is set).
+    bool subclassEnabled = false;
+    // The settings dialog opens on this tab next time.
+    int settingsTabIndex = 0;
+
+    // The work lists of full paths, per source: 0 Directory, 1 Free Select.
+    std::array<QStringList, 2> lstFiles;
+    std::array<QStringList, 2> lstDirs;
+
+    // From the command line: the mode word after "/e", "/x", and the folder to open.
+    QString cmdExecMode;
+    bool cmdAutoExit = false;
+    QString startPath;
+};
+
+}  // namespace mainwindow

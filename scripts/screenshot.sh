@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Builds the program, starts it on a virtual screen as on a first start (fresh settings and
+# program folder, nothing of yours is read or written), and saves a picture of the screen:
+#     scripts/screenshot.sh [OUTPUT.png]        (default: build/screenshot.png)
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+output=$(realpath -m "${1:-$root/build/screenshot.png}")
+
+# The virtual screen, a window manager (for the title bar) and the screen grabber.
+"$root/scripts/setup.sh" xvfb xauth imagemagick x11-utils openbox
+"$root/scripts/build.sh" "$root/build"
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work"/{home,config,data,cache,program,runtime}
+chmod 700 "$work/runtime"
+cp "$root"/data/*.txt "$work/program/" 2>/dev/null || true
+mkdir -p "$(dirname "$output")"
+
+# Runs on the virtual screen: window manager, program, wait for its window, grab, close.
+cat >"$work/session.sh" <<'EOF'
+#!/usr/bin/env bash
+set -euo pipefail
+program=$1
+output=$2
+openbox >/dev/null 2>&1 &
+wm=$!
+sleep 1
+"$program" >"$HOME/program.log" 2>&1 &
+pid=$!
+for _ in $(seq 1 100); do
+    if xwininfo -root -tree 2>/dev/null | grep -q "Quenza Renamer"; then
+        break
+    fi
+    sleep 0.2
+done
+# Let the first activation finish and the window paint.
+sleep 2
+import -window root "$output"
+kill "$pid" 2>/dev/null || true
+wait "$pid" 2>/dev/null || true
+kill "$wm" 2>/dev/null || true
+EOF
+
+env HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" \
+    XDG_CACHE_HOME="$work/cache" XDG_RUNTIME_DIR="$work/runtime" \
+    QUENZA_PROGRAM_DIR="$work/program" QT_QPA_PLATFORM=xcb \
+    xvfb-run -a -s "-screen 0 1280x800x24" \
+    bash "$work/session.sh" "$root/build/mainwindow/QuenzaRen" "$output"
+
+echo "Screenshot: $output"

@@ -1,0 +1,190 @@
+#include <gtest/gtest.h>
+
+#include <QListView>
+#include <QTreeView>
+
+#include "platform/widgets/listview.h"
+
+namespace {
+
+using platform::ListRow;
+using platform::ListView;
+
+ListView& withColumns(ListView& list) {
+    list.addColumn(QStringLiteral("Name"), QStringLiteral("filename"), 120);
+    list.addColumn(QStringLiteral("Preview"), QStringLiteral("preview"), 80);
+    list.addColumn(QStringLiteral("Path"), QStringLiteral("path"), 60);
+    return list;
+}
+
+TEST(ListViewColumns, KeysWidthsAndHiddenColumns) {
+    ListView list;
+    withColumns(list);
+    EXPECT_EQ(list.addColumn(QStringLiteral("Size in Bytes"), QStringLiteral("sizeb"), 0), 3);
+
+    EXPECT_EQ(list.columnCount(), 4);
+    EXPECT_EQ(list.columnIndex(QStringLiteral("preview")), 1);
+    EXPECT_EQ(list.columnIndex(QStringLiteral("nothing")), -1);
+    EXPECT_EQ(list.columnText(2), QStringLiteral("Path"));
+    EXPECT_EQ(list.columnWidth(0), 120);
+    EXPECT_EQ(list.reportView()->columnWidth(0), 120);
+    // A width of 0 keeps the column (and its texts) but never shows it.
+    EXPECT_TRUE(list.isColumnHidden(3));
+    EXPECT_EQ(list.columnWidth(3), 0);
+
+    list.setColumnWidth(3, 40);
+    EXPECT_FALSE(list.isColumnHidden(3));
+    list.setColumnWidth(1, 0);
+    EXPECT_TRUE(list.isColumnHidden(1));
+    EXPECT_EQ(list.columnWidth(1), 0);
+}
+
+TEST(ListViewRows, TextsTagsAndRemoval) {
+    ListView list;
+    withColumns(list);
+    ListRow row;
+    row.texts = {QStringLiteral("a.txt")};  // the other columns are missing
+    row.tag = 42;
+    EXPECT_EQ(list.addRow(row), 0);
+    EXPECT_EQ(list.addRow({QStringLiteral("b.txt"), QStringLiteral("B.txt")}), 1);
+
+    EXPECT_EQ(list.text(0, 2), QString());
+    list.setText(0, 2, QStringLiteral("/tmp/"));
+    EXPECT_EQ(list.text(0, 2), QStringLiteral("/tmp/"));
+    EXPECT_EQ(list.model()->data(list.model()->index(0, 2), Qt::DisplayRole).toString(),
+              QStringLiteral("/tmp/"));
+    EXPECT_EQ(list.rowTag(0).toInt(), 42);
+    EXPECT_EQ(list.text(1, 1), QStringLiteral("B.txt"));
+    EXPECT_EQ(list.text(7, 0), QString());
+
+    list.removeRow(0);
+    ASSERT_EQ(list.rowCount(), 1);
+    EXPECT_EQ(list.text(0), QStringLiteral("b.txt"));
+    list.clear();
+    EXPECT_EQ(list.rowCount(), 0);
+}
+
+TEST(ListViewRows, ThirtyThousandRowsArriveInOneInsertion) {
+    ListView list;
+    withColumns(list);
+    QList<ListRow> rows;
+    for (int i = 0; i < 30000; ++i) {
+        ListRow row;
+        row.texts = {QStringLiteral("file%1.txt").arg(i), QString(), QStringLiteral("/data/")};
+        rows.append(row);
+    }
+    int insertions = 0;
+    QObject::connect(list.model(), &QAbstractItemModel::rowsInserted, [&] { ++insertions; });
+    list.addRows(rows);
+
+    EXPECT_EQ(insertions, 1);
+    EXPECT_EQ(list.rowCount(), 30000);
+    EXPECT_EQ(list.text(29999), QStringLiteral("file29999.txt"));
+    list.selectRow(29999);
+    EXPECT_EQ(list.selectedRows(), QList<int>{29999});
+}
+
+TEST(ListViewSelection, SharedByBothViews) {
+    ListView list;
+    withColumns(list);
+    for (const char* name : {"a", "b", "c", "d", "e", "f"}) {
+        list.addRow({QString::fromLatin1(name)});
+    }
+    int changes = 0;
+    QObject::connect(&list, &ListView::selectionChanged, [&] { ++changes; });
+    list.selectRow(5);
+    list.selectRow(2);
+    EXPECT_EQ(list.selectedRows(), (QList<int>{2, 5}));
+    EXPECT_EQ(changes, 2);
+
+    list.setView(ListView::View::LargeIcon);
+    EXPECT_EQ(list.activeView(), list.iconView());
+    EXPECT_EQ(list.selectedRows(), (QList<int>{2, 5}));
+    EXPECT_TRUE(list.iconView()->selectionModel()->isSelected(list.model()->index(2, 0)));
+
+    list.selectRow(2, false);
+    EXPECT_EQ(list.selectedRows(), QList<int>{5});
+    EXPECT_TRUE(list.isRowSelected(5));
+    EXPECT_FALSE(list.isRowSelected(2));
+    list.clearSelection();
+    EXPECT_TRUE(list.selectedRows().isEmpty());
+
+    list.setCurrentRow(3);
+    EXPECT_EQ(list.currentRow(), 3);
+    EXPECT_TRUE(list.selectedRows().isEmpty());  // the current row is not selected by that
+}
+
+TEST(ListViewLooks, ViewsImagesAndFlags) {
+    ListView list;
+    withColumns(list);
+    const QIcon smallIcon(QPixmap(16, 16));
+    const QIcon largeIcon(QPixmap(48, 48));
+    list.setSmallImages({smallIcon});
+    list.setLargeImages({QIcon(), largeIcon});
+    list.setLargeIconSize(QSize(48, 48));
+    list.addRow({QStringLiteral("x")});
+    list.setRowImages(0, 0, 1);
+    const QModelIndex first = list.model()->index(0, 0);
+
+    EXPECT_EQ(list.activeView(), list.reportView());
+    EXPECT_EQ(list.model()->data(first, Qt::DecorationRole).value<QIcon>().cacheKey(),
+              smallIcon.cacheKey());
+
+    list.setView(ListView::View::SmallIcon);
+    EXPECT_EQ(list.iconView()->viewMode(), QListView::ListMode);
+    EXPECT_EQ(list.iconView()->iconSize(), QSize(16, 16));
+
+    list.setView(ListView::View::LargeIcon);
+    EXPECT_EQ(list.iconView()->viewMode(), QListView::IconMode);
+    EXPECT_EQ(list.iconView()->iconSize(), QSize(48, 48));
+    EXPECT_EQ(list.model()->data(first, Qt::DecorationRole).value<QIcon>().cacheKey(),
+              largeIcon.cacheKey());
+
+    list.setFullRowSelect(true);
+    list.setGridLines(true);
+    EXPECT_TRUE(list.fullRowSelect());
+    EXPECT_TRUE(list.gridLines());
+
+    // The font is the list's, and its views show it.
+    QFont bold = list.font();
+    bold.setBold(true);
+    list.setFont(bold);
+    EXPECT_TRUE(list.font().bold());
+    EXPECT_TRUE(list.reportView()->font().bold());
+    EXPECT_TRUE(list.iconView()->font().bold());
+}
+
+TEST(ListViewLabels, ManualEditingAndTheEditorsVerdict) {
+    ListView list;
+    withColumns(list);
+    list.addRow({QStringLiteral("old.txt")});
+    const QModelIndex label = list.model()->index(0, 0);
+
+    list.setLabelEdit(ListView::LabelEdit::Manual);
+    EXPECT_EQ(list.reportView()->editTriggers(), QAbstractItemView::NoEditTriggers);
+    list.setLabelEdit(ListView::LabelEdit::Automatic);
+    EXPECT_NE(list.reportView()->editTriggers(), QAbstractItemView::NoEditTriggers);
+
+    QStringList edited;
+    QObject::connect(&list, &ListView::labelEdited, [&](int row, const QString& text) {
+        edited.append(QString::number(row) + text);
+    });
+    list.setLabelEditor([](int, QString& text) {
+        if (text.contains(QLatin1Char('/'))) {
+            return false;
+        }
+        text = text.trimmed();
+        return true;
+    });
+    EXPECT_FALSE(list.model()->setData(label, QStringLiteral("a/b"), Qt::EditRole));
+    EXPECT_EQ(list.text(0), QStringLiteral("old.txt"));
+    EXPECT_TRUE(edited.isEmpty());
+
+    EXPECT_TRUE(list.model()->setData(label, QStringLiteral("  new.txt "), Qt::EditRole));
+    EXPECT_EQ(list.text(0), QStringLiteral("new.txt"));
+    EXPECT_EQ(edited, QStringList{QStringLiteral("0new.txt")});
+    // Only the label (first column) can be edited.
+    EXPECT_FALSE(list.model()->flags(list.model()->index(0, 1)) & Qt::ItemIsEditable);
+}
+
+}  // namespace
