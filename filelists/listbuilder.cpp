@@ -1,0 +1,139 @@
+#include "filelists/listbuilder.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include "engine/log.h"
+#include "filelists/rowtext.h"
+#include "platform/localetext.h"
+#include "platform/widgets/busy.h"
+#include "platform/widgets/listview.h"
+
+namespace filelists {
+
+namespace {
+
+const QString kMain = QStringLiteral("main");
+const QString kSelected = QStringLiteral("selected");
+
+// Appends the rows of one group in name order. Each group is sorted on its own, so no name can
+// move a row into the other group, whatever characters it begins with.
+void appendInNameOrder(QList<platform::ListRow>& target, QList<platform::ListRow>& group) {
+    QStringList names;
+    names.reserve(group.size());
+    for (const platform::ListRow& row : group) {
+        names.append(row.texts.at(kColumnName));
+    }
+    for (const qsizetype position : nameOrder(names)) {
+        target.append(std::move(group[position]));
+    }
+}
+
+}  // namespace
+
+BuildProgress::BuildProgress(QString label, qint64 total, StatusText status)
+    : label_(std::move(label)), total_(total), status_(std::move(status)) {
+    sinceYield_.start();
+}
+
+bool BuildProgress::step() {
+    ++done_;
+    const int percent = total_ > 0
+                            ? static_cast<int>(platform::roundHalfEven(
+                                  static_cast<double>(done_) / static_cast<double>(total_) * 100))
+                            : 0;
+    if (percent != shown_) {
+        shown_ = percent;
+        if (status_) {
+            status_(kMain, label_ + u' ' + QString::number(percent) + u'%');
+        }
+    }
+    return !platform::EscapeWatch::pressed(sinceYield_);
+}
+
+ListBuildResult updateListview(platform::ListView& list, const QStringList& dirs,
+                               const QStringList& files, const ViewSwitches& switches,
+                               SourceImages& images, const IconOptions& iconOptions,
+                               const StatusText& status) {
+    const auto show = [&](const QString& panel, const QString& text) {
+        if (status) {
+            status(panel, text);
+        }
+    };
+
+    const bool withDirs = switches.listsDirs();
+    const bool withFiles = switches.files;
+    const qint64 total = (withDirs ? dirs.size() : 0) + (withFiles ? files.size() : 0);
+
+    show(kMain, QString::fromLatin1(kBuildingListview));
+    show(kSelected, QString::fromLatin1(kPressEscape));
+    list.clear();
+    QCoreApplication::processEvents();
+
+    ListBuildResult result;
+    BuildProgress progress(QString::fromLatin1(kBuildingListview), total, status);
+    QList<platform::ListRow> dirRows;
+    QList<platform::ListRow> fileRows;
+    dirRows.reserve(withDirs ? dirs.size() : 0);
+    fileRows.reserve(withFiles ? files.size() : 0);
+
+    const auto buildGroup = [&](const QStringList& paths, bool isDirectory,
+                                QList<platform::ListRow>& rows) {
+        for (const QString& path : paths) {
+            result.lastPath = path;
+            platform::ListRow row;
+            int large = 0;
+            row.smallImage = sysIcons(path, isDirectory, images, iconOptions, large);
+            row.largeImage = large;
+            auto texts = readRowTexts(path, isDirectory, switches.showAllColumns);
+            if (!texts) {
+                result.outcome = BuildOutcome::Failed;
+                result.reason = QString::fromStdString(texts.reason());
+                return false;
+            }
+            row.texts = std::move(texts).value();
+            rows.append(std::move(row));
+            if (!progress.step()) {
+                result.outcome = BuildOutcome::Cancelled;
+                return false;
+            }
+        }
+        return true;
+    };
+
+    bool complete = true;
+    if (withDirs) {
+        complete = buildGroup(dirs, true, dirRows);
+    }
+    if (complete && withFiles) {
+        complete = buildGroup(files, false, fileRows);
+    }
+
+    if (!complete) {
+        // Nothing was inserted yet, but the list may have been given rows while the events
+        // were processed; the abort leaves it empty in every case.
+        list.clear();
+        attachImages(list, images);
+        if (result.outcome == BuildOutcome::Failed) {
+            engine::logFailure(engine::kFileNotFound,
+                               QStringLiteral("updateListview: ") + result.lastPath);
+            show(kSelected, QString::fromLatin1(kErrorBuildingListview));
+        } else {
+            show(kSelected, QString::fromLatin1(kUserCancelled));
+        }
+        return result;
+    }
+
+    QList<platform::ListRow> rows;
+    rows.reserve(dirRows.size() + fileRows.size());
+    appendInNameOrder(rows, dirRows);
+    appendInNameOrder(rows, fileRows);
+    list.addRows(rows);
+    attachImages(list, images);
+    list.clearSelection();
+    result.rows = list.rowCount();
+    result.lastPath.clear();
+    return result;
+}
+
+}  // namespace filelists

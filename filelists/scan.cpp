@@ -1,0 +1,227 @@
+#include "filelists/scan.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <set>
+#include <unordered_set>
+
+#include "platform/filesystem.h"
+#include "platform/folderlist.h"
+#include "platform/messages.h"
+#include "platform/programfolder.h"
+
+namespace filelists {
+
+namespace {
+
+namespace fs = platform::fs;
+
+// Ascending with letter case ignored; names equal but for case keep a fixed order too. A
+// folder's path is a prefix of its children's paths, so it always sorts before them. Files of
+// one folder are taken in the same order.
+struct FolderOrder {
+    bool operator()(const QString& a, const QString& b) const {
+        const int folded = QString::compare(a, b, Qt::CaseInsensitive);
+        return folded != 0 ? folded < 0 : QString::compare(a, b, Qt::CaseSensitive) < 0;
+    }
+};
+
+// The identity of a folder on disk, so that a symbolic link back up the tree (or to a folder
+// already read) is listed but not entered again: the walk always ends.
+struct FolderId {
+    dev_t device;
+    ino_t inode;
+    bool operator==(const FolderId&) const = default;
+};
+struct FolderIdHash {
+    std::size_t operator()(const FolderId& id) const {
+        return std::hash<std::uint64_t>()(static_cast<std::uint64_t>(id.device) * 1000003u ^
+                                          static_cast<std::uint64_t>(id.inode));
+    }
+};
+
+class Scan {
+public:
+    Scan(const ScanOptions& options, const ScanHooks& hooks) : options_(options), hooks_(hooks) {
+        mask_ =
+            (options.processHidden ? fs::Hidden : 0u) | (options.processSystem ? fs::System : 0u);
+        filePattern_ = options.usePatternForFiles ? options.pattern : QString();
+        dirPattern_ = options.usePatternForDirs ? options.pattern : QString();
+    }
+
+    ScanResult run() {
+        ScanResult result;
+        result.outcome = walk();
+        if (result.outcome == ScanOutcome::Completed) {
+            result.files = std::move(files_);
+            result.dirs = QStringList(dirs_.begin(), dirs_.end());
+        } else {
+            result.reason = reason_;
+        }
+        return result;
+    }
+
+private:
+    ScanOutcome walk() {
+        const QString& top = options_.folder;
+        enter(top);
+        if (const ScanOutcome step = readFiles(top); step != ScanOutcome::Completed) {
+            return step;
+        }
+        progress();
+        if (const ScanOutcome step = readFolders(top); step != ScanOutcome::Completed) {
+            return step;
+        }
+        if (!options_.subfolders) {
+            return ScanOutcome::Completed;
+        }
+        progress();
+        // The sorted folder list is its own work queue: every folder found below the one
+        // being read sorts after it, so the walk meets each exactly once, in the final order.
+        for (auto it = dirs_.begin(); it != dirs_.end(); ++it) {
+            const QString folder = *it + QLatin1Char('/');
+            if (!enter(folder)) {
+                continue;
+            }
+            if (const ScanOutcome step = readFiles(folder); step != ScanOutcome::Completed) {
+                return step;
+            }
+            progress();
+            if (const ScanOutcome step = readFolders(folder); step != ScanOutcome::Completed) {
+                return step;
+            }
+        }
+        progress();
+        return ScanOutcome::Completed;
+    }
+
+    ScanOutcome readFiles(const QString& folder) {
+        auto entries = platform::listFolder(folder, filePattern_, mask_);
+        if (!entries) {
+            return failed(folder, entries.reason());
+        }
+        // The files of a folder in name order, as the file systems the program was made for
+        // hand them out, rather than in the hashed order of a Linux folder: the tree shows
+        // them in this order, and so does every walk of the work list.
+        QList<platform::FolderEntry>& found = entries.value();
+        std::sort(found.begin(), found.end(),
+                  [](const platform::FolderEntry& a, const platform::FolderEntry& b) {
+                      return FolderOrder()(a.name, b.name);
+                  });
+        for (const platform::FolderEntry& entry : found) {
+            if (cancelled()) {
+                return ScanOutcome::Cancelled;
+            }
+            if (!passesReadOnlyRule(entry)) {
+                continue;
+            }
+            if (files_.size() >= options_.limit) {
+                return ScanOutcome::TooMany;
+            }
+            files_.append(folder + entry.name);
+        }
+        return cancelled() ? ScanOutcome::Cancelled : ScanOutcome::Completed;
+    }
+
+    ScanOutcome readFolders(const QString& folder) {
+        auto entries = platform::listFolder(folder, dirPattern_, mask_ | fs::Directory);
+        if (!entries) {
+            return failed(folder, entries.reason());
+        }
+        for (const platform::FolderEntry& entry : entries.value()) {
+            if (cancelled()) {
+                return ScanOutcome::Cancelled;
+            }
+            if (!entry.isDirectory() || !passesReadOnlyRule(entry)) {
+                continue;
+            }
+            if (static_cast<qsizetype>(dirs_.size()) >= options_.limit) {
+                return ScanOutcome::TooMany;
+            }
+            dirs_.insert(folder + entry.name);
+        }
+        return cancelled() ? ScanOutcome::Cancelled : ScanOutcome::Completed;
+    }
+
+    bool passesReadOnlyRule(const platform::FolderEntry& entry) const {
+        return options_.processWriteProtected || (entry.attributes & fs::ReadOnly) == 0;
+    }
+
+    // Records the folder as read; false when it was read before under another path.
+    bool enter(const QString& folder) {
+        struct stat info {};
+        if (::stat(platform::nativePath(folder).c_str(), &info) != 0) {
+            return true;  // the listing that follows reports the failure
+        }
+        return entered_.insert(FolderId{info.st_dev, info.st_ino}).second;
+    }
+
+    bool cancelled() const { return hooks_.cancelRequested && hooks_.cancelRequested(); }
+
+    void progress() const {
+        if (hooks_.progress) {
+            hooks_.progress(files_.size(), static_cast<qsizetype>(dirs_.size()));
+        }
+    }
+
+    ScanOutcome failed(const QString& folder, const std::string& why) {
+        reason_ = QStringLiteral("cannot read the folder %1: %2")
+                      .arg(folder, QString::fromStdString(why));
+        return ScanOutcome::Failed;
+    }
+
+    const ScanOptions& options_;
+    const ScanHooks& hooks_;
+    std::uint32_t mask_ = 0;
+    QString filePattern_;
+    QString dirPattern_;
+    QStringList files_;
+    std::set<QString, FolderOrder> dirs_;
+    std::unordered_set<FolderId, FolderIdHash> entered_;
+    QString reason_;
+};
+
+}  // namespace
+
+ScanResult scanFolder(const ScanOptions& options, const ScanHooks& hooks) {
+    return Scan(options, hooks).run();
+}
+
+bool isProtectedSystemFolder(const QString& folder) {
+    if (folder == QLatin1String("/")) {
+        return true;
+    }
+    static const char* const kProtected[] = {"/bin/",   "/boot/", "/dev/",  "/etc/", "/lib/",
+                                             "/lib64/", "/proc/", "/sbin/", "/sys/", "/usr/"};
+    for (const char* prefix : kProtected) {
+        if (folder.startsWith(QLatin1String(prefix))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+QString scanFailureText(ScanOutcome outcome) {
+    switch (outcome) {
+        case ScanOutcome::TooMany:
+            return QStringLiteral("Error: too many files!");
+        case ScanOutcome::Cancelled:
+            return QStringLiteral("User Cancelled!");
+        case ScanOutcome::Failed:
+            return QStringLiteral("Error reading directory structure!");
+        case ScanOutcome::Completed:
+            break;
+    }
+    return QString();
+}
+
+void showTooManyFilesMessage() {
+    platform::messages().showMessage(
+        QStringLiteral("Error: Too many files!\n\nQuenza Renamer can only handle 32768 files at "
+                       "once.\nPlease limit number of files by selecting a more specified path."),
+        QStringLiteral("Error!"), platform::MessageIcon::Critical, platform::MessageButtons::Ok);
+}
+
+}  // namespace filelists

@@ -1,0 +1,402 @@
+#include "filelists/sysicons.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QHash>
+#include <QIcon>
+#include <QImage>
+#include <QImageReader>
+#include <QMimeDatabase>
+#include <QPainter>
+#include <QStyle>
+
+#include <cmath>
+
+#include "engine/log.h"
+#include "settings/programsettings.h"
+
+namespace filelists {
+
+namespace {
+
+constexpr int kIconSide = 32;
+
+// Error numbers of the failures the lookup logs, in the numbering of the error log.
+const engine::ErrorInfo kInvalidPicture{481, QStringLiteral("Invalid picture")};
+const engine::ErrorInfo kKeyNotUnique{35602, QStringLiteral("Key is not unique in collection")};
+
+bool isOneOf(QStringView text, std::initializer_list<QStringView> words) {
+    for (QStringView word : words) {
+        if (text.compare(word, Qt::CaseInsensitive) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The text after the last "." of the whole path, or the whole path without any ".". For a
+// folder the "." may lie in a parent's name; only the thumbnail test reads it then.
+QStringView extensionText(QStringView path) {
+    const qsizetype dot = path.lastIndexOf(u'.');
+    return dot < 0 ? path : path.mid(dot + 1);
+}
+
+QStringView namePart(QStringView path) {
+    return path.mid(path.lastIndexOf(u'/') + 1);
+}
+
+bool hasOwnIcon(QStringView extension) {
+    return isOneOf(extension, {u"ico", u"exe", u"cur"});
+}
+
+bool isThumbnailExtension(QStringView extension) {
+    return isOneOf(extension, {u"jpg", u"jpeg", u"gif", u"bmp", u"rle", u"png"});
+}
+
+QPixmap transparentPixmap(QSize size) {
+    QPixmap pixmap(size);
+    pixmap.fill(Qt::transparent);
+    return pixmap;
+}
+
+int roundHalfEven(double value) {
+    return static_cast<int>(std::nearbyint(value));
+}
+
+// Draws an icon into a square of `side` pixels whose top left corner is `at`, centring an icon
+// that has no picture of that size.
+void drawIcon(QPainter& painter, const QIcon& icon, QPoint at, int side) {
+    const QPixmap picture = icon.pixmap(QSize(side, side), 1.0);
+    if (picture.isNull()) {
+        return;
+    }
+    QSize size = picture.size();
+    if (size.width() > side || size.height() > side) {
+        size.scale(side, side, Qt::KeepAspectRatio);
+    }
+    painter.drawPixmap(
+        QRect(at + QPoint((side - size.width()) / 2, (side - size.height()) / 2), size), picture);
+}
+
+QPixmap composeSmall(const QIcon& icon) {
+    QPixmap canvas = transparentPixmap(QSize(kSmallImageSize, kSmallImageSize));
+    QPainter painter(&canvas);
+    drawIcon(painter, icon, QPoint(0, 0), kSmallImageSize);
+    return canvas;
+}
+
+// The 32 x 32 icon in the middle of the large picture; halves go to the even neighbour, and a
+// picture smaller than the icon shows only the icon's middle.
+QPixmap composeLarge(const QIcon& icon, QSize largeSize) {
+    if (largeSize.isEmpty()) {
+        return {};
+    }
+    QPixmap canvas = transparentPixmap(largeSize);
+    QPainter painter(&canvas);
+    const QPoint at(roundHalfEven(largeSize.width() / 2.0 - kIconSide / 2),
+                    roundHalfEven(largeSize.height() / 2.0 - kIconSide / 2));
+    drawIcon(painter, icon, at, kIconSide);
+    return canvas;
+}
+
+QMimeType mimeTypeFor(const QString& path, bool isDirectory) {
+    static const QMimeDatabase database;
+    if (isDirectory) {
+        static const QMimeType directory =
+            database.mimeTypeForName(QStringLiteral("inode/directory"));
+        return directory;
+    }
+    // By the extension alone, the way the entry is keyed: every file of an extension shares
+    // the icon, and no file is opened to tell its type.
+    return database.mimeTypeForFile(QStringLiteral("x.") + extensionText(path).toString(),
+                                    QMimeDatabase::MatchExtension);
+}
+
+// The icon of a MIME type from the icon theme, with the style's file and folder icons where
+// the theme has nothing (as on a system without a theme). One QIcon per type.
+QIcon themeIcon(const QMimeType& mime, bool isDirectory) {
+    static auto* cache = new QHash<QString, QIcon>;  // kept for the life of the process
+    const QString cacheKey = mime.name() + (isDirectory ? QStringLiteral("/d") : QString());
+    auto found = cache->constFind(cacheKey);
+    if (found != cache->constEnd()) {
+        return *found;
+    }
+    QIcon icon;
+    for (const QString& name : {mime.iconName(), mime.genericIconName()}) {
+        if (!name.isEmpty() && QIcon::hasThemeIcon(name)) {
+            icon = QIcon::fromTheme(name);
+            break;
+        }
+    }
+    if (icon.isNull() && isDirectory && QIcon::hasThemeIcon(QStringLiteral("folder"))) {
+        icon = QIcon::fromTheme(QStringLiteral("folder"));
+    }
+    if (icon.isNull()) {
+        if (QStyle* style = QApplication::style()) {
+            icon = style->standardIcon(isDirectory ? QStyle::SP_DirIcon : QStyle::SP_FileIcon);
+        }
+    }
+    cache->insert(cacheKey, icon);
+    return icon;
+}
+
+// Composed pictures of theme icons, one per type and size, so that every entry with the same
+// icon holds the same bitmap.
+QPixmap sharedPicture(const QMimeType& mime, bool isDirectory, QSize size, bool large) {
+    static auto* cache = new QHash<QString, QPixmap>;  // kept for the life of the process
+    const QString cacheKey = mime.name() + (isDirectory ? u'd' : u'f') + (large ? u'L' : u's') +
+                             QString::number(size.width()) + u'x' + QString::number(size.height());
+    auto found = cache->constFind(cacheKey);
+    if (found != cache->constEnd()) {
+        return *found;
+    }
+    const QIcon icon = themeIcon(mime, isDirectory);
+    const QPixmap picture = large ? composeLarge(icon, size) : composeSmall(icon);
+    cache->insert(cacheKey, picture);
+    return picture;
+}
+
+// An icon or cursor file shows its own picture when it can be read.
+QIcon ownIcon(const QString& path, bool isDirectory) {
+    if (isDirectory || !isOneOf(extensionText(path), {u"ico", u"cur"})) {
+        return {};
+    }
+    QImageReader reader(path);
+    const QImage image = reader.read();
+    return image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image));
+}
+
+// Reads and composes a thumbnail; on failure names the error to log.
+const engine::ErrorInfo* loadThumbnail(const QString& path, QSize canvasSize, bool aspect,
+                                       bool border, QPixmap& result, QString* reason) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        if (reason) {
+            *reason = QStringLiteral("The file does not exist.");
+        }
+        return &engine::kFileNotFound;
+    }
+    if (info.isDir()) {
+        if (reason) {
+            *reason = QStringLiteral("It is a folder, not a picture.");
+        }
+        return &engine::kPathFileAccessError;
+    }
+    QImageReader reader(path);
+    reader.setDecideFormatFromContent(true);
+    QSize natural = reader.size();
+    QImage image;
+    if (!natural.isValid()) {
+        image = reader.read();
+        natural = image.size();
+    }
+    if (natural.isEmpty()) {
+        if (reason) {
+            *reason = reader.errorString();
+        }
+        return &kInvalidPicture;
+    }
+    const ThumbnailPlacement place = placeThumbnail(natural, canvasSize, aspect, border);
+    if (image.isNull()) {
+        if (place.picture.size() != natural) {
+            reader.setScaledSize(place.picture.size());
+        }
+        image = reader.read();
+        if (image.isNull()) {
+            if (reason) {
+                *reason = reader.errorString();
+            }
+            return &kInvalidPicture;
+        }
+    }
+    if (image.size() != place.picture.size()) {
+        image = image.scaled(place.picture.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    QPixmap canvas = transparentPixmap(canvasSize);
+    {
+        QPainter painter(&canvas);
+        painter.drawImage(place.picture.topLeft(), image);
+        if (!place.frame.isNull()) {
+            const QRect& f = place.frame;
+            painter.fillRect(QRect(f.left(), f.top(), f.width(), 1), Qt::black);
+            painter.fillRect(QRect(f.left(), f.bottom(), f.width(), 1), Qt::black);
+            painter.fillRect(QRect(f.left(), f.top(), 1, f.height()), Qt::black);
+            painter.fillRect(QRect(f.right(), f.top(), 1, f.height()), Qt::black);
+        }
+    }
+    result = canvas;
+    return nullptr;
+}
+
+int lookup(const QString& path, bool isDirectory, SourceImages& images, const IconOptions& options,
+           int& largeIconIndex, bool freeSelect) {
+    largeIconIndex = kDefaultFile;
+    if (!freeSelect && isDirectory && options.ghostDirs) {
+        largeIconIndex = kDefaultGhostDir;
+        return kDefaultGhostDir;
+    }
+    if (!options.useSysIcons) {
+        largeIconIndex = isDirectory ? kDefaultDir : kDefaultFile;
+        return largeIconIndex;
+    }
+    if (!isDirectory && !namePart(path).contains(u'.')) {
+        return kDefaultFile;
+    }
+    const QString key = iconKey(path, isDirectory);
+
+    const engine::ErrorInfo* failure = nullptr;
+    int small = images.small.indexOf(key);
+    if (small == 0) {
+        const auto added = images.small.add(key, smallIconFor(path, isDirectory));
+        if (added) {
+            small = *added;
+        } else {
+            failure = &kKeyNotUnique;
+        }
+    }
+
+    if (!failure) {
+        const bool thumbnail = options.makeThumbnails && isThumbnailExtension(extensionText(path));
+        const QString& largeKey = thumbnail ? path : key;
+        if (const int found = images.large.indexOf(largeKey)) {
+            largeIconIndex = found;
+            return small;
+        }
+        QPixmap picture;
+        if (thumbnail) {
+            failure = loadThumbnail(path, images.large.imageSize(), options.thumbsAspect,
+                                    options.thumbsBorder, picture, nullptr);
+        } else {
+            picture = largeIconFor(path, isDirectory, images.large.imageSize());
+        }
+        if (!failure) {
+            const auto added = images.large.add(largeKey, picture);
+            if (added) {
+                largeIconIndex = *added;
+                return small;
+            }
+            failure = &kKeyNotUnique;
+        }
+    }
+
+    // What was appended stays; the entry shows the default file picture in both views, and the
+    // next lookup of a picture file tries to read it again.
+    engine::logFailure(*failure, (freeSelect ? QStringLiteral("sysIcons FreeSel: ")
+                                             : QStringLiteral("sysIcons: File=")) +
+                                     path);
+    largeIconIndex = kDefaultFile;
+    return kDefaultFile;
+}
+
+}  // namespace
+
+IconOptions iconOptions(const settings::ProgramSettings& settings, bool dirsTicked) {
+    IconOptions options;
+    options.useSysIcons = settings.useSysIcons != 0;
+    options.ghostDirs = settings.alwaysShowDirs == 1 && !dirsTicked;
+    options.thumbsAspect = settings.thumbsAspect == 1;
+    options.thumbsBorder = settings.thumbsBorder == 1;
+    return options;
+}
+
+int sysIcons(const QString& path, bool isDirectory, SourceImages& images,
+             const IconOptions& options, int& largeIconIndex) {
+    return lookup(path, isDirectory, images, options, largeIconIndex, false);
+}
+
+int sysIconsFreeSel(const QString& path, bool isDirectory, SourceImages& images,
+                    const IconOptions& options, int& largeIconIndex) {
+    return lookup(path, isDirectory, images, options, largeIconIndex, true);
+}
+
+QString iconKey(const QString& path, bool isDirectory) {
+    if (isDirectory) {
+        return path;
+    }
+    if (!namePart(path).contains(u'.')) {
+        return {};
+    }
+    const QStringView extension = extensionText(path);
+    if (hasOwnIcon(extension)) {
+        return path;
+    }
+    return QLatin1Char('.') + extension.toString().toUpper();
+}
+
+bool isThumbnailFile(const QString& path) {
+    return namePart(path).contains(u'.') && isThumbnailExtension(extensionText(path));
+}
+
+QPixmap smallIconFor(const QString& path, bool isDirectory) {
+    const QIcon own = ownIcon(path, isDirectory);
+    if (!own.isNull()) {
+        return composeSmall(own);
+    }
+    return sharedPicture(mimeTypeFor(path, isDirectory), isDirectory,
+                         QSize(kSmallImageSize, kSmallImageSize), false);
+}
+
+QPixmap largeIconFor(const QString& path, bool isDirectory, QSize largeSize) {
+    const QIcon own = ownIcon(path, isDirectory);
+    if (!own.isNull()) {
+        return composeLarge(own, largeSize);
+    }
+    return sharedPicture(mimeTypeFor(path, isDirectory), isDirectory, largeSize, true);
+}
+
+ThumbnailPlacement placeThumbnail(QSize pictureSize, QSize canvasSize, bool aspect, bool border) {
+    const int canvasW = canvasSize.width();
+    const int canvasH = canvasSize.height();
+    const int w0 = pictureSize.width();
+    const int h0 = pictureSize.height();
+    auto centred = [](int canvas, int size) {
+        return static_cast<int>(std::floor((canvas - size) / 2.0));
+    };
+    ThumbnailPlacement place;
+    if (w0 <= canvasW && h0 <= canvasH) {
+        place.picture = QRect(centred(canvasW, w0), centred(canvasH, h0), w0, h0);
+        if (border) {
+            // One pixel outside the picture on all four sides: a picture that fills the
+            // canvas keeps every pixel and shows no frame.
+            place.frame = place.picture.adjusted(-1, -1, 1, 1);
+        }
+        return place;
+    }
+    if (!aspect) {
+        place.picture = QRect(0, 0, canvasW, canvasH);
+    } else {
+        // The picture's own orientation decides which side fills the canvas; on a canvas that
+        // is not square the other side may then reach outside it and is cut off.
+        double w = 0;
+        double h = 0;
+        if (w0 > h0) {
+            w = canvasW;
+            h = static_cast<double>(canvasW) * h0 / w0;
+        } else {
+            h = canvasH;
+            w = static_cast<double>(canvasH) * w0 / h0;
+        }
+        const int wi = std::max(1, static_cast<int>(std::lround(w)));
+        const int hi = std::max(1, static_cast<int>(std::lround(h)));
+        place.picture = QRect(centred(canvasW, wi), centred(canvasH, hi), wi, hi);
+    }
+    if (border) {
+        place.frame = place.picture;
+    }
+    return place;
+}
+
+platform::Result<QPixmap> makeThumbnail(const QString& path, QSize canvasSize, bool aspect,
+                                        bool border) {
+    QPixmap result;
+    QString reason;
+    if (const engine::ErrorInfo* failure =
+            loadThumbnail(path, canvasSize, aspect, border, result, &reason)) {
+        return platform::Status::failure(
+            (path + QStringLiteral(": ") + (reason.isEmpty() ? failure->description : reason))
+                .toStdString());
+    }
+    return result;
+}
+
+}  // namespace filelists

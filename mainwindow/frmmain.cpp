@@ -5,14 +5,18 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QElapsedTimer>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -28,11 +32,19 @@
 #include <string>
 
 #include "engine/log.h"
+#include "filelists/scan.h"
+#include "filelists/sysicons.h"
+#include "filelists/thumbnails.h"
+#include "filelists/treebuilder.h"
 #include "mainwindow/controltable.h"
 #include "mainwindow/tabstrip.h"
 #include "platform/com/activation.h"
+#include "platform/filesystem.h"
+#include "platform/folderdialog.h"
+#include "platform/folderlist.h"
 #include "platform/messages.h"
 #include "platform/programfolder.h"
+#include "platform/widgets/busy.h"
 #include "platform/widgets/listview.h"
 #include "settings/loader.h"
 #include "settings/store.h"
@@ -55,6 +67,39 @@ constexpr int kFontPixelSize = 11;
 
 const QString kDragDropPlaceholder = QStringLiteral("Drop files here...");
 const QString kDirectoryPlaceholder = QStringLiteral("Please choose a working directory...");
+const QString kHiddenFolderPlaceholder = QStringLiteral(
+    "The content of this folder is hidden. You can disable this security feature in the "
+    "settings...");
+// The path box shows a folder that cannot be listed in pure red.
+const QColor kPathRed(255, 0, 0);
+// "[..]" waits this long after a node was expanded or collapsed.
+constexpr qint64 kTreeToggleGuardMs = 1000;
+
+// The window whose Escape presses the application's watch latches.
+const QWidget* g_escapeOwner = nullptr;
+
+// Disabling the window while it works takes the focus from whichever input held it; this puts
+// it back afterwards, so that the user goes on typing where they were.
+class FocusKeeper {
+public:
+    explicit FocusKeeper(const QWidget* window) {
+        QWidget* focus = QApplication::focusWidget();
+        if (focus && focus->window() == window) {
+            widget_ = focus;
+        }
+    }
+    ~FocusKeeper() {
+        if (widget_ && widget_->isVisible() && widget_->isEnabled() &&
+            QApplication::focusWidget() == nullptr) {
+            widget_->setFocus(Qt::OtherFocusReason);
+        }
+    }
+    FocusKeeper(const FocusKeeper&) = delete;
+    FocusKeeper& operator=(const FocusKeeper&) = delete;
+
+private:
+    QPointer<QWidget> widget_;
+};
 
 // The date picker shows the locale's short date, with the whole year.
 QString pickerDateFormat() {
@@ -174,10 +219,32 @@ FrmMain::FrmMain(const QStringList& arguments, QWidget* parent) : QMainWindow(pa
     buildControls();
     buildMenus();
     connectHandlers();
+    // Escape cancels a long read only while this window is the active one.
+    platform::EscapeWatch::install(this);
+    g_escapeOwner = this;
     formLoad(arguments);
 }
 
-FrmMain::~FrmMain() = default;
+FrmMain::~FrmMain() {
+    // The children outlive this part of the window and send focus and hide events as they go;
+    // none of them may reach the handlers, whose members are gone by then.
+    QList<QObject*> watched(controls_.begin(), controls_.end());
+    watched << client_;
+    if (auto* path = control<QComboBox>(QStringLiteral("txtPath")); path && path->lineEdit()) {
+        watched << path->lineEdit();
+    }
+    if (QTreeWidget* tree = treeView()) {
+        watched << tree->viewport();
+    }
+    for (QObject* object : std::as_const(watched)) {
+        object->removeEventFilter(this);
+        QObject::disconnect(object, nullptr, this, nullptr);
+    }
+    if (g_escapeOwner == this) {
+        platform::EscapeWatch::uninstall();
+        g_escapeOwner = nullptr;
+    }
+}
 
 void FrmMain::registerControl(QObject* object) {
     controls_.insert(object->objectName(), object);
@@ -312,6 +379,8 @@ void FrmMain::buildControls() {
             case Kind::TreeView: {
                 auto* tree = new QTreeWidget(parent);
                 tree->setHeaderHidden(true);
+                // A double click opens the node's folder; it does not also fold the node.
+                tree->setExpandsOnDoubleClick(false);
                 widget = tree;
                 break;
             }
@@ -455,6 +524,45 @@ void FrmMain::connectHandlers() {
             &FrmMain::chkOnlyRenameSelectedClick);
     connect(tabStrip_, &QTabBar::currentChanged, this, &FrmMain::tabStripClick);
     connect(tabStripFilemode_, &QTabBar::currentChanged, this, &FrmMain::tabStripFilemodeClick);
+
+    // The include boxes read and rebuild first; the validation below follows their values.
+    connect(check("chkFiles"), &QCheckBox::stateChanged, this, &FrmMain::chkFilesClick);
+    connect(check("chkDirs"), &QCheckBox::stateChanged, this, &FrmMain::chkDirsClick);
+    connect(check("chkSub"), &QCheckBox::stateChanged, this, &FrmMain::chkSubClick);
+    connect(check("chkShowTreeview"), &QCheckBox::stateChanged, this,
+            &FrmMain::chkShowTreeviewClick);
+    connect(check("chkThumbnails"), &QCheckBox::stateChanged, this, &FrmMain::chkThumbnailsClick);
+    connect(check("chkThumbnailsFreeSelect"), &QCheckBox::stateChanged, this,
+            &FrmMain::chkThumbnailsFreeSelectClick);
+    connect(control<QToolButton>(QStringLiteral("cmdShowDirReq")), &QToolButton::clicked, this,
+            &FrmMain::cmdShowDirReqClick);
+    connect(control<QToolButton>(QStringLiteral("cmdParentDir")), &QToolButton::clicked, this,
+            &FrmMain::cmdParentDirClick);
+    connect(control<QToolButton>(QStringLiteral("cmdRefresh")), &QToolButton::clicked, this,
+            &FrmMain::cmdRefreshClick);
+
+    auto* path = control<QComboBox>(QStringLiteral("txtPath"));
+    connect(path, &QComboBox::editTextChanged, this, &FrmMain::txtPathChange);
+    // Also raised when the box is left with the text of a history item; the commit that
+    // leaving runs comes first, so this one then finds nothing changed.
+    connect(path, &QComboBox::activated, this, &FrmMain::txtPathClick, Qt::QueuedConnection);
+    path->installEventFilter(this);
+    if (path->lineEdit()) {
+        path->lineEdit()->installEventFilter(this);
+    }
+    auto* pattern = control<QLineEdit>(QStringLiteral("txtPattern"));
+    pattern->installEventFilter(this);
+    connect(pattern, &QLineEdit::returnPressed, this, &FrmMain::txtPatternLostFocus);
+
+    QTreeWidget* tree = treeView();
+    connect(tree, &QTreeWidget::itemExpanded, this, [this] { state_.lastTreeToggle.start(); });
+    connect(tree, &QTreeWidget::itemCollapsed, this, [this] { state_.lastTreeToggle.start(); });
+    // Opening a node rebuilds the tree; the view finishes its own handling of the click first.
+    connect(tree, &QTreeWidget::itemDoubleClicked, this, [this] {
+        QMetaObject::invokeMethod(this, &FrmMain::treeViewDblClick, Qt::QueuedConnection);
+    });
+    tree->installEventFilter(this);
+    tree->viewport()->installEventFilter(this);
 
     // Every other input of the include/process options and of the mode frames revalidates
     // when its value changes, whoever changed it.
@@ -668,6 +776,9 @@ void FrmMain::formActivate() {
     }
     state_.windowReady = true;
 
+    filelists::initSysIconsFreeSel(freeSelImages_, filelists::largeImageSize(settings_),
+                                   control<platform::ListView>(QStringLiteral("lwDragDrop")));
+
     // Offer the tree view only when the setting allows it.
     auto* showTree = check("chkShowTreeview");
     if (settings_.enableTreeview != 0) {
@@ -680,10 +791,9 @@ void FrmMain::formActivate() {
     tabStripClick();
     tabStripFilemodeClick();
 
-    if (control<QComboBox>(QStringLiteral("txtPath"))->currentText().isEmpty()) {
-        showPlaceholder(control<platform::ListView>(QStringLiteral("lwDirectory")),
-                        kDirectoryPlaceholder);
-    }
+    // The first folder read; an empty path box shows the placeholder row instead.
+    readDirectoryStructure();
+    updateTreeview();
 
     updateSelectedCount(0);
     optionsChanged();
@@ -912,8 +1022,8 @@ void FrmMain::optionsChanged() {
 
 void FrmMain::updateSelectedCount(int force) {
     state_.selectionRecountPending = false;
-    const QCursor* cursor = QApplication::overrideCursor();
-    if (cursor && cursor->shape() == Qt::WaitCursor && force != -1) {
+    // Not in the middle of a read or a run, whose loops yield to the event loop.
+    if (platform::isBusy() && force != -1) {
         return;
     }
     const int source = state_.fileMode == 1 ? 1 : 0;
@@ -950,6 +1060,586 @@ void FrmMain::setPanelText(const QString& key, const QString& text) {
     }
 }
 
+// ---- Folder reading ----
+
+platform::ListView* FrmMain::directoryList() const {
+    return control<platform::ListView>(QStringLiteral("lwDirectory"));
+}
+
+QTreeWidget* FrmMain::treeView() const {
+    return control<QTreeWidget>(QStringLiteral("TreeView"));
+}
+
+bool FrmMain::showsPlaceholder(const platform::ListView* list) {
+    return list->font().bold();
+}
+
+QString FrmMain::pathText() const {
+    return control<QComboBox>(QStringLiteral("txtPath"))->currentText();
+}
+
+void FrmMain::setPathText(const QString& text) {
+    control<QComboBox>(QStringLiteral("txtPath"))->setEditText(text);
+}
+
+void FrmMain::setPathRed(bool red) {
+    auto* path = control<QComboBox>(QStringLiteral("txtPath"));
+    QWidget* box = path->lineEdit() ? static_cast<QWidget*>(path->lineEdit()) : path;
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Text,
+                     red ? kPathRed : QApplication::palette().color(QPalette::Text));
+    box->setPalette(palette);
+}
+
+void FrmMain::stopPreview() {
+    state_.previewPending = false;
+    state_.previewRunToken = -1;
+}
+
+filelists::ViewSwitches FrmMain::viewSwitches() const {
+    filelists::ViewSwitches switches;
+    switches.files = vbValue(check("chkFiles")) == 1;
+    switches.dirs = vbValue(check("chkDirs")) == 1;
+    switches.subdirs = vbValue(check("chkSub")) == 1;
+    switches.thumbnails = vbValue(check("chkThumbnails")) == 1;
+    switches.alwaysShowDirs = settings_.alwaysShowDirs != 0;
+    switches.showAllColumns = settings_.showAllColumns == 1;
+    switches.enableTreeview = settings_.enableTreeview != 0;
+    return switches;
+}
+
+filelists::IconOptions FrmMain::directoryIconOptions() const {
+    return filelists::iconOptions(settings_, vbValue(check("chkDirs")) == 1);
+}
+
+filelists::StatusPanels FrmMain::statusAccess() {
+    return {[this](const QString& key) { return panelText(key); },
+            [this](const QString& key, const QString& text) { setPanelText(key, text); }};
+}
+
+void FrmMain::showDirectoryRows() {
+    // The normal state: the window's own font (not bold: no placeholder), report view or,
+    // with thumbnails, large icons.
+    platform::ListView* list = directoryList();
+    list->setFont(font());
+    list->setView(vbValue(check("chkThumbnails")) != 0 ? platform::ListView::View::LargeIcon
+                                                       : platform::ListView::View::Report);
+    list->setLabelEdit(platform::ListView::LabelEdit::Manual);
+    list->clear();
+}
+
+void FrmMain::addToPathHistory(const QString& folder) {
+    auto* path = control<QComboBox>(QStringLiteral("txtPath"));
+    const QSignalBlocker blocker(path);
+    const int found = path->findText(folder, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (found >= 0) {
+        path->removeItem(found);
+    }
+    path->insertItem(0, folder);
+    path->setCurrentIndex(-1);
+    path->setEditText(folder);
+}
+
+void FrmMain::readDirectoryStructure() {
+    if (!state_.windowReady) {
+        return;
+    }
+    // A press before the read began is not a wish to cancel it.
+    platform::EscapeWatch::clear();
+    stopPreview();
+    const QString folder = pathText();
+    platform::ListView* list = directoryList();
+    QTreeWidget* tree = treeView();
+    auto& files = state_.lstFiles[0];
+    auto& dirs = state_.lstDirs[0];
+
+    // The icon lists start afresh for another folder (with cacheIcons only after a read that
+    // did not complete), so they do not grow without end.
+    const bool resetIcons = settings_.cacheIcons == 1
+                                ? state_.lastReadPath.isEmpty()
+                                : folder != state_.lastReadPath || state_.lastReadPath.isEmpty();
+    if (resetIcons) {
+        filelists::initSysIcons(dirImages_, filelists::largeImageSize(settings_), list);
+    }
+    setPanelText(QStringLiteral("preview"), QString());
+    setPanelText(QStringLiteral("selected"), QString());
+
+    if (settings_.hideSystemFolders == 1 && filelists::isProtectedSystemFolder(folder)) {
+        setVbValue(check("chkThumbnails"), 0);
+        setPathRed(true);
+        files.clear();
+        dirs.clear();
+        optionsChanged();
+        showPlaceholder(list, kHiddenFolderPlaceholder);
+        tree->clear();
+        optionsChanged();
+        return;
+    }
+    if (folder.isEmpty()) {
+        setVbValue(check("chkThumbnails"), 0);
+        files.clear();
+        dirs.clear();
+        showPlaceholder(list, kDirectoryPlaceholder);
+        tree->clear();
+        optionsChanged();
+        return;
+    }
+
+    showDirectoryRows();
+    state_.lastReadPath.clear();
+    filelists::ScanOutcome outcome = filelists::ScanOutcome::Completed;
+    {
+        const FocusKeeper focus(this);
+        // A run that calls the read has disabled the window itself and enables it again.
+        const platform::BusyScope busy(state_.operationRunning ? nullptr : this);
+        control<QPushButton>(QStringLiteral("cmdExecute"))->setEnabled(false);
+        QCoreApplication::processEvents();
+        setPanelText(QStringLiteral("main"), QStringLiteral("Reading Directory Structure..."));
+        setPanelText(QStringLiteral("selected"), QStringLiteral("Press escape to cancel..."));
+        QCoreApplication::processEvents();
+        dirImages_.thumbsComplete = false;
+        tree->clear();
+        files.clear();
+        dirs.clear();
+
+        filelists::ScanOptions options;
+        options.folder = folder;
+        options.pattern = control<QLineEdit>(QStringLiteral("txtPattern"))->text();
+        options.subfolders = vbValue(check("chkSub")) == 1;
+        options.processHidden = settings_.processHidden == 1;
+        options.processSystem = settings_.processSystem == 1;
+        options.processWriteProtected = settings_.processWriteProtected != 0;
+        options.usePatternForFiles = settings_.usePatternForFiles == 1;
+        options.usePatternForDirs = settings_.usePatternForDirs == 1;
+        QElapsedTimer sinceYield;
+        sinceYield.start();
+        filelists::ScanHooks hooks;
+        hooks.cancelRequested = [&sinceYield] {
+            return platform::EscapeWatch::pressed(sinceYield);
+        };
+        filelists::ScanResult result = filelists::scanFolder(options, hooks);
+        outcome = result.outcome;
+        if (outcome == filelists::ScanOutcome::Completed) {
+            QCoreApplication::processEvents();
+            files = std::move(result.files);
+            dirs = std::move(result.dirs);
+            state_.lastReadPath = folder;
+            addToPathHistory(folder);
+            state_.previousPath = folder;
+        }
+    }
+    // "Rename!" stays disabled and "main" keeps its text until updateTreeview has shown the
+    // result and validated.
+    if (outcome == filelists::ScanOutcome::Completed) {
+        return;
+    }
+    // The box comes after the window is usable again, without the hourglass over it.
+    if (outcome == filelists::ScanOutcome::TooMany) {
+        filelists::showTooManyFilesMessage();
+    }
+    setPanelText(QStringLiteral("selected"), filelists::scanFailureText(outcome));
+    files.clear();
+    dirs.clear();
+    tree->clear();
+    if (!state_.operationRunning) {
+        optionsChanged();
+    }
+}
+
+void FrmMain::updateTreeview() {
+    filelists::TreeviewJob job;
+    job.list = directoryList();
+    job.tree = treeView();
+    job.window = this;
+    job.dirs = &state_.lstDirs[0];
+    job.files = &state_.lstFiles[0];
+    job.pathText = pathText();
+    job.switches = viewSwitches();
+    job.windowReady = state_.windowReady;
+    job.operationRunning = state_.operationRunning;
+    job.images = &dirImages_;
+    job.iconOptions = directoryIconOptions();
+    job.status = statusAccess();
+    job.hooks.stopPreview = [this] { state_.previewRunToken = -1; };
+    job.hooks.clearWorkLists = [this] {
+        state_.lstFiles[0].clear();
+        state_.lstDirs[0].clear();
+    };
+    job.hooks.listBuilt = [this] { state_.listOrderChanged = false; };
+    job.hooks.optionsChanged = [this] { optionsChanged(); };
+    job.hooks.updateSelectedCount = [this] { updateSelectedCount(0); };
+    const FocusKeeper focus(this);
+    filelists::updateTreeview(job);
+}
+
+// ---- Path box and pattern box ----
+
+void FrmMain::txtPathChange() {
+    QString folder = pathText();
+    if (!folder.endsWith(QLatin1Char('/'))) {
+        folder += QLatin1Char('/');
+    }
+    // Tells the user before the commit whether the folder can be read.
+    setPathRed(!platform::canListFolder(folder));
+}
+
+void FrmMain::txtPathGotFocus() {
+    state_.previousPath = pathText();
+    if (auto* edit = control<QComboBox>(QStringLiteral("txtPath"))->lineEdit()) {
+        edit->selectAll();
+    }
+}
+
+void FrmMain::txtPathClick() {
+    // A folder picked from the history is committed at once, as Enter would.
+    txtPathLostFocus();
+    if (auto* edit = control<QComboBox>(QStringLiteral("txtPath"))->lineEdit()) {
+        edit->selectAll();
+    }
+}
+
+bool FrmMain::pathBoxEvent(QObject* watched, QEvent* event) {
+    auto* path = control<QComboBox>(QStringLiteral("txtPath"));
+    if (!path || (watched != path && watched != path->lineEdit())) {
+        return false;
+    }
+    // Disabling the window while it reads takes the focus away and gives it back; neither is
+    // the user leaving or entering the box.
+    if (platform::isBusy() &&
+        (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
+        return false;
+    }
+    switch (event->type()) {
+        case QEvent::FocusIn:
+            // Coming back from another window or from the history list is no new visit: the
+            // box kept the focus (see FocusOut), and an edit in progress stays pending.
+            if (!pathHasFocus_) {
+                pathHasFocus_ = true;
+                txtPathGotFocus();
+            }
+            return false;
+        case QEvent::FocusOut: {
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            const QWidget* now = QApplication::focusWidget();
+            const bool stillInside = now && (now == path || path->isAncestorOf(now));
+            if (pathHasFocus_ && !stillInside && reason != Qt::ActiveWindowFocusReason &&
+                reason != Qt::PopupFocusReason) {
+                pathHasFocus_ = false;
+                txtPathLostFocus();
+            }
+            return false;
+        }
+        case QEvent::KeyPress: {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key != Qt::Key_Return && key != Qt::Key_Enter) {
+                return false;
+            }
+            txtPathLostFocus();
+            if (auto* edit = path->lineEdit()) {
+                edit->selectAll();
+            }
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
+void FrmMain::txtPathLostFocus() {
+    QString folder = pathText();
+    if (folder.isEmpty()) {
+        readDirectoryStructure();
+        updateTreeview();
+        return;
+    }
+    if (folder == state_.previousPath) {
+        return;
+    }
+    if (!folder.endsWith(QLatin1Char('/'))) {
+        folder += QLatin1Char('/');
+        setPathText(folder);
+    }
+    if (!platform::canListFolder(folder)) {
+        // Not read: the views keep the previous folder's rows.
+        setPathRed(true);
+        return;
+    }
+    readDirectoryStructure();
+    updateTreeview();
+}
+
+void FrmMain::txtPatternGotFocus() {
+    auto* pattern = control<QLineEdit>(QStringLiteral("txtPattern"));
+    state_.previousPattern = pattern->text();
+    pattern->selectAll();
+}
+
+void FrmMain::txtPatternLostFocus() {
+    auto* pattern = control<QLineEdit>(QStringLiteral("txtPattern"));
+    if (pattern->text() == state_.previousPattern) {
+        return;
+    }
+    if (pattern->text().isEmpty()) {
+        pattern->setText(QStringLiteral("*.*"));
+    }
+    state_.previousPattern = pattern->text();
+    state_.previousPath.clear();
+    txtPathLostFocus();
+}
+
+// ---- Folder button, Parent Directory, Refresh ----
+
+void FrmMain::selectFileSourceTab(const QString& key) {
+    // The switch runs once, whether or not the tab changed.
+    {
+        const QSignalBlocker blocker(tabStripFilemode_);
+        for (int i = 0; i < tabStripFilemode_->count(); ++i) {
+            if (tabStripFilemode_->tabKey(i) == key) {
+                tabStripFilemode_->setCurrentIndex(i);
+            }
+        }
+    }
+    tabStripFilemodeClick();
+}
+
+void FrmMain::cmdShowDirReqClick() {
+    QString start = pathText();
+    // The root keeps its "/"; any other folder goes to the dialog without it.
+    if (start.size() > 1 && start.endsWith(QLatin1Char('/'))) {
+        start.chop(1);
+    }
+    QString chosen =
+        platform::browseForFolder(this, QStringLiteral("Choose Working Directory:"), start);
+    if (!chosen.isEmpty() && chosen != start) {
+        selectFileSourceTab(QStringLiteral("listview"));
+        if (!chosen.endsWith(QLatin1Char('/'))) {
+            chosen += QLatin1Char('/');
+        }
+        setPathText(chosen);
+        readDirectoryStructure();
+        updateTreeview();
+    }
+    control<QWidget>(QStringLiteral("txtPath"))->setFocus();
+}
+
+void FrmMain::cmdParentDirClick() {
+    stopPreview();
+    const QString current = pathText();
+    state_.previousPath = current;
+    // The folder above: up to the "/" before the last character (a trailing "/" is skipped).
+    const qsizetype slash =
+        current.size() >= 2 ? current.lastIndexOf(QLatin1Char('/'), current.size() - 2) : -1;
+    if (slash < 0) {
+        return;  // the root, or a text without a folder
+    }
+    const QString parent = current.left(slash + 1);
+    switch (platform::fs::kindOf(platform::nativePath(parent))) {
+        case platform::fs::Kind::Directory:
+            break;
+        case platform::fs::Kind::Missing:
+            engine::logFailure(engine::kFileNotFound, QStringLiteral("cmdParentDir"));
+            return;
+        default:
+            return;
+    }
+    setPathText(parent);
+    txtPathLostFocus();
+    if (!state_.keepListFocus) {
+        control<QWidget>(QStringLiteral("txtPath"))->setFocus();
+    }
+    state_.keepListFocus = false;
+}
+
+void FrmMain::treeviewRefresh() {
+    selectFileSourceTab(QStringLiteral("listview"));
+    readDirectoryStructure();
+    updateTreeview();
+}
+
+void FrmMain::cmdRefreshClick() {
+    stopPreview();
+    treeviewRefresh();
+    control<QWidget>(QStringLiteral("txtPath"))->setFocus();
+}
+
+// ---- Tree view ----
+
+void FrmMain::treeViewDblClick() {
+    QTreeWidget* tree = treeView();
+    if (tree->topLevelItemCount() == 0) {
+        return;
+    }
+    stopPreview();
+    const QString folder = pathText();
+    state_.previousPath = folder;
+    const QTreeWidgetItem* node = tree->currentItem();
+    if (!node) {
+        return;
+    }
+    QString target;
+    if (filelists::isRootNode(node)) {
+        if (state_.lastTreeToggle.isValid() &&
+            state_.lastTreeToggle.elapsed() < kTreeToggleGuardMs) {
+            return;
+        }
+        const qsizetype slash =
+            folder.size() >= 2 ? folder.lastIndexOf(QLatin1Char('/'), folder.size() - 2) : -1;
+        if (slash < 0) {
+            return;
+        }
+        target = folder.left(slash + 1);
+    } else {
+        target = folder + filelists::nodeFullPath(node);
+        if (!platform::fs::isDirectory(platform::nativePath(target))) {
+            return;  // a file node is not opened
+        }
+    }
+    setPathText(target);
+    txtPathLostFocus();
+    if (tree->topLevelItemCount() > 0) {
+        tree->setCurrentItem(tree->topLevelItem(0));
+    }
+}
+
+void FrmMain::treeViewKeyUp(int key) {
+    if (treeView()->topLevelItemCount() == 0) {
+        return;
+    }
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        treeViewDblClick();
+    } else if (key == Qt::Key_Backspace) {
+        state_.keepListFocus = true;
+        cmdParentDirClick();
+    }
+}
+
+void FrmMain::treeViewRightButtonUp(const QPoint& globalPosition) {
+    QTreeWidget* tree = treeView();
+    if (tree->topLevelItemCount() == 0) {
+        return;
+    }
+    // Only a folder's contents can be added; "[..]" and file nodes leave the item disabled.
+    const QTreeWidgetItem* node = tree->currentItem();
+    const bool folderNode =
+        node && !filelists::isRootNode(node) &&
+        platform::fs::isDirectory(platform::nativePath(pathText() + filelists::nodeFullPath(node)));
+    if (auto* add =
+            qobject_cast<QAction*>(controlObject(QStringLiteral("mnuTreeviewAddRecursive")))) {
+        add->setEnabled(folderNode);
+    }
+    if (auto* menu = control<QMenu>(QStringLiteral("mnuPopupTreeview"))) {
+        menu->popup(globalPosition);
+    }
+}
+
+// ---- Include boxes, thumbnails and the tree view box ----
+
+void FrmMain::chkFilesClick() {
+    QCheckBox* files = check("chkFiles");
+    QCheckBox* dirs = check("chkDirs");
+    // A tab that processes files only keeps "Files" ticked.
+    if (!dirs->isEnabled()) {
+        setVbValue(files, 1);
+        return;
+    }
+    if (vbValue(files) == 0 && vbValue(dirs) == 0) {
+        setVbValue(dirs, 1);
+        return;
+    }
+    if (pathText() != state_.lastReadPath) {
+        readDirectoryStructure();
+    }
+    updateTreeview();
+}
+
+void FrmMain::chkDirsClick() {
+    QCheckBox* files = check("chkFiles");
+    if (vbValue(files) == 0 && vbValue(check("chkDirs")) == 0) {
+        setVbValue(files, 1);
+        return;
+    }
+    if (pathText() != state_.lastReadPath) {
+        readDirectoryStructure();
+    }
+    updateTreeview();
+}
+
+void FrmMain::chkSubClick() {
+    readDirectoryStructure();
+    updateTreeview();
+}
+
+void FrmMain::chkShowTreeviewClick() {
+    if (state_.fileMode != 0) {
+        return;
+    }
+    const bool tree = vbValue(check("chkShowTreeview")) != 0;
+    if (tree && dirImages_.thumbsComplete) {
+        // The tree was not built while thumbnails were shown.
+        stopPreview();
+        readDirectoryStructure();
+        updateTreeview();
+    }
+    QWidget* shown = tree ? static_cast<QWidget*>(treeView()) : directoryList();
+    QWidget* hidden = tree ? static_cast<QWidget*>(directoryList()) : treeView();
+    hidden->setVisible(false);
+    shown->setVisible(true);
+    shown->raise();
+    for (const char* name : {"chkPreview", "chkThumbnails", "chkOnlyRenameSelected"}) {
+        check(name)->setEnabled(!tree);
+    }
+    if (state_.windowReady) {
+        shown->setFocus();
+    }
+}
+
+void FrmMain::chkThumbnailsClick() {
+    QCheckBox* box = check("chkThumbnails");
+    platform::ListView* list = directoryList();
+    if (showsPlaceholder(list)) {
+        setVbValue(box, 0);
+        return;
+    }
+    if (vbValue(box) != 0) {
+        check("chkPreview")->setEnabled(false);
+        list->setView(platform::ListView::View::LargeIcon);
+        check("chkShowTreeview")->setEnabled(false);
+        if (!dirImages_.thumbsComplete) {
+            stopPreview();
+            const FocusKeeper focus(this);
+            filelists::generateThumbnails(
+                {*list, dirImages_, directoryIconOptions(), this, statusAccess()});
+        }
+    } else {
+        check("chkPreview")->setEnabled(true);
+        list->setView(platform::ListView::View::Report);
+        check("chkShowTreeview")->setEnabled(true);
+    }
+}
+
+void FrmMain::chkThumbnailsFreeSelectClick() {
+    QCheckBox* box = check("chkThumbnailsFreeSelect");
+    auto* list = control<platform::ListView>(QStringLiteral("lwDragDrop"));
+    if (showsPlaceholder(list)) {
+        setVbValue(box, 0);
+        return;
+    }
+    if (vbValue(box) != 0) {
+        check("chkPreview")->setEnabled(false);
+        list->setView(platform::ListView::View::LargeIcon);
+        if (!freeSelImages_.thumbsComplete) {
+            stopPreview();
+            const FocusKeeper focus(this);
+            filelists::generateThumbnailsFreeSel({*list, freeSelImages_,
+                                                  filelists::iconOptions(settings_, true), this,
+                                                  statusAccess()});
+        }
+    } else {
+        check("chkPreview")->setEnabled(true);
+        list->setView(platform::ListView::View::Report);
+    }
+}
+
 // ---- Handlers of single controls ----
 
 void FrmMain::chkSimulationClick() {
@@ -978,6 +1668,27 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
         if (mouse->button() == Qt::LeftButton &&
             frame->rect().contains(mouse->position().toPoint())) {
             selectOption(frameOptions_.value(watched));
+        }
+    } else if (pathBoxEvent(watched, event)) {
+        return true;
+    } else if (watched == control<QObject>(QStringLiteral("txtPattern")) && !platform::isBusy()) {
+        // Switching windows and opening a pop-up neither enter nor leave the box.
+        const auto reason = [event] { return static_cast<QFocusEvent*>(event)->reason(); };
+        if (event->type() == QEvent::FocusIn && reason() != Qt::ActiveWindowFocusReason &&
+            reason() != Qt::PopupFocusReason) {
+            txtPatternGotFocus();
+        } else if (event->type() == QEvent::FocusOut && reason() != Qt::ActiveWindowFocusReason &&
+                   reason() != Qt::PopupFocusReason) {
+            txtPatternLostFocus();
+        }
+    } else if (QTreeWidget* tree = treeView(); !tree) {
+        // Still being built.
+    } else if (watched == tree && event->type() == QEvent::KeyRelease) {
+        treeViewKeyUp(static_cast<QKeyEvent*>(event)->key());
+    } else if (watched == tree->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::RightButton) {
+            treeViewRightButtonUp(mouse->globalPosition().toPoint());
         }
     }
     return QMainWindow::eventFilter(watched, event);

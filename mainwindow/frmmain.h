@@ -1,7 +1,7 @@
 // The main window: the program's inputs (which are also the store of the mode options), its
-// start-up and first activation, the mode tabs, the file-source tabs and the validation that
-// enables "Rename!". Built from the tables of controltable.h; every control is reachable by
-// its name, for the settings loader and for tests.
+// start-up and first activation, the mode tabs, the file-source tabs, the folder reading and
+// navigation, and the validation that enables "Rename!". Built from the tables of controltable.h;
+// every control is reachable by its name, for the settings loader and for tests.
 #pragma once
 
 #include <QHash>
@@ -9,6 +9,8 @@
 #include <QStringList>
 
 #include "engine/lists.h"
+#include "filelists/imagelist.h"
+#include "filelists/treebuilder.h"
 #include "mainwindow/windowstate.h"
 #include "platform/com/com.h"
 #include "settings/controlsink.h"
@@ -18,6 +20,7 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QTimer;
+class QTreeWidget;
 
 namespace platform {
 class ListView;
@@ -82,6 +85,32 @@ public:
     // Counts the selection of the active list; force -1 counts even while busy.
     void updateSelectedCount(int force);
 
+    // Reading the working folder. Every read is readDirectoryStructure followed by
+    // updateTreeview: the first fills the Directory work lists from the path box's folder (or
+    // shows a placeholder row), the second builds the tree, the rows and the counts from them.
+    void readDirectoryStructure();
+    void updateTreeview();
+    // The path box commit (on leaving the box and on Enter): reads the folder in the box when
+    // it differs from previousPath and can be listed.
+    void txtPathLostFocus();
+    // The pattern box commit: an emptied pattern becomes "*.*"; a changed one re-reads.
+    void txtPatternLostFocus();
+    // The folder button, Parent Directory and Refresh Directory.
+    void cmdShowDirReqClick();
+    void cmdParentDirClick();
+    void cmdRefreshClick();
+    // Refresh Dir: back to the Directory source and the folder read again.
+    void treeviewRefresh();
+    // A double click (or Enter) on a tree node: opens a folder node, goes up through "[..]".
+    void treeViewDblClick();
+
+    // The image lists of a source: 0 Directory, 1 Free Select.
+    filelists::SourceImages& sourceImages(int source) {
+        return source == 1 ? freeSelImages_ : dirImages_;
+    }
+    // The list shows its placeholder row (its font is bold).
+    static bool showsPlaceholder(const platform::ListView* list);
+
     // settings::ControlSink
     bool setCheck(const QString& name, int value) override;
     bool setText(const QString& name, const QString& text) override;
@@ -117,6 +146,32 @@ private:
     QWidget* modeFrame(const QString& key) const;
     void chkSimulationClick();
     void chkOnlyRenameSelectedClick();
+    void chkFilesClick();
+    void chkDirsClick();
+    void chkSubClick();
+    void chkShowTreeviewClick();
+    void chkThumbnailsClick();
+    void chkThumbnailsFreeSelectClick();
+    void txtPathChange();
+    void txtPathClick();
+    void txtPathGotFocus();
+    void txtPatternGotFocus();
+    void treeViewKeyUp(int key);
+    void treeViewRightButtonUp(const QPoint& globalPosition);
+    bool pathBoxEvent(QObject* watched, QEvent* event);
+
+    QString pathText() const;
+    void setPathText(const QString& text);
+    void setPathRed(bool red);
+    void addToPathHistory(const QString& folder);
+    void showDirectoryRows();
+    void selectFileSourceTab(const QString& key);
+    void stopPreview();
+    filelists::ViewSwitches viewSwitches() const;
+    filelists::IconOptions directoryIconOptions() const;
+    filelists::StatusPanels statusAccess();
+    platform::ListView* directoryList() const;
+    QTreeWidget* treeView() const;
     void layoutFileSource();
     void paintInput(QWidget* input, bool enabled);
 
@@ -135,6 +190,10 @@ private:
     TabStrip* tabStrip_ = nullptr;
     TabStrip* tabStripFilemode_ = nullptr;
     QTimer* tmrPreview_ = nullptr;
+    filelists::SourceImages dirImages_;
+    filelists::SourceImages freeSelImages_;
+    // The path box holds the focus (its line edit included).
+    bool pathHasFocus_ = false;
 };
 
 }  // namespace mainwindow

@@ -3,7 +3,9 @@
 #include <QStringList>
 
 #include "mainwindow/frmmain.h"
+#include "platform/folderdialog.h"
 #include "platform/messages.h"
+#include "platform/widgets/qtfolderdialog.h"
 #include "platform/widgets/qtmessages.h"
 
 int main(int argc, char** argv) {
@@ -12,6 +14,8 @@ int main(int argc, char** argv) {
 
     platform::QtMessageService messages;
     platform::setMessageService(&messages);
+    platform::QtFolderDialog folderDialog;
+    platform::setFolderDialogService(&folderDialog);
 
     QStringList arguments = QCoreApplication::arguments();
     if (!arguments.isEmpty()) {
@@ -24,6 +28,7 @@ int main(int argc, char** argv) {
         window.show();
         result = QApplication::exec();
     }
+    platform::setFolderDialogService(nullptr);
     platform::setMessageService(nullptr);
     return result;
 }

@@ -2,6 +2,7 @@
 // the lists, the preview and the runs. One instance, owned by the window.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 
@@ -32,6 +33,26 @@ struct WindowState {
     bool onlySelectedInForce = false;
     // A mouse selection is under way; the recount waits for the button to come up.
     bool selectionRecountPending = false;
+    // A rename run, an undo or a revert is in progress and has disabled the main window
+    // itself; the folder read then leaves the window's enabled state alone.
+    bool operationRunning = false;
+
+    // The folder of the last read that completed; empty while a read is under way and after
+    // one that failed or was cancelled.
+    QString lastReadPath;
+    // The path box text before the current edit; the path box commit reads only when the
+    // text differs from it, so an empty value forces the next commit to read.
+    QString previousPath;
+    // The pattern box text when it got the focus, and after each accepted change.
+    QString previousPattern;
+    // The user reordered the Directory rows by hand since the last build.
+    bool listOrderChanged = false;
+    // Backspace in a list or the tree goes up a folder and leaves the focus there.
+    bool keepListFocus = false;
+    // Started at every expand or collapse of a tree node: "[..]" does nothing within the
+    // second after one, so a double click that toggled a node does not also go up a folder.
+    // A monotonic clock, so the guard holds across midnight and clock changes.
+    QElapsedTimer lastTreeToggle;
 
     QString appName = QStringLiteral("Quenza Renamer");
     QString appVersion = QStringLiteral("4.5");

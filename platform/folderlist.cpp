@@ -1,5 +1,7 @@
 #include "platform/folderlist.h"
 
+#include <dirent.h>
+
 #include <QChar>
 
 #include "platform/programfolder.h"
@@ -74,6 +76,15 @@ Result<QList<FolderEntry>> listFolder(const QString& folder, const QString& patt
         result.append(FolderEntry{name, entry.attributes, entry.size});
     }
     return result;
+}
+
+bool canListFolder(const QString& folder) {
+    DIR* handle = ::opendir(nativePath(folder).c_str());
+    if (!handle) {
+        return false;
+    }
+    ::closedir(handle);
+    return true;
 }
 
 }  // namespace platform

@@ -20,6 +20,10 @@ struct FolderEntry {
     bool isDirectory() const { return (attributes & fs::Directory) != 0; }
 };
 
+// The folder exists and its entries can be read. An empty folder counts: on Windows listing
+// "*.*" always finds "." and "..", here those never appear, so emptiness proves nothing.
+bool canListFolder(const QString& folder);
+
 // The entries of `folder` whose names match `pattern` and that carry none of the Hidden,
 // System and Directory bits outside `attributeMask` (so folders need Directory in the mask,
 // and a hidden system file needs both). Read-only and archive never exclude. "." and ".."

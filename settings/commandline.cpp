@@ -56,13 +56,6 @@ QList<Token> tokenize(const QStringList& arguments) {
 
 // A folder that can be opened: listing it finds at least one entry of any kind. An empty or
 // unreadable folder counts as nothing to open.
-bool folderLists(const QString& folder) {
-    const auto entries =
-        platform::listFolder(folder, QStringLiteral("*.*"),
-                             platform::fs::ReadOnly | platform::fs::Hidden | platform::fs::System |
-                                 platform::fs::Archive | platform::fs::Directory);
-    return entries.ok() && !entries->isEmpty();
-}
 
 }  // namespace
 
@@ -128,7 +121,7 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& savedP
         if (path == QLatin1String("/")) {
             path.clear();
         }
-        if (!path.isEmpty() && folderLists(path)) {
+        if (!path.isEmpty() && platform::canListFolder(path)) {
             result.startPath = path;
         }
     }
@@ -140,7 +133,8 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& savedP
         if (!candidate.isEmpty() && !candidate.endsWith(u'/')) {
             candidate += u'/';
         }
-        result.startPath = !candidate.isEmpty() && folderLists(candidate) ? candidate : QString();
+        result.startPath =
+            !candidate.isEmpty() && platform::canListFolder(candidate) ? candidate : QString();
         result.pattern.clear();
     }
     return result;

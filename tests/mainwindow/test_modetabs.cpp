@@ -216,6 +216,13 @@ TEST_F(ModeTabTest, FileSourceTabsShowTheirControls) {
 
 class ValidationTest : public ModeTabTest {
 protected:
+    void SetUp() override {
+        ModeTabTest::SetUp();
+        // The path box commits (reads its folder) when it loses the focus; these tests put
+        // entries into the work lists by hand, so the box commits its empty path first.
+        window->control<QWidget>(QStringLiteral("lwDirectory"))->setFocus();
+        QApplication::processEvents();
+    }
     bool renameEnabled() const {
         return window->control<QPushButton>(QStringLiteral("cmdExecute"))->isEnabled();
     }
@@ -231,17 +238,23 @@ TEST_F(ValidationTest, DirectorySourceCountsTheTickedKinds) {
     EXPECT_EQ(window->panelText(QStringLiteral("main")), QStringLiteral("3 Files, 0 Directories"));
     EXPECT_TRUE(renameEnabled());
 
-    window->setCheck(QStringLiteral("chkFiles"), 0);
-    EXPECT_EQ(window->panelText(QStringLiteral("main")), QStringLiteral("0 Files, 0 Directories"));
-    EXPECT_FALSE(renameEnabled());
-
     window->setCheck(QStringLiteral("chkDirs"), 1);
+    EXPECT_EQ(window->panelText(QStringLiteral("main")), QStringLiteral("3 Files, 2 Directories"));
+    EXPECT_TRUE(renameEnabled());
+
+    window->setCheck(QStringLiteral("chkFiles"), 0);
     EXPECT_EQ(window->panelText(QStringLiteral("main")), QStringLiteral("0 Files, 2 Directories"));
     EXPECT_TRUE(renameEnabled());
 
+    // Directories ticked but with nothing to rename.
+    window->state().lstDirs[0].clear();
+    window->optionsChanged();
+    EXPECT_EQ(window->panelText(QStringLiteral("main")), QStringLiteral("0 Files, 0 Directories"));
+    EXPECT_FALSE(renameEnabled());
+
     // A ticked but disabled box does not qualify.
-    window->setCheck(QStringLiteral("chkDirs"), 0);
     window->setCheck(QStringLiteral("chkFiles"), 1);
+    window->setCheck(QStringLiteral("chkDirs"), 0);
     box("chkFiles")->setEnabled(false);
     window->optionsChanged();
     EXPECT_FALSE(renameEnabled());

@@ -294,7 +294,8 @@ TEST_F(ActivationTest, HandlersRaisedWhileLoadingValidateNothing) {
     // The loader ticks boxes and selects the tab; none of that may count or validate yet.
     sandbox.store({{"chkDirs", "1"}, {"tabStrip", "7"}});
     const auto window = load();
-    EXPECT_EQ(window->panelText(QStringLiteral("main")), QString());
+    // The directories box rebuilt the (empty) views: that writes the empty counts and no more.
+    EXPECT_EQ(window->panelText(QStringLiteral("main")), QStringLiteral("0 Files, 0 Directories"));
     EXPECT_EQ(window->panelText(QStringLiteral("selected")), QString());
     EXPECT_TRUE(window->control<QPushButton>(QStringLiteral("cmdExecute"))->isEnabled());
     EXPECT_FALSE(window->state().previewPending);
@@ -369,16 +370,21 @@ TEST_F(ActivationTest, TreeViewOfferFollowsTheSetting) {
     EXPECT_FALSE(window->control<QWidget>(QStringLiteral("lwDirectory"))->isVisible());
 }
 
-TEST_F(ActivationTest, NoFolderIsReadYet) {
+TEST_F(ActivationTest, TheSavedFolderIsReadAtTheFirstActivationOnly) {
     const std::string folder = sandbox.config().mkdir("photos");
     sandbox.config().write("photos/a.jpg", "x");
     sandbox.config().write("photos/b.jpg", "y");
     sandbox.store({{"txtPath", QString::fromStdString(folder) + QLatin1Char('/')}});
-    const auto window = start();
-    EXPECT_TRUE(window->state().lstFiles[0].isEmpty());
+    const auto window = load();
+    EXPECT_TRUE(window->state().lstFiles[0].isEmpty());  // not while loading
+    window->show();
+    QApplication::processEvents();
+    EXPECT_EQ(window->state().lstFiles[0].size(), 2);
     auto* directory = window->control<ListView>(QStringLiteral("lwDirectory"));
-    EXPECT_EQ(directory->rowCount(), 0);
+    EXPECT_EQ(directory->rowCount(), 2);
     EXPECT_FALSE(directory->font().bold());
+    EXPECT_EQ(window->panelText(QStringLiteral("main")), QStringLiteral("2 Files, 0 Directories"));
+    EXPECT_EQ(window->panelText(QStringLiteral("selected")), QStringLiteral("0 items selected..."));
 }
 
 }  // namespace

@@ -189,4 +189,15 @@ TEST(ListFolderNames, NonAsciiNamesAndFailures) {
     EXPECT_FALSE(missing.reason().empty());
 }
 
+TEST(CanListFolder, TellsAFolderFromAnythingElse) {
+    testsupport::TempDir dir;
+    const QString root = QString::fromStdString(dir.path()) + u'/';
+    dir.write("file");
+    dir.mkdir("empty");
+    EXPECT_TRUE(platform::canListFolder(root));
+    EXPECT_TRUE(platform::canListFolder(root + QStringLiteral("empty/")));
+    EXPECT_FALSE(platform::canListFolder(root + QStringLiteral("file/")));
+    EXPECT_FALSE(platform::canListFolder(root + QStringLiteral("missing/")));
+}
+
 }  // namespace
