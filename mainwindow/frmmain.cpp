@@ -1546,10 +1546,7 @@ void FrmMain::chkFilesClick() {
         setVbValue(dirs, 1);
         return;
     }
-    if (pathText() != state_.lastReadPath) {
-        readDirectoryStructure();
-    }
-    updateTreeview();
+    showIncludedKinds();
 }
 
 void FrmMain::chkDirsClick() {
@@ -1558,6 +1555,12 @@ void FrmMain::chkDirsClick() {
         setVbValue(files, 1);
         return;
     }
+    showIncludedKinds();
+}
+
+// The rows follow the include boxes; the folder is read again only when the path box names
+// another folder than the one last read.
+void FrmMain::showIncludedKinds() {
     if (pathText() != state_.lastReadPath) {
         readDirectoryStructure();
     }

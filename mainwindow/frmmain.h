@@ -149,6 +149,7 @@ private:
     void chkFilesClick();
     void chkDirsClick();
     void chkSubClick();
+    void showIncludedKinds();
     void chkShowTreeviewClick();
     void chkThumbnailsClick();
     void chkThumbnailsFreeSelectClick();
