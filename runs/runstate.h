@@ -1,0 +1,84 @@
+// The state one rename run, attribute run or date run shares with its undo: the journal of the
+// last run, the folders it created, the counters, the flags of the running operation, the row
+// snapshots and the Free Select refill lists. Memory only; one level of undo.
+// (errorsLogged lives in engine::runState(), since the engine's log sets it.)
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <ctime>
+
+namespace runs {
+
+// One file changed by the last run.
+struct FileUndoRecord {
+    QString oldName;        // name before the change (no folder)
+    QString newName;        // name as finally used on disk; may hold sub-folders ("sub/name")
+    QString folder;         // folder before the change, with a trailing "/"
+    int oldAttributes = 0;  // attribute bits before an attribute run (1, 2, 4, 32)
+    QString newAttribText;  // "RHSA" with "-" for clear bits, after an attribute run
+    QString oldAttribText;  // the same before it
+    // Times before a date run. Besides the texts the journal keeps the exact values, so the
+    // undo restores them to the nanosecond (the texts only show whole seconds).
+    QString oldCreated;
+    QString oldAccessed;
+    QString oldModified;
+    struct timespec oldCreatedExact {};
+    struct timespec oldAccessedExact {};
+    struct timespec oldModifiedExact {};
+};
+
+// One directory changed by the last run (date runs never touch directories).
+struct DirUndoRecord {
+    QString oldName;
+    QString newName;
+    QString folder;
+    int oldAttributes = 0;
+    QString newAttribText;
+    QString oldAttribText;
+};
+
+struct RunState {
+    // The journal grows as changes are made, in change order: a run can never meet more items
+    // than it can record. Valid records are [0, lastRunFileCount) and [0, lastRunDirCount).
+    QList<FileUndoRecord> undoFiles;
+    QList<DirUndoRecord> undoDirs;
+    // Folders a rename created for sub-folder parts, full paths in creation order.
+    QStringList createdDirs;
+
+    bool lastRunChangedAttributes = false;
+    bool lastRunChangedDates = false;
+    std::int32_t lastRunFileCount = 0;
+    std::int32_t lastRunDirCount = 0;
+
+    std::int32_t filesRenamedCount = 0;
+    std::int32_t dirsRenamedCount = 0;
+    std::int32_t warningCount = 0;
+
+    bool simulationMode = false;
+    bool cancelRequested = false;
+    bool operationRunning = false;
+    bool undoInProgress = false;
+
+    // Full paths of the current source's rows when the run started, in display order; the
+    // rename rewrites orderSnapshot and reselectList entries as it renames.
+    QStringList orderSnapshot;
+    QStringList selectedSnapshot;
+    QStringList reselectList;
+    bool onlySelectedInForce = false;
+
+    // Free Select only: the paths the list is rebuilt from after a real naming run.
+    QStringList dragDropRefillFiles;
+    QStringList dragDropRefillDirs;
+
+    // Lifetime totals (also in the settings); they saturate instead of wrapping.
+    std::int32_t totNumberOfFilesRenamedNew = 0;
+    std::int32_t totNumberOfDirsRenamedNew = 0;
+};
+
+// Adds `delta` (may be negative) to a lifetime total, saturating at the 32-bit limits.
+std::int32_t addSaturating(std::int32_t total, std::int64_t delta);
+
+}  // namespace runs
