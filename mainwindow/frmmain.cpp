@@ -32,6 +32,7 @@
 #include <string>
 
 #include "engine/log.h"
+#include "filelists/rowtext.h"
 #include "filelists/scan.h"
 #include "filelists/sysicons.h"
 #include "filelists/thumbnails.h"
@@ -46,6 +47,8 @@
 #include "platform/programfolder.h"
 #include "platform/widgets/busy.h"
 #include "platform/widgets/listview.h"
+#include "runs/runwindow.h"
+#include "runs/undo.h"
 #include "settings/loader.h"
 #include "settings/store.h"
 
@@ -77,6 +80,32 @@ constexpr qint64 kTreeToggleGuardMs = 1000;
 
 // The window whose Escape presses the application's watch latches.
 const QWidget* g_escapeOwner = nullptr;
+
+// F5 acts wherever the focus is in the main window and whatever the modifiers; the key still
+// reaches the focused input. Watches the application's key presses for the window.
+class KeyWatch : public QObject {
+public:
+    explicit KeyWatch(FrmMain* window) : QObject(window), window_(window) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress ||
+            static_cast<QKeyEvent*>(event)->key() != Qt::Key_F5) {
+            return false;
+        }
+        // A key press travels from the focused input up to the window; it counts once.
+        const QWidget* focus = QApplication::focusWidget();
+        const auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->window() == window_ &&
+            (widget == focus || (!focus && widget == window_))) {
+            QMetaObject::invokeMethod(window_, &FrmMain::formKeyF5, Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    FrmMain* window_;
+};
 
 // Disabling the window while it works takes the focus from whichever input held it; this puts
 // it back afterwards, so that the user goes on typing where they were.
@@ -243,6 +272,15 @@ FrmMain::~FrmMain() {
     if (g_escapeOwner == this) {
         platform::EscapeWatch::uninstall();
         g_escapeOwner = nullptr;
+    }
+    if (keyWatch_) {
+        QCoreApplication::instance()->removeEventFilter(keyWatch_);
+    }
+    // A run window still open goes with the main window, without its close handling.
+    if (runWindow_) {
+        runState_.operationRunning = false;
+        runWindow_->onClosed = nullptr;
+        delete runWindow_.data();
     }
 }
 
@@ -520,6 +558,14 @@ void FrmMain::buildMenus() {
 
 void FrmMain::connectHandlers() {
     connect(check("chkSimulation"), &QCheckBox::stateChanged, this, &FrmMain::chkSimulationClick);
+    connect(control<QPushButton>(QStringLiteral("cmdExecute")), &QPushButton::clicked, this,
+            &FrmMain::cmdExecuteClick);
+    connect(control<QPushButton>(QStringLiteral("cmdUndo")), &QPushButton::clicked, this,
+            &FrmMain::cmdUndoClick);
+    keyWatch_ = new KeyWatch(this);
+    QCoreApplication::instance()->installEventFilter(keyWatch_);
+    connect(check("chkPreview"), &QCheckBox::stateChanged, this, &FrmMain::chkPreviewClick);
+    connect(tmrPreview_, &QTimer::timeout, this, &FrmMain::tmrPreviewTimer);
     connect(check("chkOnlyRenameSelected"), &QCheckBox::stateChanged, this,
             &FrmMain::chkOnlyRenameSelectedClick);
     connect(tabStrip_, &QTabBar::currentChanged, this, &FrmMain::tabStripClick);
@@ -617,6 +663,8 @@ void FrmMain::formLoad(const QStringList& arguments) {
     input.programFolder = platform::programFolder();
     settings::LoadedState loaded = settings::loadSettings(store, *this, input);
     settings_ = std::move(loaded.settings);
+    runState_.totNumberOfFilesRenamedNew = settings_.totNumberOfFilesRenamedNew;
+    runState_.totNumberOfDirsRenamedNew = settings_.totNumberOfDirsRenamedNew;
     lists_ = std::move(loaded.lists);
     state_.cmdExecMode = loaded.commandLine.cmdExecMode;
     state_.cmdAutoExit = loaded.commandLine.cmdAutoExit;
@@ -641,8 +689,8 @@ void FrmMain::formLoad(const QStringList& arguments) {
     // The simulation box's handler wrote "Sim. Rename!" while loading; start-up settles the
     // caption for the whole run.
     control<QPushButton>(QStringLiteral("cmdExecute"))
-        ->setText(state_.simulationMode ? QStringLiteral("Sim. Rename")
-                                        : QStringLiteral("Rename!"));
+        ->setText(runState_.simulationMode ? QStringLiteral("Sim. Rename")
+                                           : QStringLiteral("Rename!"));
 
     // The mode tab handler does nothing before the first activation, so the saved tab's
     // frame is brought forward here.
@@ -798,6 +846,8 @@ void FrmMain::formActivate() {
     updateSelectedCount(0);
     optionsChanged();
     control<QWidget>(QStringLiteral("txtPath"))->setFocus();
+
+    runCommandLineMode();
 }
 
 // ---- Mode tabs ----
@@ -978,47 +1028,8 @@ void FrmMain::paintInput(QWidget* input, bool enabled) {
     input->setPalette(palette);
 }
 
-// ---- Validation and selection ----
-
-void FrmMain::optionsChanged() {
-    if (!state_.windowReady) {
-        return;
-    }
-    tmrPreview_->stop();
-
-    const int source = state_.fileMode == 1 ? 1 : 0;
-    const QStringList& files = state_.lstFiles[source];
-    const QStringList& dirs = state_.lstDirs[source];
-    bool blocked = false;
-    if (source == 0) {
-        QCheckBox* filesBox = check("chkFiles");
-        QCheckBox* dirsBox = check("chkDirs");
-        const qsizetype fileCount = vbValue(filesBox) == 0 ? 0 : files.size();
-        const qsizetype dirCount = vbValue(dirsBox) == 0 ? 0 : dirs.size();
-        setPanelText(QStringLiteral("main"),
-                     QStringLiteral("%1 Files, %2 Directories").arg(fileCount).arg(dirCount));
-        const bool filesQualify =
-            filesBox->isEnabled() && vbValue(filesBox) == 1 && !files.isEmpty();
-        const bool dirsQualify = dirsBox->isEnabled() && vbValue(dirsBox) == 1 && !dirs.isEmpty();
-        blocked = !filesQualify && !dirsQualify;
-    } else {
-        setPanelText(QStringLiteral("main"),
-                     QStringLiteral("%1 Files, %2 Directories").arg(files.size()).arg(dirs.size()));
-        blocked = files.isEmpty() && dirs.isEmpty();
-    }
-    if (!blocked && modeTabKey() != QLatin1String("Attrib") && state_.onlySelectedInForce &&
-        state_.selectedCount == 0) {
-        blocked = true;
-    }
-
-    control<QPushButton>(QStringLiteral("cmdExecute"))->setEnabled(!blocked);
-
-    QCoreApplication::processEvents();
-    if (vbValue(check("chkPreview")) == 1) {
-        state_.previewPending = true;
-    }
-    tmrPreview_->start();
-}
+// ---- Selection ----
+// The validation (optionsChanged) and the preview timer are in validation.cpp.
 
 void FrmMain::updateSelectedCount(int force) {
     state_.selectionRecountPending = false;
@@ -1191,7 +1202,7 @@ void FrmMain::readDirectoryStructure() {
     {
         const FocusKeeper focus(this);
         // A run that calls the read has disabled the window itself and enables it again.
-        const platform::BusyScope busy(state_.operationRunning ? nullptr : this);
+        const platform::BusyScope busy(runState_.operationRunning ? nullptr : this);
         control<QPushButton>(QStringLiteral("cmdExecute"))->setEnabled(false);
         QCoreApplication::processEvents();
         setPanelText(QStringLiteral("main"), QStringLiteral("Reading Directory Structure..."));
@@ -1241,7 +1252,7 @@ void FrmMain::readDirectoryStructure() {
     files.clear();
     dirs.clear();
     tree->clear();
-    if (!state_.operationRunning) {
+    if (!runState_.operationRunning) {
         optionsChanged();
     }
 }
@@ -1256,7 +1267,7 @@ void FrmMain::updateTreeview() {
     job.pathText = pathText();
     job.switches = viewSwitches();
     job.windowReady = state_.windowReady;
-    job.operationRunning = state_.operationRunning;
+    job.operationRunning = runState_.operationRunning;
     job.images = &dirImages_;
     job.iconOptions = directoryIconOptions();
     job.status = statusAccess();
@@ -1647,8 +1658,8 @@ void FrmMain::chkThumbnailsFreeSelectClick() {
 
 void FrmMain::chkSimulationClick() {
     auto* execute = control<QPushButton>(QStringLiteral("cmdExecute"));
-    state_.simulationMode = vbValue(check("chkSimulation")) == 1;
-    if (state_.simulationMode) {
+    runState_.simulationMode = vbValue(check("chkSimulation")) == 1;
+    if (runState_.simulationMode) {
         execute->setText(QStringLiteral("Sim. Rename!"));
         control<QWidget>(QStringLiteral("cmdUndo"))->setEnabled(false);
     } else {
@@ -1797,6 +1808,239 @@ QCheckBox* FrmMain::check(const char* name) const {
 
 void FrmMain::setShown(const char* name, bool shown) {
     control<QWidget>(QString::fromUtf8(name))->setVisible(shown);
+}
+
+// ---- Runs and undo ----
+
+void FrmMain::cmdExecuteClick() {
+    runs::DriverContext context = driverContext();
+    runs::executeRun(context);
+}
+
+void FrmMain::cmdUndoClick() {
+    runs::DriverContext context = driverContext();
+    runs::undoLastRun(context);
+}
+
+void FrmMain::formKeyF5() {
+    if (!isEnabled() || !state_.windowReady) {
+        return;
+    }
+    // The focused input loses the focus first, so its own repair rules run as on a click.
+    control<QWidget>(QStringLiteral("cmdAbout"))->setFocus(Qt::OtherFocusReason);
+    QCoreApplication::processEvents();
+    optionsChanged();
+    QCoreApplication::processEvents();
+    if (control<QPushButton>(QStringLiteral("cmdExecute"))->isEnabled()) {
+        cmdExecuteClick();
+    }
+}
+
+runs::AttribOptions FrmMain::attribOptions() const {
+    runs::AttribOptions options;
+    options.optAttrib =
+        control<QRadioButton>(QStringLiteral("optAttrib_Date"))->isChecked() ? 1 : 0;
+    options.chkR = vbValue(check("chkR"));
+    options.chkH = vbValue(check("chkH"));
+    options.chkS = vbValue(check("chkS"));
+    options.chkA = vbValue(check("chkA"));
+    options.chkDateDate = vbValue(check("chkDateDate")) == 1;
+    options.dtDate = control<QDateEdit>(QStringLiteral("dtDate"))->date();
+    options.chkDateTime = vbValue(check("chkDateTime")) == 1;
+    options.dtTime = control<QTimeEdit>(QStringLiteral("dtTime"))->time();
+    options.chkDateCreated = vbValue(check("chkDateCreated")) == 1;
+    options.chkDateAccessed = vbValue(check("chkDateAccessed")) == 1;
+    options.chkDateModified = vbValue(check("chkDateModified")) == 1;
+    return options;
+}
+
+runs::DriverInputs FrmMain::driverInputs() const {
+    auto chosen = [this](const char* option) {
+        return control<QRadioButton>(QString::fromUtf8(option))->isChecked();
+    };
+    runs::DriverInputs in;
+    in.fileMode = state_.fileMode;
+    in.mode.tabKey = modeTabKey();
+    in.mode.replaceBatch = chosen("optReplaceBatch");
+    in.mode.enumNumbering = chosen("chkEnumTab_Enum");
+    in.mode.formatDetect = chosen("chkFormatTab_Detect");
+    in.attribDates = chosen("optAttrib_Date");
+    in.naming = {optionsSnapshot(), lists_.batchReplaceList};
+    in.attrib = attribOptions();
+    in.filesTicked = vbValue(check("chkFiles")) == 1;
+    in.dirsTicked = vbValue(check("chkDirs")) == 1;
+    in.dirsAllowed = state_.dirsAllowed;
+    in.onlySelectedInForce = state_.onlySelectedInForce;
+    in.simulationBox = vbValue(check("chkSimulation")) == 1;
+    in.thumbnailsFreeSelect = vbValue(check("chkThumbnailsFreeSelect")) == 1;
+    in.listOrderChanged = state_.listOrderChanged;
+    return in;
+}
+
+runs::DriverContext FrmMain::driverContext() {
+    runs::DriverContext context{
+        .state = runState_,
+        .settings = settings_,
+        .lstFiles = state_.lstFiles,
+        .lstDirs = state_.lstDirs,
+        .lists = {directoryList(), control<platform::ListView>(QStringLiteral("lwDragDrop"))},
+        .directoryImages = &dirImages_,
+        .freeSelectImages = &freeSelImages_,
+        .mainWindow = this,
+        .appName = state_.appName};
+    runs::DriverHooks& hooks = context.hooks;
+    hooks.validate = [this] {
+        optionsChanged();
+        return control<QPushButton>(QStringLiteral("cmdExecute"))->isEnabled();
+    };
+    hooks.inputs = [this] { return driverInputs(); };
+    hooks.setMainPanel = [this](const QString& text) {
+        setPanelText(QStringLiteral("main"), text);
+    };
+    hooks.stopPreview = [this] { stopPreview(); };
+    hooks.openRunWindow = [this] { return openRunWindow(); };
+    hooks.readDirectoryStructure = [this] { readDirectoryStructure(); };
+    hooks.updateTreeview = [this] { updateTreeview(); };
+    hooks.refillFreeSelect = [this](const QStringList& files, const QStringList& dirs) {
+        refillFreeSelect(files, dirs);
+    };
+    hooks.generateThumbnailsFreeSel = [this] {
+        auto* list = control<platform::ListView>(QStringLiteral("lwDragDrop"));
+        filelists::generateThumbnailsFreeSel(
+            {*list, freeSelImages_, filelists::iconOptions(settings_, true), this, statusAccess()});
+    };
+    hooks.updateSelectedCount = [this] { updateSelectedCount(-1); };
+    hooks.setUndoEnabled = [this](bool enabled) {
+        control<QWidget>(QStringLiteral("cmdUndo"))->setEnabled(enabled);
+    };
+    hooks.markListOrderChanged = [this] { state_.listOrderChanged = true; };
+    return context;
+}
+
+runs::RunWindow* FrmMain::openRunWindow() {
+    // Every operation starts with a fresh window. It is a window of its own, not a child of
+    // this one, so that disabling the main window leaves it usable.
+    if (runWindow_) {
+        runWindow_->onClosed = nullptr;
+        delete runWindow_.data();
+    }
+    auto* window = new runs::RunWindow(runState_, settings_);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setFont(font());
+    window->onClosed = [this] { runWindowClosed(); };
+    runWindow_ = window;
+    window->open();
+    return window;
+}
+
+void FrmMain::runWindowClosed() {
+    setEnabled(true);
+    activateWindow();
+    QWidget* focus = nullptr;
+    if (state_.fileMode != 0) {
+        focus = control<QWidget>(QStringLiteral("lwDragDrop"));
+    } else if (vbValue(check("chkShowTreeview")) != 0) {
+        focus = treeView();
+    } else {
+        focus = directoryList();
+    }
+    if (focus && focus->isVisible()) {
+        focus->setFocus();
+    }
+    optionsChanged();
+}
+
+void FrmMain::refillFreeSelect(const QStringList& files, const QStringList& dirs) {
+    auto* list = control<platform::ListView>(QStringLiteral("lwDragDrop"));
+    auto& listFiles = state_.lstFiles[1];
+    auto& listDirs = state_.lstDirs[1];
+    list->clear();
+    listFiles.clear();
+    listDirs.clear();
+    const bool details = settings_.showAllColumns == 1;
+    const filelists::IconOptions icons = filelists::iconOptions(settings_, true);
+    QSet<QString> added;
+    QList<platform::ListRow> rows;
+    rows.reserve(files.size() + dirs.size());
+    for (const QStringList* paths : {&files, &dirs}) {
+        for (const QString& path : *paths) {
+            // Only what exists is added, each path once; the kind is the disk's.
+            const platform::fs::Kind kind = platform::fs::kindOf(platform::nativePath(path));
+            const bool isDir = kind == platform::fs::Kind::Directory;
+            if ((!isDir && kind != platform::fs::Kind::File) || added.contains(path)) {
+                continue;
+            }
+            const platform::Result<QStringList> texts =
+                filelists::readRowTexts(path, isDir, details);
+            if (!texts.ok()) {
+                continue;
+            }
+            added.insert(path);
+            (isDir ? listDirs : listFiles).append(path);
+            platform::ListRow row;
+            row.texts = *texts;
+            int large = 0;
+            row.smallImage = filelists::sysIconsFreeSel(path, isDir, freeSelImages_, icons, large);
+            row.largeImage = large;
+            rows.append(row);
+        }
+    }
+    freeSelImages_.thumbsComplete = false;
+    if (rows.isEmpty()) {
+        showPlaceholder(list, kDragDropPlaceholder);
+        return;
+    }
+    list->setFont(font());
+    list->setView(vbValue(check("chkThumbnailsFreeSelect")) != 0
+                      ? platform::ListView::View::LargeIcon
+                      : platform::ListView::View::Report);
+    list->addRows(rows);
+    filelists::attachImages(*list, freeSelImages_);
+}
+
+void FrmMain::runCommandLineMode() {
+    if (state_.cmdExecMode.isEmpty()) {
+        return;
+    }
+    struct ModeWord {
+        const char* word;
+        const char* option;  // null: the tab alone
+        int tab;
+    };
+    static constexpr ModeWord kModeWords[] = {
+        {"modecase", nullptr, 2},
+        {"modereplace", "optReplaceSingle", 1},
+        {"modebatchreplace", "optReplaceBatch", 1},
+        {"modeenum", "chkEnumTab_Enum", 3},
+        {"modenormalize", "chkEnumTab_Normalize", 3},
+        {"modeformat", "chkFormatTab_Format", 8},
+        {"modefiletype", "chkFormatTab_Detect", 8},
+        {"modedate", "optAttrib_Date", 5},
+        {"modeattrib", "optAttrib_Attributes", 5},
+        {"modemp3", nullptr, 7},
+        {"modespace", nullptr, 4},
+        {"modeadd", "optAdd", 6},
+        {"modecrop", "optCrop", 6},
+    };
+    const QString word = state_.cmdExecMode.toLower();
+    for (const ModeWord& mode : kModeWords) {
+        if (word == QLatin1String(mode.word)) {
+            if (mode.option) {
+                selectOption(QString::fromUtf8(mode.option));
+            }
+            selectModeTab(mode.tab);
+            break;
+        }
+    }
+    if (control<QPushButton>(QStringLiteral("cmdExecute"))->isEnabled()) {
+        cmdExecuteClick();
+    }
+    if (state_.cmdAutoExit) {
+        if (runWindow_) {
+            runWindow_->close();
+        }
+        close();
+    }
 }
 
 }  // namespace mainwindow

@@ -6,13 +6,17 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 
 #include "engine/lists.h"
+#include "engine/options.h"
 #include "filelists/imagelist.h"
 #include "filelists/treebuilder.h"
 #include "mainwindow/windowstate.h"
 #include "platform/com/com.h"
+#include "runs/driver.h"
+#include "runs/runstate.h"
 #include "settings/controlsink.h"
 #include "settings/programsettings.h"
 
@@ -62,6 +66,13 @@ public:
 
     WindowState& state() { return state_; }
     const WindowState& state() const { return state_; }
+    // The state a run shares with its undo (journal, counters, simulation and running flags).
+    runs::RunState& runState() { return runState_; }
+    const runs::RunState& runState() const { return runState_; }
+    // The run window of the last run or undo while it is open; null otherwise.
+    runs::RunWindow* runWindow() const {
+        return runWindow_ && runWindow_->isVisible() ? runWindow_.data() : nullptr;
+    }
     const settings::ProgramSettings& settings() const { return settings_; }
     const engine::TextLists& lists() const { return lists_; }
     bool hasMp3Library() const { return static_cast<bool>(mp3Library_); }
@@ -82,8 +93,23 @@ public:
     void tabStripFilemodeClick();
     // Decides whether a rename can start with the current inputs (enables "Rename!").
     void optionsChanged();
+    // The options the transforms read, taken from the inputs now (scope and replace).
+    engine::Options optionsSnapshot() const;
+    // One tick of the preview timer: a pending label edit, the selection recount once the
+    // mouse button is up, a pending preview, and the remembered window position.
+    void tmrPreviewTimer();
+    // One preview pass over the current source's rows (the timer's tick starts it).
+    void generatePreview();
     // Counts the selection of the active list; force -1 counts even while busy.
     void updateSelectedCount(int force);
+
+    // "Rename!": validates and, when it stays enabled, runs the selected tab's executor with
+    // the run window (runs/driver.h). Returns with the run window open.
+    void cmdExecuteClick();
+    // "Undo": asks, then puts the last run back (runs/undo.h).
+    void cmdUndoClick();
+    // F5: the focused input gives up the focus first, then "Rename!" runs when it is enabled.
+    void formKeyF5();
 
     // Reading the working folder. Every read is readDirectoryStructure followed by
     // updateTreeview: the first fills the Directory work lists from the path box's folder (or
@@ -142,9 +168,20 @@ private:
     void fillPathHistory();
     void createMp3Library();
 
+    // The runs: the context the driver and the undo work in, and what it reads of the window.
+    runs::DriverContext driverContext();
+    runs::DriverInputs driverInputs() const;
+    runs::AttribOptions attribOptions() const;
+    runs::RunWindow* openRunWindow();
+    void runWindowClosed();
+    void refillFreeSelect(const QStringList& files, const QStringList& dirs);
+    // The command line's "/e" mode word and "/x", at the first activation.
+    void runCommandLineMode();
+
     // The option frame that the mode tab with this key shows; null for an unknown key.
     QWidget* modeFrame(const QString& key) const;
     void chkSimulationClick();
+    void chkPreviewClick();
     void chkOnlyRenameSelectedClick();
     void chkFilesClick();
     void chkDirsClick();
@@ -180,6 +217,9 @@ private:
     void setShown(const char* name, bool shown);
 
     WindowState state_;
+    runs::RunState runState_;
+    QPointer<runs::RunWindow> runWindow_;
+    QObject* keyWatch_ = nullptr;
     settings::ProgramSettings settings_;
     engine::TextLists lists_;
     com::ComPtr<com::IUnknown> mp3Library_;

@@ -20,12 +20,12 @@ struct WindowState {
     bool dirsAllowed = true;
     // Creating the tag-library object failed; the Mp3 tab warns once and clears it.
     bool mp3LibraryMissing = false;
-    // Renames are only simulated (the hidden Simulation Mode box is ticked).
-    bool simulationMode = false;
     // A preview is due at the next tick of the preview timer.
     bool previewPending = false;
     // Identifies the running preview; -1 stops it.
     int previewRunToken = -1;
+    // Rows the last preview pass gave a new name (shown by the preview timer).
+    int previewChangeCount = 0;
     // The preview yields to the event loop after this many rows.
     int previewDoEventsEvery = 5;
     // Selected rows of the active list, and whether "Only Rename Selected" is in force.
@@ -33,9 +33,9 @@ struct WindowState {
     bool onlySelectedInForce = false;
     // A mouse selection is under way; the recount waits for the button to come up.
     bool selectionRecountPending = false;
-    // A rename run, an undo or a revert is in progress and has disabled the main window
-    // itself; the folder read then leaves the window's enabled state alone.
-    bool operationRunning = false;
+    // The next preview tick starts editing the selected row's label (set by the list views'
+    // label-edit handlers, which cannot start an edit from inside their own).
+    bool labelEditPending = false;
 
     // The folder of the last read that completed; empty while a read is under way and after
     // one that failed or was cancelled.

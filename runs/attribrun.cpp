@@ -1,0 +1,190 @@
+#include "runs/attribrun.h"
+
+#include <exception>
+
+#include "engine/log.h"
+#include "filelists/rowtext.h"
+#include "platform/filesystem.h"
+#include "platform/programfolder.h"
+#include "runs/executors.h"
+#include "runs/rename.h"
+#include "runs/runstate.h"
+
+namespace runs {
+
+namespace fs = platform::fs;
+
+namespace {
+
+struct Box {
+    int AttribOptions::*box;
+    std::uint32_t bit;
+    QChar letter;
+};
+constexpr Box kBoxes[] = {
+    {&AttribOptions::chkR, fs::ReadOnly, u'R'},
+    {&AttribOptions::chkH, fs::Hidden, u'H'},
+    {&AttribOptions::chkS, fs::System, u'S'},
+    {&AttribOptions::chkA, fs::Archive, u'A'},
+};
+
+bool hiddenByName(const QString& name) {
+    return name.startsWith(u'.') && name != QStringLiteral(".") && name != QStringLiteral("..");
+}
+
+QString bracketed(const QString& oldText, const QString& newText) {
+    return QStringLiteral(" [") + oldText + QStringLiteral("] -> [") + newText +
+           QStringLiteral("]");
+}
+
+// One line to the run window and, unless simulating, to log.txt.
+void report(RunContext& ctx, const QString& line) {
+    ctx.report.addLine(line);
+    if (!ctx.state.simulationMode) {
+        engine::logRun(line);
+    }
+}
+
+void warn(RunContext& ctx, bool isDir, const QString& item, const QString& oldText,
+          const QString& newText, const QString& reason) {
+    const QString head = isDir ? QStringLiteral("WARNING! Dir attribute change failed: ")
+                               : QStringLiteral("WARNING! File attribute change failed: ");
+    report(ctx, head + item + bracketed(oldText, newText) + QStringLiteral(" (") + reason +
+                    QStringLiteral(")"));
+    ++ctx.state.warningCount;
+    ctx.report.setWarningCount(ctx.state.warningCount);
+}
+
+template <class Record>
+void putRecord(QList<Record>& journal, std::int32_t count, Record record) {
+    const qsizetype index = count - 1;
+    if (journal.size() <= index) {
+        journal.resize(index + 1);
+    }
+    journal[index] = std::move(record);
+}
+
+void changeItem(RunContext& ctx, const SplitPath& parts, bool isDir, const AttribOptions& options) {
+    const QString item = (ctx.showFullPath ? parts.folder : QString()) + parts.name;
+    const std::string native = platform::nativePath(parts.folder + parts.name);
+
+    const platform::Result<std::uint32_t> read = fs::attributes(native);
+    if (!read) {
+        warn(ctx, isDir, item, unknownAttribText(nullptr), unknownAttribText(&options),
+             QString::fromStdString(read.reason()));
+        return;
+    }
+    const std::uint32_t oldValue = *read & kAttribRunBits;
+    const std::uint32_t asked = applyAttribBoxes(oldValue, options);
+    std::uint32_t newValue = asked;
+    if (hiddenByName(parts.name)) {
+        newValue |= fs::Hidden;
+    }
+    const QString oldText = filelists::attributeLetters(oldValue);
+    if (newValue == oldValue) {
+        if (asked != oldValue) {
+            warn(ctx, isDir, item, oldText, filelists::attributeLetters(asked),
+                 QStringLiteral("a name beginning with \".\" is always hidden"));
+        }
+        return;
+    }
+    const QString newText = filelists::attributeLetters(newValue);
+    if (!ctx.state.simulationMode) {
+        // setAttributes writes these four bits only; everything else the item has stays.
+        const platform::Status status = fs::setAttributes(native, newValue);
+        if (!status) {
+            warn(ctx, isDir, item, oldText, newText, QString::fromStdString(status.reason()));
+            return;
+        }
+    }
+    report(ctx, (isDir ? QStringLiteral("Directory Attribute Changed: ")
+                       : QStringLiteral("File Attribute Changed: ")) +
+                    item + bracketed(oldText, newText));
+    RunState& state = ctx.state;
+    if (isDir) {
+        ++state.dirsRenamedCount;
+        ctx.report.setDirsCount(state.dirsRenamedCount, kDirsChangedSuffix);
+        DirUndoRecord record;
+        record.oldName = parts.name;
+        record.folder = parts.folder;
+        record.oldAttributes = static_cast<int>(oldValue);
+        record.newAttribText = newText;
+        record.oldAttribText = oldText;
+        putRecord(state.undoDirs, state.dirsRenamedCount, std::move(record));
+    } else {
+        ++state.filesRenamedCount;
+        ctx.report.setFilesCount(state.filesRenamedCount, kFilesChangedSuffix);
+        FileUndoRecord record;
+        record.oldName = parts.name;
+        record.folder = parts.folder;
+        record.oldAttributes = static_cast<int>(oldValue);
+        record.newAttribText = newText;
+        record.oldAttribText = oldText;
+        putRecord(state.undoFiles, state.filesRenamedCount, std::move(record));
+    }
+}
+
+// One entry of a work list; false when a cancel ends the run.
+bool walkEntry(RunContext& ctx, const QString& entry, bool isDir, const AttribOptions& options) {
+    const SplitPath parts = splitEntry(entry);
+    try {
+        if (isIncluded(ctx, parts.folder + parts.name)) {
+            changeItem(ctx, parts, isDir, options);
+        }
+    } catch (const std::exception& failure) {
+        // Out of memory and the like: this item is a warning, the run goes on.
+        const QString item = (ctx.showFullPath ? parts.folder : QString()) + parts.name;
+        warn(ctx, isDir, item, unknownAttribText(nullptr), unknownAttribText(&options),
+             QString::fromLocal8Bit(failure.what()));
+    }
+    if (ctx.state.cancelRequested) {
+        return false;
+    }
+    updateProgress(ctx);
+    return true;
+}
+
+}  // namespace
+
+std::uint32_t applyAttribBoxes(std::uint32_t value, const AttribOptions& options) {
+    std::uint32_t result = value & kAttribRunBits;
+    for (const Box& box : kBoxes) {
+        const int wanted = options.*box.box;
+        if (wanted == 0) {
+            result &= ~box.bit;
+        } else if (wanted == 1) {
+            result |= box.bit;
+        }
+    }
+    return result;
+}
+
+QString unknownAttribText(const AttribOptions* boxes) {
+    QString text;
+    for (const Box& box : kBoxes) {
+        const int wanted = boxes != nullptr ? boxes->*box.box : 2;
+        text += wanted == 1 ? box.letter : wanted == 0 ? QChar(u'-') : QChar(u'?');
+    }
+    return text;
+}
+
+void executeAttrib(RunContext& ctx, const QStringList& files, const QStringList& dirs,
+                   const AttribOptions& options) {
+    RunState& state = ctx.state;
+    ctx.report.setFilesCount(0, kFilesChangedSuffix);
+    ctx.report.setDirsCount(0, kDirsChangedSuffix);
+    state.lastRunChangedAttributes = true;
+    state.lastRunChangedDates = false;
+
+    bool going = true;
+    for (qsizetype i = 0, count = files.size(); going && i < count; ++i) {
+        going = walkEntry(ctx, files[i], false, options);
+    }
+    for (qsizetype i = dirs.size() - 1; going && i >= 0; --i) {
+        going = walkEntry(ctx, dirs[i], true, options);
+    }
+    state.lastRunFileCount = state.filesRenamedCount;
+    state.lastRunDirCount = state.dirsRenamedCount;
+}
+
+}  // namespace runs

@@ -1,0 +1,350 @@
+#include "runs/daterun.h"
+
+#include <QDateTime>
+
+#include <exception>
+
+#include "engine/log.h"
+#include "platform/localetext.h"
+#include "platform/programfolder.h"
+#include "runs/executors.h"
+#include "runs/rename.h"
+#include "runs/runstate.h"
+
+namespace runs {
+
+namespace fs = platform::fs;
+
+namespace {
+
+// What a real run meets on this system when it writes a created time; a simulation reports it
+// without trying.
+const QString kCreatedTimeUnsettable = QStringLiteral("Linux cannot set a file's creation time");
+
+QDateTime localTime(const struct timespec& when) {
+    return QDateTime::fromSecsSinceEpoch(static_cast<qint64>(when.tv_sec), Qt::LocalTime);
+}
+
+bool sameTime(const struct timespec& a, const struct timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// The file at `path` as the time service accepts it: a regular file (links followed).
+QString fileProblem(const std::string& native) {
+    switch (fs::kindOf(native)) {
+        case fs::Kind::File:
+            return {};
+        case fs::Kind::Missing:
+            return QStringLiteral("the file no longer exists");
+        case fs::Kind::Directory:
+            return QStringLiteral("it is a folder, not a file");
+        case fs::Kind::Other:
+            break;
+    }
+    return QStringLiteral("it is not a regular file");
+}
+
+// The texts of the three times in line order.
+enum TimeIndex { kCreated, kAccessed, kModified };
+constexpr TimeIndex kTimeOrder[] = {kCreated, kAccessed, kModified};
+
+bool chosen(const DateChange& change, TimeIndex which) {
+    switch (which) {
+        case kCreated:
+            return change.created;
+        case kAccessed:
+            return change.accessed;
+        case kModified:
+            return change.modified;
+    }
+    return false;
+}
+
+QString changedHead(TimeIndex which) {
+    switch (which) {
+        case kCreated:
+            return QStringLiteral("File Created Date Changed: ");
+        case kAccessed:
+            return QStringLiteral("File Accessed Date Changed: ");
+        case kModified:
+            break;
+    }
+    return QStringLiteral("File Modified Date Changed: ");
+}
+
+QString failedHead(TimeIndex which) {
+    switch (which) {
+        case kCreated:
+            return QStringLiteral("WARNING! Change File Created Date Failed: ");
+        case kAccessed:
+            return QStringLiteral("WARNING! Change File Accessed Date Failed: ");
+        case kModified:
+            break;
+    }
+    return QStringLiteral("WARNING! Change File Modified Date Failed: ");
+}
+
+// The date and time-of-day texts of one time as the file has it, "?" where it is not known.
+struct OldTexts {
+    QString date = kUnknownTimeText;
+    QString time = kUnknownTimeText;
+    QString joined() const {
+        return date == kUnknownTimeText && time == kUnknownTimeText
+                   ? kUnknownTimeText
+                   : date + QStringLiteral(" ") + time;
+    }
+};
+
+OldTexts oldTexts(const FileDatesOutcome& outcome, TimeIndex which) {
+    OldTexts texts;
+    if (!outcome.read || (which == kCreated && !outcome.before.hasCreated)) {
+        return texts;
+    }
+    const struct timespec& when = which == kCreated    ? outcome.before.created
+                                  : which == kAccessed ? outcome.before.accessed
+                                                       : outcome.before.modified;
+    texts.date = fileDateText(when);
+    texts.time = fileTimeOfDayText(when);
+    return texts;
+}
+
+QString tail(const QString& item, const QString& oldText, const QString& newText) {
+    return item + QStringLiteral(" [") + oldText + QStringLiteral("] --> [") + newText +
+           QStringLiteral("]");
+}
+
+void report(RunContext& ctx, const QString& line) {
+    ctx.report.addLine(line);
+    if (!ctx.state.simulationMode) {
+        engine::logRun(line);
+    }
+}
+
+void countWarning(RunContext& ctx) {
+    ++ctx.state.warningCount;
+    ctx.report.setWarningCount(ctx.state.warningCount);
+}
+
+QString withReason(const QString& line, const QString& reason) {
+    return line + QStringLiteral(" (") + reason + QStringLiteral(")");
+}
+
+// The lines of one file of the run, its count, its journal record and its warning.
+void reportFile(RunContext& ctx, const SplitPath& parts, const DateChange& change,
+                const FileDatesOutcome& outcome) {
+    const QString item = (ctx.showFullPath ? parts.folder : QString()) + parts.name;
+    const QString newDate = change.date ? platform::shortDateText(*change.date) : QString();
+    const QString newTime = change.time ? platform::longTimeText(*change.time) : QString();
+    bool warned = false;
+    for (const TimeIndex which : kTimeOrder) {
+        if (!chosen(change, which)) {
+            continue;
+        }
+        const OldTexts old = oldTexts(outcome, which);
+        const QString shown = (QString(change.date ? newDate : old.date) + QStringLiteral(" ") +
+                               (change.time ? newTime : old.time))
+                                  .trimmed();
+        const QString line = tail(item, old.joined(), shown);
+        QString reason;
+        if (!outcome.read) {
+            reason = outcome.failure;
+        } else if (which == kCreated) {
+            reason = QString::fromStdString(outcome.createdWritten.reason());
+        } else {
+            reason = QString::fromStdString(outcome.written.reason());
+        }
+        if (reason.isEmpty()) {
+            report(ctx, changedHead(which) + line);
+        } else {
+            report(ctx, withReason(failedHead(which) + line, reason));
+            warned = true;
+        }
+    }
+    if (outcome.changedAny(change)) {
+        RunState& state = ctx.state;
+        ++state.filesRenamedCount;
+        ctx.report.setFilesCount(state.filesRenamedCount, kFilesChangedSuffix);
+        FileUndoRecord record;
+        record.oldName = parts.name;
+        record.folder = parts.folder;
+        const platform::fs::FileTimes& before = outcome.before;
+        record.oldCreated = before.hasCreated ? fileTimeText(before.created) : QString();
+        record.oldAccessed = fileTimeText(before.accessed);
+        record.oldModified = fileTimeText(before.modified);
+        record.oldCreatedExact = before.created;
+        record.oldAccessedExact = before.accessed;
+        record.oldModifiedExact = before.modified;
+        const qsizetype index = state.filesRenamedCount - 1;
+        if (state.undoFiles.size() <= index) {
+            state.undoFiles.resize(index + 1);
+        }
+        state.undoFiles[index] = std::move(record);
+    }
+    if (warned) {
+        countWarning(ctx);
+    }
+}
+
+bool walkEntry(RunContext& ctx, const QString& entry, const DateChange& change) {
+    const SplitPath parts = splitEntry(entry);
+    try {
+        if (isIncluded(ctx, parts.folder + parts.name)) {
+            const FileDatesOutcome outcome =
+                setFileDates(parts.folder + parts.name, change, ctx.state.simulationMode);
+            reportFile(ctx, parts, change, outcome);
+        }
+    } catch (const std::exception& failure) {
+        // Out of memory and the like: this file is a warning, the run goes on.
+        FileDatesOutcome unknown;
+        unknown.failure = QString::fromLocal8Bit(failure.what());
+        reportFile(ctx, parts, change, unknown);
+    }
+    if (ctx.state.cancelRequested) {
+        return false;
+    }
+    updateProgress(ctx);
+    return true;
+}
+
+}  // namespace
+
+QString fileDateText(const struct timespec& when) {
+    return platform::shortDateText(localTime(when).date());
+}
+
+QString fileTimeOfDayText(const struct timespec& when) {
+    return platform::longTimeText(localTime(when).time());
+}
+
+QString fileTimeText(const struct timespec& when) {
+    return fileDateText(when) + QStringLiteral(" ") + fileTimeOfDayText(when);
+}
+
+DateChange dateChangeFrom(const AttribOptions& options) {
+    DateChange change;
+    change.created = options.chkDateCreated;
+    change.accessed = options.chkDateAccessed;
+    change.modified = options.chkDateModified;
+    if (options.chkDateDate && options.dtDate.isValid()) {
+        change.date = options.dtDate;
+    }
+    if (options.chkDateTime && options.dtTime.isValid()) {
+        const QTime& t = options.dtTime;
+        change.time = QTime(t.hour(), t.minute(), t.second());
+    }
+    return change;
+}
+
+struct timespec changedTime(const struct timespec& old, const DateChange& change) {
+    const QDateTime before = localTime(old);
+    const QDate date = change.date.value_or(before.date());
+    QTime time = before.time();
+    if (change.time) {
+        time = QTime(change.time->hour(), change.time->minute(), change.time->second());
+    }
+    QDateTime after(date, time, Qt::LocalTime);
+    if (!after.isValid()) {
+        // A local time skipped by a daylight-saving change: counted from the start of that day,
+        // it lands as far past the gap as it lies inside it.
+        after = date.startOfDay(Qt::LocalTime).addSecs(QTime(0, 0).secsTo(time));
+    }
+    struct timespec result {};
+    result.tv_sec = static_cast<time_t>(after.toSecsSinceEpoch());
+    result.tv_nsec = change.time ? 0 : old.tv_nsec;
+    return result;
+}
+
+bool FileDatesOutcome::changedAny(const DateChange& change) const {
+    return read && written.ok() && (change.accessed || change.modified);
+}
+
+FileDatesOutcome setFileDates(const QString& path, const DateChange& change, bool simulate) {
+    FileDatesOutcome outcome;
+    const std::string native = platform::nativePath(path);
+    if (const QString problem = fileProblem(native); !problem.isEmpty()) {
+        outcome.failure = problem;
+        return outcome;
+    }
+    const platform::Result<fs::FileTimes> times = fs::fileTimes(native);
+    if (!times) {
+        outcome.failure = QString::fromStdString(times.reason());
+        return outcome;
+    }
+    outcome.read = true;
+    outcome.before = *times;
+    outcome.after = *times;
+    if (change.created) {
+        outcome.after.created = changedTime(times->created, change);
+    }
+    if (change.accessed) {
+        outcome.after.accessed = changedTime(times->accessed, change);
+    }
+    if (change.modified) {
+        outcome.after.modified = changedTime(times->modified, change);
+    }
+    if (simulate) {
+        if (change.created) {
+            outcome.createdWritten =
+                platform::Status::failure(kCreatedTimeUnsettable.toStdString());
+        }
+        return outcome;
+    }
+    if (change.accessed || change.modified) {
+        outcome.written =
+            fs::setFileTimes(native, nullptr, change.accessed ? &outcome.after.accessed : nullptr,
+                             change.modified ? &outcome.after.modified : nullptr);
+    }
+    if (change.created) {
+        outcome.createdWritten = fs::setFileTimes(native, &outcome.after.created, nullptr, nullptr);
+    }
+    return outcome;
+}
+
+FileDatesOutcome restoreFileDates(const QString& path, const struct timespec& created,
+                                  const struct timespec& accessed,
+                                  const struct timespec& modified) {
+    FileDatesOutcome outcome;
+    const std::string native = platform::nativePath(path);
+    if (const QString problem = fileProblem(native); !problem.isEmpty()) {
+        outcome.failure = problem;
+        return outcome;
+    }
+    const platform::Result<fs::FileTimes> times = fs::fileTimes(native);
+    if (!times) {
+        outcome.failure = QString::fromStdString(times.reason());
+        return outcome;
+    }
+    outcome.read = true;
+    outcome.before = *times;
+    outcome.after = *times;
+    outcome.after.accessed = accessed;
+    outcome.after.modified = modified;
+    outcome.written = fs::setFileTimes(native, nullptr, &accessed, &modified);
+    const struct timespec none {};
+    const bool createdAsRecorded =
+        times->hasCreated ? sameTime(times->created, created) : sameTime(created, none);
+    if (!createdAsRecorded) {
+        outcome.after.created = created;
+        outcome.createdWritten = fs::setFileTimes(native, &created, nullptr, nullptr);
+    }
+    return outcome;
+}
+
+void executeDate(RunContext& ctx, const QStringList& files, const AttribOptions& options) {
+    RunState& state = ctx.state;
+    ctx.report.setFilesCount(0, kFilesChangedSuffix);
+    ctx.report.setDirsCount(0, kDirsChangedSuffix);
+    state.lastRunChangedAttributes = true;
+    state.lastRunChangedDates = true;
+
+    const DateChange change = dateChangeFrom(options);
+    for (qsizetype i = 0, count = files.size(); i < count; ++i) {
+        if (!walkEntry(ctx, files[i], change)) {
+            break;
+        }
+    }
+    state.lastRunFileCount = state.filesRenamedCount;
+    state.lastRunDirCount = 0;
+}
+
+}  // namespace runs

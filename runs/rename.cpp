@@ -1,0 +1,305 @@
+#include "runs/rename.h"
+
+#include "engine/log.h"
+#include "engine/namescope.h"
+#include "filelists/imagelist.h"
+#include "platform/filesystem.h"
+#include "platform/programfolder.h"
+
+namespace runs {
+
+namespace {
+
+const QString kDot = QStringLiteral(".");
+const QString kDotDot = QStringLiteral("..");
+const QChar kSeparator = QLatin1Char('/');
+
+bool isDotName(const QString& text) {
+    return text == kDot || text == kDotDot;
+}
+
+// The two kinds differ only in texts and in which counter, journal and refill list they use.
+enum class ItemKind { File, Dir };
+
+struct KindTexts {
+    QString renamed;
+    QString warning;
+};
+
+KindTexts textsFor(ItemKind kind) {
+    if (kind == ItemKind::File) {
+        return {QStringLiteral("File Renamed: "),
+                QStringLiteral("WARNING: Couldn't rename file <")};
+    }
+    return {QStringLiteral("Directory Renamed: "),
+            QStringLiteral("WARNING: Couldn't rename dir <")};
+}
+
+void addRunLine(RunContext& ctx, const QString& shortLine, const QString& fullLine) {
+    ctx.report.addLine(ctx.showFullPath ? fullLine : shortLine);
+    // A simulation shows what it would do and leaves the run log alone.
+    if (!ctx.state.simulationMode) {
+        engine::logRun(fullLine);
+    }
+}
+
+void appendRefill(RunContext& ctx, ItemKind kind, const QString& path) {
+    if (ctx.fileMode != 1 || ctx.state.undoInProgress) {
+        return;
+    }
+    (kind == ItemKind::File ? ctx.state.dragDropRefillFiles : ctx.state.dragDropRefillDirs)
+        .append(path);
+}
+
+void countRenamed(RunContext& ctx, ItemKind kind) {
+    if (kind == ItemKind::File) {
+        ++ctx.state.filesRenamedCount;
+        ctx.report.setFilesCount(ctx.state.filesRenamedCount, kFilesRenamedSuffix);
+    } else {
+        ++ctx.state.dirsRenamedCount;
+        ctx.report.setDirsCount(ctx.state.dirsRenamedCount, kDirsRenamedSuffix);
+    }
+}
+
+void writeJournal(RunContext& ctx, ItemKind kind, const QString& oldName, const QString& newName,
+                  const QString& folder) {
+    // The journal grows with the run: the record of the k-th change is at k - 1 whatever size
+    // the driver gave the list, so no change can go unrecorded.
+    auto fill = [&](auto& journal, std::int32_t count) {
+        if (journal.size() < count) {
+            journal.resize(count);
+        }
+        auto& record = journal[count - 1];
+        record.folder = folder;
+        record.oldName = oldName;
+        record.newName = newName;
+    };
+    if (kind == ItemKind::File) {
+        fill(ctx.state.undoFiles, ctx.state.filesRenamedCount);
+    } else {
+        fill(ctx.state.undoDirs, ctx.state.dirsRenamedCount);
+    }
+}
+
+void rekeyImages(RunContext& ctx, const QString& oldPath, const QString& newPath) {
+    for (filelists::SourceImages* images : {ctx.directoryImages, ctx.freeSelectImages}) {
+        if (images != nullptr) {
+            filelists::renamePathKey(*images, oldPath, newPath);
+        }
+    }
+}
+
+// Moves the refill entries that lie in the renamed directory under its new path. An entry
+// lies in it when it is the directory itself or continues with "/" after its path; a sibling
+// whose name merely begins with the same text ("Photos 2005" beside "Photos") does not.
+void moveRefillEntries(QStringList& entries, const QString& oldDir, const QString& newDir) {
+    const qsizetype length = oldDir.size();
+    for (QString& entry : entries) {
+        if (entry.startsWith(oldDir) &&
+            (entry.size() == length || entry.at(length) == kSeparator)) {
+            entry = newDir + entry.mid(length);
+        }
+    }
+}
+
+// The warning of an item that was not renamed; the item keeps its place everywhere.
+bool fail(RunContext& ctx, ItemKind kind, const QString& oldName, const QString& newName,
+          const QString& folder, const QString& detail, bool checkTarget) {
+    appendRefill(ctx, kind, folder + oldName);
+    QString reason;
+    if (checkTarget && platform::fs::exists(platform::nativePath(folder + newName))) {
+        reason = kReasonExists;
+    } else {
+        reason = kReasonSkipping;
+        if (!detail.isEmpty()) {
+            reason += QStringLiteral(" (") + detail + QLatin1Char(')');
+        }
+    }
+    const QString start = textsFor(kind).warning;
+    const QString middle = QStringLiteral("> as <");
+    const QString end = QStringLiteral("> ") + reason;
+    addRunLine(ctx, start + oldName + middle + newName + end,
+               start + folder + oldName + middle + folder + newName + end);
+    ++ctx.state.warningCount;
+    ctx.report.setWarningCount(ctx.state.warningCount);
+    return false;
+}
+
+// Creates the missing levels below `folder`, from the outermost in. Stops at the
+// first one that cannot be created; the rename that follows then fails with its warning.
+void makeSubfolders(RunContext& ctx, const QString& folder, const QStringList& levels) {
+    QString soFar;
+    for (const QString& level : levels) {
+        // Every level below the first is shown with the separator that joins it to the path
+        // so far, as "Created directory: /Jan" in the short form.
+        const QString shownLevel = soFar.isEmpty() ? level : kSeparator + level;
+        const QString fullPath = folder + soFar + shownLevel;
+        if (!platform::fs::exists(platform::nativePath(fullPath))) {
+            if (!platform::fs::makeDirectory(platform::nativePath(fullPath))) {
+                return;
+            }
+            const QString prefix = QStringLiteral("Created directory: ");
+            addRunLine(ctx, prefix + shownLevel, prefix + fullPath);
+            ctx.state.createdDirs.append(fullPath);
+        }
+        soFar += shownLevel;
+    }
+}
+
+bool renameItem(RunContext& ctx, ItemKind kind, const QString& oldName, const QString& newName,
+                const QString& folder, QString* finalName) {
+    RunState& state = ctx.state;
+    if (finalName != nullptr) {
+        *finalName = newName;
+    }
+    if (newName.isEmpty() || newName == oldName) {
+        appendRefill(ctx, kind, folder + oldName);
+        return false;
+    }
+
+    // The undo gives back a name as it was on disk: it may hold any character, and a marker
+    // or a level in it is none.
+    QString target = newName;
+    QStringList levels;
+    if (!state.undoInProgress) {
+        const TargetName parsed = parseNewName(newName);
+        target = parsed.text();
+        levels = parsed.levels;
+        if (finalName != nullptr) {
+            *finalName = target;
+        }
+        if (!parsed.valid) {
+            return fail(ctx, kind, oldName, target, folder,
+                        QStringLiteral("a name or sub-folder may not be empty, \".\" or \"..\""),
+                        false);
+        }
+    }
+
+    const KindTexts texts = textsFor(kind);
+    const QString arrow = QStringLiteral(" --> ");
+    const QString shortLine = texts.renamed + oldName + arrow + target;
+    const QString fullLine = texts.renamed + folder + oldName + arrow + folder + target;
+
+    if (state.simulationMode) {
+        addRunLine(ctx, shortLine, fullLine);
+        countRenamed(ctx, kind);
+        if (kind == ItemKind::File) {
+            ctx.report.processEvents();
+        }
+        return true;
+    }
+
+    makeSubfolders(ctx, folder, levels);
+    const QString oldPath = folder + oldName;
+    const QString newPath = folder + target;
+    const platform::Status renamed =
+        platform::fs::renameNoReplace(platform::nativePath(oldPath), platform::nativePath(newPath));
+    if (!renamed) {
+        return fail(ctx, kind, oldName, target, folder, QString::fromStdString(renamed.reason()),
+                    true);
+    }
+
+    // From here on the change is done: every step below only records it and cannot fail.
+    if (kind == ItemKind::Dir) {
+        ctx.report.processEvents();
+    }
+    addRunLine(ctx, shortLine, fullLine);
+    countRenamed(ctx, kind);
+    if (!state.undoInProgress) {
+        writeJournal(ctx, kind, oldName, target, folder);
+        if (kind == ItemKind::File) {
+            appendRefill(ctx, kind, newPath);
+        }
+    }
+    ctx.snapshots.rewrite(state, oldPath, newPath);
+    rekeyImages(ctx, oldPath, newPath);
+    if (kind == ItemKind::Dir) {
+        if (ctx.fileMode == 1 && !state.undoInProgress) {
+            moveRefillEntries(state.dragDropRefillFiles, oldPath, newPath);
+            moveRefillEntries(state.dragDropRefillDirs, oldPath, newPath);
+            state.dragDropRefillDirs.append(newPath);
+        }
+    } else {
+        ctx.report.processEvents();
+    }
+    return true;
+}
+
+}  // namespace
+
+QString TargetName::text() const {
+    if (levels.isEmpty()) {
+        return leaf;
+    }
+    return levels.join(kSeparator) + kSeparator + leaf;
+}
+
+TargetName parseNewName(const QString& newName) {
+    TargetName result;
+    // Cut at the markers first: a name may itself contain any text, and only a real marker
+    // makes a folder.
+    QStringList pieces = newName.split(kSubfolderMarker);
+    result.leaf = engine::replaceForbiddenChars(pieces.takeLast());
+    for (const QString& piece : pieces) {
+        const QString level = engine::replaceForbiddenChars(piece);
+        if (level.isEmpty()) {
+            continue;
+        }
+        if (isDotName(level)) {
+            result.valid = false;
+        }
+        result.levels.append(level);
+    }
+    if (result.leaf.isEmpty() || isDotName(result.leaf)) {
+        result.valid = false;
+    }
+    return result;
+}
+
+// SnapshotIndex --------------------------------------------------------------------------
+
+void SnapshotIndex::reset() {
+    order_ = ListIndex{};
+    reselect_ = ListIndex{};
+}
+
+void SnapshotIndex::rewrite(RunState& state, const QString& oldPath, const QString& newPath) {
+    reselect_.rewrite(state.reselectList, oldPath, newPath);
+    order_.rewrite(state.orderSnapshot, oldPath, newPath);
+}
+
+void SnapshotIndex::ListIndex::rewrite(QStringList& list, const QString& oldPath,
+                                       const QString& newPath) {
+    if (data != list.constData() || size != list.size()) {
+        positions.clear();
+        for (qsizetype i = 0; i < list.size(); ++i) {
+            positions[list.at(i)].append(i);
+        }
+    }
+    const auto found = positions.find(oldPath);
+    if (found != positions.end() && oldPath != newPath) {
+        const QList<qsizetype> moved = found.value();
+        positions.erase(found);
+        for (const qsizetype i : moved) {
+            list[i] = newPath;
+        }
+        positions[newPath].append(moved);
+    }
+    // Writing may have detached the list; remember the data it now lives in.
+    data = list.constData();
+    size = list.size();
+}
+
+// Renames -----------------------------------------------------------------------------------
+
+bool renameFile(RunContext& ctx, const QString& oldName, const QString& newName,
+                const QString& folder, QString* finalName) {
+    return renameItem(ctx, ItemKind::File, oldName, newName, folder, finalName);
+}
+
+bool renameDir(RunContext& ctx, const QString& oldName, const QString& newName,
+               const QString& folder, QString* finalName) {
+    return renameItem(ctx, ItemKind::Dir, oldName, newName, folder, finalName);
+}
+
+}  // namespace runs

@@ -1,1 +1,140 @@
+// Renaming one file or directory on disk with all the bookkeeping of a run: the run window's
+// lines and counts, the run log, the undo journal, the created sub-folders, the row snapshots,
+// the Free Select refill lists and the cached pictures. Used by every naming executor and, with
+// old and new name swapped, by the undo.
+//
+// Paths: a folder ends with "/"; an item's path is folder + name; a directory path has no
+// trailing "/".
 #pragma once
+
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+#include "runs/runreport.h"
+#include "runs/runstate.h"
+
+namespace filelists {
+struct SourceImages;
+}
+
+namespace runs {
+
+// Stands for a folder separator in a new name: "2003<\>Jan<\>a.txt" moves a.txt into the
+// sub-folders 2003/Jan, creating them where missing. Every other "/" or "\" typed into a name
+// becomes "-" through the forbidden-character map.
+inline const QString kSubfolderMarker = QStringLiteral("<\\>");
+
+// The reasons at the end of a warning line. A collision always reads kReasonExists; every
+// other failure reads kReasonSkipping, followed by " (" + what went wrong + ")" when known.
+inline const QString kReasonExists = QStringLiteral("Filename already exists...");
+inline const QString kReasonSkipping = QStringLiteral("Skipping...");
+
+// The suffixes of the run window's count labels after a naming run.
+inline const QString kFilesRenamedSuffix = QStringLiteral(" Files Renamed.");
+inline const QString kDirsRenamedSuffix = QStringLiteral(" Directories Renamed.");
+
+// A new name as the rename will use it: cut at the markers, every piece through
+// engine::replaceForbiddenChars, empty sub-folder levels dropped. The preview shows text() so
+// that it can never show another name than the run gives.
+struct TargetName {
+    QStringList levels;  // sub-folder levels below the item's folder, outermost first
+    QString leaf;        // the item's own new name
+    // False when the run refuses the name: a level or the leaf is "." or "..", or the leaf is
+    // empty (such a name would move the item out of its folder or give it no name).
+    bool valid = true;
+
+    // Levels and leaf joined by "/": the final name relative to the item's folder.
+    QString text() const;
+};
+TargetName parseNewName(const QString& newName);
+
+// Path to positions in orderSnapshot and reselectList, so that each rename rewrites its
+// entries without scanning the lists. Built on first use from the lists in RunState and built
+// again by itself when the lists were replaced or resized since; reset() forces that. Part of
+// RunContext; nothing else needs to touch it.
+class SnapshotIndex {
+public:
+    void reset();
+    // Every entry of state.reselectList, then of state.orderSnapshot, equal to oldPath
+    // becomes newPath (whole texts, case-sensitive), exactly as a scan of both lists would.
+    void rewrite(RunState& state, const QString& oldPath, const QString& newPath);
+
+private:
+    struct ListIndex {
+        const QString* data = nullptr;
+        qsizetype size = -1;
+        QHash<QString, QList<qsizetype>> positions;
+        void rewrite(QStringList& list, const QString& oldPath, const QString& newPath);
+    };
+    ListIndex order_;
+    ListIndex reselect_;
+};
+
+// What one run (or one undo) hands to the rename routines, the executors, isIncluded and
+// updateProgress. Make one per run or undo, after the run state has been reset and the row
+// snapshots taken:
+//     runs::RunContext ctx{.state = state, .report = window, .fileMode = 1};
+struct RunContext {
+    RunState& state;
+    RunReport& report;
+    // 0: the Directory source, 1: the Free Select source (only it keeps refill lists).
+    int fileMode = 0;
+    // The run window's lines name items by their full path (log.txt always does).
+    bool showFullPath = false;
+    // The picture lists whose path keys follow renames: the Directory pair and the Free
+    // Select pair (both are re-keyed whatever the source, as their rows may show the same
+    // item). Either may be null.
+    filelists::SourceImages* directoryImages = nullptr;
+    filelists::SourceImages* freeSelectImages = nullptr;
+    // Sets the run window's caption (updateProgress writes "Status: Renaming... 42%"). May be
+    // left empty.
+    std::function<void(const QString&)> setCaption{};
+
+    // Kept by the routines themselves -------------------------------------------------
+    // The progress bar as set through setProgressMaximum and stepped by updateProgress (the
+    // report cannot be read back).
+    int progressValue = 0;
+    int progressMaximum = 0;
+    SnapshotIndex snapshots{};
+    // selectedSnapshot as a set, built by isIncluded on first use.
+    QSet<QString> selectedSet{};
+    qsizetype selectedSetSource = -1;
+};
+
+// Renames the file `oldName` in `folder` to `newName`, or simulates it while
+// state.simulationMode is set. Returns true when the file was renamed (or would have been);
+// false when there was nothing to do (newName empty or equal to oldName) or the rename failed
+// or was refused, which is a warning line and warningCount + 1. Nothing is ever replaced: a
+// collision is the warning "... Filename already exists...".
+//
+// In a run the new name goes through parseNewName: missing sub-folders are created (and
+// recorded in state.createdDirs, with a "Created directory: " line each); an invalid target is
+// refused with the warning line before anything is created. A real rename writes the
+// "File Renamed: " line to the run window and log.txt, counts it, appends the journal record
+// (folder, oldName, final name), rewrites orderSnapshot and reselectList, re-keys the cached
+// pictures and, in Free Select, appends the new path to dragDropRefillFiles (the old path
+// when nothing was done or the rename failed). A simulation shows the line and counts it; it
+// touches nothing on disk, writes no log line and no record.
+//
+// While state.undoInProgress is set (the undo calls with the recorded names swapped), newName
+// is used exactly as given: no marker, no map, no sub-folders; oldName may hold a relative
+// path ("2003/Jan/a.txt"). No journal record is written and no refill list is touched.
+//
+// `finalName`, when given, receives the name as used (relative path for sub-folder moves).
+bool renameFile(RunContext& ctx, const QString& oldName, const QString& newName,
+                const QString& folder, QString* finalName = nullptr);
+
+// The same for a directory: "Directory Renamed: " / "Couldn't rename dir", dirsRenamedCount,
+// undoDirs, dragDropRefillDirs. After a real rename in Free Select (not during an undo) the
+// refill entries that lie in the directory (the directory itself, or its path followed by
+// "/") are moved under the new path, siblings such as "Photos 2005" beside "Photos" are left
+// alone, and the new directory path is appended to dragDropRefillDirs.
+bool renameDir(RunContext& ctx, const QString& oldName, const QString& newName,
+               const QString& folder, QString* finalName = nullptr);
+
+}  // namespace runs

@@ -1,0 +1,324 @@
+#include "runs/undo.h"
+
+#include <QCoreApplication>
+#include <QHash>
+#include <QWidget>
+
+#include <algorithm>
+#include <exception>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+
+#include "engine/log.h"
+#include "platform/filesystem.h"
+#include "platform/messages.h"
+#include "platform/programfolder.h"
+#include "platform/widgets/busy.h"
+#include "platform/widgets/listview.h"
+#include "runs/rename.h"
+#include "runs/revert.h"
+#include "runs/runwindow.h"
+#include "settings/programsettings.h"
+
+namespace runs {
+
+namespace {
+
+void logStepFailure(const QString& step, const QString& what) {
+    engine::logFailure({51, QStringLiteral("Internal error: ") + what},
+                       QStringLiteral("cmdUndo_Click: ") + step);
+}
+
+// Runs one step of the clean-up; a failure is logged and the undo goes on with the next step.
+void passOver(const QString& step, const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const std::exception& error) {
+        logStepFailure(step, QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        logStepFailure(step, QStringLiteral("unknown failure"));
+    }
+}
+
+// Path texts in a refill list, found by value; kept in step with the list as entries change.
+class RefillIndex {
+public:
+    explicit RefillIndex(QStringList& list) : list_(list) {
+        for (qsizetype i = 0; i < list_.size(); ++i) {
+            positions_[list_.at(i)].append(i);
+        }
+    }
+    // Every entry equal to `from` becomes `to`.
+    void rewrite(const QString& from, const QString& to) {
+        const auto found = positions_.find(from);
+        if (found == positions_.end() || from == to) {
+            return;
+        }
+        const QList<qsizetype> moved = found.value();
+        positions_.erase(found);
+        for (const qsizetype i : moved) {
+            list_[i] = to;
+        }
+        positions_[to].append(moved);
+    }
+
+private:
+    QStringList& list_;
+    QHash<QString, QList<qsizetype>> positions_;
+};
+
+// The directories put back, as path after the run -> path before it, applied to the entries at
+// and below each of them. The parents come back before the directories inside them, whose
+// recorded paths name the parent's old path; so an entry is rewritten from its shortest
+// matching prefix outwards, each level at most once, as rewriting after every single directory
+// would do, in one pass over each entry.
+void rewriteBelowDirectories(QStringList& entries, const QList<CarriedRename>& restored) {
+    if (restored.isEmpty()) {
+        return;
+    }
+    QHash<QString, QString> back;
+    back.reserve(restored.size());
+    for (const CarriedRename& dir : restored) {
+        if (!back.contains(dir.from)) {
+            back.insert(dir.from, dir.to);
+        }
+    }
+    for (QString& entry : entries) {
+        qsizetype boundary = 0;
+        while (boundary < entry.size()) {
+            qsizetype end = entry.indexOf(QLatin1Char('/'), boundary + 1);
+            if (end < 0) {
+                end = entry.size();
+            }
+            const auto found = back.constFind(entry.left(end));
+            if (found != back.constEnd()) {
+                entry = found.value() + entry.mid(end);
+                end = found.value().size();
+            }
+            boundary = end;
+        }
+    }
+}
+
+}  // namespace
+
+void reverseRenames(RunContext& run) {
+    RunState& state = run.state;
+    const bool freeSelect = run.fileMode == 1;
+    QList<CarriedRename> restoredDirs;
+    const qsizetype dirCount =
+        std::clamp<qsizetype>(state.lastRunDirCount, 0, state.undoDirs.size());
+    for (qsizetype i = dirCount - 1; i >= 0; --i) {
+        const DirUndoRecord record = state.undoDirs.at(i);
+        const bool back = renameDir(run, record.newName, record.oldName, record.folder);
+        updateProgress(run);
+        if (back && freeSelect) {
+            restoredDirs.append({record.folder + record.newName, record.folder + record.oldName});
+        }
+    }
+    if (freeSelect) {
+        rewriteBelowDirectories(state.dragDropRefillFiles, restoredDirs);
+        rewriteBelowDirectories(state.dragDropRefillDirs, restoredDirs);
+    }
+
+    std::optional<RefillIndex> refill;
+    if (freeSelect) {
+        refill.emplace(state.dragDropRefillFiles);
+    }
+    const qsizetype fileCount =
+        std::clamp<qsizetype>(state.lastRunFileCount, 0, state.undoFiles.size());
+    for (qsizetype i = fileCount - 1; i >= 0; --i) {
+        const FileUndoRecord record = state.undoFiles.at(i);
+        const bool back = renameFile(run, record.newName, record.oldName, record.folder);
+        updateProgress(run);
+        if (back && refill) {
+            refill->rewrite(record.folder + record.newName, record.folder + record.oldName);
+        }
+    }
+}
+
+bool undoLastRun(DriverContext& ctx) {
+    if (platform::messages().showMessage(
+            kUndoQuestion, ctx.appName, platform::MessageIcon::Question,
+            platform::MessageButtons::YesNo) != platform::MessageResult::Yes) {
+        return false;
+    }
+    RunState& state = ctx.state;
+    const DriverHooks& hooks = ctx.hooks;
+    const DriverInputs in = hooks.inputs ? hooks.inputs() : DriverInputs{};
+    const int source = in.fileMode == 1 ? 1 : 0;
+    platform::ListView* list = ctx.lists[source];
+
+    // Whatever happens below, Undo ends disabled: the journal is played back once.
+    struct DisableUndo {
+        const DriverHooks& hooks;
+        ~DisableUndo() {
+            if (hooks.setUndoEnabled) {
+                hooks.setUndoEnabled(false);
+            }
+        }
+    } disableUndo{hooks};
+
+    state.cancelRequested = false;
+    if (hooks.stopPreview) {
+        hooks.stopPreview();
+    }
+    state.undoInProgress = true;
+    state.simulationMode = false;
+    OperationScope operation(state, ctx.mainWindow);
+    std::optional<platform::BusyScope> pointer;
+    RunWindow* window = nullptr;
+
+    try {
+        if (ctx.mainWindow) {
+            ctx.mainWindow->setEnabled(false);
+        }
+        // The window's progress range is the journal, since undoInProgress is set.
+        window = hooks.openRunWindow ? hooks.openRunWindow() : nullptr;
+        if (!window) {
+            throw std::runtime_error("the run window could not be opened");
+        }
+        operation.setWindow(window);
+        window->setStatus(QStringLiteral("Status: Processing..."));
+        pointer.emplace(nullptr);
+        window->showUndoRunning();
+        state.filesRenamedCount = 0;
+        state.dirsRenamedCount = 0;
+        state.warningCount = 0;
+
+        // The totals lose the whole last run, whatever the reversal achieves.
+        settings::ProgramSettings& settings = ctx.settings;
+        settings.totNumberOfFilesRenamedNew = addSaturating(settings.totNumberOfFilesRenamedNew,
+                                                            -std::int64_t{state.lastRunFileCount});
+        settings.totNumberOfDirsRenamedNew =
+            addSaturating(settings.totNumberOfDirsRenamedNew, -std::int64_t{state.lastRunDirCount});
+        state.totNumberOfFilesRenamedNew = settings.totNumberOfFilesRenamedNew;
+        state.totNumberOfDirsRenamedNew = settings.totNumberOfDirsRenamedNew;
+
+        if (source == 1) {
+            state.dragDropRefillFiles = ctx.lstFiles[1];
+            state.dragDropRefillDirs = ctx.lstDirs[1];
+        }
+        RowSnapshot snapshot;
+        if (list) {
+            snapshot = takeRowSnapshot(*list);
+        }
+        state.orderSnapshot = snapshot.order;
+        state.reselectList = snapshot.selected;
+        pointer.reset();
+
+        RunContext run{.state = state,
+                       .report = *window,
+                       .fileMode = source,
+                       .showFullPath = settings.showFullPath == 1,
+                       .directoryImages = ctx.directoryImages,
+                       .freeSelectImages = ctx.freeSelectImages,
+                       .setCaption = [window](const QString& text) { window->setStatus(text); }};
+        const auto records = [](std::int32_t count, qsizetype size) {
+            return static_cast<int>(std::clamp<qsizetype>(count, 0, size));
+        };
+        setProgressMaximum(run, records(state.lastRunFileCount, state.undoFiles.size()) +
+                                    records(state.lastRunDirCount, state.undoDirs.size()));
+
+        if (!revertAttribOrDateRun(run)) {
+            reverseRenames(run);
+            window->setStatus(QStringLiteral("Status: Checking Files..."));
+            pointer.emplace(nullptr);
+            if (hooks.setMainPanel) {
+                hooks.setMainPanel(QStringLiteral("Checking Files..."));
+            }
+            const int other = source == 1 ? 0 : 1;
+            carryRenames(ctx.lstFiles[other], ctx.lists[other], journalFileRenames(state, true));
+            carryRenames(ctx.lstDirs[other], ctx.lists[other], journalDirRenames(state, true));
+        }
+    } catch (const std::exception& error) {
+        logStepFailure(QStringLiteral("reversal"), QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        logStepFailure(QStringLiteral("reversal"), QStringLiteral("unknown failure"));
+    }
+
+    // Clean-up: every step that fails is passed over.
+    passOver(QStringLiteral("created directories"), [&] {
+        for (qsizetype i = state.createdDirs.size() - 1; i >= 0; --i) {
+            const QString path = state.createdDirs.at(i);
+            QString line;
+            if (platform::fs::removeDirectory(platform::nativePath(path)).ok()) {
+                line = QStringLiteral("Deleted directory: ") + path;
+            } else {
+                line = QStringLiteral("WARNING: Failed to delete directory <") + path +
+                       QLatin1Char('>');
+                ++state.warningCount;
+            }
+            if (window) {
+                window->addLine(line);
+                if (line.startsWith(QLatin1String("WARNING"))) {
+                    window->setWarningCount(state.warningCount);
+                }
+            }
+            engine::logRun(line);
+        }
+        state.createdDirs.clear();
+    });
+    passOver(QStringLiteral("rebuild"), [&] {
+        if (source == 0) {
+            if (hooks.readDirectoryStructure) {
+                hooks.readDirectoryStructure();
+            }
+            if (hooks.updateTreeview) {
+                hooks.updateTreeview();
+            }
+            pointer.emplace(nullptr);
+        } else {
+            if (window) {
+                window->setStatus(QStringLiteral("Status: Checking Files..."));
+            }
+            if (hooks.refillFreeSelect) {
+                hooks.refillFreeSelect(state.dragDropRefillFiles, state.dragDropRefillDirs);
+            }
+            if (in.thumbnailsFreeSelect && hooks.generateThumbnailsFreeSel) {
+                hooks.generateThumbnailsFreeSel();
+            }
+        }
+    });
+    passOver(QStringLiteral("order"), [&] {
+        if (list && restoreRowOrder(*list, state.orderSnapshot) && source == 0 &&
+            hooks.markListOrderChanged) {
+            hooks.markListOrderChanged();
+        }
+    });
+    passOver(QStringLiteral("selection"), [&] {
+        if (!list) {
+            return;
+        }
+        if (source == 1 && list->currentRow() >= 0) {
+            list->selectRow(list->currentRow(), false);
+        }
+        reselectRows(*list, state.reselectList);
+    });
+    passOver(QStringLiteral("selection count"), [&] {
+        if (hooks.updateSelectedCount) {
+            hooks.updateSelectedCount();
+        }
+    });
+    passOver(QStringLiteral("end"), [&] {
+        if (window) {
+            window->setStatus(QStringLiteral("Status: Ready!"));
+        }
+        if (hooks.setMainPanel) {
+            hooks.setMainPanel(QStringLiteral("Ready!"));
+        }
+        if (window) {
+            window->showFinished(true);
+        }
+    });
+    pointer.reset();
+    if (window) {
+        operation.finish();
+    }
+    // Without a run window the scope gives the main window back itself.
+    // An undo reports no errors of its own; the driver clears the flag at the next run.
+    return true;
+}
+
+}  // namespace runs

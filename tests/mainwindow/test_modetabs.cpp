@@ -277,6 +277,8 @@ TEST_F(ValidationTest, OnlySelectedInForceBlocksEveryTabButAttrib) {
     window->state().selectedCount = 0;
     window->optionsChanged();
     EXPECT_FALSE(renameEnabled());
+    // An attribute to change, so that the attribute tab's own rule lets it pass.
+    window->setCheck(QStringLiteral("chkA"), 1);
     modes()->setCurrentIndex(kAttrib);
     EXPECT_TRUE(renameEnabled());
     window->state().selectedCount = 1;

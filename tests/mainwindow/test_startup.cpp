@@ -83,7 +83,7 @@ TEST_F(StartupTest, FirstStartTakesTheDefaults) {
     EXPECT_TRUE(state.subclassEnabled);
     EXPECT_EQ(state.settingsTabIndex, 1);
     EXPECT_EQ(state.previewDoEventsEvery, 5);
-    EXPECT_FALSE(state.simulationMode);
+    EXPECT_FALSE(window->runState().simulationMode);
     EXPECT_EQ(window->minimumSize(), QSize(550, 528));
     EXPECT_EQ(window->size(), QSize(733, 528));  // 11000 x 7920 twips
 
@@ -197,7 +197,7 @@ TEST_F(StartupTest, AnyOtherShowAllColumnsValueKeepsThreeColumns) {
 TEST_F(StartupTest, SimulationModeSettlesTheRenameCaptionWithoutExclamationMark) {
     sandbox.store({{"chkSimulation", "1"}});
     const auto window = load();
-    EXPECT_TRUE(window->state().simulationMode);
+    EXPECT_TRUE(window->runState().simulationMode);
     EXPECT_EQ(window->control<QPushButton>(QStringLiteral("cmdExecute"))->text(),
               QStringLiteral("Sim. Rename"));
     EXPECT_FALSE(window->control<QWidget>(QStringLiteral("cmdUndo"))->isEnabled());
@@ -209,11 +209,11 @@ TEST_F(StartupTest, TheSimulationBoxHandlerSetsCaptionAndUndo) {
     auto* undo = window->control<QWidget>(QStringLiteral("cmdUndo"));
     undo->setEnabled(true);
     ASSERT_TRUE(window->setCheck(QStringLiteral("chkSimulation"), 1));
-    EXPECT_TRUE(window->state().simulationMode);
+    EXPECT_TRUE(window->runState().simulationMode);
     EXPECT_EQ(execute->text(), QStringLiteral("Sim. Rename!"));
     EXPECT_FALSE(undo->isEnabled());
     ASSERT_TRUE(window->setCheck(QStringLiteral("chkSimulation"), 0));
-    EXPECT_FALSE(window->state().simulationMode);
+    EXPECT_FALSE(window->runState().simulationMode);
     EXPECT_EQ(execute->text(), QStringLiteral("Rename!"));
     EXPECT_FALSE(undo->isEnabled());  // clearing the box leaves Undo as it is
 }

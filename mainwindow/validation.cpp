@@ -1,0 +1,510 @@
+// The validation that enables "Rename!", the options snapshot the transforms read, and the
+// preview timer with the preview pass it starts.
+#include <QApplication>
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <QHash>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <memory>
+#include <optional>
+#include <span>
+
+#include "filelists/imagelist.h"
+#include "mainwindow/controltable.h"
+#include "mainwindow/frmmain.h"
+#include "mainwindow/tabstrip.h"
+#include "platform/widgets/listview.h"
+#include "runs/executors.h"
+#include "runs/preview.h"
+#include "settings/conversions.h"
+
+namespace mainwindow {
+
+namespace {
+
+// The number at the start of a text, as the option boxes are read: blanks, tabs and line
+// feeds anywhere are ignored, an optional sign, digits, a fraction and an exponent ("E" or
+// "D"); "&H" and "&O" start hexadecimal and octal digits. Reading stops at the first
+// character that does not fit; a text without a number is 0. Never fails.
+double numericValue(const QString& text) {
+    QString compact;
+    compact.reserve(text.size());
+    for (const QChar c : text) {
+        if (c != u' ' && c != u'\t' && c != u'\n') {
+            compact += c;
+        }
+    }
+    if (compact.size() >= 2 && compact.at(0) == u'&') {
+        const QChar radixChar = compact.at(1).toUpper();
+        const int radix = radixChar == u'H' ? 16 : radixChar == u'O' ? 8 : 0;
+        if (radix != 0) {
+            quint64 value = 0;
+            for (qsizetype i = 2; i < compact.size() && i < 18; ++i) {
+                const char16_t c = compact.at(i).toUpper().unicode();
+                const int digit = c >= u'0' && c <= u'9'   ? c - u'0'
+                                  : c >= u'A' && c <= u'F' ? c - u'A' + 10
+                                                           : radix;
+                if (digit >= radix) {
+                    break;
+                }
+                value = value * static_cast<quint64>(radix) + static_cast<quint64>(digit);
+            }
+            // Hexadecimal and octal constants are two's complement in 16 or 32 bits.
+            if (value <= 0xFFFF) {
+                return static_cast<qint16>(static_cast<quint16>(value));
+            }
+            if (value <= 0xFFFFFFFFu) {
+                return static_cast<qint32>(static_cast<quint32>(value));
+            }
+            return static_cast<double>(value);
+        }
+    }
+    qsizetype end = 0;
+    const auto isDigit = [&compact](qsizetype i) {
+        return i < compact.size() && compact.at(i) >= u'0' && compact.at(i) <= u'9';
+    };
+    if (end < compact.size() && (compact.at(end) == u'+' || compact.at(end) == u'-')) {
+        ++end;
+    }
+    bool anyDigit = false;
+    while (isDigit(end)) {
+        ++end;
+        anyDigit = true;
+    }
+    if (end < compact.size() && compact.at(end) == u'.') {
+        ++end;
+        while (isDigit(end)) {
+            ++end;
+            anyDigit = true;
+        }
+    }
+    if (!anyDigit) {
+        return 0;
+    }
+    QString number = compact.left(end);
+    if (end < compact.size() &&
+        (compact.at(end).toUpper() == u'E' || compact.at(end).toUpper() == u'D')) {
+        qsizetype exponentEnd = end + 1;
+        if (exponentEnd < compact.size() &&
+            (compact.at(exponentEnd) == u'+' || compact.at(exponentEnd) == u'-')) {
+            ++exponentEnd;
+        }
+        const qsizetype firstDigit = exponentEnd;
+        while (isDigit(exponentEnd)) {
+            ++exponentEnd;
+        }
+        if (exponentEnd > firstDigit) {
+            number += QLatin1Char('e') + compact.mid(end + 1, exponentEnd - end - 1);
+        }
+    }
+    bool ok = false;
+    const double value = number.toDouble(&ok);
+    return ok && std::isfinite(value) ? value : 0;
+}
+
+// The number of a text box as the transforms take it: its numeric value rounded (halves to
+// even) into the 16-bit range the boxes were designed for.
+int boxNumber(const QString& text) {
+    return settings::clampToInt16(
+        static_cast<long long>(std::nearbyint(std::clamp(numericValue(text), -1.0e9, 1.0e9))));
+}
+
+// Substring search without regard to letter case.
+bool containsText(const QString& text, const QString& part) {
+    return text.contains(part, Qt::CaseInsensitive);
+}
+
+// Read access to the window's inputs by name, for the tab rules.
+class Inputs {
+public:
+    explicit Inputs(const FrmMain& window) : window_(window) {}
+
+    QString text(const char* name) const {
+        const auto* box = window_.control<QLineEdit>(QString::fromUtf8(name));
+        return box ? box->text() : QString();
+    }
+    int value(const char* name) const {
+        const auto* box = window_.control<QCheckBox>(QString::fromUtf8(name));
+        return box ? vbValue(box) : 0;
+    }
+    bool chosen(const char* name) const {
+        const auto* option = window_.control<QRadioButton>(QString::fromUtf8(name));
+        return option && option->isChecked();
+    }
+
+private:
+    const FrmMain& window_;
+};
+
+constexpr std::array<const char*, 26> kMp3Tokens = {
+    "<ARTIST>",    "<TITLE>",    "<ALBUM>",   "<YEAR>",     "<COMMENT>",    "<GENRE>",
+    "<TRACK>",     "<TRACKN>",   "<LENGTH>",  "<LENGTHS>",  "<BITRATE>",    "<MPEG>",
+    "<LAYER>",     "<STEREO>",   "<SMODE>",   "<FREQ>",     "<FREQS>",      "<SIZEB>",
+    "<SIZE>",      "<FILENAME>", "<FILEEXT>", "<COMPOSER>", "<ORIGARTIST>", "<COPYRIGHT>",
+    "<ENCODEDBY>", "<BPM>"};
+
+constexpr std::array<const char*, 38> kFormatTokens = {
+    "<NAME>",      "<EXT>",       "<FULLNAME>",   "<SIZE>",     "<SIZEB>",     "<DATE>",
+    "<TIME>",      "<PARENT>",    "<RND>",        "<RND#>",     "<WIDTH>",     "<HEIGHT>",
+    "<DEPTH>",     "<DEPTHB>",    "<LENGTH>",     "<LENGTHS>",  "<BITRATE>",   "<FPS>",
+    "<CODEC>",     "<HTMLTITLE>", "<SOUND>",      "<SMODE>",    "<FREQ>",      "<FREQS>",
+    "<BITS>",      "<SNDFORMAT>", "<SNDBITRATE>", "<DIRFILES>", "<DIRDIRS>",   "<DIRSIZE>",
+    "<DIRSIZEB>",  "<SDIRFILES>", "<SDIRDIRS>",   "<SDIRSIZE>", "<SDIRSIZEB>", "<FLETTER>",
+    "<FLETTERN1>", "<FLETTERN2>"};
+
+bool containsAny(const QString& text, std::span<const char* const> tokens) {
+    for (const char* token : tokens) {
+        if (containsText(text, QLatin1String(token))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+QString partMarker(int number) {
+    return QStringLiteral("<%%1>").arg(number);
+}
+
+// A format pattern is usable when it holds a named token or a part marker that the parts
+// pattern defines, and the parts pattern defines no marker twice and never uses "<%0>".
+bool formatPatternUsable(const QString& pattern, const QString& parts) {
+    bool found = containsAny(pattern, kFormatTokens);
+    bool partsUsed = false;
+    for (int number = 1; number <= 9 && !partsUsed; ++number) {
+        partsUsed =
+            containsText(pattern, partMarker(number)) && containsText(parts, partMarker(number));
+    }
+    if (partsUsed) {
+        found = true;
+        for (int number = 1; number <= 9; ++number) {
+            const QString marker = partMarker(number);
+            const qsizetype first = parts.indexOf(marker, 0, Qt::CaseInsensitive);
+            if (first >= 0 &&
+                parts.indexOf(marker, first + marker.size(), Qt::CaseInsensitive) >= 0) {
+                found = false;
+            }
+        }
+    }
+    if (containsText(parts, partMarker(0))) {
+        found = false;
+    }
+    return found;
+}
+
+// The rules of the mode tabs: each answers whether the inputs of its tab and option block a
+// rename. Every rule only reads inputs.
+bool replaceBlocks(const Inputs& in) {
+    if (in.chosen("optReplaceSingle")) {
+        const QString find = in.text("txtFind");
+        const QString replace = in.text("txtReplace");
+        if (find.isEmpty()) {
+            return true;
+        }
+        return in.value("chkCaseSensitive") != 0 ? find == replace
+                                                 : find.toUpper() == replace.toUpper();
+    }
+    return false;  // batch: the list is not examined
+}
+
+bool caseBlocks(const Inputs& in) {
+    return in.chosen("Case1_0") && in.chosen("Case2_0") && in.value("chkExceptionsEnabled") == 0;
+}
+
+bool attribBlocks(const Inputs& in) {
+    if (in.chosen("optAttrib_Attributes")) {
+        return in.value("chkR") == 2 && in.value("chkH") == 2 && in.value("chkS") == 2 &&
+               in.value("chkA") == 2;
+    }
+    if (in.chosen("optAttrib_Date")) {
+        return in.value("chkDateCreated") == 0 && in.value("chkDateAccessed") == 0 &&
+               in.value("chkDateModified") == 0;
+    }
+    return false;
+}
+
+bool addCropBlocks(const Inputs& in) {
+    if (in.chosen("optAdd")) {
+        return in.text("txtAdd").isEmpty() || in.text("txtAddPos").isEmpty() ||
+               numericValue(in.text("txtAddPos")) < 0;
+    }
+    return in.text("txtCropNumber").isEmpty() || numericValue(in.text("txtCropNumber")) == 0 ||
+           in.text("txtCropPos").isEmpty() || numericValue(in.text("txtCropPos")) < 0;
+}
+
+bool mp3Blocks(const Inputs& in) {
+    const QString pattern = in.text("txtMp3Format");
+    return pattern.isEmpty() || !containsAny(pattern, kMp3Tokens);
+}
+
+bool formatBlocks(const Inputs& in) {
+    if (in.chosen("chkFormatTab_Format")) {
+        const QString pattern = in.text("txtFormat");
+        return pattern.isEmpty() || !formatPatternUsable(pattern, in.text("txtFormatParts"));
+    }
+    return false;  // file-type detection needs no input
+}
+
+bool enumBlocks(const Inputs& in) {
+    if (in.chosen("chkEnumTab_Enum")) {
+        const QString pattern = in.text("txtEnumFormat");
+        if (pattern.isEmpty() || !containsText(pattern, QStringLiteral("<ENUM>")) ||
+            in.text("txtEnumStart").isEmpty() || in.text("txtEnumStep").isEmpty() ||
+            numericValue(in.text("txtEnumStep")) < 1 || in.text("txtEnumZeros").isEmpty()) {
+            return true;
+        }
+        // The box admits digits only; a pasted or stored text that is no whole number blocks
+        // like a zero width. Applies also while the automatic width greys the box.
+        const std::optional<qint16> zeros = settings::toInt16(in.text("txtEnumZeros"));
+        return !zeros || *zeros == 0;
+    }
+    if (in.chosen("chkEnumTab_Normalize")) {
+        return in.text("txtNormalize").isEmpty();
+    }
+    return false;
+}
+
+bool miscBlocks(const Inputs& in) {
+    return in.value("chkSpaceBeginning") == 0 && in.value("chkSpaceEnd") == 0 &&
+           in.value("chkSpaceShrink") == 0;
+}
+
+struct TabRule {
+    const char* key;
+    bool (*blocks)(const Inputs&);
+};
+
+constexpr TabRule kTabRules[] = {
+    {"Replace", replaceBlocks}, {"Case", caseBlocks}, {"Attrib", attribBlocks},
+    {"AddCrop", addCropBlocks}, {"Mp3", mp3Blocks},   {"Format", formatBlocks},
+    {"Enum", enumBlocks},       {"misc", miscBlocks},
+};
+
+bool tabRuleBlocks(const FrmMain& window, const QString& key) {
+    const Inputs inputs(window);
+    for (const TabRule& rule : kTabRules) {
+        if (key == QLatin1String(rule.key)) {
+            return rule.blocks(inputs);
+        }
+    }
+    return false;  // a tab without a rule
+}
+
+// ---- Per-item names for the preview ----
+
+// The executor the selected tab and option pick: the one whose names the preview shows.
+runs::NamingMode selectedNamingMode(const FrmMain& window) {
+    const Inputs in(window);
+    runs::ModeSelection selection;
+    selection.tabKey = window.modeTabKey();
+    selection.replaceBatch = in.chosen("optReplaceBatch");
+    selection.enumNumbering = in.chosen("chkEnumTab_Enum");
+    selection.formatDetect = in.chosen("chkFormatTab_Detect");
+    return runs::namingModeFor(selection);
+}
+
+// The step number of a pass's error line while the mode's transform runs.
+int transformStep(runs::NamingMode mode) {
+    switch (mode) {
+        case runs::NamingMode::Replace:
+        case runs::NamingMode::BatchReplace:
+            return 8;
+        case runs::NamingMode::Case:
+            return 9;
+        case runs::NamingMode::AddCrop:
+            return 10;
+        case runs::NamingMode::Mp3:
+            return 11;
+        case runs::NamingMode::Normalize:
+        case runs::NamingMode::Enum:
+            return 12;
+        case runs::NamingMode::DetectType:
+        case runs::NamingMode::Format:
+            return 13;
+        case runs::NamingMode::Misc:
+            return 14;
+        case runs::NamingMode::None:
+            break;
+    }
+    return 7;
+}
+
+// The naming a preview pass uses: taken at its start and again after every yield, since the
+// inputs change only while the pass yields.
+struct RowNaming {
+    runs::NamingMode mode = runs::NamingMode::None;
+    runs::NamingOptions options;
+};
+
+}  // namespace
+
+// ---- Validation ----
+
+void FrmMain::optionsChanged() {
+    if (!state_.windowReady) {
+        return;
+    }
+    tmrPreview_->stop();
+
+    const int source = state_.fileMode == 1 ? 1 : 0;
+    const QStringList& files = state_.lstFiles[source];
+    const QStringList& dirs = state_.lstDirs[source];
+    bool blocked = false;
+    if (source == 0) {
+        QCheckBox* filesBox = check("chkFiles");
+        QCheckBox* dirsBox = check("chkDirs");
+        const qsizetype fileCount = vbValue(filesBox) == 0 ? 0 : files.size();
+        const qsizetype dirCount = vbValue(dirsBox) == 0 ? 0 : dirs.size();
+        setPanelText(QStringLiteral("main"),
+                     QStringLiteral("%1 Files, %2 Directories").arg(fileCount).arg(dirCount));
+        const bool filesQualify =
+            filesBox->isEnabled() && vbValue(filesBox) == 1 && !files.isEmpty();
+        const bool dirsQualify = dirsBox->isEnabled() && vbValue(dirsBox) == 1 && !dirs.isEmpty();
+        blocked = !filesQualify && !dirsQualify;
+    } else {
+        setPanelText(QStringLiteral("main"),
+                     QStringLiteral("%1 Files, %2 Directories").arg(files.size()).arg(dirs.size()));
+        blocked = files.isEmpty() && dirs.isEmpty();
+    }
+    const QString key = modeTabKey();
+    if (!blocked && key != QLatin1String("Attrib") && state_.onlySelectedInForce &&
+        state_.selectedCount == 0) {
+        blocked = true;
+    }
+    if (!blocked) {
+        blocked = tabRuleBlocks(*this, key);
+    }
+
+    control<QPushButton>(QStringLiteral("cmdExecute"))->setEnabled(!blocked);
+
+    // Queued messages run here, a nested validation among them; the timer is off meanwhile,
+    // so no preview tick sees a half-finished check.
+    QCoreApplication::processEvents();
+    if (vbValue(check("chkPreview")) == 1) {
+        state_.previewPending = true;
+    }
+    // Restarting the interval lets a burst of changes end in one preview.
+    tmrPreview_->start();
+}
+
+engine::Options FrmMain::optionsSnapshot() const {
+    const Inputs in(*this);
+    engine::Options options;
+    options.scope.processFilename = in.value("chkProcessFilename") == 1;
+    options.scope.processFileExt = in.value("chkProcessFileExt") == 1;
+    options.replace.find = in.text("txtFind");
+    options.replace.replace = in.text("txtReplace");
+    options.replace.caseSensitive = in.value("chkCaseSensitive");
+    options.replace.swapMode = in.value("chkReplaceMode");
+    options.replace.start = boxNumber(in.text("txtReplaceStart"));
+    options.replace.count = boxNumber(in.text("txtReplaceCount"));
+    return options;
+}
+
+// ---- Instant Preview box ----
+
+void FrmMain::chkPreviewClick() {
+    if (vbValue(check("chkPreview")) == 1) {
+        state_.previewPending = true;
+    } else {
+        // The rows keep their last preview; only the count goes.
+        setPanelText(QStringLiteral("preview"), QString());
+    }
+}
+
+// ---- Preview timer ----
+
+void FrmMain::tmrPreviewTimer() {
+    if (state_.labelEditPending) {
+        state_.labelEditPending = false;
+        const char* name = state_.fileMode == 0   ? "lwDirectory"
+                           : state_.fileMode == 1 ? "lwDragDrop"
+                                                  : nullptr;
+        if (auto* list = name ? control<platform::ListView>(QString::fromUtf8(name)) : nullptr) {
+            int row = list->currentRow();
+            if (row < 0 || !list->isRowSelected(row)) {
+                const QList<int> selected = list->selectedRows();
+                row = selected.isEmpty() ? -1 : selected.first();
+            }
+            if (row >= 0) {
+                list->startLabelEdit(row);
+            }
+        }
+    }
+
+    // A selection dragged with the mouse is counted once the button is up.
+    if (state_.selectionRecountPending && !(QGuiApplication::mouseButtons() & Qt::LeftButton)) {
+        updateSelectedCount(0);
+    }
+
+    if (state_.previewPending) {
+        const bool attrib = modeTabKey() == QLatin1String("Attrib");
+        const QString preview = QStringLiteral("preview");
+        setPanelText(preview, attrib ? QStringLiteral("No Preview Available...")
+                                     : QStringLiteral("Generating Preview..."));
+        // Cleared before the pass, so a change made while it yields marks a newer one.
+        state_.previewPending = false;
+        generatePreview();
+        if (!attrib) {
+            const int count = state_.previewChangeCount;
+            setPanelText(preview, count == 1 ? QStringLiteral("1 item to rename...")
+                                             : QStringLiteral("%1 items to rename...").arg(count));
+        }
+    }
+
+    // Keeps the remembered position current when the window is only moved; the stored values
+    // are 16-bit twips, so a position beyond them is clamped.
+    if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
+        settings_.Main_Top = settings::clampToInt16(static_cast<long long>(y()) * kTwipsPerPixel);
+        settings_.Main_Left = settings::clampToInt16(static_cast<long long>(x()) * kTwipsPerPixel);
+    }
+}
+
+// ---- Preview pass ----
+
+void FrmMain::generatePreview() {
+    const QString source = fileModeTabKey();
+    platform::ListView* list = nullptr;
+    if (source == QLatin1String("listview")) {
+        list = control<platform::ListView>(QStringLiteral("lwDirectory"));
+    } else if (source == QLatin1String("dragdrop")) {
+        list = control<platform::ListView>(QStringLiteral("lwDragDrop"));
+    }
+    if (!list) {
+        return;
+    }
+
+    const auto readNaming = [this] {
+        return RowNaming{selectedNamingMode(*this), {optionsSnapshot(), lists_.batchReplaceList}};
+    };
+    auto naming = std::make_shared<RowNaming>(readNaming());
+
+    runs::PreviewJob job;
+    job.list = list;
+    job.skipGhostRows = list == directoryList() && settings_.alwaysShowDirs == 1;
+    job.shared = {&state_.previewPending, &state_.previewRunToken, &state_.previewChangeCount};
+    job.doEventsEvery = state_.previewDoEventsEvery;
+    auto* execute = control<QPushButton>(QStringLiteral("cmdExecute"));
+    job.renameEnabled = [execute] { return execute->isEnabled(); };
+    job.onlySelectedInForce = [this] { return state_.onlySelectedInForce; };
+    // The executors' own computation, so the preview shows exactly what a run would do;
+    // modes without a transform (and "Attrib") give no names.
+    job.newName = [naming](const QString& folder, const QString& name) {
+        return runs::newNameFor(naming->mode, naming->options, folder, name);
+    };
+    job.yield = [naming, readNaming] {
+        QCoreApplication::processEvents();
+        *naming = readNaming();
+    };
+    job.modeCaption = [this] { return tabStrip_->tabText(tabStrip_->currentIndex()); };
+    job.transformStep = [naming] { return transformStep(naming->mode); };
+    runs::generatePreview(job);
+}
+
+}  // namespace mainwindow
