@@ -97,15 +97,34 @@ private:
         return ScanOutcome::Completed;
     }
 
+    // Every entry of `folder` that the attribute mask lets through, folders included. Files
+    // and folders of one folder come from one listing, read once.
+    const QList<platform::FolderEntry>* listing(const QString& folder) {
+        if (listedFolder_ != folder || !listed_) {
+            auto entries = platform::listFolder(folder, QString(), mask_ | fs::Directory);
+            listedFolder_ = folder;
+            listed_ = entries.ok();
+            listing_ = entries.ok() ? std::move(entries.value()) : QList<platform::FolderEntry>();
+            listingError_ = entries.reason();
+        }
+        return listed_ ? &listing_ : nullptr;
+    }
+
     ScanOutcome readFiles(const QString& folder) {
-        auto entries = platform::listFolder(folder, filePattern_, mask_);
+        const QList<platform::FolderEntry>* entries = listing(folder);
         if (!entries) {
-            return failed(folder, entries.reason());
+            return failed(folder, listingError_);
         }
         // The files of a folder in name order, as the file systems the program was made for
         // hand them out, rather than in the hashed order of a Linux folder: the tree shows
         // them in this order, and so does every walk of the work list.
-        QList<platform::FolderEntry>& found = entries.value();
+        QList<platform::FolderEntry> found;
+        found.reserve(entries->size());
+        for (const platform::FolderEntry& entry : *entries) {
+            if (!entry.isDirectory() && platform::wildcardMatch(filePattern_, entry.name)) {
+                found.append(entry);
+            }
+        }
         std::sort(found.begin(), found.end(),
                   [](const platform::FolderEntry& a, const platform::FolderEntry& b) {
                       return FolderOrder()(a.name, b.name);
@@ -126,15 +145,16 @@ private:
     }
 
     ScanOutcome readFolders(const QString& folder) {
-        auto entries = platform::listFolder(folder, dirPattern_, mask_ | fs::Directory);
+        const QList<platform::FolderEntry>* entries = listing(folder);
         if (!entries) {
-            return failed(folder, entries.reason());
+            return failed(folder, listingError_);
         }
-        for (const platform::FolderEntry& entry : entries.value()) {
+        for (const platform::FolderEntry& entry : *entries) {
             if (cancelled()) {
                 return ScanOutcome::Cancelled;
             }
-            if (!entry.isDirectory() || !passesReadOnlyRule(entry)) {
+            if (!entry.isDirectory() || !platform::wildcardMatch(dirPattern_, entry.name) ||
+                !passesReadOnlyRule(entry)) {
                 continue;
             }
             if (static_cast<qsizetype>(dirs_.size()) >= options_.limit) {
@@ -173,6 +193,10 @@ private:
     }
 
     const ScanOptions& options_;
+    QString listedFolder_;
+    bool listed_ = false;
+    QList<platform::FolderEntry> listing_;
+    std::string listingError_;
     const ScanHooks& hooks_;
     std::uint32_t mask_ = 0;
     QString filePattern_;

@@ -22,13 +22,17 @@ QString programFolder() {
     if (!override.isEmpty()) {
         return withTrailingSlash(QFile::decodeName(override));
     }
-    // Read from /proc rather than QCoreApplication, so this works before (and without) one.
-    const QString executable = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
-    if (!executable.isEmpty()) {
-        return withTrailingSlash(QFileInfo(executable).absolutePath());
-    }
-    // Without /proc (a bare chroot) the current folder is the best guess left.
-    return withTrailingSlash(QDir::currentPath());
+    // Read from /proc rather than QCoreApplication, so this works before (and without) one;
+    // once, since every log line asks and the executable does not move.
+    static const QString executableFolder = [] {
+        const QString executable = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+        if (!executable.isEmpty()) {
+            return withTrailingSlash(QFileInfo(executable).absolutePath());
+        }
+        // Without /proc (a bare chroot) the current folder is the best guess left.
+        return withTrailingSlash(QDir::currentPath());
+    }();
+    return executableFolder;
 }
 
 QString programFile(const QString& name) {
