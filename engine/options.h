@@ -24,10 +24,51 @@ struct ReplaceOptions {
     int count = 0;          // most replacements per pass; 0: all
 };
 
+// The Case tab: option indexes of the two groups and "Use Exceptions".
+struct CaseOptions {
+    int case1 = 0;  // name: 0 No Change .. 6 Random
+    int case2 = 0;  // extension: 0 No Change .. 5 Random
+    bool exceptionsEnabled = false;
+};
+
+// The Add & Crop tab, as its inputs hold it (texts as typed; the transform reads them).
+struct AddCropOptions {
+    bool crop = false;  // optCrop chosen (else optAdd)
+    QString add;        // txtAdd
+    QString addPos;     // txtAddPos
+    bool addFromEnd = false;  // optAddEnding
+    QString cropPos;          // txtCropPos
+    QString cropNumber;       // txtCropNumber
+    bool cropFromEnd = false;  // optCropEnding
+};
+
+// The Space tab.
+struct SpaceOptions {
+    bool removeLeading = false;   // chkSpaceBeginning
+    bool removeTrailing = false;  // chkSpaceEnd
+    bool shrink = false;          // chkSpaceShrink
+};
+
+// The Enum tab, as its inputs hold it.
+struct EnumOptions {
+    bool normalize = false;  // chkEnumTab_Normalize chosen (else Sequential Renaming)
+    QString format;          // txtEnumFormat
+    QString start;           // txtEnumStart
+    QString step;            // txtEnumStep
+    bool autoZeros = false;  // chkEnumAutoZeros
+    QString zeros;           // txtEnumZeros
+    bool resetBetweenDirs = false;  // chkEnumResetBetweenDirs
+    QString normalizeWidth;         // txtNormalize
+};
+
 // Everything the transforms read, gathered in one value.
 struct Options {
     ScopeOptions scope;
     ReplaceOptions replace;
+    CaseOptions caseOptions;
+    AddCropOptions addCrop;
+    SpaceOptions space;
+    EnumOptions enumeration;
 };
 
 }  // namespace engine
