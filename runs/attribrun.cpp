@@ -1,5 +1,7 @@
 #include "runs/attribrun.h"
 
+#include <sys/stat.h>
+
 #include <exception>
 
 #include "engine/log.h"
@@ -89,6 +91,9 @@ void changeItem(RunContext& ctx, const SplitPath& parts, bool isDir, const Attri
         return;
     }
     const QString newText = filelists::attributeLetters(newValue);
+    struct stat before {};
+    const unsigned oldMode =
+        ::stat(native.c_str(), &before) == 0 ? static_cast<unsigned>(before.st_mode & 07777) : 0;
     if (!ctx.state.simulationMode) {
         // setAttributes writes these four bits only; everything else the item has stays.
         const platform::Status status = fs::setAttributes(native, newValue);
@@ -118,6 +123,7 @@ void changeItem(RunContext& ctx, const SplitPath& parts, bool isDir, const Attri
         record.oldName = parts.name;
         record.folder = parts.folder;
         record.oldAttributes = static_cast<int>(oldValue);
+        record.oldMode = oldMode;
         record.newAttribText = newText;
         record.oldAttribText = oldText;
         putRecord(state.undoFiles, state.filesRenamedCount, std::move(record));

@@ -1,5 +1,7 @@
 #include "runs/revert.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <exception>
 
@@ -33,6 +35,15 @@ QString withReason(const QString& line, const QString& reason) {
     return line + QStringLiteral(" (") + reason + QStringLiteral(")");
 }
 
+// The write bits of a file whose read-only bit the run changed: setting the bit back clears
+// or adds only the owner's, so the recorded permissions are put back whole.
+void restoreMode(const FileUndoRecord& record) {
+    if (record.oldMode != 0) {
+        ::chmod(platform::nativePath(record.folder + record.oldName).c_str(), record.oldMode);
+    }
+}
+void restoreMode(const DirUndoRecord&) {}
+
 // Puts one item's four bits back; the record's texts are those of the run, reversed.
 template <class Record>
 void revertAttributeRecord(RunContext& ctx, const Record& record, bool isDir) {
@@ -45,6 +56,7 @@ void revertAttributeRecord(RunContext& ctx, const Record& record, bool isDir) {
                               static_cast<std::uint32_t>(record.oldAttributes) & kAttribRunBits);
         reason = QString::fromStdString(status.reason());
         if (status) {
+            restoreMode(record);
             report(ctx, (isDir ? QStringLiteral("Directory Attribute Changed: ")
                                : QStringLiteral("File Attribute Changed: ")) +
                             tail);

@@ -20,6 +20,9 @@ struct FileUndoRecord {
     int oldAttributes = 0;  // attribute bits before an attribute run (1, 2, 4, 32)
     QString newAttribText;  // "RHSA" with "-" for clear bits, after an attribute run
     QString oldAttribText;  // the same before it
+    // Permission bits before an attribute run (read-only lives in them), so the undo gives
+    // back exactly the write bits the file had; 0 when they could not be read.
+    unsigned oldMode = 0;
     // Times before a date run. Besides the texts the journal keeps the exact values, so the
     // undo restores them to the nanosecond (the texts only show whole seconds).
     QString oldCreated;

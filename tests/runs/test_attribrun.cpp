@@ -298,6 +298,15 @@ TEST_F(AttribRunTest, ReversalRestoresExactlyAndNamesTheItemAlone) {
     EXPECT_EQ(undoReport_.warnings, 0);
 }
 
+TEST_F(AttribRunTest, ReversalGivesBackEveryWriteBitOfAReadOnlyFile) {
+    const std::string shared = dir_.write("shared.txt", "s");
+    ASSERT_EQ(::chmod(shared.c_str(), 0664), 0);
+    run({q(shared)}, {}, boxes(1, 2, 2, 2));
+    ASSERT_EQ(itemState(shared).mode & 0222, 0u);
+    revert();
+    EXPECT_EQ(itemState(shared).mode & 07777, 0664u);
+}
+
 TEST_F(AttribRunTest, SimulationShowsEverythingAndTouchesNothing) {
     const std::string a = dir_.write("a.txt", "a");
     const std::string ro = dir_.write("ro.txt", "r");
