@@ -1,0 +1,113 @@
+#include "engine/addcrop.h"
+
+#include <QList>
+
+#include <algorithm>
+
+#include "platform/localetext.h"
+
+namespace engine {
+
+namespace {
+
+// The boxes hold up to three digits; anything larger already lies beyond every name.
+constexpr double kLargestBoxValue = 32767;
+
+// The number a position or count box stands for: the number its text starts with, rounded,
+// never below 0.
+qsizetype boxValue(const QString& text) {
+    const double value = platform::roundHalfEven(platform::vbVal(text));
+    if (!(value > 0)) {
+        return 0;  // also a value that is no number at all
+    }
+    return static_cast<qsizetype>(std::min(value, kLargestBoxValue));
+}
+
+// Where each character of `text` starts, plus the end: a surrogate pair is one character, so
+// no position can fall between its halves.
+QList<qsizetype> characterStarts(const QString& text) {
+    QList<qsizetype> starts;
+    starts.reserve(text.size() + 1);
+    for (qsizetype pos = 0; pos < text.size(); ++pos) {
+        if (pos > 0 && text.at(pos).isLowSurrogate() && text.at(pos - 1).isHighSurrogate()) {
+            continue;
+        }
+        starts.append(pos);
+    }
+    starts.append(text.size());
+    return starts;
+}
+
+QString trimmedBlanksRight(const QString& text) {
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1) == u' ') {
+        --end;
+    }
+    return text.left(end);
+}
+
+}  // namespace
+
+QString applyAddCrop(const QString& name, const AddCropOptions& options) {
+    if (name.isEmpty()) {
+        return QString();
+    }
+    const QList<qsizetype> starts = characterStarts(name);
+    const qsizetype length = starts.size() - 1;
+    // The first `count` characters and what follows them, in code units.
+    const auto head = [&](qsizetype count) { return name.left(starts.at(count)); };
+    const auto tailFrom = [&](qsizetype index) { return name.mid(starts.at(index)); };
+
+    if (!options.crop) {
+        const qsizetype position = boxValue(options.addPos);
+        if (position > length) {
+            return name;
+        }
+        const qsizetype split = options.addFromEnd ? length - position : position;
+        return head(split) + options.add + tailFrom(split);
+    }
+
+    const qsizetype position = boxValue(options.cropPos);
+    if (position >= length) {
+        return name;
+    }
+    const qsizetype count = std::min(boxValue(options.cropNumber), length - position);
+    if (options.cropFromEnd) {
+        const qsizetype kept = length - position - count;
+        return head(kept) + tailFrom(length - position);
+    }
+    return head(position) + tailFrom(position + count);
+}
+
+QString processSpaces(const QString& name, const SpaceOptions& options) {
+    QString text = name;
+    if (options.removeLeading) {
+        qsizetype start = 0;
+        while (start < text.size() && text.at(start) == u' ') {
+            ++start;
+        }
+        text.remove(0, start);
+    }
+    if (options.removeTrailing) {
+        text = trimmedBlanksRight(text);
+        // Blanks before the extension trail the name part; those after the dot stay.
+        const qsizetype dot = text.lastIndexOf(QLatin1Char('.'));
+        if (dot >= 0) {
+            text = trimmedBlanksRight(text.left(dot)) + text.mid(dot);
+        }
+    }
+    if (options.shrink) {
+        QString shrunk;
+        shrunk.reserve(text.size());
+        for (qsizetype pos = 0; pos < text.size(); ++pos) {
+            if (text.at(pos) == u' ' && pos > 0 && text.at(pos - 1) == u' ') {
+                continue;
+            }
+            shrunk += text.at(pos);
+        }
+        text = shrunk;
+    }
+    return text;
+}
+
+}  // namespace engine

@@ -33,12 +33,12 @@ struct CaseOptions {
 
 // The Add & Crop tab, as its inputs hold it (texts as typed; the transform reads them).
 struct AddCropOptions {
-    bool crop = false;  // optCrop chosen (else optAdd)
-    QString add;        // txtAdd
-    QString addPos;     // txtAddPos
-    bool addFromEnd = false;  // optAddEnding
-    QString cropPos;          // txtCropPos
-    QString cropNumber;       // txtCropNumber
+    bool crop = false;         // optCrop chosen (else optAdd)
+    QString add;               // txtAdd
+    QString addPos;            // txtAddPos
+    bool addFromEnd = false;   // optAddEnding
+    QString cropPos;           // txtCropPos
+    QString cropNumber;        // txtCropNumber
     bool cropFromEnd = false;  // optCropEnding
 };
 
@@ -51,14 +51,23 @@ struct SpaceOptions {
 
 // The Enum tab, as its inputs hold it.
 struct EnumOptions {
-    bool normalize = false;  // chkEnumTab_Normalize chosen (else Sequential Renaming)
-    QString format;          // txtEnumFormat
-    QString start;           // txtEnumStart
-    QString step;            // txtEnumStep
-    bool autoZeros = false;  // chkEnumAutoZeros
-    QString zeros;           // txtEnumZeros
+    bool normalize = false;         // chkEnumTab_Normalize chosen (else Sequential Renaming)
+    QString format;                 // txtEnumFormat
+    QString start;                  // txtEnumStart
+    QString step;                   // txtEnumStep
+    bool autoZeros = false;         // chkEnumAutoZeros
+    QString zeros;                  // txtEnumZeros
     bool resetBetweenDirs = false;  // chkEnumResetBetweenDirs
     QString normalizeWidth;         // txtNormalize
+};
+
+// What the automatic width of sequential renaming counts: the rows of the current source's
+// list, its selected rows, and whether only the selected rows take part. The window's state,
+// not an input of the tab.
+struct ListCounts {
+    int rows = 0;
+    int selected = 0;
+    bool onlySelectedInForce = false;
 };
 
 // Everything the transforms read, gathered in one value.
@@ -69,6 +78,7 @@ struct Options {
     AddCropOptions addCrop;
     SpaceOptions space;
     EnumOptions enumeration;
+    ListCounts listCounts;
 };
 
 }  // namespace engine

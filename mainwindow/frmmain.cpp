@@ -1865,7 +1865,7 @@ runs::DriverInputs FrmMain::driverInputs() const {
     in.mode.enumNumbering = chosen("chkEnumTab_Enum");
     in.mode.formatDetect = chosen("chkFormatTab_Detect");
     in.attribDates = chosen("optAttrib_Date");
-    in.naming = {optionsSnapshot(), lists_.batchReplaceList};
+    in.naming = {optionsSnapshot(), lists_.batchReplaceList, lists_.exceptionsList};
     in.attrib = attribOptions();
     in.filesTicked = vbValue(check("chkFiles")) == 1;
     in.dirsTicked = vbValue(check("chkDirs")) == 1;

@@ -143,6 +143,17 @@ private:
     const FrmMain& window_;
 };
 
+// The index of the chosen button of an option group named prefix0, prefix1, ...; 0 ("No
+// Change" on the Case tab) when none is chosen.
+int chosenIndex(const Inputs& in, const char* prefix, int count) {
+    for (int index = 0; index < count; ++index) {
+        if (in.chosen((QByteArray(prefix) + QByteArray::number(index)).constData())) {
+            return index;
+        }
+    }
+    return 0;
+}
+
 constexpr std::array<const char*, 26> kMp3Tokens = {
     "<ARTIST>",    "<TITLE>",    "<ALBUM>",   "<YEAR>",     "<COMMENT>",    "<GENRE>",
     "<TRACK>",     "<TRACKN>",   "<LENGTH>",  "<LENGTHS>",  "<BITRATE>",    "<MPEG>",
@@ -404,6 +415,33 @@ engine::Options FrmMain::optionsSnapshot() const {
     options.replace.swapMode = in.value("chkReplaceMode");
     options.replace.start = boxNumber(in.text("txtReplaceStart"));
     options.replace.count = boxNumber(in.text("txtReplaceCount"));
+    options.caseOptions.case1 = chosenIndex(in, "Case1_", 7);
+    options.caseOptions.case2 = chosenIndex(in, "Case2_", 6);
+    options.caseOptions.exceptionsEnabled = in.value("chkExceptionsEnabled") == 1;
+    options.addCrop.crop = in.chosen("optCrop");
+    options.addCrop.add = in.text("txtAdd");
+    options.addCrop.addPos = in.text("txtAddPos");
+    options.addCrop.addFromEnd = in.chosen("optAddEnding");
+    options.addCrop.cropPos = in.text("txtCropPos");
+    options.addCrop.cropNumber = in.text("txtCropNumber");
+    options.addCrop.cropFromEnd = in.chosen("optCropEnding");
+    options.space.removeLeading = in.value("chkSpaceBeginning") == 1;
+    options.space.removeTrailing = in.value("chkSpaceEnd") == 1;
+    options.space.shrink = in.value("chkSpaceShrink") == 1;
+    options.enumeration.normalize = in.chosen("chkEnumTab_Normalize");
+    options.enumeration.format = in.text("txtEnumFormat");
+    options.enumeration.start = in.text("txtEnumStart");
+    options.enumeration.step = in.text("txtEnumStep");
+    options.enumeration.autoZeros = in.value("chkEnumAutoZeros") == 1;
+    options.enumeration.zeros = in.text("txtEnumZeros");
+    options.enumeration.resetBetweenDirs = in.value("chkEnumResetBetweenDirs") == 1;
+    options.enumeration.normalizeWidth = in.text("txtNormalize");
+    // The automatic width of sequential renaming counts the rows of the current source's list.
+    const auto* rows = control<platform::ListView>(
+        state_.fileMode == 1 ? QStringLiteral("lwDragDrop") : QStringLiteral("lwDirectory"));
+    options.listCounts.rows = rows ? rows->rowCount() : 0;
+    options.listCounts.selected = state_.selectedCount;
+    options.listCounts.onlySelectedInForce = state_.onlySelectedInForce;
     return options;
 }
 
@@ -481,7 +519,8 @@ void FrmMain::generatePreview() {
     }
 
     const auto readNaming = [this] {
-        return RowNaming{selectedNamingMode(*this), {optionsSnapshot(), lists_.batchReplaceList}};
+        return RowNaming{selectedNamingMode(*this),
+                         {optionsSnapshot(), lists_.batchReplaceList, lists_.exceptionsList}};
     };
     auto naming = std::make_shared<RowNaming>(readNaming());
 
@@ -494,9 +533,11 @@ void FrmMain::generatePreview() {
     job.renameEnabled = [execute] { return execute->isEnabled(); };
     job.onlySelectedInForce = [this] { return state_.onlySelectedInForce; };
     // The executors' own computation, so the preview shows exactly what a run would do;
-    // modes without a transform (and "Attrib") give no names.
-    job.newName = [naming](const QString& folder, const QString& name) {
-        return runs::newNameFor(naming->mode, naming->options, folder, name);
+    // modes without a transform (and "Attrib") give no names. The pass asks for the rows that
+    // take part in display order, so one counter per pass numbers them as a run does.
+    auto counter = std::make_shared<runs::EnumCounter>();
+    job.newName = [naming, counter](const QString& folder, const QString& name) {
+        return runs::newNameFor(naming->mode, naming->options, folder, name, counter.get());
     };
     job.yield = [naming, readNaming] {
         QCoreApplication::processEvents();

@@ -1,10 +1,19 @@
 #include "runs/executors.h"
 
+#include <QHash>
+#include <QSet>
+
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
+#include "engine/addcrop.h"
+#include "engine/caseconvert.h"
 #include "engine/findreplace.h"
+#include "engine/log.h"
 #include "engine/namescope.h"
+#include "engine/numbers.h"
+#include "platform/localetext.h"
 
 namespace runs {
 
@@ -26,6 +35,78 @@ QString batchReplaceName(const NamingOptions& options, const QString& name) {
     return scope.joinNamePart(part);
 }
 
+QString addCropName(const NamingOptions& options, const QString& name) {
+    engine::NameScope scope(options.options.scope);
+    const QString part = scope.splitNamePart(name);
+    return scope.joinNamePart(engine::applyAddCrop(part, options.options.addCrop));
+}
+
+// The number of an option box as the executors take it: its leading number (0 when it has
+// none), halves rounded to even. Values beyond int are clamped; the transform that takes the
+// number reports what it cannot use.
+int boxNumber(const QString& text) {
+    const double value = platform::roundHalfEven(platform::vbVal(text));
+    return static_cast<int>(std::clamp(value, static_cast<double>(std::numeric_limits<int>::min()),
+                                       static_cast<double>(std::numeric_limits<int>::max())));
+}
+
+QString normalizeName(const NamingOptions& options, const QString& name) {
+    engine::NameScope scope(options.options.scope);
+    const QString part = scope.splitNamePart(name);
+    return scope.joinNamePart(
+        engine::numberNormalize(part, boxNumber(options.options.enumeration.normalizeWidth)));
+}
+
+// Sequential renaming works on the whole name, without the name scope.
+QString enumName(const NamingOptions& options, const QString& name, int number) {
+    const engine::ListCounts& counts = options.options.listCounts;
+    const platform::Result<QString> result =
+        engine::enumFilename(name, number, options.options.enumeration, counts.rows,
+                             counts.selected, counts.onlySelectedInForce);
+    if (!result.ok()) {
+        // The window keeps a run from starting with such options; should they get through
+        // anyway, the item keeps its name and the error log says why.
+        engine::logError(QString::fromStdString(result.reason()));
+        return QString();
+    }
+    return *result;
+}
+
+// Sequential renaming numbers by the rows as they stood when the run started (a run on the
+// Enum tab reads no folder first, so they match the work lists), not by the walk. Every row
+// whose item the run renames takes the counter's next number, exactly as in a preview pass.
+// The names are made before the first rename, which rewrites the snapshot.
+QHash<QString, QString> enumNamesByRow(const RunContext& ctx, const NamingOptions& options,
+                                       const QStringList& files, const QStringList& dirs,
+                                       bool walkFiles, bool walkDirs, EnumCounter& counter) {
+    const RunState& state = ctx.state;
+    QSet<QString> walked;
+    if (walkFiles) {
+        walked.unite(QSet<QString>(files.cbegin(), files.cend()));
+    }
+    if (walkDirs) {
+        walked.unite(QSet<QString>(dirs.cbegin(), dirs.cend()));
+    }
+    const bool onlySelected = state.onlySelectedInForce && !state.undoInProgress;
+    const QSet<QString> selected =
+        onlySelected ? QSet<QString>(state.selectedSnapshot.cbegin(), state.selectedSnapshot.cend())
+                     : QSet<QString>();
+    QHash<QString, QString> names;
+    for (const QString& path : state.orderSnapshot) {
+        if (!walked.contains(path) || (onlySelected && !selected.contains(path))) {
+            continue;
+        }
+        const SplitPath item = splitEntry(path);
+        const QString name =
+            newNameFor(NamingMode::Enum, options, item.folder, item.name, &counter);
+        // A path listed twice is renamed once, by its first row.
+        if (!names.contains(path)) {
+            names.insert(path, name);
+        }
+    }
+    return names;
+}
+
 // Appends entries [from, to) of a list that the run did not walk to a Free Select refill
 // list, so the rebuilt list keeps them under their unchanged paths.
 void keepUnwalked(RunContext& ctx, QStringList& refill, const QStringList& entries, qsizetype from,
@@ -44,6 +125,17 @@ void runLoop(RunContext& ctx, NamingMode mode, const NamingOptions& options,
     RunState& state = ctx.state;
     state.lastRunChangedAttributes = false;
     const bool walkDirs = kinds.dirs && modeWalksDirectories(mode);
+    EnumCounter counter;
+    const QHash<QString, QString> rowNames =
+        mode == NamingMode::Enum
+            ? enumNamesByRow(ctx, options, files, dirs, kinds.files, walkDirs, counter)
+            : QHash<QString, QString>();
+    const auto newName = [&](const QString& entry, const SplitPath& item) {
+        const auto found = rowNames.constFind(entry);
+        return found != rowNames.cend()
+                   ? *found
+                   : newNameFor(mode, options, item.folder, item.name, &counter);
+    };
 
     bool cancelled = false;
     qsizetype fileCount = files.size();
@@ -52,8 +144,7 @@ void runLoop(RunContext& ctx, NamingMode mode, const NamingOptions& options,
             const QString& entry = files.at(i);
             if (isIncluded(ctx, entry)) {
                 const SplitPath item = splitEntry(entry);
-                renameFile(ctx, item.name, newNameFor(mode, options, item.folder, item.name),
-                           item.folder);
+                renameFile(ctx, item.name, newName(entry, item), item.folder);
             }
             if (state.cancelRequested) {
                 keepUnwalked(ctx, state.dragDropRefillFiles, files, i + 1, fileCount);
@@ -71,8 +162,7 @@ void runLoop(RunContext& ctx, NamingMode mode, const NamingOptions& options,
             const QString& entry = dirs.at(i);
             if (isIncluded(ctx, entry)) {
                 const SplitPath item = splitEntry(entry);
-                renameDir(ctx, item.name, newNameFor(mode, options, item.folder, item.name),
-                          item.folder);
+                renameDir(ctx, item.name, newName(entry, item), item.folder);
             }
             if (state.cancelRequested) {
                 keepUnwalked(ctx, state.dragDropRefillDirs, dirs, 0, i);
@@ -124,39 +214,56 @@ bool modeHasTransform(NamingMode mode) {
     switch (mode) {
         case NamingMode::Replace:
         case NamingMode::BatchReplace:
-            return true;
-        case NamingMode::None:
         case NamingMode::Case:
         case NamingMode::AddCrop:
-        case NamingMode::Mp3:
+        case NamingMode::Misc:
         case NamingMode::Normalize:
         case NamingMode::Enum:
+            return true;
+        case NamingMode::None:
+        case NamingMode::Mp3:
         case NamingMode::DetectType:
         case NamingMode::Format:
-        case NamingMode::Misc:
             return false;
     }
     return false;
 }
 
+int EnumCounter::next(const QString& folder, bool restartPerFolder) {
+    if (restartPerFolder && folder != lastFolder_) {
+        counter_ = 1;
+    }
+    lastFolder_ = folder;
+    return counter_++;
+}
+
 QString newNameFor(NamingMode mode, const NamingOptions& options, const QString& folder,
-                   const QString& name) {
+                   const QString& name, EnumCounter* counter) {
     Q_UNUSED(folder)  // the Format and file-type tabs will read the item's folder
     switch (mode) {
         case NamingMode::Replace:
             return replaceName(options, name);
         case NamingMode::BatchReplace:
             return batchReplaceName(options, name);
+        // Case conversion splits the name itself and treats both parts, each by its own
+        // options; the blank clean-up needs the whole name to see the blanks before the dot.
+        case NamingMode::Case:
+            return engine::convertCase(name, options.options.caseOptions, options.exceptionsList);
+        case NamingMode::AddCrop:
+            return addCropName(options, name);
+        case NamingMode::Misc:
+            return engine::processSpaces(name, options.options.space);
+        case NamingMode::Normalize:
+            return normalizeName(options, name);
+        case NamingMode::Enum:
+            return enumName(
+                options, name,
+                counter ? counter->next(folder, options.options.enumeration.resetBetweenDirs) : 1);
         // The other tabs' transforms are not built yet: their items keep their names.
         case NamingMode::None:
-        case NamingMode::Case:
-        case NamingMode::AddCrop:
         case NamingMode::Mp3:
-        case NamingMode::Normalize:
-        case NamingMode::Enum:
         case NamingMode::DetectType:
         case NamingMode::Format:
-        case NamingMode::Misc:
             return QString();
     }
     return QString();
@@ -179,17 +286,27 @@ void executeNaming(RunContext& ctx, NamingMode mode, const NamingOptions& option
         case NamingMode::BatchReplace:
             executeBatchReplace(ctx, options, files, dirs, kinds);
             return;
+        case NamingMode::Case:
+            executeCase(ctx, options, files, dirs, kinds);
+            return;
+        case NamingMode::AddCrop:
+            executeAddCrop(ctx, options, files, dirs, kinds);
+            return;
+        case NamingMode::Misc:
+            executeMisc(ctx, options, files, dirs, kinds);
+            return;
+        case NamingMode::Normalize:
+            executeNormalize(ctx, options, files, dirs, kinds);
+            return;
+        case NamingMode::Enum:
+            executeEnum(ctx, options, files, dirs, kinds);
+            return;
         // Each later tab gets its own executor here; until then the common loop walks the items
         // and keeps their names (and the Free Select list complete).
         case NamingMode::None:
-        case NamingMode::Case:
-        case NamingMode::AddCrop:
         case NamingMode::Mp3:
-        case NamingMode::Normalize:
-        case NamingMode::Enum:
         case NamingMode::DetectType:
         case NamingMode::Format:
-        case NamingMode::Misc:
             runLoop(ctx, mode, options, files, dirs, kinds);
             return;
     }
@@ -203,6 +320,31 @@ void executeReplace(RunContext& ctx, const NamingOptions& options, const QString
 void executeBatchReplace(RunContext& ctx, const NamingOptions& options, const QStringList& files,
                          const QStringList& dirs, WalkKinds kinds) {
     runLoop(ctx, NamingMode::BatchReplace, options, files, dirs, kinds);
+}
+
+void executeCase(RunContext& ctx, const NamingOptions& options, const QStringList& files,
+                 const QStringList& dirs, WalkKinds kinds) {
+    runLoop(ctx, NamingMode::Case, options, files, dirs, kinds);
+}
+
+void executeAddCrop(RunContext& ctx, const NamingOptions& options, const QStringList& files,
+                    const QStringList& dirs, WalkKinds kinds) {
+    runLoop(ctx, NamingMode::AddCrop, options, files, dirs, kinds);
+}
+
+void executeMisc(RunContext& ctx, const NamingOptions& options, const QStringList& files,
+                 const QStringList& dirs, WalkKinds kinds) {
+    runLoop(ctx, NamingMode::Misc, options, files, dirs, kinds);
+}
+
+void executeNormalize(RunContext& ctx, const NamingOptions& options, const QStringList& files,
+                      const QStringList& dirs, WalkKinds kinds) {
+    runLoop(ctx, NamingMode::Normalize, options, files, dirs, kinds);
+}
+
+void executeEnum(RunContext& ctx, const NamingOptions& options, const QStringList& files,
+                 const QStringList& dirs, WalkKinds kinds) {
+    runLoop(ctx, NamingMode::Enum, options, files, dirs, kinds);
 }
 
 bool isIncluded(RunContext& ctx, const QString& path) {

@@ -53,13 +53,31 @@ struct NamingOptions {
     engine::Options options;
     // The batch replace entries, applied in list order.
     QList<engine::BatchReplaceItem> batchReplaceList;
+    // The words the Case tab re-spells when "Use Exceptions" is ticked, in list order.
+    QStringList exceptionsList;
+};
+
+// The running number of sequential renaming, kept in row order: every row that takes part
+// gets the next number from 1; with the restart per folder, a row whose folder differs from
+// that of the row numbered before it starts again at 1. A preview pass and a run each make
+// their own, so both start at 1 and number the same rows alike.
+class EnumCounter {
+public:
+    // The number of the next row that takes part; `folder` is the row's folder.
+    int next(const QString& folder, bool restartPerFolder);
+
+private:
+    int counter_ = 1;
+    QString lastFolder_;
 };
 
 // The new name the mode gives the item `name` in `folder` (with trailing "/"), before the
 // marker split and the forbidden-character map of the rename (see parseNewName). Empty, or
 // equal to the name, when the item keeps its name; always empty for a mode without transform.
+// The Enum mode numbers the item with the counter's next number (callers go through the rows
+// in display order); without a counter the item is numbered 1.
 QString newNameFor(NamingMode mode, const NamingOptions& options, const QString& folder,
-                   const QString& name);
+                   const QString& name, EnumCounter* counter = nullptr);
 
 // Which kinds of entries the run walks at all. The executor also leaves directories alone for
 // a files-only mode. Entries not walked (a kind left out, directories of a files-only mode,
@@ -89,6 +107,19 @@ void executeReplace(RunContext& ctx, const NamingOptions& options, const QString
                     const QStringList& dirs, WalkKinds kinds = {});
 void executeBatchReplace(RunContext& ctx, const NamingOptions& options, const QStringList& files,
                          const QStringList& dirs, WalkKinds kinds = {});
+void executeCase(RunContext& ctx, const NamingOptions& options, const QStringList& files,
+                 const QStringList& dirs, WalkKinds kinds = {});
+void executeAddCrop(RunContext& ctx, const NamingOptions& options, const QStringList& files,
+                    const QStringList& dirs, WalkKinds kinds = {});
+void executeMisc(RunContext& ctx, const NamingOptions& options, const QStringList& files,
+                 const QStringList& dirs, WalkKinds kinds = {});
+void executeNormalize(RunContext& ctx, const NamingOptions& options, const QStringList& files,
+                      const QStringList& dirs, WalkKinds kinds = {});
+// Numbers by the rows, not by the walk: the rows of state.orderSnapshot in display order, each
+// row whose item the run renames (walked, and selected while only-selected is in force) taking
+// the counter's next number, as a preview pass numbers them. Items without a row follow.
+void executeEnum(RunContext& ctx, const NamingOptions& options, const QStringList& files,
+                 const QStringList& dirs, WalkKinds kinds = {});
 
 // The only-selected filter, for the naming executors and the attribute and date runs. True
 // for every path unless state.onlySelectedInForce is set and no undo runs; then true only for

@@ -464,4 +464,41 @@ TEST_F(ValidationRulesTest, SnapshotTakesScopeAndReplaceOptionsFromTheInputs) {
     }
 }
 
+TEST_F(ValidationRulesTest, SnapshotTakesCaseAddCropAndSpaceOptionsFromTheInputs) {
+    apply(*window, {{"Case1_6", ""},
+                    {"Case2_5", ""},
+                    {"chkExceptionsEnabled", "1"},
+                    {"txtAdd", " x"},
+                    {"txtAddPos", "12"},
+                    {"optAddEnding", ""},
+                    {"optCrop", ""},
+                    {"txtCropPos", "3"},
+                    {"txtCropNumber", "4"},
+                    {"optCropEnding", ""},
+                    {"chkSpaceBeginning", "1"},
+                    {"chkSpaceEnd", "0"},
+                    {"chkSpaceShrink", "1"}});
+    engine::Options options = window->optionsSnapshot();
+    EXPECT_EQ(options.caseOptions.case1, 6);
+    EXPECT_EQ(options.caseOptions.case2, 5);
+    EXPECT_TRUE(options.caseOptions.exceptionsEnabled);
+    EXPECT_TRUE(options.addCrop.crop);
+    EXPECT_EQ(options.addCrop.add, QStringLiteral(" x"));
+    EXPECT_EQ(options.addCrop.addPos, QStringLiteral("12"));
+    EXPECT_TRUE(options.addCrop.addFromEnd);
+    EXPECT_EQ(options.addCrop.cropPos, QStringLiteral("3"));
+    EXPECT_EQ(options.addCrop.cropNumber, QStringLiteral("4"));
+    EXPECT_TRUE(options.addCrop.cropFromEnd);
+    EXPECT_TRUE(options.space.removeLeading);
+    EXPECT_FALSE(options.space.removeTrailing);
+    EXPECT_TRUE(options.space.shrink);
+
+    apply(*window, {{"Case1_3", ""}, {"Case2_1", ""}, {"optAdd", ""}, {"optAddBeginning", ""}});
+    options = window->optionsSnapshot();
+    EXPECT_EQ(options.caseOptions.case1, 3);
+    EXPECT_EQ(options.caseOptions.case2, 1);
+    EXPECT_FALSE(options.addCrop.crop);
+    EXPECT_FALSE(options.addCrop.addFromEnd);
+}
+
 }  // namespace

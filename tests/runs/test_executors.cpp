@@ -178,7 +178,7 @@ TEST_F(ExecutorTest, NewNameForIsWhatTheRunGives) {
         {runs::NamingMode::Replace, single, "foo.log", "f00.l0g"},
         {runs::NamingMode::Replace, single, "bar", "bar"},
         {runs::NamingMode::BatchReplace, batch, "Foo.txt", "F11.txt"},
-        {runs::NamingMode::Case, single, "foo", ""},
+        {runs::NamingMode::Mp3, single, "foo", ""},
         {runs::NamingMode::Enum, single, "foo", ""},
         {runs::NamingMode::None, single, "foo", ""},
     };
@@ -191,8 +191,8 @@ TEST_F(ExecutorTest, NewNameForIsWhatTheRunGives) {
 TEST_F(ExecutorTest, TabsWithoutATransformRenameNothing) {
     populate({"d"}, {"a.txt"});
     const auto before = treeOf(dir_.path());
-    for (const auto mode : {runs::NamingMode::Case, runs::NamingMode::Mp3, runs::NamingMode::Misc,
-                            runs::NamingMode::None}) {
+    for (const auto mode : {runs::NamingMode::Format, runs::NamingMode::Mp3,
+                            runs::NamingMode::DetectType, runs::NamingMode::None}) {
         run(mode, replaceOptions("a", "x"));
     }
     EXPECT_EQ(treeOf(dir_.path()), before);
