@@ -23,6 +23,27 @@ using testsupport::DriverHarness;
 using testsupport::TempDir;
 using testsupport::Tree;
 
+// Runs the mode set up in `h` over the folder, expects `listing` of it to give `afterRun`, then
+// undoes the run and expects the tree from before it, contents and file times included.
+void runThenUndoListing(const TempDir& dir, DriverHarness& h,
+                        std::set<std::string> (*listing)(const std::string&),
+                        const std::set<std::string>& afterRun) {
+    engine::runState().errorsLogged = false;
+    const Tree before = testsupport::snapshotTree(dir.path());
+    h.run();
+    EXPECT_EQ(listing(dir.path()), afterRun) << h.lines().join('\n').toStdString();
+    EXPECT_EQ(testsupport::contents(testsupport::snapshotTree(dir.path())),
+              testsupport::contents(before));
+    EXPECT_FALSE(engine::runState().errorsLogged);
+    ASSERT_TRUE(h.undoEnabled);
+
+    ASSERT_TRUE(h.undo());
+    const Tree afterUndo = testsupport::snapshotTree(dir.path());
+    EXPECT_EQ(afterUndo, before) << "before:\n"
+                                 << testsupport::describe(before) << "after the undo:\n"
+                                 << testsupport::describe(afterUndo);
+}
+
 // ---- Case, Add & Crop and Space ----
 
 namespace casecropspace {
@@ -36,23 +57,9 @@ std::set<std::string> namesIn(const std::string& root) {
     return names;
 }
 
-// Runs the mode set up in `h` over the folder, checks the names the run left, then undoes it
-// and expects the tree from before the run, contents and file times included.
+// The names the run left directly inside the folder, then the undo.
 void runThenUndo(const TempDir& dir, DriverHarness& h, const std::set<std::string>& afterRun) {
-    engine::runState().errorsLogged = false;
-    const Tree before = testsupport::snapshotTree(dir.path());
-    h.run();
-    EXPECT_EQ(namesIn(dir.path()), afterRun) << h.lines().join('\n').toStdString();
-    EXPECT_EQ(testsupport::contents(testsupport::snapshotTree(dir.path())),
-              testsupport::contents(before));
-    EXPECT_FALSE(engine::runState().errorsLogged);
-    ASSERT_TRUE(h.undoEnabled);
-
-    ASSERT_TRUE(h.undo());
-    const Tree afterUndo = testsupport::snapshotTree(dir.path());
-    EXPECT_EQ(afterUndo, before) << "before:\n"
-                                 << testsupport::describe(before) << "after the undo:\n"
-                                 << testsupport::describe(afterUndo);
+    runThenUndoListing(dir, h, namesIn, afterRun);
 }
 
 }  // namespace casecropspace
@@ -168,23 +175,9 @@ std::set<std::string> pathsBelow(const std::string& root) {
     return paths;
 }
 
-// Runs the mode set up in `h`, expects exactly `afterRun` below the folder, then undoes the run
-// and expects the tree from before it, contents and file times included.
+// Every path the run left below the folder, then the undo.
 void runThenUndo(const TempDir& dir, DriverHarness& h, const std::set<std::string>& afterRun) {
-    engine::runState().errorsLogged = false;
-    const Tree before = testsupport::snapshotTree(dir.path());
-    h.run();
-    EXPECT_EQ(pathsBelow(dir.path()), afterRun) << h.lines().join('\n').toStdString();
-    EXPECT_EQ(testsupport::contents(testsupport::snapshotTree(dir.path())),
-              testsupport::contents(before));
-    EXPECT_FALSE(engine::runState().errorsLogged);
-    ASSERT_TRUE(h.undoEnabled);
-
-    ASSERT_TRUE(h.undo());
-    const Tree afterUndo = testsupport::snapshotTree(dir.path());
-    EXPECT_EQ(afterUndo, before) << "before:\n"
-                                 << testsupport::describe(before) << "after the undo:\n"
-                                 << testsupport::describe(afterUndo);
+    runThenUndoListing(dir, h, pathsBelow, afterRun);
 }
 
 void sequential(runs::DriverInputs& in, const QString& pattern, bool resetBetweenDirs = false) {
