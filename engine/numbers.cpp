@@ -6,6 +6,7 @@
 #include <limits>
 #include <new>
 
+#include "engine/blanks.h"
 #include "engine/log.h"
 #include "platform/localetext.h"
 
@@ -19,18 +20,6 @@ constexpr int kLargestWidth = std::numeric_limits<qint16>::max();
 
 bool isDigit(QChar c) {
     return c >= u'0' && c <= u'9';
-}
-
-QString trimBlanks(const QString& text) {
-    qsizetype first = 0;
-    qsizetype end = text.size();
-    while (first < end && text.at(first) == u' ') {
-        ++first;
-    }
-    while (end > first && text.at(end - 1) == u' ') {
-        --end;
-    }
-    return text.mid(first, end - first);
 }
 
 // Appends the digit run `run` to `out` at the asked width (width > 0) or drops it (width 0).
@@ -85,7 +74,7 @@ QString numberNormalize(const QString& text, int width) {
     if (text.isEmpty()) {
         return QString();
     }
-    const QString trimmed = trimBlanks(text);
+    const QString trimmed = engine::trimBlanks(text);
     const auto fail = [&](const ErrorInfo& error) {
         logFailure(error, QStringLiteral("Number Normalize: ") + trimmed + QStringLiteral(" @ ") +
                               QString::number(width));

@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "platform/dosattrib.h"
+#include "platform/errortext.h"
 
 #ifndef RENAME_NOREPLACE
 #define RENAME_NOREPLACE (1 << 0)
@@ -32,28 +33,6 @@ constexpr std::size_t kXattrBuffer = 1024;
 // readWholeFile is meant for settings and lists; refuse what would only exhaust memory.
 constexpr std::uint64_t kWholeFileLimit = std::uint64_t{1} << 30;
 
-// strerror_r comes in a GNU and an XSI flavour; accept either.
-[[maybe_unused]] const char* pickMessage(const char* gnuResult, const char*) {
-    return gnuResult;
-}
-[[maybe_unused]] const char* pickMessage(int xsiResult, const char* buffer) {
-    return xsiResult == 0 ? buffer : "unknown error";
-}
-
-std::string errorText(int error) {
-    char buffer[256] = {};
-    return pickMessage(strerror_r(error, buffer, sizeof buffer), buffer);
-}
-
-std::string quoted(std::string_view text) {
-    std::string result;
-    result.reserve(text.size() + 2);
-    result += '"';
-    result += text;
-    result += '"';
-    return result;
-}
-
 // A path holding NUL would be cut short by the system call and name another file.
 bool hasNul(const std::string& path) {
     return path.find('\0') != std::string::npos;
@@ -62,10 +41,6 @@ bool hasNul(const std::string& path) {
 Status nulFailure(const std::string& path) {
     return Status::failure("the path beginning " + quoted(path.c_str()) +
                            " holds a NUL character, which no file name may contain");
-}
-
-Status systemFailure(const std::string& what, int error) {
-    return Status::failure(what + ": " + errorText(error));
 }
 
 Kind kindFromMode(mode_t mode) {
@@ -239,7 +214,7 @@ Status renameThroughTemporary(const std::string& from, const std::string& to) {
     std::string reason =
         error == EEXIST
             ? "a file or folder named " + quoted(baseName(to)) + " already exists"
-            : "cannot rename " + quoted(from) + " to " + quoted(to) + ": " + errorText(error);
+            : "cannot rename " + quoted(from) + " to " + quoted(to) + ": " + systemErrorText(error);
     if (restoreError != 0) {
         reason += "; the file was left as " + quoted(temporary);
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/blanks.h"
 #include "platform/filesystem.h"
 #include "platform/folderlist.h"
 #include "platform/programfolder.h"
@@ -16,18 +17,6 @@ struct Token {
     Switch kind = Switch::None;  // None: a piece of text
     QString text;
 };
-
-QString trimBlanks(const QString& text) {
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text[first] == u' ') {
-        ++first;
-    }
-    while (last > first && text[last - 1] == u' ') {
-        --last;
-    }
-    return text.mid(first, last - first);
-}
 
 // Every absolute path begins with "/", so a switch cannot be searched for inside the text
 // ("/home/pete" holds "/p"): only whole arguments, or an argument that starts with the switch
@@ -99,14 +88,14 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& savedP
             }
         }
         path = pathParts.join(u' ');
-        result.cmdExecMode = trimBlanks(modeParts.join(u' '));
+        result.cmdExecMode = engine::trimBlanks(modeParts.join(u' '));
     } else {
         // Without "/p" or "/e" the whole text is a path, and a "/x" in it is part of it.
         path = arguments.join(u' ');
     }
 
     if (!path.isEmpty()) {
-        path = trimBlanks(path);
+        path = engine::trimBlanks(path);
         path.remove(u'"');
         if (!path.isEmpty() && !path.endsWith(u'/')) {
             if (platform::fs::isDirectory(platform::nativePath(path))) {

@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "engine/blanks.h"
 #include "engine/log.h"
 #include "platform/filesystem.h"
 #include "platform/localetext.h"
@@ -26,19 +27,6 @@ QString withSlash(QString folder) {
         folder += u'/';
     }
     return folder;
-}
-
-// Blanks are spaces only: a Tab at either end of a word is part of it.
-QString trimBlanks(const QString& text) {
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text[first] == u' ') {
-        ++first;
-    }
-    while (last > first && text[last - 1] == u' ') {
-        --last;
-    }
-    return text.mid(first, last - first);
 }
 
 // Empty lines, "#" lines and "//" lines are notes for whoever edits the file. A line that
@@ -144,7 +132,7 @@ QStringList readExceptions(const QString& folder, ErrorMemory& errors) {
     QStringList list;
     const ListFile file = readListFile(folder, kExceptionsFile, errors);
     for (const QString& line : file.lines) {
-        const QString word = trimBlanks(line);
+        const QString word = engine::trimBlanks(line);
         if (!word.isEmpty()) {
             list.append(word);
         }

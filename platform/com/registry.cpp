@@ -13,9 +13,14 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/errortext.h"
+
 namespace com::registry {
 
+using platform::quoted;
 using platform::Status;
+using platform::systemErrorText;
+using platform::systemFailure;
 
 namespace {
 
@@ -34,31 +39,6 @@ struct Key {
 
 // In file order, so that a rewrite disturbs a hand-edited file as little as possible.
 using Hive = std::vector<Key>;
-
-// strerror_r comes in a GNU and an XSI flavour; accept either.
-[[maybe_unused]] const char* pickMessage(const char* gnuResult, const char*) {
-    return gnuResult;
-}
-[[maybe_unused]] const char* pickMessage(int xsiResult, const char* buffer) {
-    return xsiResult == 0 ? buffer : "unknown error";
-}
-
-std::string errorText(int error) {
-    char buffer[256] = {};
-    return pickMessage(strerror_r(error, buffer, sizeof buffer), buffer);
-}
-
-std::string quoted(std::string_view text) {
-    std::string result;
-    result += '"';
-    result += text;
-    result += '"';
-    return result;
-}
-
-Status systemFailure(const std::string& what, int error) {
-    return Status::failure(what + ": " + errorText(error));
-}
 
 // Letter case is folded for ASCII only; the registry's own folding covers more of Unicode, but
 // every key and value name we write is plain ASCII.

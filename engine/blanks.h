@@ -1,0 +1,11 @@
+// Blanks are the space character only: trimming never touches tabs or other white space.
+#pragma once
+
+#include <QString>
+
+namespace engine {
+
+// `text` without the spaces at its start and its end.
+QString trimBlanks(const QString& text);
+
+}  // namespace engine
