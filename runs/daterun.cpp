@@ -258,29 +258,38 @@ bool FileDatesOutcome::changedAny(const DateChange& change) const {
     return read && written.ok() && (change.accessed || change.modified);
 }
 
-FileDatesOutcome setFileDates(const QString& path, const DateChange& change, bool simulate) {
-    FileDatesOutcome outcome;
-    const std::string native = platform::nativePath(path);
+// Reads the file's times into `outcome` (before and after alike); false, with the reason in
+// `outcome.failure`, when the file cannot be read.
+static bool readTimes(const std::string& native, FileDatesOutcome& outcome) {
     if (const QString problem = fileProblem(native); !problem.isEmpty()) {
         outcome.failure = problem;
-        return outcome;
+        return false;
     }
     const platform::Result<fs::FileTimes> times = fs::fileTimes(native);
     if (!times) {
         outcome.failure = QString::fromStdString(times.reason());
-        return outcome;
+        return false;
     }
     outcome.read = true;
     outcome.before = *times;
     outcome.after = *times;
+    return true;
+}
+
+FileDatesOutcome setFileDates(const QString& path, const DateChange& change, bool simulate) {
+    FileDatesOutcome outcome;
+    const std::string native = platform::nativePath(path);
+    if (!readTimes(native, outcome)) {
+        return outcome;
+    }
     if (change.created) {
-        outcome.after.created = changedTime(times->created, change);
+        outcome.after.created = changedTime(outcome.before.created, change);
     }
     if (change.accessed) {
-        outcome.after.accessed = changedTime(times->accessed, change);
+        outcome.after.accessed = changedTime(outcome.before.accessed, change);
     }
     if (change.modified) {
-        outcome.after.modified = changedTime(times->modified, change);
+        outcome.after.modified = changedTime(outcome.before.modified, change);
     }
     if (simulate) {
         if (change.created) {
@@ -305,24 +314,16 @@ FileDatesOutcome restoreFileDates(const QString& path, const struct timespec& cr
                                   const struct timespec& modified) {
     FileDatesOutcome outcome;
     const std::string native = platform::nativePath(path);
-    if (const QString problem = fileProblem(native); !problem.isEmpty()) {
-        outcome.failure = problem;
+    if (!readTimes(native, outcome)) {
         return outcome;
     }
-    const platform::Result<fs::FileTimes> times = fs::fileTimes(native);
-    if (!times) {
-        outcome.failure = QString::fromStdString(times.reason());
-        return outcome;
-    }
-    outcome.read = true;
-    outcome.before = *times;
-    outcome.after = *times;
     outcome.after.accessed = accessed;
     outcome.after.modified = modified;
     outcome.written = fs::setFileTimes(native, nullptr, &accessed, &modified);
     const struct timespec none {};
-    const bool createdAsRecorded =
-        times->hasCreated ? sameTime(times->created, created) : sameTime(created, none);
+    const bool createdAsRecorded = outcome.before.hasCreated
+                                       ? sameTime(outcome.before.created, created)
+                                       : sameTime(created, none);
     if (!createdAsRecorded) {
         outcome.after.created = created;
         outcome.createdWritten = fs::setFileTimes(native, &created, nullptr, nullptr);
