@@ -21,6 +21,7 @@
 #include "runs/revert.h"
 #include "runs/runreport.h"
 #include "runs/runstate.h"
+#include "tests/runs/recordingreport.h"
 #include "tests/support/tempdir.h"
 
 namespace {
@@ -39,36 +40,7 @@ constexpr std::uint32_t A = pfs::Archive;
 // A stored bit outside the four (FILE_ATTRIBUTE_TEMPORARY): no run may lose it.
 constexpr std::uint32_t kTemporary = 0x100;
 
-class RecordingReport : public runs::RunReport {
-public:
-    void addLine(const QString& line) override { lines.append(line); }
-    void setFilesCount(int count, const QString& suffix) override {
-        filesLabel = QString::number(count) + suffix;
-    }
-    void setDirsCount(int count, const QString& suffix) override {
-        dirsLabel = QString::number(count) + suffix;
-    }
-    void setWarningCount(int count) override { warnings = count; }
-    void setProgressMaximum(int maximum) override { progressMaximum = maximum; }
-    void setProgressValue(int value) override { progressValue = value; }
-    void processEvents() override {
-        ++events;
-        if (cancelAfter > 0 && events == cancelAfter && state != nullptr) {
-            state->cancelRequested = true;
-        }
-    }
-
-    QStringList lines;
-    QString filesLabel;
-    QString dirsLabel;
-    int warnings = 0;
-    int progressMaximum = -1;
-    int progressValue = -1;
-    int events = 0;
-    // Presses Cancel during the yield of this progress step (1-based); 0 never.
-    int cancelAfter = 0;
-    runs::RunState* state = nullptr;
-};
+using testsupport::RecordingReport;
 
 std::string xattrBlob(const std::string& path) {
     char buffer[512];

@@ -26,6 +26,7 @@
 #include "runs/revert.h"
 #include "runs/runreport.h"
 #include "runs/runstate.h"
+#include "tests/runs/recordingreport.h"
 #include "tests/support/tempdir.h"
 
 namespace {
@@ -40,34 +41,7 @@ std::string joined(const QStringList& lines) {
     return lines.join(QStringLiteral("\n")).toStdString();
 }
 
-class RecordingReport : public runs::RunReport {
-public:
-    void addLine(const QString& line) override { lines.append(line); }
-    void setFilesCount(int count, const QString& suffix) override {
-        filesLabel = QString::number(count) + suffix;
-    }
-    void setDirsCount(int count, const QString& suffix) override {
-        dirsLabel = QString::number(count) + suffix;
-    }
-    void setWarningCount(int count) override { warnings = count; }
-    void setProgressMaximum(int) override {}
-    void setProgressValue(int value) override { progressValue = value; }
-    void processEvents() override {
-        ++events;
-        if (cancelAfter > 0 && events == cancelAfter && state != nullptr) {
-            state->cancelRequested = true;
-        }
-    }
-
-    QStringList lines;
-    QString filesLabel;
-    QString dirsLabel;
-    int warnings = 0;
-    int progressValue = -1;
-    int events = 0;
-    int cancelAfter = 0;  // Cancel during this progress step (1-based); 0 never
-    runs::RunState* state = nullptr;
-};
+using testsupport::RecordingReport;
 
 struct timespec at(const QDate& date, const QTime& time, long nanoseconds) {
     struct timespec result {};

@@ -14,32 +14,14 @@
 #include "runs/rename.h"
 #include "runs/runreport.h"
 #include "runs/runstate.h"
+#include "tests/runs/recordingreport.h"
 #include "tests/support/tempdir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class RecordingReport : public runs::RunReport {
-public:
-    void addLine(const QString& line) override { lines.append(line); }
-    void setFilesCount(int, const QString&) override {}
-    void setDirsCount(int, const QString&) override {}
-    void setWarningCount(int count) override { warnings = count; }
-    void setProgressMaximum(int maximum) override { progressMaximum = maximum; }
-    void setProgressValue(int value) override { progressValue = value; }
-    void processEvents() override {
-        if (onEvents) {
-            onEvents();
-        }
-    }
-
-    QStringList lines;
-    int warnings = 0;
-    int progressMaximum = -1;
-    int progressValue = -1;
-    std::function<void()> onEvents;
-};
+using testsupport::RecordingReport;
 
 std::map<std::string, std::string> treeOf(const std::string& root) {
     std::map<std::string, std::string> tree;

@@ -15,38 +15,14 @@
 #include "runs/rename.h"
 #include "runs/runreport.h"
 #include "runs/runstate.h"
+#include "tests/runs/recordingreport.h"
 #include "tests/support/tempdir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class RecordingReport : public runs::RunReport {
-public:
-    void addLine(const QString& line) override { lines.append(line); }
-    void setFilesCount(int count, const QString& suffix) override {
-        filesCount = count;
-        filesSuffix = suffix;
-    }
-    void setDirsCount(int count, const QString& suffix) override {
-        dirsCount = count;
-        dirsSuffix = suffix;
-    }
-    void setWarningCount(int count) override { warnings = count; }
-    void setProgressMaximum(int maximum) override { progressMaximum = maximum; }
-    void setProgressValue(int value) override { progressValue = value; }
-    void processEvents() override { ++events; }
-
-    QStringList lines;
-    int filesCount = -1;
-    QString filesSuffix;
-    int dirsCount = -1;
-    QString dirsSuffix;
-    int warnings = -1;
-    int progressMaximum = -1;
-    int progressValue = -1;
-    int events = 0;
-};
+using testsupport::RecordingReport;
 
 // Every entry below `root`: relative path to content, "<dir>" for a folder.
 std::map<std::string, std::string> treeOf(const std::string& root) {
