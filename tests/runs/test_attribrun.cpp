@@ -21,7 +21,7 @@
 #include "runs/revert.h"
 #include "runs/runreport.h"
 #include "runs/runstate.h"
-#include "tests/runs/recordingreport.h"
+#include "tests/runs/runtestsupport.h"
 #include "tests/support/tempdir.h"
 
 namespace {
@@ -101,23 +101,9 @@ QString q(const std::string& text) {
 
 class AttribRunTest : public testing::Test {
 protected:
-    void SetUp() override {
-        const char* old = std::getenv("QUENZA_PROGRAM_DIR");
-        savedProgramDir_ = old ? old : "";
-        setenv("QUENZA_PROGRAM_DIR", program_.path().c_str(), 1);
-        report_.state = &state_;
-    }
-    void TearDown() override { setenv("QUENZA_PROGRAM_DIR", savedProgramDir_.c_str(), 1); }
+    void SetUp() override { report_.state = &state_; }
 
-    // The messages of log.txt, without their date prefix.
-    QStringList logLines() const {
-        const QString text = QString::fromStdString(testsupport::readAll(program_.file("log.txt")));
-        QStringList messages;
-        for (const QString& line : text.split("\r\n", Qt::SkipEmptyParts)) {
-            messages.append(line.mid(line.indexOf(") ") + 2));
-        }
-        return messages;
-    }
+    QStringList logLines() const { return program_.logLines(); }
 
     void run(const QStringList& files, const QStringList& dirs,
              const runs::AttribOptions& options) {
@@ -140,8 +126,7 @@ protected:
     }
 
     testsupport::TempDir dir_;
-    testsupport::TempDir program_;
-    std::string savedProgramDir_;
+    testsupport::ProgramFolder program_;
     runs::RunState state_;
     RecordingReport report_;
     RecordingReport undoReport_;

@@ -26,7 +26,7 @@
 #include "runs/revert.h"
 #include "runs/runreport.h"
 #include "runs/runstate.h"
-#include "tests/runs/recordingreport.h"
+#include "tests/runs/runtestsupport.h"
 #include "tests/support/tempdir.h"
 
 namespace {
@@ -115,13 +115,7 @@ runs::AttribOptions dateOptions(bool created, bool accessed, bool modified, bool
 
 class DateRunTest : public testing::Test {
 protected:
-    void SetUp() override {
-        const char* old = std::getenv("QUENZA_PROGRAM_DIR");
-        savedProgramDir_ = old ? old : "";
-        setenv("QUENZA_PROGRAM_DIR", program_.path().c_str(), 1);
-        report_.state = &state_;
-    }
-    void TearDown() override { setenv("QUENZA_PROGRAM_DIR", savedProgramDir_.c_str(), 1); }
+    void SetUp() override { report_.state = &state_; }
 
     std::string file(const std::string& name) {
         const std::string path = dir_.write(name, name);
@@ -131,7 +125,8 @@ protected:
     }
 
     QStringList logLines() const {
-        const QString text = QString::fromStdString(testsupport::readAll(program_.file("log.txt")));
+        const QString text =
+            QString::fromStdString(testsupport::readAll(program_.dir().file("log.txt")));
         QStringList messages;
         for (const QString& line : text.split("\r\n", Qt::SkipEmptyParts)) {
             messages.append(line.mid(line.indexOf(") ") + 2));
@@ -157,8 +152,7 @@ protected:
     }
 
     testsupport::TempDir dir_;
-    testsupport::TempDir program_;
-    std::string savedProgramDir_;
+    testsupport::ProgramFolder program_;
     runs::RunState state_;
     RecordingReport report_;
     RecordingReport undoReport_;

@@ -14,7 +14,7 @@
 #include "runs/rename.h"
 #include "runs/runreport.h"
 #include "runs/runstate.h"
-#include "tests/runs/recordingreport.h"
+#include "tests/runs/runtestsupport.h"
 #include "tests/support/tempdir.h"
 
 namespace {
@@ -23,24 +23,8 @@ namespace fs = std::filesystem;
 
 using testsupport::RecordingReport;
 
-std::map<std::string, std::string> treeOf(const std::string& root) {
-    std::map<std::string, std::string> tree;
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        const std::string relative = fs::relative(entry.path(), root).string();
-        tree[relative] = entry.is_directory() ? "<dir>" : testsupport::readAll(entry.path());
-    }
-    return tree;
-}
-
-std::multiset<std::string> contentsOf(const std::string& root) {
-    std::multiset<std::string> contents;
-    for (const auto& [path, content] : treeOf(root)) {
-        if (content != "<dir>") {
-            contents.insert(content);
-        }
-    }
-    return contents;
-}
+using testsupport::contentsOf;
+using testsupport::treeOf;
 
 runs::NamingOptions replaceOptions(const QString& find, const QString& replace) {
     runs::NamingOptions options;
@@ -51,12 +35,7 @@ runs::NamingOptions replaceOptions(const QString& find, const QString& replace) 
 
 class ExecutorTest : public testing::Test {
 protected:
-    void SetUp() override {
-        const char* old = std::getenv("QUENZA_PROGRAM_DIR");
-        savedProgramDir_ = old ? old : "";
-        setenv("QUENZA_PROGRAM_DIR", program_.path().c_str(), 1);
-    }
-    void TearDown() override { setenv("QUENZA_PROGRAM_DIR", savedProgramDir_.c_str(), 1); }
+    void SetUp() override {}
 
     // Creates the files (with their names as contents) and folders, and returns the work
     // lists as a folder read gives them: files and directories as full paths, a directory
@@ -80,8 +59,7 @@ protected:
     }
 
     testsupport::TempDir dir_;
-    testsupport::TempDir program_;
-    std::string savedProgramDir_;
+    testsupport::ProgramFolder program_;
     const QString folder_ = QString::fromStdString(dir_.path()) + "/";
     QStringList files_;
     QStringList dirs_;

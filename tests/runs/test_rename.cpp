@@ -15,7 +15,7 @@
 #include "runs/rename.h"
 #include "runs/runreport.h"
 #include "runs/runstate.h"
-#include "tests/runs/recordingreport.h"
+#include "tests/runs/runtestsupport.h"
 #include "tests/support/tempdir.h"
 
 namespace {
@@ -24,50 +24,19 @@ namespace fs = std::filesystem;
 
 using testsupport::RecordingReport;
 
-// Every entry below `root`: relative path to content, "<dir>" for a folder.
-std::map<std::string, std::string> treeOf(const std::string& root) {
-    std::map<std::string, std::string> tree;
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        const std::string relative = fs::relative(entry.path(), root).string();
-        tree[relative] = entry.is_directory() ? "<dir>" : testsupport::readAll(entry.path());
-    }
-    return tree;
-}
-
-std::multiset<std::string> contentsOf(const std::string& root) {
-    std::multiset<std::string> contents;
-    for (const auto& [path, content] : treeOf(root)) {
-        if (content != "<dir>") {
-            contents.insert(content);
-        }
-    }
-    return contents;
-}
+using testsupport::contentsOf;
+using testsupport::treeOf;
 
 class RenameTest : public testing::Test {
 protected:
-    void SetUp() override {
-        const char* old = std::getenv("QUENZA_PROGRAM_DIR");
-        savedProgramDir_ = old ? old : "";
-        setenv("QUENZA_PROGRAM_DIR", program_.path().c_str(), 1);
-    }
-    void TearDown() override { setenv("QUENZA_PROGRAM_DIR", savedProgramDir_.c_str(), 1); }
+    void SetUp() override {}
 
-    // The messages of log.txt, without their date prefix.
-    QStringList logLines() const {
-        const QString text = QString::fromStdString(testsupport::readAll(program_.file("log.txt")));
-        QStringList messages;
-        for (const QString& line : text.split("\r\n", Qt::SkipEmptyParts)) {
-            messages.append(line.mid(line.indexOf(") ") + 2));
-        }
-        return messages;
-    }
+    QStringList logLines() const { return program_.logLines(); }
     std::string disk(const std::string& relative) const { return dir_.file(relative); }
     bool onDisk(const std::string& relative) const { return fs::exists(disk(relative)); }
 
     testsupport::TempDir dir_;
-    testsupport::TempDir program_;
-    std::string savedProgramDir_;
+    testsupport::ProgramFolder program_;
     const QString folder_ = QString::fromStdString(dir_.path()) + "/";
     runs::RunState state_;
     RecordingReport report_;
