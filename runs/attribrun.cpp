@@ -51,10 +51,8 @@ void warn(RunContext& ctx, bool isDir, const QString& item, const QString& oldTe
           const QString& newText, const QString& reason) {
     const QString head = isDir ? QStringLiteral("WARNING! Dir attribute change failed: ")
                                : QStringLiteral("WARNING! File attribute change failed: ");
-    report(ctx, head + item + bracketed(oldText, newText) + QStringLiteral(" (") + reason +
-                    QStringLiteral(")"));
-    ++ctx.state.warningCount;
-    ctx.report.setWarningCount(ctx.state.warningCount);
+    report(ctx, withReason(head + item + bracketed(oldText, newText), reason));
+    countWarning(ctx);
 }
 
 template <class Record>

@@ -120,15 +120,6 @@ void report(RunContext& ctx, const QString& line) {
     }
 }
 
-void countWarning(RunContext& ctx) {
-    ++ctx.state.warningCount;
-    ctx.report.setWarningCount(ctx.state.warningCount);
-}
-
-QString withReason(const QString& line, const QString& reason) {
-    return line + QStringLiteral(" (") + reason + QStringLiteral(")");
-}
-
 // The lines of one file of the run, its count, its journal record and its warning.
 void reportFile(RunContext& ctx, const SplitPath& parts, const DateChange& change,
                 const FileDatesOutcome& outcome) {

@@ -120,8 +120,7 @@ bool fail(RunContext& ctx, ItemKind kind, const QString& oldName, const QString&
     const QString end = QStringLiteral("> ") + reason;
     addRunLine(ctx, start + oldName + middle + newName + end,
                start + folder + oldName + middle + folder + newName + end);
-    ++ctx.state.warningCount;
-    ctx.report.setWarningCount(ctx.state.warningCount);
+    countWarning(ctx);
     return false;
 }
 
@@ -300,6 +299,15 @@ bool renameFile(RunContext& ctx, const QString& oldName, const QString& newName,
 bool renameDir(RunContext& ctx, const QString& oldName, const QString& newName,
                const QString& folder, QString* finalName) {
     return renameItem(ctx, ItemKind::Dir, oldName, newName, folder, finalName);
+}
+
+void countWarning(RunContext& ctx) {
+    ++ctx.state.warningCount;
+    ctx.report.setWarningCount(ctx.state.warningCount);
+}
+
+QString withReason(const QString& line, const QString& reason) {
+    return line + QStringLiteral(" (") + reason + QStringLiteral(")");
 }
 
 }  // namespace runs

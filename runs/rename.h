@@ -137,4 +137,9 @@ bool renameFile(RunContext& ctx, const QString& oldName, const QString& newName,
 bool renameDir(RunContext& ctx, const QString& oldName, const QString& newName,
                const QString& folder, QString* finalName = nullptr);
 
+// Counts one more warning of the running operation and shows the count.
+void countWarning(RunContext& ctx);
+// "<line> (<reason>)": how the attribute and date lines name a failure's reason.
+QString withReason(const QString& line, const QString& reason);
+
 }  // namespace runs

@@ -26,15 +26,6 @@ void report(RunContext& ctx, const QString& line) {
     engine::logRun(line);
 }
 
-void countWarning(RunContext& ctx) {
-    ++ctx.state.warningCount;
-    ctx.report.setWarningCount(ctx.state.warningCount);
-}
-
-QString withReason(const QString& line, const QString& reason) {
-    return line + QStringLiteral(" (") + reason + QStringLiteral(")");
-}
-
 // The write bits of a file whose read-only bit the run changed: setting the bit back clears
 // or adds only the owner's, so the recorded permissions are put back whole.
 void restoreMode(const FileUndoRecord& record) {
