@@ -10,4 +10,7 @@ if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" && -z "${QT_QPA_PLATFORM:-}
     echo "Run this from a desktop session (or see scripts/screenshot.sh)." >&2
     exit 1
 fi
+# The program finds the tag library through its registration only: register the library just
+# built, so that the program never picks up an older or a moved copy.
+"$root/build/platform/quenza-regsvr" /s "$root/build/taglib/libOrvaneMP3.so"
 exec "$root/build/mainwindow/QuenzaRen" "$@"

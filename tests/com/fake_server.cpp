@@ -1,8 +1,10 @@
 // A tiny in-process server: one class (CLSID_Answer) with IUnknown and IAnswer, its class
-// factory, and a count of everything still alive so that tests can prove all was released.
+// factory, a count of everything still alive so that tests can prove all was released, and
+// self-registration for the regsvr tests.
 #include <atomic>
 #include <new>
 
+#include "platform/com/server.h"
 #include "tests/com/fake_server.h"
 
 #define FAKE_SERVER_EXPORT extern "C" __attribute__((visibility("default")))
@@ -134,4 +136,29 @@ FAKE_SERVER_EXPORT HRESULT DllGetClassObject(const com::CLSID& clsid, const IID&
 
 FAKE_SERVER_EXPORT int liveObjects() {
     return g_live.load();
+}
+
+namespace {
+
+const com::ServerRegistration& registration() {
+    static const com::ServerRegistration server{
+        {fakeserver::LIBID_Answer,
+         "Fake Answer Library",
+         1,
+         0,
+         {{fakeserver::IID_IAnswer, "IAnswer"}}},
+        {{fakeserver::CLSID_Answer, "Answer", "Fake.Answer"}},
+    };
+    return server;
+}
+
+}  // namespace
+
+FAKE_SERVER_EXPORT HRESULT DllRegisterServer() {
+    return com::dllRegisterServer(registration(),
+                                  reinterpret_cast<const void*>(&DllRegisterServer));
+}
+
+FAKE_SERVER_EXPORT HRESULT DllUnregisterServer() {
+    return com::dllUnregisterServer(registration());
 }

@@ -13,6 +13,10 @@ inline constexpr com::CLSID CLSID_Answer = {
 inline constexpr com::IID IID_IAnswer = {
     0xB81E6D27, 0x05C3, 0x4F9A, {0x8E, 0x72, 0x1D, 0x4A, 0x6B, 0x39, 0xC0, 0xE5}};
 
+// {5C0E8A17-93D4-4B2F-A6E1-7F28B40C9D36}: the type library that the server registers.
+inline constexpr com::GUID LIBID_Answer = {
+    0x5C0E8A17, 0x93D4, 0x4B2F, {0xA6, 0xE1, 0x7F, 0x28, 0xB4, 0x0C, 0x9D, 0x36}};
+
 // The value IAnswer::Answer hands out.
 inline constexpr int kAnswer = 42;
 
@@ -27,6 +31,8 @@ protected:
 // Exported by the server, found with dlsym:
 //   extern "C" com::HRESULT DllGetClassObject(const com::CLSID&, const com::IID&, void**);
 //   extern "C" int liveObjects();  // class factories and objects not yet released
+//   extern "C" com::HRESULT DllRegisterServer();    // class "Answer", prog id "Fake.Answer",
+//   extern "C" com::HRESULT DllUnregisterServer();  // interface "IAnswer", LIBID_Answer 1.0
 using LiveObjectsFunction = int (*)();
 
 }  // namespace fakeserver
