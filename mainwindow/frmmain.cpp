@@ -51,13 +51,14 @@
 #include "runs/undo.h"
 #include "settings/loader.h"
 #include "settings/store.h"
+#include "taglib/com/interfaces.h"
 
 namespace mainwindow {
 
-const com::CLSID kMp3LibraryClass{
-    0x6E10C0BC, 0x6B07, 0x460F, {0x97, 0xBF, 0x00, 0x67, 0x65, 0xE9, 0x82, 0xC4}};
-const com::IID kMp3LibraryInterface{
-    0x86B07158, 0xB918, 0x4CD2, {0x90, 0x4A, 0x75, 0xB9, 0x17, 0xDF, 0xF2, 0x12}};
+// The identifiers come from the library's interface header: the program shares its
+// declarations, never its code (the library is loaded through its registration).
+const com::CLSID kMp3LibraryClass = orvane::CLSID_cMP3File;
+const com::IID kMp3LibraryInterface = orvane::IID__cMP3File;
 
 namespace {
 

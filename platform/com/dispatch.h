@@ -405,10 +405,11 @@ template <class Self, auto Member, bool HasResult, std::size_t... I>
 HRESULT callMember(Self& self, Arguments& args, VARIANT& result, std::index_sequence<I...>) {
     using Traits = MemberTraits<decltype(Member)>;
     using Params = typename Traits::Params;
-    std::tuple<ArgumentSlot<std::remove_cv_t<std::tuple_element_t<I, Params>>>...> slots;
+    // Not named "slots": Qt defines that word as a macro, and this header reaches Qt code.
+    std::tuple<ArgumentSlot<std::remove_cv_t<std::tuple_element_t<I, Params>>>...> argumentSlots;
     HRESULT hr = S_OK;
     // Reads every argument in order and stops at the first that does not fit.
-    ((succeeded(hr) ? (hr = std::get<I>(slots).read(args, I), 0) : 0), ...);
+    ((succeeded(hr) ? (hr = std::get<I>(argumentSlots).read(args, I), 0) : 0), ...);
     if (failed(hr)) {
         return hr;
     }
@@ -416,7 +417,7 @@ HRESULT callMember(Self& self, Arguments& args, VARIANT& result, std::index_sequ
     if constexpr (HasResult) {
         using R = std::remove_pointer_t<std::tuple_element_t<Traits::count - 1, Params>>;
         ResultSlot<R> out;
-        hr = (object.*Member)(std::get<I>(slots).pass()..., &out.value);
+        hr = (object.*Member)(std::get<I>(argumentSlots).pass()..., &out.value);
         if (failed(hr)) {
             out.drop();
             return hr;
@@ -424,7 +425,7 @@ HRESULT callMember(Self& self, Arguments& args, VARIANT& result, std::index_sequ
         out.store(result);
         return hr;
     } else {
-        return (object.*Member)(std::get<I>(slots).pass()...);
+        return (object.*Member)(std::get<I>(argumentSlots).pass()...);
     }
 }
 
