@@ -64,6 +64,10 @@ wait "$pid" 2>/dev/null || true
 kill "$wm" 2>/dev/null || true
 SESSION
 
+# The tag library is registered in the temporary settings, as the run command does for real.
+env HOME="$work/home" XDG_CONFIG_HOME="$work/config" \
+    "$build/platform/quenza-regsvr" /s "$build/taglib/libOrvaneMP3.so"
+
 env HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" \
     XDG_CACHE_HOME="$work/cache" XDG_RUNTIME_DIR="$work/runtime" \
     QUENZA_PROGRAM_DIR="$work/program" QT_QPA_PLATFORM=xcb XDG_CURRENT_DESKTOP=GNOME \
