@@ -212,6 +212,8 @@ template <class Self>
 class DispatchTable {
 public:
     DispatchTable(std::initializer_list<DispatchMember<Self>> members) : members_(members) {}
+    explicit DispatchTable(std::vector<DispatchMember<Self>> members)
+        : members_(std::move(members)) {}
 
     const std::vector<DispatchMember<Self>>& members() const { return members_; }
 

@@ -23,10 +23,10 @@ HRESULT putBool(VARIANT_BOOL* result, bool value) noexcept {
 
 // Version tags ---------------------------------------------------------------------------------
 
-const com::DispatchTable<cID3V22Tag>& cID3V22Tag::dispatchTable() {
-    using Self = cID3V22Tag;
-    using I = _cID3V22Tag;
-    static const com::DispatchTable<Self> table{
+// The members the three version tags share, in slot order; ID3v2.4 has no Year.
+template <class Self, class I>
+std::vector<com::DispatchMember<Self>> versionTagMembers() {
+    std::vector<com::DispatchMember<Self>> members{
         com::propertyGet<Self, &I::get_FrameList>("FrameList", 1),
         com::propertyGet<Self, &I::get_FrameCount>("FrameCount", 2),
         com::function<Self, &I::GetFrameByID>("GetFrameByID", 3),
@@ -37,8 +37,15 @@ const com::DispatchTable<cID3V22Tag>& cID3V22Tag::dispatchTable() {
         com::propertyGet<Self, &I::get_Title>("Title", 8),
         com::propertyGet<Self, &I::get_Genre>("Genre", 9),
         com::propertyGet<Self, &I::get_Track>("Track", 10),
-        com::propertyGet<Self, &I::get_Year>("Year", 11),
     };
+    if constexpr (requires { &I::get_Year; }) {
+        members.push_back(com::propertyGet<Self, &I::get_Year>("Year", 11));
+    }
+    return members;
+}
+
+const com::DispatchTable<cID3V22Tag>& cID3V22Tag::dispatchTable() {
+    static const com::DispatchTable<cID3V22Tag> table(versionTagMembers<cID3V22Tag, _cID3V22Tag>());
     return table;
 }
 
@@ -47,21 +54,7 @@ HRESULT cID3V22Tag::get_Year(BSTR* result) {
 }
 
 const com::DispatchTable<cID3V23Tag>& cID3V23Tag::dispatchTable() {
-    using Self = cID3V23Tag;
-    using I = _cID3V23Tag;
-    static const com::DispatchTable<Self> table{
-        com::propertyGet<Self, &I::get_FrameList>("FrameList", 1),
-        com::propertyGet<Self, &I::get_FrameCount>("FrameCount", 2),
-        com::function<Self, &I::GetFrameByID>("GetFrameByID", 3),
-        com::function<Self, &I::GetFrameByIndex>("GetFrameByIndex", 4),
-        com::function<Self, &I::GetText>("GetText", 5),
-        com::propertyGet<Self, &I::get_Artist>("Artist", 6),
-        com::propertyGet<Self, &I::get_Album>("Album", 7),
-        com::propertyGet<Self, &I::get_Title>("Title", 8),
-        com::propertyGet<Self, &I::get_Genre>("Genre", 9),
-        com::propertyGet<Self, &I::get_Track>("Track", 10),
-        com::propertyGet<Self, &I::get_Year>("Year", 11),
-    };
+    static const com::DispatchTable<cID3V23Tag> table(versionTagMembers<cID3V23Tag, _cID3V23Tag>());
     return table;
 }
 
@@ -70,20 +63,7 @@ HRESULT cID3V23Tag::get_Year(BSTR* result) {
 }
 
 const com::DispatchTable<cID3V24Tag>& cID3V24Tag::dispatchTable() {
-    using Self = cID3V24Tag;
-    using I = _cID3V24Tag;
-    static const com::DispatchTable<Self> table{
-        com::propertyGet<Self, &I::get_FrameList>("FrameList", 1),
-        com::propertyGet<Self, &I::get_FrameCount>("FrameCount", 2),
-        com::function<Self, &I::GetFrameByID>("GetFrameByID", 3),
-        com::function<Self, &I::GetFrameByIndex>("GetFrameByIndex", 4),
-        com::function<Self, &I::GetText>("GetText", 5),
-        com::propertyGet<Self, &I::get_Artist>("Artist", 6),
-        com::propertyGet<Self, &I::get_Album>("Album", 7),
-        com::propertyGet<Self, &I::get_Title>("Title", 8),
-        com::propertyGet<Self, &I::get_Genre>("Genre", 9),
-        com::propertyGet<Self, &I::get_Track>("Track", 10),
-    };
+    static const com::DispatchTable<cID3V24Tag> table(versionTagMembers<cID3V24Tag, _cID3V24Tag>());
     return table;
 }
 
