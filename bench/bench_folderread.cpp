@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 
+#include "bench/sandbox.h"
 #include "filelists/imagelist.h"
 #include "filelists/listbuilder.h"
 #include "filelists/rowtext.h"
@@ -85,17 +86,9 @@ double bestOf(const std::function<void()>& run) {
 
 int main(int argc, char** argv) {
     QTemporaryDir work;
-    if (!work.isValid()) {
-        std::fprintf(stderr, "cannot create a temporary folder\n");
+    if (!prepareBenchSandbox(work)) {
         return 1;
     }
-    for (const char* sub : {"config", "program", "home"}) {
-        QDir(work.path()).mkpath(QString::fromLatin1(sub));
-    }
-    setenv("XDG_CONFIG_HOME", qPrintable(work.path() + QStringLiteral("/config")), 1);
-    setenv("QUENZA_PROGRAM_DIR", qPrintable(work.path() + QStringLiteral("/program")), 1);
-    setenv("HOME", qPrintable(work.path() + QStringLiteral("/home")), 1);
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
 
     const Case cases[] = {

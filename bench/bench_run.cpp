@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "bench/sandbox.h"
 #include "mainwindow/frmmain.h"
 #include "platform/messages.h"
 #include "runs/runwindow.h"
@@ -64,17 +65,9 @@ void closeRunWindow(mainwindow::FrmMain& window) {
 
 int main(int argc, char** argv) {
     QTemporaryDir work;
-    if (!work.isValid()) {
-        std::fprintf(stderr, "cannot create a temporary folder\n");
+    if (!prepareBenchSandbox(work)) {
         return 1;
     }
-    for (const char* sub : {"config", "program", "home"}) {
-        QDir(work.path()).mkpath(QString::fromLatin1(sub));
-    }
-    setenv("XDG_CONFIG_HOME", qPrintable(work.path() + QStringLiteral("/config")), 1);
-    setenv("QUENZA_PROGRAM_DIR", qPrintable(work.path() + QStringLiteral("/program")), 1);
-    setenv("HOME", qPrintable(work.path() + QStringLiteral("/home")), 1);
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
     YesMessages messages;
     platform::setMessageService(&messages);

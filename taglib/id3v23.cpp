@@ -228,32 +228,15 @@ bool cID3V23Frame::Decompress() {
 // cID3V23Tag -------------------------------------------------------------------------------
 
 cID3V23Tag::Frame cID3V23Tag::GetFrameByID(std::u16string_view frameID) const {
-    for (const Frame& frame : frames_) {
-        if (id3v2::frameIdEquals(frame->ID(), frameID)) {
-            return frame;
-        }
-    }
-    return nullptr;
+    return id3v2::findFrame(frames_, frameID);
 }
 
 cID3V23Tag::Frame cID3V23Tag::GetFrameByIndex(std::int32_t index) const {
-    if (index < 1 || index > FrameCount()) {
-        return nullptr;
-    }
-    return frames_[static_cast<std::size_t>(index - 1)];
+    return id3v2::frameAt(frames_, index);
 }
 
 std::u16string cID3V23Tag::GetText(std::u16string_view frameID) const {
-    std::u16string result;
-    std::u16string_view separator;
-    for (const Frame& frame : frames_) {
-        if (id3v2::frameIdEquals(frame->ID(), frameID)) {
-            result += separator;
-            result += frame->TextData();
-            separator = u"\r\n";
-        }
-    }
-    return result;
+    return id3v2::joinedText(frames_, frameID);
 }
 
 std::int32_t cID3V23Tag::TotalSize() const {

@@ -53,6 +53,41 @@ std::u16string decodeTextFrame(std::u16string_view id, ByteView payload);
 // Frame IDs compared with letter case ignored (ASCII and the Latin letters of the ANSI code page).
 bool frameIdEquals(std::u16string_view a, std::u16string_view b);
 
+// The lookups every version's tag offers over its frames (shared pointers to frames with ID()
+// and TextData()).
+// The first frame with the ID, or null.
+template <class Frame>
+Frame findFrame(const std::vector<Frame>& frames, std::u16string_view frameID) {
+    for (const Frame& frame : frames) {
+        if (frameIdEquals(frame->ID(), frameID)) {
+            return frame;
+        }
+    }
+    return nullptr;
+}
+// The frame at a 1-based index, or null outside 1 .. count.
+template <class Frame>
+Frame frameAt(const std::vector<Frame>& frames, std::int32_t index) {
+    if (index < 1 || static_cast<std::size_t>(index) > frames.size()) {
+        return nullptr;
+    }
+    return frames[static_cast<std::size_t>(index - 1)];
+}
+// The texts of every frame with the ID, joined by CR LF.
+template <class Frame>
+std::u16string joinedText(const std::vector<Frame>& frames, std::u16string_view frameID) {
+    std::u16string result;
+    std::u16string_view separator;
+    for (const Frame& frame : frames) {
+        if (frameIdEquals(frame->ID(), frameID)) {
+            result += separator;
+            result += frame->TextData();
+            separator = u"\r\n";
+        }
+    }
+    return result;
+}
+
 }  // namespace id3v2
 
 // One ID3v2.3 frame: a 10-byte header (ID, big-endian size, status and format flags), the bytes

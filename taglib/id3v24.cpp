@@ -231,32 +231,15 @@ bool cID3V24Frame::Decompress() {
 // cID3V24Tag -----------------------------------------------------------------------------------
 
 cID3V24Tag::Frame cID3V24Tag::GetFrameByID(std::u16string_view frameID) const {
-    for (const Frame& frame : frames_) {
-        if (id3v2::frameIdEquals(frame->ID(), frameID)) {
-            return frame;
-        }
-    }
-    return nullptr;
+    return id3v2::findFrame(frames_, frameID);
 }
 
 cID3V24Tag::Frame cID3V24Tag::GetFrameByIndex(std::int32_t index) const {
-    if (index < 1 || index > FrameCount()) {
-        return nullptr;
-    }
-    return frames_[static_cast<std::size_t>(index - 1)];
+    return id3v2::frameAt(frames_, index);
 }
 
 std::u16string cID3V24Tag::GetText(std::u16string_view frameID) const {
-    std::u16string result;
-    std::u16string_view separator;
-    for (const Frame& frame : frames_) {
-        if (id3v2::frameIdEquals(frame->ID(), frameID)) {
-            result += separator;
-            result += frame->TextData();
-            separator = u"\r\n";
-        }
-    }
-    return result;
+    return id3v2::joinedText(frames_, frameID);
 }
 
 std::int32_t cID3V24Tag::TotalSize() const {

@@ -8,6 +8,7 @@
 #include "platform/filesystem.h"
 #include "taglib/id3v22.h"
 #include "tests/support/tempdir.h"
+#include "tests/taglib/fixturebytes.h"
 
 using orvane::Bytes;
 using orvane::cID3V22Tag;
@@ -15,20 +16,8 @@ using orvane::ID3V2Header;
 
 namespace {
 
-// Fixture builders (bytes are kept in std::string, which is what TempDir writes) ------------
-
-std::string raw(std::initializer_list<int> values) {
-    std::string out;
-    for (int v : values) {
-        out += static_cast<char>(v);
-    }
-    return out;
-}
-
-std::string synchsafe(std::uint32_t value) {
-    return raw({static_cast<int>((value >> 21) & 0x7F), static_cast<int>((value >> 14) & 0x7F),
-                static_cast<int>((value >> 7) & 0x7F), static_cast<int>(value & 0x7F)});
-}
+using testsupport::raw;
+using testsupport::synchsafe;
 
 std::string frame(const std::string& id, const std::string& payload) {
     const auto size = static_cast<std::uint32_t>(payload.size());

@@ -9,26 +9,15 @@
 #include "taglib/id3v2locator.h"
 #include "taglib/mpegheader.h"
 #include "tests/support/tempdir.h"
+#include "tests/taglib/fixturebytes.h"
 
 using orvane::cID3V2Tag;
 using orvane::ID3V2Header;
 
 namespace {
 
-// Fixture builders (bytes are kept in std::string, which is what TempDir writes) ------------
-
-std::string raw(std::initializer_list<int> values) {
-    std::string out;
-    for (int v : values) {
-        out += static_cast<char>(v);
-    }
-    return out;
-}
-
-std::string synchsafe(std::uint32_t value) {
-    return raw({static_cast<int>((value >> 21) & 0x7F), static_cast<int>((value >> 14) & 0x7F),
-                static_cast<int>((value >> 7) & 0x7F), static_cast<int>(value & 0x7F)});
-}
+using testsupport::raw;
+using testsupport::synchsafe;
 
 std::string bigEndian(std::uint32_t value, int bytes) {
     std::string out;
