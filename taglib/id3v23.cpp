@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <utility>
 
 namespace orvane {
@@ -302,6 +303,7 @@ bool cID3V23Tag::ReadExtHeader(ByteView body) {
 bool cID3V23Tag::ReadFrames(ByteView body, std::int64_t start) {
     const auto bodySize = static_cast<std::int64_t>(body.size());
     std::int64_t p = start;
+    id3v2::InflationBudget inflation;
     // At least two bytes must remain for another frame: a single trailing byte is tolerated.
     while (p < bodySize - 1) {
         // Padding may be shorter than a frame header, so it is recognised before the frame has
@@ -321,6 +323,9 @@ bool cID3V23Tag::ReadFrames(ByteView body, std::int64_t start) {
         if (!frame->ReadFrame(
                 body.subspan(static_cast<std::size_t>(p), static_cast<std::size_t>(length)))) {
             return frame->IsPadding();
+        }
+        if (!inflation.take(frame->TotalSize() - kFrameHeaderSize, frame->PayloadSize())) {
+            return false;
         }
         p += frame->TotalSize();
         frameList_ += frame->ID();

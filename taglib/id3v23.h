@@ -7,6 +7,7 @@
 // never fail: a missing text is "", a missing frame is a null pointer.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -24,8 +25,26 @@ namespace orvane {
 namespace id3v2 {
 
 // Largest decompressed size of a compressed frame that is inflated: a larger declared size makes
-// the frame fail like any other damaged frame instead of driving a huge allocation.
+// the frame fail like any other damaged frame instead of driving a huge allocation. It also
+// bounds what inflating adds to one tag in all (the payloads beyond their stored sizes): a tag
+// whose frames would grow by more is refused like a tag with a damaged frame.
 inline constexpr std::int32_t kMaxDecompressedSize = 16 * 1024 * 1024;
+
+// What inflating has added to one tag so far. Each compressed frame may announce up to the cap
+// from a few bytes of the file, so thousands of such frames in a small damaged file would
+// otherwise make the reader hold gigabytes of zeros.
+class InflationBudget {
+public:
+    // Counts a frame whose body took `stored` bytes in the file and whose payload has
+    // `payload` bytes; false once the tag's frames have grown by more than the cap in all.
+    bool take(std::int64_t stored, std::size_t payload) {
+        grown_ += std::max<std::int64_t>(0, static_cast<std::int64_t>(payload) - stored);
+        return grown_ <= kMaxDecompressedSize;
+    }
+
+private:
+    std::int64_t grown_ = 0;
+};
 
 // Undoes unsynchronisation: every 0x00 whose preceding *input* byte is 0xFF is dropped (so
 // FF 00 00 gives FF 00, and a final FF stays). False, with `output` emptied, for empty input.
@@ -109,6 +128,8 @@ public:
     bool IsPadding() const { return padding_; }
     // Set when the frame is encrypted; such a frame counts as read, with its stored payload.
     bool IsEncrypted() const { return encrypted_; }
+    // The size of the payload as RawData gives it (inflated, resynchronised), without a copy.
+    std::size_t PayloadSize() const { return payload_.size(); }
     // The bytes the frame occupies in the tag body: its size plus the 10-byte header.
     std::int32_t TotalSize() const;
     // Reads one frame from `bytes`, which start at the frame's first byte and hold at least the

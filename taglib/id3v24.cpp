@@ -286,12 +286,16 @@ bool cID3V24Tag::ReadExtHeader(const platform::fs::ReadFile& file, std::int64_t 
 bool cID3V24Tag::ReadFrames(const platform::fs::ReadFile& file, std::int64_t start) {
     const std::int64_t end = tagPosition_ + 10 + SyncSafeToLong(header_.size);
     const bool unsynchronised = (header_.flags & kTagUnsynchronised) != 0;
+    id3v2::InflationBudget inflation;
     // A frame may run past the end of the tag (it is read as declared, and the walk ends after
     // it); padding of any length, even shorter than a frame header, ends the walk.
     for (std::int64_t p = start; p < end;) {
         auto frame = std::make_shared<cID3V24Frame>();
         if (!frame->ReadFrame(file, p, unsynchronised)) {
             return frame->IsPadding();
+        }
+        if (!inflation.take(frame->TotalSize() - kFrameHeaderSize, frame->PayloadSize())) {
+            return false;
         }
         p += frame->TotalSize();
         frameList_ += frame->ID();

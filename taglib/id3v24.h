@@ -42,6 +42,8 @@ public:
     bool IsPadding() const { return padding_; }
     // Set when the frame is encrypted; such a frame counts as read, with its stored payload.
     bool IsEncrypted() const { return encrypted_; }
+    // The size of the payload as RawData gives it (inflated, resynchronised), without a copy.
+    std::size_t PayloadSize() const { return payload_.size(); }
     // The bytes the frame occupies in the file: its size plus the 10-byte header.
     std::int32_t TotalSize() const;
     // Reads the frame at the 1-based `position` of `file`; `tagUnsynchronised` is the tag's

@@ -9,6 +9,7 @@
 #include "platform/com/activation.h"
 #include "platform/com/registry.h"
 #include "tests/com/fake_server.h"
+#include "tests/support/scopedconfighome.h"
 #include "tests/support/tempdir.h"
 
 namespace {
@@ -18,27 +19,7 @@ using fakeserver::CLSID_Answer;
 using fakeserver::IAnswer;
 using fakeserver::IID_IAnswer;
 
-class ScopedConfigHome {
-public:
-    explicit ScopedConfigHome(const std::string& folder) {
-        if (const char* old = std::getenv("XDG_CONFIG_HOME")) {
-            old_ = old;
-        }
-        setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
-    }
-    ~ScopedConfigHome() {
-        if (old_) {
-            setenv("XDG_CONFIG_HOME", old_->c_str(), 1);
-        } else {
-            unsetenv("XDG_CONFIG_HOME");
-        }
-    }
-    ScopedConfigHome(const ScopedConfigHome&) = delete;
-    ScopedConfigHome& operator=(const ScopedConfigHome&) = delete;
-
-private:
-    std::optional<std::string> old_;
-};
+using testsupport::ScopedConfigHome;
 
 std::string serverKey(const com::CLSID& clsid) {
     return "HKEY_CLASSES_ROOT\\CLSID\\" + com::guidText(clsid) + "\\InprocServer32";

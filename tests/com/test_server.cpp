@@ -13,33 +13,14 @@
 #include "platform/com/registry.h"
 #include "platform/com/server.h"
 #include "tests/com/fake_server.h"
+#include "tests/support/scopedconfighome.h"
 #include "tests/support/tempdir.h"
 
 namespace registry = com::registry;
 
 namespace {
 
-class ScopedConfigHome {
-public:
-    explicit ScopedConfigHome(const std::string& folder) {
-        if (const char* old = std::getenv("XDG_CONFIG_HOME")) {
-            old_ = old;
-        }
-        setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
-    }
-    ~ScopedConfigHome() {
-        if (old_) {
-            setenv("XDG_CONFIG_HOME", old_->c_str(), 1);
-        } else {
-            unsetenv("XDG_CONFIG_HOME");
-        }
-    }
-    ScopedConfigHome(const ScopedConfigHome&) = delete;
-    ScopedConfigHome& operator=(const ScopedConfigHome&) = delete;
-
-private:
-    std::optional<std::string> old_;
-};
+using testsupport::ScopedConfigHome;
 
 // {1B7F3D92-6C0A-4E85-B3D4-8A2E51C07F69}, {E4A0C5B8-2F17-4D93-9E6B-03C8D7A1F254} and
 // {7D2B9E46-A831-4C0F-85E7-B6F1049C3AD2}

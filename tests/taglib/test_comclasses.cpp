@@ -21,6 +21,7 @@
 #include "platform/com/registry.h"
 #include "taglib/com/interfaces.h"
 #include "tests/support/tempdir.h"
+#include "tests/taglib/orvaneclient.h"
 
 namespace {
 
@@ -30,6 +31,7 @@ using com::HRESULT;
 using com::LONG;
 using com::VARIANT_BOOL;
 using testsupport::TempDir;
+using namespace orvanetest;
 
 // Building files ---------------------------------------------------------------------------------
 
@@ -170,36 +172,6 @@ std::u16string textOf(const Invoked& invoked) {
                : u"<not a string>";
 }
 
-// Calling through the virtual table ------------------------------------------------------------
-
-template <class Interface>
-std::u16string text(Interface* object, HRESULT (Interface::*getter)(com::BSTR*)) {
-    Bstr value;
-    EXPECT_EQ((object->*getter)(value.put()), com::S_OK);
-    return std::u16string(value.view());
-}
-
-template <class Interface>
-LONG number(Interface* object, HRESULT (Interface::*getter)(LONG*)) {
-    LONG value = -12345;
-    EXPECT_EQ((object->*getter)(&value), com::S_OK);
-    return value;
-}
-
-template <class Interface>
-VARIANT_BOOL flag(Interface* object, HRESULT (Interface::*getter)(VARIANT_BOOL*)) {
-    VARIANT_BOOL value = 7;
-    EXPECT_EQ((object->*getter)(&value), com::S_OK);
-    return value;
-}
-
-template <class Interface, class Child>
-ComPtr<Child> child(Interface* object, HRESULT (Interface::*getter)(Child**)) {
-    ComPtr<Child> value;
-    EXPECT_EQ((object->*getter)(reinterpret_cast<Child**>(value.put())), com::S_OK);
-    return value;
-}
-
 // A string argument by reference: the caller's own variable, holding a string of the caller.
 struct StringArgument {
     explicit StringArgument(std::u16string_view text) : owned(text), variable(owned.get()) {}
@@ -208,91 +180,9 @@ struct StringArgument {
     com::BSTR variable;
 };
 
-// ReadFile as the program calls it: the file name in a variable of the caller, by reference.
-VARIANT_BOOL readFile(orvane::_cMP3File* file, const std::string& path) {
-    const Bstr name = Bstr::attach(com::bstrFromUtf8(path));
-    com::BSTR argument = name.get();
-    VARIANT_BOOL result = 7;
-    EXPECT_EQ(file->ReadFile(&argument, &result), com::S_OK);
-    EXPECT_EQ(argument, name.get());
-    return result;
-}
-
-// The fixture ------------------------------------------------------------------------------------
-
-class ScopedConfigHome {
-public:
-    explicit ScopedConfigHome(const std::string& folder) {
-        if (const char* old = std::getenv("XDG_CONFIG_HOME")) {
-            old_ = old;
-        }
-        setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
-    }
-    ~ScopedConfigHome() {
-        if (old_) {
-            setenv("XDG_CONFIG_HOME", old_->c_str(), 1);
-        } else {
-            unsetenv("XDG_CONFIG_HOME");
-        }
-    }
-    ScopedConfigHome(const ScopedConfigHome&) = delete;
-    ScopedConfigHome& operator=(const ScopedConfigHome&) = delete;
-
-private:
-    std::optional<std::string> old_;
-};
-
-using EntryPoint = HRESULT (*)();
-using GetClassObject = HRESULT (*)(const com::CLSID&, const com::IID&, void**);
-
-// The library's own entry point; the library stays loaded for the whole test program, as the
-// activation keeps it loaded too.
-template <class F>
-F entryPoint(const char* name) {
-    static void* const library = dlopen(QUENZA_TEST_ORVANE_MP3, RTLD_NOW | RTLD_LOCAL);
-    if (!library) {
-        ADD_FAILURE() << "cannot load " << QUENZA_TEST_ORVANE_MP3 << ": " << dlerror();
-        return nullptr;
-    }
-    return reinterpret_cast<F>(dlsym(library, name));
-}
-
 std::string classKey(const com::CLSID& clsid) {
     return "HKEY_CLASSES_ROOT\\CLSID\\" + com::guidText(clsid);
 }
-
-class OrvaneMP3Test : public ::testing::Test {
-protected:
-    void SetUp() override {
-        const auto registerServer = entryPoint<EntryPoint>("DllRegisterServer");
-        ASSERT_NE(registerServer, nullptr);
-        ASSERT_EQ(registerServer(), com::S_OK);
-    }
-    // Every test gives back every object it had: the library must be free to unload.
-    void TearDown() override {
-        const auto canUnload = entryPoint<EntryPoint>("DllCanUnloadNow");
-        ASSERT_NE(canUnload, nullptr);
-        EXPECT_EQ(canUnload(), com::S_OK);
-    }
-
-    ComPtr<orvane::_cMP3File> createFile() {
-        ComPtr<orvane::_cMP3File> file;
-        std::string reason;
-        EXPECT_EQ(
-            com::createInstance(orvane::CLSID_cMP3File, orvane::IID__cMP3File, file.put(), &reason),
-            com::S_OK)
-            << reason;
-        return file;
-    }
-
-    std::string write(const std::string& name, const std::string& bytes) const {
-        return files.write(name, bytes);
-    }
-
-    TempDir config;
-    ScopedConfigHome configHome{config.path()};
-    TempDir files;
-};
 
 // Registration ---------------------------------------------------------------------------------
 

@@ -362,6 +362,37 @@ TEST(Id3v23Frame, DamagedCompressedStreamIsAcceptedZeroFilled) {
     }
 }
 
+// The cap bounds the whole tag, not only each frame: a few bytes per frame may announce 16 MiB
+// each, and a small damaged file holding many such frames must not make the reader hold them all.
+TEST(Id3v23Tag, InflatingIsCappedForTheWholeTag) {
+    const Bytes packed = zlibCompress(bytes({0}) + ascii("Big"));
+    const auto compressed = [&](std::uint32_t declared) {
+        return frame("TIT2", packed, 0x80, bigEndian(declared));
+    };
+    constexpr auto kCap = static_cast<std::uint32_t>(orvane::id3v2::kMaxDecompressedSize);
+    const struct {
+        const char* name;
+        Bytes frames;
+        bool ok;
+    } cases[] = {
+        {"one frame at the cap beside plain frames",
+         textFrame("TPE1", "Band") + compressed(kCap) + textFrame("TALB", "Record"), true},
+        {"two frames sharing the cap", compressed(kCap / 2) + compressed(kCap / 2), true},
+        {"two frames over the cap together",
+         compressed(kCap / 2 + 1024) + compressed(kCap / 2 + 1024), false},
+        {"many tiny frames each announcing the cap",
+         compressed(kCap) + compressed(kCap) + compressed(kCap) + compressed(kCap), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ReadOutcome outcome = readTag(tag(c.frames + Bytes(8, 0)));
+        EXPECT_EQ(outcome.ok, c.ok);
+        if (outcome.ok) {
+            EXPECT_EQ(outcome.tag.Title().substr(0, 3), u"Big");
+        }
+    }
+}
+
 // Text decoding -----------------------------------------------------------------------------
 
 TEST(Id3v23Frame, TextDecodingTable) {

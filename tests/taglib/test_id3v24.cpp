@@ -331,6 +331,37 @@ TEST_F(Id3v24Test, InflatesCompressedFrames) {
     EXPECT_EQ(both->Title(), expected);
 }
 
+// The cap bounds the whole tag, not only each frame: a few bytes per frame may announce 16 MiB
+// each, and a small damaged file holding many such frames must not make the reader hold them all.
+TEST_F(Id3v24Test, InflatingIsCappedForTheWholeTag) {
+    const std::string packed = compress(raw({0}) + "Big");
+    const auto compressed = [&](std::uint32_t declared) {
+        return frame("TIT2", packed, 0x09, synchsafe(declared));
+    };
+    constexpr auto kCap = static_cast<std::uint32_t>(16 * 1024 * 1024);
+    const struct {
+        const char* name;
+        std::string frames;
+        bool ok;
+    } cases[] = {
+        {"one frame at the cap beside plain frames",
+         text("TPE1", "Band") + compressed(kCap) + text("TALB", "Record"), true},
+        {"two frames sharing the cap", compressed(kCap / 2) + compressed(kCap / 2), true},
+        {"two frames over the cap together",
+         compressed(kCap / 2 + 1024) + compressed(kCap / 2 + 1024), false},
+        {"many tiny frames each announcing the cap",
+         compressed(kCap) + compressed(kCap) + compressed(kCap) + compressed(kCap), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto t = read(tag(c.frames));
+        EXPECT_EQ(static_cast<bool>(t), c.ok);
+        if (t) {
+            EXPECT_EQ(t->Title().substr(0, 3), u"Big");
+        }
+    }
+}
+
 TEST_F(Id3v24Test, ReadsGroupedAndEncryptedFrames) {
     const auto t = read(tag(frame("TIT2", raw({0}) + "Grouped", 0x40, raw({7})) +
                             frame("TPE1", raw({0}) + "Secret", 0x04, raw({0x80})) +

@@ -111,7 +111,8 @@ TEST_F(Id3v2LocatorTest, FindsTheTagAfterBytesThatAreNotAudio) {
     const std::string t = tag(3, text(3, "TIT2", "Hi")) + kMpeg1Header + std::string(8, '\0');
     // Long prefixes make the scan cross the boundaries of the pieces it reads at a time,
     // including a header that straddles one.
-    for (std::size_t prefix : {0u, 1u, 100u, 65527u, 65530u, 65536u, 65540u, 140000u}) {
+    for (std::size_t prefix :
+         {0u, 1u, 100u, 4084u, 4087u, 4090u, 65527u, 65530u, 65536u, 65540u, 69620u, 140000u}) {
         ASSERT_TRUE(locate(std::string(prefix, '\0') + t)) << prefix;
         EXPECT_EQ(tag_.TagPosition(), static_cast<std::int64_t>(prefix) + 1) << prefix;
         EXPECT_EQ(tag_.Title(), u"Hi") << prefix;
