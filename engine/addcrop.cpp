@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "engine/blanks.h"
 #include "platform/localetext.h"
 
 namespace engine {
@@ -36,14 +37,6 @@ QList<qsizetype> characterStarts(const QString& text) {
     }
     starts.append(text.size());
     return starts;
-}
-
-QString trimmedBlanksRight(const QString& text) {
-    qsizetype end = text.size();
-    while (end > 0 && text.at(end - 1) == u' ') {
-        --end;
-    }
-    return text.left(end);
 }
 
 }  // namespace
@@ -82,18 +75,14 @@ QString applyAddCrop(const QString& name, const AddCropOptions& options) {
 QString processSpaces(const QString& name, const SpaceOptions& options) {
     QString text = name;
     if (options.removeLeading) {
-        qsizetype start = 0;
-        while (start < text.size() && text.at(start) == u' ') {
-            ++start;
-        }
-        text.remove(0, start);
+        text = trimLeadingBlanks(text);
     }
     if (options.removeTrailing) {
-        text = trimmedBlanksRight(text);
+        text = trimTrailingBlanks(text);
         // Blanks before the extension trail the name part; those after the dot stay.
         const qsizetype dot = text.lastIndexOf(QLatin1Char('.'));
         if (dot >= 0) {
-            text = trimmedBlanksRight(text.left(dot)) + text.mid(dot);
+            text = trimTrailingBlanks(text.left(dot)) + text.mid(dot);
         }
     }
     if (options.shrink) {

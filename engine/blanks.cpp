@@ -3,15 +3,23 @@
 namespace engine {
 
 QString trimBlanks(const QString& text) {
+    return trimLeadingBlanks(trimTrailingBlanks(text));
+}
+
+QString trimLeadingBlanks(const QString& text) {
     qsizetype first = 0;
-    qsizetype end = text.size();
-    while (first < end && text.at(first) == u' ') {
+    while (first < text.size() && text.at(first) == u' ') {
         ++first;
     }
-    while (end > first && text.at(end - 1) == u' ') {
+    return text.mid(first);
+}
+
+QString trimTrailingBlanks(const QString& text) {
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1) == u' ') {
         --end;
     }
-    return text.mid(first, end - first);
+    return text.left(end);
 }
 
 }  // namespace engine

@@ -15,16 +15,8 @@ namespace filelists {
 
 namespace {
 
-constexpr int kIconSide = 32;
-
 bool canPaint() {
     return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
-}
-
-QPixmap transparentPixmap(QSize size) {
-    QPixmap pixmap(size);
-    pixmap.fill(Qt::transparent);
-    return pixmap;
 }
 
 QIcon standardIcon(int defaultIndex) {
@@ -152,6 +144,17 @@ QSize largeImageSize(const settings::ProgramSettings& settings) {
     return {clamp(settings.thumbsWidth), clamp(settings.thumbsHeight)};
 }
 
+QPixmap transparentPixmap(QSize size) {
+    QPixmap pixmap(size);
+    pixmap.fill(Qt::transparent);
+    return pixmap;
+}
+
+QPoint largeIconOrigin(QSize largeSize) {
+    return {static_cast<int>(std::nearbyint(largeSize.width() / 2.0 - kLargeIconSide / 2)),
+            static_cast<int>(std::nearbyint(largeSize.height() / 2.0 - kLargeIconSide / 2))};
+}
+
 QPixmap defaultSmallImage(int defaultIndex) {
     if (!canPaint() || defaultIndex < kDefaultFile || defaultIndex > kDefaultGhostDir) {
         return {};
@@ -179,14 +182,11 @@ QPixmap defaultLargeImage(int defaultIndex, QSize largeSize) {
     if (found != cache->constEnd()) {
         return *found;
     }
-    // Centred by itself in each direction; halves go to the even neighbour, so a 65-pixel side
-    // puts the picture at 16 like a 64-pixel one.
-    const int left = static_cast<int>(std::nearbyint(largeSize.width() / 2.0 - kIconSide / 2));
-    const int top = static_cast<int>(std::nearbyint(largeSize.height() / 2.0 - kIconSide / 2));
     QPixmap picture = transparentPixmap(largeSize);
     {
         QPainter painter(&picture);
-        painter.drawPixmap(left, top, defaultPicture(defaultIndex, kIconSide));
+        painter.drawPixmap(largeIconOrigin(largeSize),
+                           defaultPicture(defaultIndex, kLargeIconSide));
     }
     cache->insert(cacheKey, picture);
     return picture;

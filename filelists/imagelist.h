@@ -9,6 +9,7 @@
 #include <QIcon>
 #include <QList>
 #include <QPixmap>
+#include <QPoint>
 #include <QSize>
 #include <QString>
 
@@ -110,6 +111,16 @@ struct SourceImages {
 // The large picture size from the settings (thumbsWidth x thumbsHeight), each kept between 16
 // and 256 pixels, as the settings dialog keeps them.
 QSize largeImageSize(const settings::ProgramSettings& settings);
+
+// A picture of `size` that is transparent all over: the canvas every composed picture starts on.
+QPixmap transparentPixmap(QSize size);
+
+// The side of the icon that a large picture shows in its middle, and where that icon's top left
+// corner lies on a large picture of `largeSize`: centred in each direction by itself, halves to
+// the even neighbour, so a 65-pixel side puts the icon at 16 like a 64-pixel one. Default and
+// theme pictures use the same place, so every row's icon stands alike.
+inline constexpr int kLargeIconSide = 32;
+QPoint largeIconOrigin(QSize largeSize);
 
 // The default pictures: file, folder and faded folder from the style's standard icons. Small
 // ones are 16 x 16; large ones are the 32 x 32 picture centred on a transparent picture of the

@@ -5,16 +5,13 @@
 
 #include "engine/log.h"
 #include "filelists/rowtext.h"
-#include "platform/localetext.h"
+#include "filelists/thumbnails.h"
 #include "platform/widgets/busy.h"
 #include "platform/widgets/listview.h"
 
 namespace filelists {
 
 namespace {
-
-const QString kMain = QStringLiteral("main");
-const QString kSelected = QStringLiteral("selected");
 
 // Appends the rows of one group in name order. Each group is sorted on its own, so no name can
 // move a row into the other group, whatever characters it begins with.
@@ -38,14 +35,11 @@ BuildProgress::BuildProgress(QString label, qint64 total, StatusText status)
 
 bool BuildProgress::step() {
     ++done_;
-    const int percent = total_ > 0
-                            ? static_cast<int>(platform::roundHalfEven(
-                                  static_cast<double>(done_) / static_cast<double>(total_) * 100))
-                            : 0;
+    const int percent = percentDone(done_, total_);
     if (percent != shown_) {
         shown_ = percent;
         if (status_) {
-            status_(kMain, label_ + u' ' + QString::number(percent) + u'%');
+            status_(kMainPanel, label_ + u' ' + QString::number(percent) + u'%');
         }
     }
     return !platform::EscapeWatch::pressed(sinceYield_);
@@ -65,8 +59,8 @@ ListBuildResult updateListview(platform::ListView& list, const QStringList& dirs
     const bool withFiles = switches.files;
     const qint64 total = (withDirs ? dirs.size() : 0) + (withFiles ? files.size() : 0);
 
-    show(kMain, QString::fromLatin1(kBuildingListview));
-    show(kSelected, QString::fromLatin1(kPressEscape));
+    show(kMainPanel, QString::fromLatin1(kBuildingListview));
+    show(kSelectedPanel, QString::fromLatin1(kPressEscape));
     list.clear();
     QCoreApplication::processEvents();
 
@@ -117,9 +111,9 @@ ListBuildResult updateListview(platform::ListView& list, const QStringList& dirs
         if (result.outcome == BuildOutcome::Failed) {
             engine::logFailure(engine::kFileNotFound,
                                QStringLiteral("updateListview: ") + result.lastPath);
-            show(kSelected, QString::fromLatin1(kErrorBuildingListview));
+            show(kSelectedPanel, QString::fromLatin1(kErrorBuildingListview));
         } else {
-            show(kSelected, QString::fromLatin1(kUserCancelled));
+            show(kSelectedPanel, QString::fromLatin1(kUserCancelled));
         }
         return result;
     }

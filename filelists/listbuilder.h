@@ -34,10 +34,12 @@ struct ViewSwitches {
 
 // Writes the text of a status bar panel by key: "main" or "selected".
 using StatusText = std::function<void(const QString& panel, const QString& text)>;
+inline const QString kMainPanel = QStringLiteral("main");
+inline const QString kSelectedPanel = QStringLiteral("selected");
 
-// The progress step of the builders' loops: counts the entries done (in 64 bits), rewrites
-// "<label> N%" in panel "main" only when the whole percentage N changes (halves to the even
-// neighbour), and polls Escape through platform::EscapeWatch::pressed, which yields to the
+// The progress step of the builders' and the thumbnail runs' loops: counts the entries done (in
+// 64 bits), rewrites "<label> N%" in panel "main" only when the whole percentage N changes
+// (percentDone), and polls Escape through platform::EscapeWatch::pressed, which yields to the
 // event loop at most every 50 ms.
 class BuildProgress {
 public:

@@ -9,9 +9,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <vector>
 
+#include "platform/errortext.h"
 #include "platform/filesystem.h"
 #include "platform/localetext.h"
 
@@ -111,8 +111,7 @@ platform::Result<EntryDetails> readEntryDetails(const QString& fullPath) {
     const std::string path = QFile::encodeName(fullPath).toStdString();
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
-        return platform::Status::failure("cannot examine \"" + path +
-                                         "\": " + std::strerror(errno));
+        return platform::systemFailure("cannot examine " + platform::quoted(path), errno);
     }
     const auto attributes = platform::fs::attributes(path);
     if (!attributes) {

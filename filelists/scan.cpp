@@ -1,6 +1,5 @@
 #include "filelists/scan.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 
 #include <algorithm>

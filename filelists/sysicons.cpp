@@ -19,8 +19,6 @@ namespace filelists {
 
 namespace {
 
-constexpr int kIconSide = 32;
-
 // Error numbers of the failures the lookup logs, in the numbering of the error log.
 const engine::ErrorInfo kInvalidPicture{481, QStringLiteral("Invalid picture")};
 const engine::ErrorInfo kKeyNotUnique{35602, QStringLiteral("Key is not unique in collection")};
@@ -53,16 +51,6 @@ bool isThumbnailExtension(QStringView extension) {
     return isOneOf(extension, {u"jpg", u"jpeg", u"gif", u"bmp", u"rle", u"png"});
 }
 
-QPixmap transparentPixmap(QSize size) {
-    QPixmap pixmap(size);
-    pixmap.fill(Qt::transparent);
-    return pixmap;
-}
-
-int roundHalfEven(double value) {
-    return static_cast<int>(std::nearbyint(value));
-}
-
 // Draws an icon into a square of `side` pixels whose top left corner is `at`, centring an icon
 // that has no picture of that size.
 void drawIcon(QPainter& painter, const QIcon& icon, QPoint at, int side) {
@@ -85,17 +73,15 @@ QPixmap composeSmall(const QIcon& icon) {
     return canvas;
 }
 
-// The 32 x 32 icon in the middle of the large picture; halves go to the even neighbour, and a
-// picture smaller than the icon shows only the icon's middle.
+// The 32 x 32 icon in the middle of the large picture; a picture smaller than the icon shows
+// only the icon's middle.
 QPixmap composeLarge(const QIcon& icon, QSize largeSize) {
     if (largeSize.isEmpty()) {
         return {};
     }
     QPixmap canvas = transparentPixmap(largeSize);
     QPainter painter(&canvas);
-    const QPoint at(roundHalfEven(largeSize.width() / 2.0 - kIconSide / 2),
-                    roundHalfEven(largeSize.height() / 2.0 - kIconSide / 2));
-    drawIcon(painter, icon, at, kIconSide);
+    drawIcon(painter, icon, largeIconOrigin(largeSize), kLargeIconSide);
     return canvas;
 }
 

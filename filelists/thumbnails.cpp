@@ -1,9 +1,10 @@
 #include "filelists/thumbnails.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFileInfo>
 
+#include "filelists/listbuilder.h"
+#include "filelists/rowtext.h"
 #include "platform/widgets/busy.h"
 #include "platform/widgets/listview.h"
 
@@ -12,9 +13,6 @@ namespace filelists {
 namespace {
 
 bool g_makingThumbnails = false;
-
-const QString kMainPanel = QStringLiteral("main");
-const QString kSelectedPanel = QStringLiteral("selected");
 
 // Whatever ends the run, the flag drops, the panels get their texts back ("main" first) and
 // the view shows the entries the run appended.
@@ -57,8 +55,9 @@ bool isDirectoryRow(const QString& path) {
 bool runThumbnails(const ThumbnailRun& run, bool freeSelect) {
     const platform::BusyScope busy(run.window);
     const RunGuard guard(run);
-    guard.setPanel(kMainPanel, QStringLiteral("Generating Thumbnails..."));
-    guard.setPanel(kSelectedPanel, QStringLiteral("Press escape to cancel..."));
+    const QString label = QStringLiteral("Generating Thumbnails...");
+    guard.setPanel(kMainPanel, label);
+    guard.setPanel(kSelectedPanel, QString::fromLatin1(kPressEscape));
 
     IconOptions options = run.options;
     options.makeThumbnails = true;
@@ -67,18 +66,16 @@ bool runThumbnails(const ThumbnailRun& run, bool freeSelect) {
     // One yield so the texts show; the loop itself yields only when Escape is polled.
     platform::EscapeWatch::clear();
     QCoreApplication::processEvents();
-    QElapsedTimer sinceYield;
-    sinceYield.start();
 
     const int rowCount = run.list.rowCount();
+    BuildProgress progress(label, rowCount, run.status.setText);
     // Rows get their new index directly; the view is refreshed once, by the guard.
     QList<platform::ListRow>& rows = run.list.model()->rows;
-    int shownPercent = -1;
     for (int row = 0; row < rowCount; ++row) {
         if (row >= run.list.rowCount()) {
             return false;  // rows taken away while the loop yielded
         }
-        const QString path = run.list.text(row, kFolderColumn) + run.list.text(row, kNameColumn);
+        const QString path = run.list.text(row, kColumnFolder) + run.list.text(row, kColumnName);
         const bool isDirectory = isDirectoryRow(path);
         int largeIndex = kDefaultFile;
         if (freeSelect) {
@@ -87,13 +84,7 @@ bool runThumbnails(const ThumbnailRun& run, bool freeSelect) {
             sysIcons(path, isDirectory, run.images, options, largeIndex);
         }
         rows[row].largeImage = largeIndex;
-
-        const int percent = percentDone(row + 1, rowCount);
-        if (percent != shownPercent) {
-            shownPercent = percent;
-            guard.setPanel(kMainPanel, QStringLiteral("Generating Thumbnails... %1%").arg(percent));
-        }
-        if (platform::EscapeWatch::pressed(sinceYield)) {
+        if (!progress.step()) {
             return false;
         }
     }

@@ -19,17 +19,14 @@ class ListView;
 
 namespace filelists {
 
-// The rows a run reads: the name in column 0 and the folder, ending in "/", in column 2.
-inline constexpr int kNameColumn = 0;
-inline constexpr int kFolderColumn = 2;
-
 // Two panels of the status bar by key ("main", "selected"): read and written by the run.
 struct StatusPanels {
     std::function<QString(const QString& key)> text;
     std::function<void(const QString& key, const QString& text)> setText;
 };
 
-// What a run works on. `window` is the main window: disabled during the run and the one whose
+// What a run works on. Each row's path is read from its name and folder columns (rowtext.h).
+// `window` is the main window: disabled during the run and the one whose
 // Escape presses stop it (platform::EscapeWatch must be installed on it); may be null.
 struct ThumbnailRun {
     platform::ListView& list;

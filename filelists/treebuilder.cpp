@@ -14,9 +14,6 @@ namespace filelists {
 
 namespace {
 
-const QString kMain = QStringLiteral("main");
-const QString kSelected = QStringLiteral("selected");
-
 QTreeWidgetItem* newNode(const QString& key, const QString& text, int image,
                          const SourceImages& images) {
     auto* item = new QTreeWidgetItem(QStringList{text});
@@ -59,7 +56,7 @@ TreeBuildResult buildTree(QTreeWidget& tree, const QStringList& dirs, const QStr
     const bool filePass = switches.files;
     const qint64 total = (dirPass ? dirs.size() : 0) + (filePass ? files.size() : 0);
 
-    show(kMain, QString::fromLatin1(kBuildingTreeStructure));
+    show(kMainPanel, QString::fromLatin1(kBuildingTreeStructure));
     QCoreApplication::processEvents();
     tree.clear();
     QCoreApplication::processEvents();
@@ -139,9 +136,9 @@ TreeBuildResult buildTree(QTreeWidget& tree, const QStringList& dirs, const QStr
         if (result.outcome == BuildOutcome::Failed) {
             engine::logFailure(engine::kInvalidArgument,
                                QStringLiteral("updateTreeview: ") + result.lastPath);
-            show(kSelected, QString::fromLatin1(kErrorBuildingTreeview));
+            show(kSelectedPanel, QString::fromLatin1(kErrorBuildingTreeview));
         } else {
-            show(kSelected, QString::fromLatin1(kUserCancelled));
+            show(kSelectedPanel, QString::fromLatin1(kUserCancelled));
         }
         return result;
     }
@@ -203,7 +200,7 @@ void updateTreeview(const TreeviewJob& job) {
         return;
     }
     if (dirs.isEmpty() && files.isEmpty()) {
-        show(kMain, countsText());
+        show(kMainPanel, countsText());
         return;
     }
     if (!job.windowReady || !job.list || !job.images) {
@@ -245,7 +242,7 @@ void updateTreeview(const TreeviewJob& job) {
             }
             QCoreApplication::processEvents();
 
-            show(kMain, countsText());
+            show(kMainPanel, countsText());
             QCoreApplication::processEvents();
 
             if (job.tree && sortsTopLevel(job.switches)) {

@@ -154,6 +154,14 @@ QRect twipsRect(int left, int top, int width, int height) {
     return {pixels(left), pixels(top), pixels(width), pixels(height)};
 }
 
+// The folder above `folder`: up to the "/" before its last character (a trailing "/" is
+// skipped); empty for the root and for a text without a folder.
+QString parentFolder(const QString& folder) {
+    const qsizetype slash =
+        folder.size() >= 2 ? folder.lastIndexOf(QLatin1Char('/'), folder.size() - 2) : -1;
+    return slash < 0 ? QString() : folder.left(slash + 1);
+}
+
 bool isInside(const QWidget* widget, const QWidget* container) {
     for (const QWidget* w = widget; w; w = w->parentWidget()) {
         if (w == container) {
@@ -1438,13 +1446,10 @@ void FrmMain::cmdParentDirClick() {
     stopPreview();
     const QString current = pathText();
     state_.previousPath = current;
-    // The folder above: up to the "/" before the last character (a trailing "/" is skipped).
-    const qsizetype slash =
-        current.size() >= 2 ? current.lastIndexOf(QLatin1Char('/'), current.size() - 2) : -1;
-    if (slash < 0) {
+    const QString parent = parentFolder(current);
+    if (parent.isEmpty()) {
         return;  // the root, or a text without a folder
     }
-    const QString parent = current.left(slash + 1);
     switch (platform::fs::kindOf(platform::nativePath(parent))) {
         case platform::fs::Kind::Directory:
             break;
@@ -1494,12 +1499,10 @@ void FrmMain::treeViewDblClick() {
             state_.lastTreeToggle.elapsed() < kTreeToggleGuardMs) {
             return;
         }
-        const qsizetype slash =
-            folder.size() >= 2 ? folder.lastIndexOf(QLatin1Char('/'), folder.size() - 2) : -1;
-        if (slash < 0) {
+        target = parentFolder(folder);
+        if (target.isEmpty()) {
             return;
         }
-        target = folder.left(slash + 1);
     } else {
         target = folder + filelists::nodeFullPath(node);
         if (!platform::fs::isDirectory(platform::nativePath(target))) {
@@ -1855,17 +1858,23 @@ runs::AttribOptions FrmMain::attribOptions() const {
     return options;
 }
 
-runs::DriverInputs FrmMain::driverInputs() const {
+runs::ModeSelection FrmMain::modeSelection() const {
     auto chosen = [this](const char* option) {
-        return control<QRadioButton>(QString::fromUtf8(option))->isChecked();
+        const auto* button = control<QRadioButton>(QString::fromUtf8(option));
+        return button && button->isChecked();
     };
+    runs::ModeSelection selection;
+    selection.tabKey = modeTabKey();
+    selection.replaceBatch = chosen("optReplaceBatch");
+    selection.enumNumbering = chosen("chkEnumTab_Enum");
+    selection.formatDetect = chosen("chkFormatTab_Detect");
+    return selection;
+}
+
+runs::DriverInputs FrmMain::driverInputs() const {
     runs::DriverInputs in;
     in.fileMode = state_.fileMode;
-    in.mode.tabKey = modeTabKey();
-    in.mode.replaceBatch = chosen("optReplaceBatch");
-    in.mode.enumNumbering = chosen("chkEnumTab_Enum");
-    in.mode.formatDetect = chosen("chkFormatTab_Detect");
-    in.attribDates = chosen("optAttrib_Date");
+    in.mode = modeSelection();
     in.naming = {optionsSnapshot(), lists_.batchReplaceList, lists_.exceptionsList};
     in.attrib = attribOptions();
     in.filesTicked = vbValue(check("chkFiles")) == 1;

@@ -171,6 +171,9 @@ private:
     // The runs: the context the driver and the undo work in, and what it reads of the window.
     runs::DriverContext driverContext();
     runs::DriverInputs driverInputs() const;
+    // The selected mode tab and the options that choose between its executors: what the
+    // preview and the run both pick their naming mode by.
+    runs::ModeSelection modeSelection() const;
     runs::AttribOptions attribOptions() const;
     runs::RunWindow* openRunWindow();
     void runWindowClosed();

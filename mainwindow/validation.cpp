@@ -20,6 +20,7 @@
 #include "mainwindow/controltable.h"
 #include "mainwindow/frmmain.h"
 #include "mainwindow/tabstrip.h"
+#include "platform/localetext.h"
 #include "platform/widgets/listview.h"
 #include "runs/executors.h"
 #include "runs/preview.h"
@@ -29,91 +30,11 @@ namespace mainwindow {
 
 namespace {
 
-// The number at the start of a text, as the option boxes are read: blanks, tabs and line
-// feeds anywhere are ignored, an optional sign, digits, a fraction and an exponent ("E" or
-// "D"); "&H" and "&O" start hexadecimal and octal digits. Reading stops at the first
-// character that does not fit; a text without a number is 0. Never fails.
-double numericValue(const QString& text) {
-    QString compact;
-    compact.reserve(text.size());
-    for (const QChar c : text) {
-        if (c != u' ' && c != u'\t' && c != u'\n') {
-            compact += c;
-        }
-    }
-    if (compact.size() >= 2 && compact.at(0) == u'&') {
-        const QChar radixChar = compact.at(1).toUpper();
-        const int radix = radixChar == u'H' ? 16 : radixChar == u'O' ? 8 : 0;
-        if (radix != 0) {
-            quint64 value = 0;
-            for (qsizetype i = 2; i < compact.size() && i < 18; ++i) {
-                const char16_t c = compact.at(i).toUpper().unicode();
-                const int digit = c >= u'0' && c <= u'9'   ? c - u'0'
-                                  : c >= u'A' && c <= u'F' ? c - u'A' + 10
-                                                           : radix;
-                if (digit >= radix) {
-                    break;
-                }
-                value = value * static_cast<quint64>(radix) + static_cast<quint64>(digit);
-            }
-            // Hexadecimal and octal constants are two's complement in 16 or 32 bits.
-            if (value <= 0xFFFF) {
-                return static_cast<qint16>(static_cast<quint16>(value));
-            }
-            if (value <= 0xFFFFFFFFu) {
-                return static_cast<qint32>(static_cast<quint32>(value));
-            }
-            return static_cast<double>(value);
-        }
-    }
-    qsizetype end = 0;
-    const auto isDigit = [&compact](qsizetype i) {
-        return i < compact.size() && compact.at(i) >= u'0' && compact.at(i) <= u'9';
-    };
-    if (end < compact.size() && (compact.at(end) == u'+' || compact.at(end) == u'-')) {
-        ++end;
-    }
-    bool anyDigit = false;
-    while (isDigit(end)) {
-        ++end;
-        anyDigit = true;
-    }
-    if (end < compact.size() && compact.at(end) == u'.') {
-        ++end;
-        while (isDigit(end)) {
-            ++end;
-            anyDigit = true;
-        }
-    }
-    if (!anyDigit) {
-        return 0;
-    }
-    QString number = compact.left(end);
-    if (end < compact.size() &&
-        (compact.at(end).toUpper() == u'E' || compact.at(end).toUpper() == u'D')) {
-        qsizetype exponentEnd = end + 1;
-        if (exponentEnd < compact.size() &&
-            (compact.at(exponentEnd) == u'+' || compact.at(exponentEnd) == u'-')) {
-            ++exponentEnd;
-        }
-        const qsizetype firstDigit = exponentEnd;
-        while (isDigit(exponentEnd)) {
-            ++exponentEnd;
-        }
-        if (exponentEnd > firstDigit) {
-            number += QLatin1Char('e') + compact.mid(end + 1, exponentEnd - end - 1);
-        }
-    }
-    bool ok = false;
-    const double value = number.toDouble(&ok);
-    return ok && std::isfinite(value) ? value : 0;
-}
-
 // The number of a text box as the transforms take it: its numeric value rounded (halves to
 // even) into the 16-bit range the boxes were designed for.
 int boxNumber(const QString& text) {
     return settings::clampToInt16(
-        static_cast<long long>(std::nearbyint(std::clamp(numericValue(text), -1.0e9, 1.0e9))));
+        static_cast<long long>(std::nearbyint(std::clamp(platform::vbVal(text), -1.0e9, 1.0e9))));
 }
 
 // Substring search without regard to letter case.
@@ -243,10 +164,10 @@ bool attribBlocks(const Inputs& in) {
 bool addCropBlocks(const Inputs& in) {
     if (in.chosen("optAdd")) {
         return in.text("txtAdd").isEmpty() || in.text("txtAddPos").isEmpty() ||
-               numericValue(in.text("txtAddPos")) < 0;
+               platform::vbVal(in.text("txtAddPos")) < 0;
     }
-    return in.text("txtCropNumber").isEmpty() || numericValue(in.text("txtCropNumber")) == 0 ||
-           in.text("txtCropPos").isEmpty() || numericValue(in.text("txtCropPos")) < 0;
+    return in.text("txtCropNumber").isEmpty() || platform::vbVal(in.text("txtCropNumber")) == 0 ||
+           in.text("txtCropPos").isEmpty() || platform::vbVal(in.text("txtCropPos")) < 0;
 }
 
 bool mp3Blocks(const Inputs& in) {
@@ -267,7 +188,7 @@ bool enumBlocks(const Inputs& in) {
         const QString pattern = in.text("txtEnumFormat");
         if (pattern.isEmpty() || !containsText(pattern, QStringLiteral("<ENUM>")) ||
             in.text("txtEnumStart").isEmpty() || in.text("txtEnumStep").isEmpty() ||
-            numericValue(in.text("txtEnumStep")) < 1 || in.text("txtEnumZeros").isEmpty()) {
+            platform::vbVal(in.text("txtEnumStep")) < 1 || in.text("txtEnumZeros").isEmpty()) {
             return true;
         }
         // The box admits digits only; a pasted or stored text that is no whole number blocks
@@ -308,17 +229,6 @@ bool tabRuleBlocks(const FrmMain& window, const QString& key) {
 }
 
 // ---- Per-item names for the preview ----
-
-// The executor the selected tab and option pick: the one whose names the preview shows.
-runs::NamingMode selectedNamingMode(const FrmMain& window) {
-    const Inputs in(window);
-    runs::ModeSelection selection;
-    selection.tabKey = window.modeTabKey();
-    selection.replaceBatch = in.chosen("optReplaceBatch");
-    selection.enumNumbering = in.chosen("chkEnumTab_Enum");
-    selection.formatDetect = in.chosen("chkFormatTab_Detect");
-    return runs::namingModeFor(selection);
-}
 
 // The step number of a pass's error line while the mode's transform runs.
 int transformStep(runs::NamingMode mode) {
@@ -519,7 +429,8 @@ void FrmMain::generatePreview() {
     }
 
     const auto readNaming = [this] {
-        return RowNaming{selectedNamingMode(*this),
+        // The executor the selected tab and option pick: the one whose names the preview shows.
+        return RowNaming{runs::namingModeFor(modeSelection()),
                          {optionsSnapshot(), lists_.batchReplaceList, lists_.exceptionsList}};
     };
     auto naming = std::make_shared<RowNaming>(readNaming());

@@ -92,6 +92,12 @@ StoredValue readStored(const char* path) {
     return result;
 }
 
+Status cannotStoreFailure(const std::string& path) {
+    return Status::failure(
+        "this file system cannot store the hidden, system and archive attributes (" + quoted(path) +
+        ")");
+}
+
 std::uint32_t storedBits(const StoredValue& stored) {
     if (!stored.present) {
         return 0;
@@ -374,9 +380,7 @@ Status setAttributes(const std::string& path, std::uint32_t wanted) {
     const bool storeChange =
         stored.present ? !storedValid || oldStored != newStored : (newStored & needsValue) != 0;
     if (storeChange && !stored.supported) {
-        return Status::failure(
-            "this file system cannot store the hidden, system and archive attributes (" +
-            quoted(path) + ")");
+        return cannotStoreFailure(path);
     }
     // An unreadable value is left alone unless there is something to store.
     const bool writeStored = storeChange && (storedValid || (newStored & needsValue) != 0);
@@ -408,10 +412,7 @@ Status setAttributes(const std::string& path, std::uint32_t wanted) {
                 chmod(path.c_str(), oldMode);
             }
             if (error == ENOTSUP) {
-                return Status::failure(
-                    "this file system cannot store the hidden, system and archive attributes "
-                    "(" +
-                    quoted(path) + ")");
+                return cannotStoreFailure(path);
             }
             return systemFailure("cannot store the attributes of " + quoted(path), error);
         }

@@ -9,14 +9,7 @@ class SilentMessages : public MessageService {
 public:
     MessageResult showMessage(const QString&, const QString&, MessageIcon,
                               MessageButtons buttons) override {
-        switch (buttons) {
-            case MessageButtons::Ok:
-                return MessageResult::Ok;
-            case MessageButtons::YesNo:
-                return MessageResult::No;
-            default:
-                return MessageResult::Cancel;
-        }
+        return unattendedAnswer(buttons);
     }
     std::optional<QString> inputBox(const QString&, const QString&, const QString&) override {
         return std::nullopt;
@@ -27,6 +20,17 @@ SilentMessages g_silent;
 MessageService* g_service = &g_silent;
 
 }  // namespace
+
+MessageResult unattendedAnswer(MessageButtons buttons) {
+    switch (buttons) {
+        case MessageButtons::Ok:
+            return MessageResult::Ok;
+        case MessageButtons::YesNo:
+            return MessageResult::No;
+        default:
+            return MessageResult::Cancel;
+    }
+}
 
 MessageService& messages() {
     return *g_service;

@@ -22,8 +22,12 @@ public:
                                             const QString& initial) = 0;
 };
 
+// What a box answers when nobody chooses: its cancel button, or No for Yes / No, or Ok when
+// that is its only button.
+MessageResult unattendedAnswer(MessageButtons buttons);
+
 // The installed service. Until one is installed, a service that shows nothing and answers
-// every box with its cancel (or only) button.
+// every box with unattendedAnswer.
 MessageService& messages();
 // Installs `service` (not owned); null goes back to the silent default.
 void setMessageService(MessageService* service);

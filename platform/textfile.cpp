@@ -7,15 +7,16 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <cstring>
 #include <string>
+
+#include "platform/errortext.h"
 
 namespace platform {
 
 namespace {
 
 std::string describe(const QString& path) {
-    return "\"" + path.toStdString() + "\"";
+    return platform::quoted(path.toStdString());
 }
 
 QByteArray encodeText(const QString& text, TextEncoding encoding) {
@@ -47,10 +48,11 @@ QString decodeText(QByteArray bytes, TextEncoding encoding) {
 std::string notARegularFile(const QString& path, bool missingIsFine) {
     struct stat info {};
     if (::stat(QFile::encodeName(path).constData(), &info) != 0) {
-        if (errno == ENOENT && missingIsFine) {
+        const int error = errno;
+        if (error == ENOENT && missingIsFine) {
             return {};
         }
-        return describe(path) + ": " + std::strerror(errno);
+        return describe(path) + ": " + systemErrorText(error);
     }
     if (S_ISDIR(info.st_mode)) {
         return describe(path) + " is a folder";

@@ -1,6 +1,7 @@
 #include "platform/win1252.h"
 
 #include <array>
+#include <cstddef>
 
 namespace platform::win1252 {
 
@@ -37,72 +38,15 @@ std::optional<unsigned char> encodeChar(char16_t ch) {
     if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF)) {
         return static_cast<unsigned char>(ch);
     }
-    switch (ch) {
-        // The C1 controls that stand for the undefined bytes; the other C1 controls have no
-        // byte, since their values hold printable characters in this code page.
-        case 0x0081:
-        case 0x008D:
-        case 0x008F:
-        case 0x0090:
-        case 0x009D:
-            return static_cast<unsigned char>(ch);
-        case 0x20AC:
-            return 0x80;
-        case 0x201A:
-            return 0x82;
-        case 0x0192:
-            return 0x83;
-        case 0x201E:
-            return 0x84;
-        case 0x2026:
-            return 0x85;
-        case 0x2020:
-            return 0x86;
-        case 0x2021:
-            return 0x87;
-        case 0x02C6:
-            return 0x88;
-        case 0x2030:
-            return 0x89;
-        case 0x0160:
-            return 0x8A;
-        case 0x2039:
-            return 0x8B;
-        case 0x0152:
-            return 0x8C;
-        case 0x017D:
-            return 0x8E;
-        case 0x2018:
-            return 0x91;
-        case 0x2019:
-            return 0x92;
-        case 0x201C:
-            return 0x93;
-        case 0x201D:
-            return 0x94;
-        case 0x2022:
-            return 0x95;
-        case 0x2013:
-            return 0x96;
-        case 0x2014:
-            return 0x97;
-        case 0x02DC:
-            return 0x98;
-        case 0x2122:
-            return 0x99;
-        case 0x0161:
-            return 0x9A;
-        case 0x203A:
-            return 0x9B;
-        case 0x0153:
-            return 0x9C;
-        case 0x017E:
-            return 0x9E;
-        case 0x0178:
-            return 0x9F;
-        default:
-            return std::nullopt;
+    // Searched in the decoding table itself, so that the two directions cannot drift apart. The
+    // undefined bytes come back from their C1 controls; the other C1 controls find no byte, since
+    // their values hold printable characters in this code page.
+    for (std::size_t i = 0; i < kHighTable.size(); ++i) {
+        if (kHighTable[i] == ch) {
+            return static_cast<unsigned char>(0x80 + i);
+        }
     }
+    return std::nullopt;
 }
 
 std::string encode(std::u16string_view text, char replacement) {

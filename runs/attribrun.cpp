@@ -4,7 +4,6 @@
 
 #include <exception>
 
-#include "engine/log.h"
 #include "filelists/rowtext.h"
 #include "platform/filesystem.h"
 #include "platform/programfolder.h"
@@ -39,32 +38,16 @@ QString bracketed(const QString& oldText, const QString& newText) {
            QStringLiteral("]");
 }
 
-// One line to the run window and, unless simulating, to log.txt.
-void report(RunContext& ctx, const QString& line) {
-    ctx.report.addLine(line);
-    if (!ctx.state.simulationMode) {
-        engine::logRun(line);
-    }
-}
-
 void warn(RunContext& ctx, bool isDir, const QString& item, const QString& oldText,
           const QString& newText, const QString& reason) {
     const QString head = isDir ? QStringLiteral("WARNING! Dir attribute change failed: ")
                                : QStringLiteral("WARNING! File attribute change failed: ");
-    report(ctx, withReason(head + item + bracketed(oldText, newText), reason));
+    reportLine(ctx, withReason(head + item + bracketed(oldText, newText), reason));
     countWarning(ctx);
 }
 
-template <class Record>
-void putRecord(QList<Record>& journal, std::int32_t count, Record record) {
-    const qsizetype index = count - 1;
-    if (journal.size() <= index) {
-        journal.resize(index + 1);
-    }
-    journal[index] = std::move(record);
-}
-
-void changeItem(RunContext& ctx, const SplitPath& parts, bool isDir, const AttribOptions& options) {
+void changeItem(RunContext& ctx, const filelists::PathParts& parts, bool isDir,
+                const AttribOptions& options) {
     const QString item = (ctx.showFullPath ? parts.folder : QString()) + parts.name;
     const std::string native = platform::nativePath(parts.folder + parts.name);
 
@@ -100,9 +83,9 @@ void changeItem(RunContext& ctx, const SplitPath& parts, bool isDir, const Attri
             return;
         }
     }
-    report(ctx, (isDir ? QStringLiteral("Directory Attribute Changed: ")
-                       : QStringLiteral("File Attribute Changed: ")) +
-                    item + bracketed(oldText, newText));
+    reportLine(ctx, (isDir ? QStringLiteral("Directory Attribute Changed: ")
+                           : QStringLiteral("File Attribute Changed: ")) +
+                        item + bracketed(oldText, newText));
     RunState& state = ctx.state;
     if (isDir) {
         ++state.dirsRenamedCount;
@@ -113,7 +96,7 @@ void changeItem(RunContext& ctx, const SplitPath& parts, bool isDir, const Attri
         record.oldAttributes = static_cast<int>(oldValue);
         record.newAttribText = newText;
         record.oldAttribText = oldText;
-        putRecord(state.undoDirs, state.dirsRenamedCount, std::move(record));
+        putJournalRecord(state.undoDirs, state.dirsRenamedCount, std::move(record));
     } else {
         ++state.filesRenamedCount;
         ctx.report.setFilesCount(state.filesRenamedCount, kFilesChangedSuffix);
@@ -124,13 +107,13 @@ void changeItem(RunContext& ctx, const SplitPath& parts, bool isDir, const Attri
         record.oldMode = oldMode;
         record.newAttribText = newText;
         record.oldAttribText = oldText;
-        putRecord(state.undoFiles, state.filesRenamedCount, std::move(record));
+        putJournalRecord(state.undoFiles, state.filesRenamedCount, std::move(record));
     }
 }
 
 // One entry of a work list; false when a cancel ends the run.
 bool walkEntry(RunContext& ctx, const QString& entry, bool isDir, const AttribOptions& options) {
-    const SplitPath parts = splitEntry(entry);
+    const filelists::PathParts parts = filelists::splitPath(entry);
     try {
         if (isIncluded(ctx, parts.folder + parts.name)) {
             changeItem(ctx, parts, isDir, options);

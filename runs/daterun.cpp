@@ -4,7 +4,7 @@
 
 #include <exception>
 
-#include "engine/log.h"
+#include "filelists/rowtext.h"
 #include "platform/localetext.h"
 #include "platform/programfolder.h"
 #include "runs/executors.h"
@@ -113,15 +113,8 @@ QString tail(const QString& item, const QString& oldText, const QString& newText
            QStringLiteral("]");
 }
 
-void report(RunContext& ctx, const QString& line) {
-    ctx.report.addLine(line);
-    if (!ctx.state.simulationMode) {
-        engine::logRun(line);
-    }
-}
-
 // The lines of one file of the run, its count, its journal record and its warning.
-void reportFile(RunContext& ctx, const SplitPath& parts, const DateChange& change,
+void reportFile(RunContext& ctx, const filelists::PathParts& parts, const DateChange& change,
                 const FileDatesOutcome& outcome) {
     const QString item = (ctx.showFullPath ? parts.folder : QString()) + parts.name;
     const QString newDate = change.date ? platform::shortDateText(*change.date) : QString();
@@ -145,9 +138,9 @@ void reportFile(RunContext& ctx, const SplitPath& parts, const DateChange& chang
             reason = QString::fromStdString(outcome.written.reason());
         }
         if (reason.isEmpty()) {
-            report(ctx, changedHead(which) + line);
+            reportLine(ctx, changedHead(which) + line);
         } else {
-            report(ctx, withReason(failedHead(which) + line, reason));
+            reportLine(ctx, withReason(failedHead(which) + line, reason));
             warned = true;
         }
     }
@@ -165,11 +158,7 @@ void reportFile(RunContext& ctx, const SplitPath& parts, const DateChange& chang
         record.oldCreatedExact = before.created;
         record.oldAccessedExact = before.accessed;
         record.oldModifiedExact = before.modified;
-        const qsizetype index = state.filesRenamedCount - 1;
-        if (state.undoFiles.size() <= index) {
-            state.undoFiles.resize(index + 1);
-        }
-        state.undoFiles[index] = std::move(record);
+        putJournalRecord(state.undoFiles, state.filesRenamedCount, std::move(record));
     }
     if (warned) {
         countWarning(ctx);
@@ -177,7 +166,7 @@ void reportFile(RunContext& ctx, const SplitPath& parts, const DateChange& chang
 }
 
 bool walkEntry(RunContext& ctx, const QString& entry, const DateChange& change) {
-    const SplitPath parts = splitEntry(entry);
+    const filelists::PathParts parts = filelists::splitPath(entry);
     try {
         if (isIncluded(ctx, parts.folder + parts.name)) {
             const FileDatesOutcome outcome =

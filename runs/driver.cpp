@@ -111,6 +111,7 @@ void runSteps(DriverContext& ctx) {
 
     // The work lists.
     const bool isAttrib = in.mode.tabKey == QLatin1String("Attrib");
+    const bool attribDates = in.attrib.optAttrib == 1;
     WalkKinds kinds;
     if (source == 0) {
         if (in.mode.tabKey != QLatin1String("Enum") && hooks.readDirectoryStructure) {
@@ -139,8 +140,8 @@ void runSteps(DriverContext& ctx) {
     const QStringList attribDirs = kinds.dirs ? dirs : QStringList();
     int maximum = 0;
     if (isAttrib) {
-        maximum = static_cast<int>(in.attribDates ? attribFiles.size()
-                                                  : attribFiles.size() + attribDirs.size());
+        maximum = static_cast<int>(attribDates ? attribFiles.size()
+                                               : attribFiles.size() + attribDirs.size());
     } else {
         maximum = walkCount(mode, files, dirs, kinds);
     }
@@ -154,7 +155,7 @@ void runSteps(DriverContext& ctx) {
 
     // The one executor of the selected tab and option.
     if (isAttrib) {
-        if (in.attribDates) {
+        if (attribDates) {
             executeDate(run, attribFiles, in.attrib);
         } else {
             executeAttrib(run, attribFiles, attribDirs, in.attrib);
@@ -176,7 +177,6 @@ void runSteps(DriverContext& ctx) {
         if (hooks.updateTreeview) {
             hooks.updateTreeview();
         }
-        pointer.busy();
     } else if (realNamingRun) {
         window->setStatus(QStringLiteral("Status: Checking Files..."));
         if (hooks.refillFreeSelect) {
@@ -446,10 +446,8 @@ void carryRenames(QStringList& entries, platform::ListView* rows,
 namespace {
 
 template <class Record>
-QList<CarriedRename> journalRenames(const QList<Record>& records, std::int32_t count,
-                                    bool backward) {
+QList<CarriedRename> journalRenames(const QList<Record>& records, qsizetype used, bool backward) {
     QList<CarriedRename> renames;
-    const qsizetype used = std::clamp<qsizetype>(count, 0, records.size());
     renames.reserve(used);
     for (qsizetype i = 0; i < used; ++i) {
         const Record& record = records.at(i);
@@ -467,11 +465,11 @@ QList<CarriedRename> journalRenames(const QList<Record>& records, std::int32_t c
 }  // namespace
 
 QList<CarriedRename> journalFileRenames(const RunState& state, bool backward) {
-    return journalRenames(state.undoFiles, state.lastRunFileCount, backward);
+    return journalRenames(state.undoFiles, state.fileRecordCount(), backward);
 }
 
 QList<CarriedRename> journalDirRenames(const RunState& state, bool backward) {
-    return journalRenames(state.undoDirs, state.lastRunDirCount, backward);
+    return journalRenames(state.undoDirs, state.dirRecordCount(), backward);
 }
 
 }  // namespace runs

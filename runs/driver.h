@@ -41,10 +41,9 @@ struct DriverInputs {
     int fileMode = 0;
     // The selected mode tab and the options that choose between its executors.
     ModeSelection mode;
-    // On the "Attrib" tab: the date alternative is chosen (optAttrib_Date), else the
-    // attributes.
-    bool attribDates = false;
     NamingOptions naming;
+    // On the "Attrib" tab, attrib.optAttrib also chooses between the attribute run and the
+    // date run.
     AttribOptions attrib;
     // "Files" and "Directories" (Directory source), and whether the mode can process
     // directories at all.

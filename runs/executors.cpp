@@ -13,6 +13,7 @@
 #include "engine/log.h"
 #include "engine/namescope.h"
 #include "engine/numbers.h"
+#include "filelists/rowtext.h"
 #include "platform/localetext.h"
 
 namespace runs {
@@ -96,7 +97,7 @@ QHash<QString, QString> enumNamesByRow(const RunContext& ctx, const NamingOption
         if (!walked.contains(path) || (onlySelected && !selected.contains(path))) {
             continue;
         }
-        const SplitPath item = splitEntry(path);
+        const filelists::PathParts item = filelists::splitPath(path);
         const QString name =
             newNameFor(NamingMode::Enum, options, item.folder, item.name, &counter);
         // A path listed twice is renamed once, by its first row.
@@ -130,7 +131,7 @@ void runLoop(RunContext& ctx, NamingMode mode, const NamingOptions& options,
         mode == NamingMode::Enum
             ? enumNamesByRow(ctx, options, files, dirs, kinds.files, walkDirs, counter)
             : QHash<QString, QString>();
-    const auto newName = [&](const QString& entry, const SplitPath& item) {
+    const auto newName = [&](const QString& entry, const filelists::PathParts& item) {
         const auto found = rowNames.constFind(entry);
         return found != rowNames.cend()
                    ? *found
@@ -143,7 +144,7 @@ void runLoop(RunContext& ctx, NamingMode mode, const NamingOptions& options,
         for (qsizetype i = 0; i < fileCount; ++i) {
             const QString& entry = files.at(i);
             if (isIncluded(ctx, entry)) {
-                const SplitPath item = splitEntry(entry);
+                const filelists::PathParts item = filelists::splitPath(entry);
                 renameFile(ctx, item.name, newName(entry, item), item.folder);
             }
             if (state.cancelRequested) {
@@ -161,7 +162,7 @@ void runLoop(RunContext& ctx, NamingMode mode, const NamingOptions& options,
         for (qsizetype i = dirs.size() - 1; i >= 0; --i) {
             const QString& entry = dirs.at(i);
             if (isIncluded(ctx, entry)) {
-                const SplitPath item = splitEntry(entry);
+                const filelists::PathParts item = filelists::splitPath(entry);
                 renameDir(ctx, item.name, newName(entry, item), item.folder);
             }
             if (state.cancelRequested) {
@@ -391,11 +392,6 @@ void updateProgress(RunContext& ctx) {
             QStringLiteral("... ") + QString::number(percent) + QLatin1Char('%'));
     }
     ctx.report.processEvents();
-}
-
-SplitPath splitEntry(const QString& entry) {
-    const qsizetype slash = entry.lastIndexOf(QLatin1Char('/'));
-    return {entry.left(slash + 1), entry.mid(slash + 1)};
 }
 
 }  // namespace runs

@@ -136,11 +136,4 @@ void setProgressMaximum(RunContext& ctx, int maximum);
 // 100 for an empty range), and the event loop runs once so Cancel gets through.
 void updateProgress(RunContext& ctx);
 
-// The item's folder (up to and including the last "/") and name, from a work-list entry.
-struct SplitPath {
-    QString folder;
-    QString name;
-};
-SplitPath splitEntry(const QString& entry);
-
 }  // namespace runs

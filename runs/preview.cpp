@@ -12,6 +12,7 @@
 
 #include "engine/log.h"
 #include "filelists/imagelist.h"
+#include "filelists/rowtext.h"
 #include "platform/widgets/listview.h"
 #include "runs/rename.h"
 
@@ -127,8 +128,8 @@ void runPass(const PreviewJob& job, int& step) {
         QString name;
         if (job.renameEnabled && job.renameEnabled()) {
             step = kStepReadRow;
-            name = list->text(row, 0);
-            const QString folder = list->text(row, kFolderColumn);
+            name = list->text(row, filelists::kColumnName);
+            const QString folder = list->text(row, filelists::kColumnFolder);
             const bool skipped =
                 (job.onlySelectedInForce && job.onlySelectedInForce() &&
                  !selection.selected(row)) ||
@@ -152,7 +153,7 @@ void runPass(const PreviewJob& job, int& step) {
             ++*shared.changeCount;
         }
         step = kStepWrite;
-        list->setText(row, kPreviewColumn, newText);
+        list->setText(row, filelists::kColumnPreview, newText);
 
         step = kStepYield;
         if (++sinceYield == job.doEventsEvery) {

@@ -18,10 +18,6 @@ class ListView;
 
 namespace runs {
 
-// The list's columns as the preview uses them.
-inline constexpr int kPreviewColumn = 1;
-inline constexpr int kFolderColumn = 2;
-
 // The preview's share of the program-wide state. The window owns the values; a pass reads and
 // writes them through these pointers, so a nested pass (started during a yield) and the
 // handlers that run then see the same values.

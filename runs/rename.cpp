@@ -258,8 +258,8 @@ TargetName parseNewName(const QString& newName) {
 // SnapshotIndex --------------------------------------------------------------------------
 
 void SnapshotIndex::reset() {
-    order_ = ListIndex{};
-    reselect_ = ListIndex{};
+    order_ = PathIndex{};
+    reselect_ = PathIndex{};
 }
 
 void SnapshotIndex::rewrite(RunState& state, const QString& oldPath, const QString& newPath) {
@@ -267,26 +267,25 @@ void SnapshotIndex::rewrite(RunState& state, const QString& oldPath, const QStri
     order_.rewrite(state.orderSnapshot, oldPath, newPath);
 }
 
-void SnapshotIndex::ListIndex::rewrite(QStringList& list, const QString& oldPath,
-                                       const QString& newPath) {
-    if (data != list.constData() || size != list.size()) {
-        positions.clear();
+void PathIndex::rewrite(QStringList& list, const QString& oldPath, const QString& newPath) {
+    if (data_ != list.constData() || size_ != list.size()) {
+        positions_.clear();
         for (qsizetype i = 0; i < list.size(); ++i) {
-            positions[list.at(i)].append(i);
+            positions_[list.at(i)].append(i);
         }
     }
-    const auto found = positions.find(oldPath);
-    if (found != positions.end() && oldPath != newPath) {
+    const auto found = positions_.find(oldPath);
+    if (found != positions_.end() && oldPath != newPath) {
         const QList<qsizetype> moved = found.value();
-        positions.erase(found);
+        positions_.erase(found);
         for (const qsizetype i : moved) {
             list[i] = newPath;
         }
-        positions[newPath].append(moved);
+        positions_[newPath].append(moved);
     }
     // Writing may have detached the list; remember the data it now lives in.
-    data = list.constData();
-    size = list.size();
+    data_ = list.constData();
+    size_ = list.size();
 }
 
 // Renames -----------------------------------------------------------------------------------
@@ -299,6 +298,13 @@ bool renameFile(RunContext& ctx, const QString& oldName, const QString& newName,
 bool renameDir(RunContext& ctx, const QString& oldName, const QString& newName,
                const QString& folder, QString* finalName) {
     return renameItem(ctx, ItemKind::Dir, oldName, newName, folder, finalName);
+}
+
+void reportLine(RunContext& ctx, const QString& line) {
+    ctx.report.addLine(line);
+    if (!ctx.state.simulationMode) {
+        engine::logRun(line);
+    }
 }
 
 void countWarning(RunContext& ctx) {

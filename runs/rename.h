@@ -53,26 +53,33 @@ struct TargetName {
 };
 TargetName parseNewName(const QString& newName);
 
-// Path to positions in orderSnapshot and reselectList, so that each rename rewrites its
-// entries without scanning the lists. Built on first use from the lists in RunState and built
-// again by itself when the lists were replaced or resized since; reset() forces that. Part of
-// RunContext; nothing else needs to touch it.
+// Path to positions in one list of paths, so that a rename rewrites its entries without
+// scanning the list. Built on first use and built again by itself when the list was replaced
+// or resized since.
+class PathIndex {
+public:
+    // Every entry of `list` equal to oldPath becomes newPath (whole texts, case-sensitive),
+    // exactly as a scan of the list would. Pass the same list every time.
+    void rewrite(QStringList& list, const QString& oldPath, const QString& newPath);
+
+private:
+    const QString* data_ = nullptr;
+    qsizetype size_ = -1;
+    QHash<QString, QList<qsizetype>> positions_;
+};
+
+// The indexes of orderSnapshot and reselectList; reset() forces them to be built again. Part
+// of RunContext; nothing else needs to touch it.
 class SnapshotIndex {
 public:
     void reset();
     // Every entry of state.reselectList, then of state.orderSnapshot, equal to oldPath
-    // becomes newPath (whole texts, case-sensitive), exactly as a scan of both lists would.
+    // becomes newPath.
     void rewrite(RunState& state, const QString& oldPath, const QString& newPath);
 
 private:
-    struct ListIndex {
-        const QString* data = nullptr;
-        qsizetype size = -1;
-        QHash<QString, QList<qsizetype>> positions;
-        void rewrite(QStringList& list, const QString& oldPath, const QString& newPath);
-    };
-    ListIndex order_;
-    ListIndex reselect_;
+    PathIndex order_;
+    PathIndex reselect_;
 };
 
 // What one run (or one undo) hands to the rename routines, the executors, isIncluded and
@@ -137,6 +144,8 @@ bool renameFile(RunContext& ctx, const QString& oldName, const QString& newName,
 bool renameDir(RunContext& ctx, const QString& oldName, const QString& newName,
                const QString& folder, QString* finalName = nullptr);
 
+// One line to the run window and, unless simulating, to log.txt.
+void reportLine(RunContext& ctx, const QString& line);
 // Counts one more warning of the running operation and shows the count.
 void countWarning(RunContext& ctx);
 // "<line> (<reason>)": how the attribute and date lines name a failure's reason.

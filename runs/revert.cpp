@@ -2,7 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <exception>
 
 #include "engine/log.h"
@@ -133,20 +132,15 @@ void revertDateRecord(RunContext& ctx, const FileUndoRecord& record) {
     }
 }
 
-// The records of the last run that exist: never past the journal.
-qsizetype recordCount(std::int32_t lastRunCount, qsizetype journalSize) {
-    return std::clamp<qsizetype>(lastRunCount, 0, journalSize);
-}
-
 }  // namespace
 
 void revertAttributes(RunContext& ctx) {
     const RunState& state = ctx.state;
-    for (qsizetype i = recordCount(state.lastRunDirCount, state.undoDirs.size()) - 1; i >= 0; --i) {
+    for (qsizetype i = state.dirRecordCount() - 1; i >= 0; --i) {
         revertAttributeRecord(ctx, state.undoDirs[i], true);
         updateProgress(ctx);
     }
-    const qsizetype files = recordCount(state.lastRunFileCount, state.undoFiles.size());
+    const qsizetype files = state.fileRecordCount();
     for (qsizetype i = 0; i < files; ++i) {
         revertAttributeRecord(ctx, state.undoFiles[i], false);
         updateProgress(ctx);
@@ -155,7 +149,7 @@ void revertAttributes(RunContext& ctx) {
 
 void revertDates(RunContext& ctx) {
     const RunState& state = ctx.state;
-    const qsizetype files = recordCount(state.lastRunFileCount, state.undoFiles.size());
+    const qsizetype files = state.fileRecordCount();
     for (qsizetype i = 0; i < files; ++i) {
         revertDateRecord(ctx, state.undoFiles[i]);
         updateProgress(ctx);

@@ -7,8 +7,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
 #include <cstdint>
 #include <ctime>
+#include <utility>
 
 namespace runs {
 
@@ -55,6 +57,14 @@ struct RunState {
     bool lastRunChangedDates = false;
     std::int32_t lastRunFileCount = 0;
     std::int32_t lastRunDirCount = 0;
+    // The records of the last run that exist: what an undo or a carry-over reads, never past
+    // the journal whatever the counts say.
+    qsizetype fileRecordCount() const {
+        return std::clamp<qsizetype>(lastRunFileCount, 0, undoFiles.size());
+    }
+    qsizetype dirRecordCount() const {
+        return std::clamp<qsizetype>(lastRunDirCount, 0, undoDirs.size());
+    }
 
     std::int32_t filesRenamedCount = 0;
     std::int32_t dirsRenamedCount = 0;
@@ -80,6 +90,16 @@ struct RunState {
     std::int32_t totNumberOfFilesRenamedNew = 0;
     std::int32_t totNumberOfDirsRenamedNew = 0;
 };
+
+// Puts the record of the `count`-th change of a run at count - 1, growing the journal as needed.
+template <class Record>
+void putJournalRecord(QList<Record>& journal, std::int32_t count, Record record) {
+    const qsizetype index = count - 1;
+    if (journal.size() <= index) {
+        journal.resize(index + 1);
+    }
+    journal[index] = std::move(record);
+}
 
 // Adds `delta` (may be negative) to a lifetime total, saturating at the 32-bit limits.
 std::int32_t addSaturating(std::int32_t total, std::int64_t delta);

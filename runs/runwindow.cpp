@@ -11,10 +11,10 @@
 #include <QScrollBar>
 
 #include <algorithm>
-#include <limits>
 
 #include "platform/messages.h"
 #include "platform/textfile.h"
+#include "settings/conversions.h"
 #include "settings/programsettings.h"
 
 namespace runs {
@@ -32,9 +32,7 @@ int pixels(int twips) {
 }
 
 qint16 twips16(int pixelValue) {
-    const qint64 twips = static_cast<qint64>(pixelValue) * kTwipsPerPixel;
-    return static_cast<qint16>(std::clamp<qint64>(twips, std::numeric_limits<qint16>::min(),
-                                                  std::numeric_limits<qint16>::max()));
+    return settings::clampToInt16(static_cast<long long>(pixelValue) * kTwipsPerPixel);
 }
 
 class QtSaveFileDialog : public SaveFileService {

@@ -4,7 +4,6 @@
 #include <QHash>
 #include <QWidget>
 
-#include <algorithm>
 #include <exception>
 #include <functional>
 #include <optional>
@@ -40,33 +39,6 @@ void passOver(const QString& step, const std::function<void()>& work) {
         logStepFailure(step, QStringLiteral("unknown failure"));
     }
 }
-
-// Path texts in a refill list, found by value; kept in step with the list as entries change.
-class RefillIndex {
-public:
-    explicit RefillIndex(QStringList& list) : list_(list) {
-        for (qsizetype i = 0; i < list_.size(); ++i) {
-            positions_[list_.at(i)].append(i);
-        }
-    }
-    // Every entry equal to `from` becomes `to`.
-    void rewrite(const QString& from, const QString& to) {
-        const auto found = positions_.find(from);
-        if (found == positions_.end() || from == to) {
-            return;
-        }
-        const QList<qsizetype> moved = found.value();
-        positions_.erase(found);
-        for (const qsizetype i : moved) {
-            list_[i] = to;
-        }
-        positions_[to].append(moved);
-    }
-
-private:
-    QStringList& list_;
-    QHash<QString, QList<qsizetype>> positions_;
-};
 
 // The directories put back, as path after the run -> path before it, applied to the entries at
 // and below each of them. The parents come back before the directories inside them, whose
@@ -107,9 +79,7 @@ void reverseRenames(RunContext& run) {
     RunState& state = run.state;
     const bool freeSelect = run.fileMode == 1;
     QList<CarriedRename> restoredDirs;
-    const qsizetype dirCount =
-        std::clamp<qsizetype>(state.lastRunDirCount, 0, state.undoDirs.size());
-    for (qsizetype i = dirCount - 1; i >= 0; --i) {
+    for (qsizetype i = state.dirRecordCount() - 1; i >= 0; --i) {
         const DirUndoRecord record = state.undoDirs.at(i);
         const bool back = renameDir(run, record.newName, record.oldName, record.folder);
         updateProgress(run);
@@ -122,18 +92,14 @@ void reverseRenames(RunContext& run) {
         rewriteBelowDirectories(state.dragDropRefillDirs, restoredDirs);
     }
 
-    std::optional<RefillIndex> refill;
-    if (freeSelect) {
-        refill.emplace(state.dragDropRefillFiles);
-    }
-    const qsizetype fileCount =
-        std::clamp<qsizetype>(state.lastRunFileCount, 0, state.undoFiles.size());
-    for (qsizetype i = fileCount - 1; i >= 0; --i) {
+    PathIndex refill;
+    for (qsizetype i = state.fileRecordCount() - 1; i >= 0; --i) {
         const FileUndoRecord record = state.undoFiles.at(i);
         const bool back = renameFile(run, record.newName, record.oldName, record.folder);
         updateProgress(run);
-        if (back && refill) {
-            refill->rewrite(record.folder + record.newName, record.folder + record.oldName);
+        if (back && freeSelect) {
+            refill.rewrite(state.dragDropRefillFiles, record.folder + record.newName,
+                           record.folder + record.oldName);
         }
     }
 }
@@ -215,11 +181,7 @@ bool undoLastRun(DriverContext& ctx) {
                        .directoryImages = ctx.directoryImages,
                        .freeSelectImages = ctx.freeSelectImages,
                        .setCaption = [window](const QString& text) { window->setStatus(text); }};
-        const auto records = [](std::int32_t count, qsizetype size) {
-            return static_cast<int>(std::clamp<qsizetype>(count, 0, size));
-        };
-        setProgressMaximum(run, records(state.lastRunFileCount, state.undoFiles.size()) +
-                                    records(state.lastRunDirCount, state.undoDirs.size()));
+        setProgressMaximum(run, static_cast<int>(state.fileRecordCount() + state.dirRecordCount()));
 
         if (!revertAttribOrDateRun(run)) {
             reverseRenames(run);
@@ -243,7 +205,8 @@ bool undoLastRun(DriverContext& ctx) {
         for (qsizetype i = state.createdDirs.size() - 1; i >= 0; --i) {
             const QString path = state.createdDirs.at(i);
             QString line;
-            if (platform::fs::removeDirectory(platform::nativePath(path)).ok()) {
+            const bool deleted = platform::fs::removeDirectory(platform::nativePath(path)).ok();
+            if (deleted) {
                 line = QStringLiteral("Deleted directory: ") + path;
             } else {
                 line = QStringLiteral("WARNING: Failed to delete directory <") + path +
@@ -252,7 +215,7 @@ bool undoLastRun(DriverContext& ctx) {
             }
             if (window) {
                 window->addLine(line);
-                if (line.startsWith(QLatin1String("WARNING"))) {
+                if (!deleted) {
                     window->setWarningCount(state.warningCount);
                 }
             }

@@ -43,9 +43,6 @@ QList<Token> tokenize(const QStringList& arguments) {
     return tokens;
 }
 
-// A folder that can be opened: listing it finds at least one entry of any kind. An empty or
-// unreadable folder counts as nothing to open.
-
 }  // namespace
 
 CommandLine parseCommandLine(const QStringList& arguments, const QString& savedPath,

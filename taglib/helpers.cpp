@@ -10,39 +10,6 @@ namespace orvane {
 
 namespace {
 
-// UTF-16 to the native UTF-8 path. A lone surrogate cannot name a file that exists, so it
-// turns into U+FFFD and the lookup simply misses.
-std::string toUtf8(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t cp = text[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-            cp = 0xFFFD;
-        }
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
-    return out;
-}
-
 // "*" matches any run of characters, "?" exactly one; nothing else is special, so names with
 // "[" or "\" match themselves as a find-first search would match them.
 bool matchesPattern(std::string_view pattern, std::string_view name) {
@@ -224,11 +191,10 @@ constexpr std::array<const char16_t*, kGenreCount> kGenres = {
 
 }  // namespace
 
-bool FileExists(std::u16string_view path) {
-    if (path.empty() || path.find(u'\0') != std::u16string_view::npos) {
+bool FileExists(const std::string& native) {
+    if (native.empty() || native.find('\0') != std::string::npos) {
         return false;
     }
-    const std::string native = toUtf8(path);
     if (platform::fs::kindOf(native) != platform::fs::Kind::Missing) {
         return true;
     }

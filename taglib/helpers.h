@@ -26,9 +26,9 @@ using ByteView = std::span<const std::uint8_t>;
 // True when `path` names an existing entry of the file system: a file, a folder or anything
 // else. A last path component holding "*" or "?" is taken as a pattern and counts as existing
 // when it matches (case-sensitively) an entry of its folder, the way a find-first search
-// would. An empty path and every error give false. The path is UTF-16 because that is what
-// the facade receives; it is converted to the native UTF-8 path.
-bool FileExists(std::u16string_view path);
+// would. `path` is the native (UTF-8) path, the one the file is then opened by; an empty path,
+// a path holding a 0 byte and every error give false.
+bool FileExists(const std::string& path);
 
 // Reads `count` bytes at the 1-based file `position`. Nothing when position is below 1, on a
 // read error, or when the file ends before `count` bytes were read: a piece that runs past the

@@ -162,14 +162,12 @@ bool cID3V23Frame::ReadFrame(ByteView bytes) {
         return false;
     }
     const std::int64_t size = BytesToLong(bytes, 4, 4);
-    const std::uint8_t statusFlags = bytes[8];
     const std::uint8_t formatFlags = bytes[9];
     if (size <= 0) {
         return false;
     }
 
     std::int64_t offset = kFrameHeaderSize;
-    std::int32_t added = 0;
     if (formatFlags & kFrameCompressed) {
         if (offset + 4 <= static_cast<std::int64_t>(bytes.size())) {
             for (int i = 0; i < 4; ++i) {
@@ -177,18 +175,16 @@ bool cID3V23Frame::ReadFrame(ByteView bytes) {
             }
         }
         offset += 4;
-        added += 4;
     }
     // The encryption method and the group identifier are passed over: nothing here uses them.
     if (formatFlags & kFrameEncrypted) {
         offset += 1;
-        added += 1;
     }
     if (formatFlags & kFrameGrouped) {
         offset += 1;
-        added += 1;
     }
-    const std::int64_t payloadSize = size - added;
+    // The size counts the bytes the flags add as well as the payload.
+    const std::int64_t payloadSize = size - (offset - kFrameHeaderSize);
     if (payloadSize <= 0 || offset + payloadSize > static_cast<std::int64_t>(bytes.size())) {
         return false;
     }
@@ -199,9 +195,7 @@ bool cID3V23Frame::ReadFrame(ByteView bytes) {
     for (int i = 0; i < 4; ++i) {
         sizeBytes_[i] = bytes[4 + static_cast<std::size_t>(i)];
     }
-    statusFlags_ = statusFlags;
     formatFlags_ = formatFlags;
-    addedBytes_ = added;
     return ProcessData() || encrypted_;
 }
 

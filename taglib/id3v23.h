@@ -144,12 +144,10 @@ private:
 
     std::u16string id_;
     std::uint8_t sizeBytes_[4] = {};
-    std::uint8_t statusFlags_ = 0;
     std::uint8_t formatFlags_ = 0;
     Bytes payload_;
     bool padding_ = false;
     bool encrypted_ = false;
-    std::int32_t addedBytes_ = 0;  // 0 to 6
     std::uint8_t decompressedSizeBytes_[4] = {};
 };
 

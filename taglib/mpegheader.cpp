@@ -149,18 +149,14 @@ bool cMPEGHeader::ReadHeader(const platform::fs::ReadFile& file, std::int64_t fi
     headerPosition_ = static_cast<std::int32_t>(headerPosition);
     audioByteCount_ = static_cast<std::int32_t>(audioBytes);
 
-    frameSync_ = static_cast<std::uint16_t>(header >> 21);
     versionCode_ = static_cast<std::uint8_t>((header >> 19) & 0x3);
     layerCode_ = static_cast<std::uint8_t>((header >> 17) & 0x3);
     protectionBit_ = static_cast<std::uint8_t>((header >> 16) & 0x1);
     bitrateIndex_ = static_cast<std::uint8_t>((header >> 12) & 0xF);
     sampleRateIndex_ = static_cast<std::uint8_t>((header >> 10) & 0x3);
-    paddingBit_ = static_cast<std::uint8_t>((header >> 9) & 0x1);
     channelMode_ = static_cast<std::uint8_t>((header >> 6) & 0x3);
-    modeExtension_ = static_cast<std::uint8_t>((header >> 4) & 0x3);
     copyright_ = static_cast<std::uint8_t>((header >> 3) & 0x1);
     original_ = static_cast<std::uint8_t>((header >> 2) & 0x1);
-    emphasis_ = static_cast<std::uint8_t>(header & 0x3);
 
     const std::int64_t xingPosition = headerPosition + xingOffset(versionCode_, channelMode_);
     if (xingPosition + 12 < fileLength) {

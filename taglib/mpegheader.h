@@ -51,18 +51,14 @@ private:
     bool ReadWindow(std::array<std::uint8_t, 4>& window, std::int64_t position,
                     const platform::fs::ReadFile& file);
 
-    std::uint16_t frameSync_ = 0;
     std::uint8_t versionCode_ = 0;
     std::uint8_t layerCode_ = 0;
     std::uint8_t protectionBit_ = 0;
     std::uint8_t bitrateIndex_ = 0;
     std::uint8_t sampleRateIndex_ = 0;
-    std::uint8_t paddingBit_ = 0;
     std::uint8_t channelMode_ = 0;
-    std::uint8_t modeExtension_ = 0;
     std::uint8_t copyright_ = 0;
     std::uint8_t original_ = 0;
-    std::uint8_t emphasis_ = 0;
     std::int32_t xingFrameCount_ = 0;
     bool vbr_ = false;
     double bitrate_ = 0;

@@ -43,12 +43,7 @@ struct Writer {
 struct Remover {
     Status status = Status::success();
 
-    void remove(const std::string& key) {
-        const Status removed = registry::deleteKey(key);
-        if (status.ok() && !removed.ok()) {
-            status = removed;
-        }
-    }
+    void remove(const std::string& key) { take(registry::deleteKey(key)); }
     void take(const Status& other) {
         if (status.ok() && !other.ok()) {
             status = other;

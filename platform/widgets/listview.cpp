@@ -88,9 +88,11 @@ QVariant ListViewModel::headerData(int section, Qt::Orientation orientation, int
     return {};
 }
 
+// The label can always be edited; the views' edit triggers decide whether a click starts that
+// or only startLabelEdit does.
 Qt::ItemFlags ListViewModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags result = QAbstractTableModel::flags(index);
-    if (labelsEditable && index.isValid() && index.column() == 0) {
+    if (index.isValid() && index.column() == 0) {
         result |= Qt::ItemIsEditable;
     }
     return result;
@@ -454,7 +456,6 @@ QWidget* ListView::activeView() const {
 }
 
 void ListView::applyEditTriggers() {
-    model_->labelsEditable = true;
     const QAbstractItemView::EditTriggers triggers =
         labelEdit_ == LabelEdit::Automatic
             ? QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed

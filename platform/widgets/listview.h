@@ -55,7 +55,6 @@ public:
     QList<QIcon> smallImages;
     QList<QIcon> largeImages;
     bool largeIconView = false;
-    bool labelsEditable = false;
     // Asked before a label edit is taken over; may change the text or refuse it.
     std::function<bool(int row, QString& text)> labelEditor;
 

@@ -196,11 +196,12 @@ HRESULT cMP3File::ReadFile(BSTR* fileName, VARIANT_BOOL* result) {
 }
 
 bool cMP3File::read(BSTR fileName) {
-    if (!FileExists(com::bstrView(fileName))) {
+    const std::string path = com::utf8FromBstr(fileName);
+    if (!FileExists(path)) {
         return false;
     }
     // A folder, a device or a file we may not read all end here.
-    auto opened = platform::fs::ReadFile::open(com::utf8FromBstr(fileName));
+    auto opened = platform::fs::ReadFile::open(path);
     if (!opened) {
         return false;
     }

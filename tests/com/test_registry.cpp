@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -9,37 +8,14 @@
 #include <vector>
 
 #include "platform/com/registry.h"
+#include "tests/support/scopedenv.h"
 #include "tests/support/tempdir.h"
 
 namespace registry = com::registry;
 
 namespace {
 
-// Sets (or, with null, unsets) an environment variable and puts the old state back at the end.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) {
-            old_ = old;
-        }
-        set(value);
-    }
-    ~ScopedEnv() { set(old_ ? old_->c_str() : nullptr); }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-    void set(const char* value) {
-        if (value) {
-            setenv(name_, value, 1);
-        } else {
-            unsetenv(name_);
-        }
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
+using testsupport::ScopedEnv;
 
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> result;

@@ -213,6 +213,24 @@ TEST_F(ListBuilder, StatusPercentIsWrittenOnlyWhenItChanges) {
     }
 }
 
+// Exact halves go to the even neighbour even where the quotient is no exact binary fraction:
+// 23 of 40 is 57.5 and shows 58, 109 of 200 is 54.5 and shows 54.
+TEST(BuildProgress, ExactHalvesGoToTheEvenPercentage) {
+    const struct {
+        qint64 done, total;
+        const char* text;
+    } cases[] = {{23, 40, "L 58%"}, {109, 200, "L 54%"}, {1, 8, "L 12%"}, {3, 8, "L 38%"}};
+    for (const auto& c : cases) {
+        StatusLog status;
+        BuildProgress progress(QStringLiteral("L"), c.total, status.sink());
+        for (qint64 i = 0; i < c.done; ++i) {
+            progress.step();
+        }
+        ASSERT_FALSE(status.main.isEmpty());
+        EXPECT_EQ(status.main.last(), QString::fromLatin1(c.text)) << c.done << "/" << c.total;
+    }
+}
+
 TEST_F(ListBuilder, TwoFullWorkListsBuildQuickly) {
     // Each work list may hold 32767 entries; together they are more rows than 16 bits count.
     // The paths need not exist: without the detail columns nothing is read from disk.

@@ -349,22 +349,4 @@ TEST_F(ExecutorTest, ProgressNeverPassesItsMaximumNorDividesByZero) {
     EXPECT_EQ(ctx_.progressValue, 3);
 }
 
-TEST(SplitEntryTest, FolderKeepsItsSlash) {
-    const struct {
-        const char* entry;
-        const char* folder;
-        const char* name;
-    } cases[] = {
-        {"/home/u/a.txt", "/home/u/", "a.txt"},
-        {"/home/u/dir", "/home/u/", "dir"},
-        {"/a", "/", "a"},
-        {"plain", "", "plain"},
-    };
-    for (const auto& c : cases) {
-        const runs::SplitPath split = runs::splitEntry(c.entry);
-        EXPECT_EQ(split.folder, c.folder);
-        EXPECT_EQ(split.name, c.name);
-    }
-}
-
 }  // namespace

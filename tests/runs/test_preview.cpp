@@ -12,6 +12,7 @@
 
 #include "engine/runstate.h"
 #include "filelists/imagelist.h"
+#include "filelists/rowtext.h"
 #include "platform/widgets/listview.h"
 #include "runs/executors.h"
 #include "runs/preview.h"
@@ -19,8 +20,8 @@
 
 namespace {
 
+using filelists::kColumnPreview;
 using platform::ListView;
-using runs::kPreviewColumn;
 using runs::PreviewJob;
 
 // A list with the columns the program's lists have: name, preview, folder.
@@ -40,13 +41,13 @@ protected:
     // Every row's preview cell is set to a stale text, so a test sees which rows a pass wrote.
     void markStale(const QString& text = "old") {
         for (int row = 0; row < list.rowCount(); ++row) {
-            list.setText(row, kPreviewColumn, text);
+            list.setText(row, kColumnPreview, text);
         }
     }
     QStringList column() const {
         QStringList texts;
         for (int row = 0; row < list.rowCount(); ++row) {
-            texts << list.text(row, kPreviewColumn);
+            texts << list.text(row, kColumnPreview);
         }
         return texts;
     }
@@ -115,7 +116,7 @@ TEST_F(PreviewTest, NamesGoThroughTheRunsMapAndSubfolderMarkers) {
         markStale();
         const QString newName = QString::fromUtf8(c.newName);
         runs::generatePreview(job([newName](const QString&) { return newName; }));
-        EXPECT_EQ(list.text(0, kPreviewColumn), QString::fromUtf8(c.shown)) << c.newName;
+        EXPECT_EQ(list.text(0, kColumnPreview), QString::fromUtf8(c.shown)) << c.newName;
         EXPECT_EQ(changeCount, QString::fromUtf8(c.shown).isEmpty() ? 0 : 1) << c.newName;
     }
 }

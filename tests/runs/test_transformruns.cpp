@@ -13,6 +13,7 @@
 
 #include "engine/runstate.h"
 #include "filelists/imagelist.h"
+#include "filelists/rowtext.h"
 #include "runs/executors.h"
 #include "runs/preview.h"
 #include "tests/runs/driverharness.h"
@@ -213,7 +214,7 @@ QStringList previewColumn(platform::ListView& list, const runs::DriverInputs& in
     runs::generatePreview(job);
     QStringList column;
     for (int row = 0; row < list.rowCount(); ++row) {
-        column << list.text(row, runs::kPreviewColumn);
+        column << list.text(row, filelists::kColumnPreview);
     }
     return column;
 }

@@ -162,7 +162,6 @@ const Scenario kScenarios[] = {
      [](const TempDir& dir, DriverHarness& h) {
          plainFiles(dir, h);
          h.inputs.mode.tabKey = QStringLiteral("Attrib");
-         h.inputs.attribDates = true;
          h.inputs.dirsAllowed = false;
          h.inputs.attrib.optAttrib = 1;
          h.inputs.attrib.chkDateCreated = true;

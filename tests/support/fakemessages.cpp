@@ -19,14 +19,7 @@ platform::MessageResult FakeMessages::showMessage(const QString& text, const QSt
         answers.pop_front();
         return answer;
     }
-    switch (buttons) {
-        case platform::MessageButtons::Ok:
-            return platform::MessageResult::Ok;
-        case platform::MessageButtons::YesNo:
-            return platform::MessageResult::No;
-        default:
-            return platform::MessageResult::Cancel;
-    }
+    return platform::unattendedAnswer(buttons);
 }
 
 std::optional<QString> FakeMessages::inputBox(const QString& prompt, const QString&,

@@ -24,8 +24,8 @@ public:
     FakeMessages();
     ~FakeMessages() override;
 
-    // Answers for the next boxes, in order; when the queue is empty a box gets its cancel
-    // button (or Ok when it has only that) and an input box is cancelled.
+    // Answers for the next boxes, in order; when the queue is empty a box gets the answer
+    // platform::unattendedAnswer gives and an input box is cancelled.
     std::deque<platform::MessageResult> answers;
     std::deque<std::optional<QString>> inputs;
 

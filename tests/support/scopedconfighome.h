@@ -2,32 +2,16 @@
 // a test can register servers into a registry of its own and put the old value back after.
 #pragma once
 
-#include <cstdlib>
-#include <optional>
 #include <string>
+
+#include "tests/support/scopedenv.h"
 
 namespace testsupport {
 
-class ScopedConfigHome {
+class ScopedConfigHome : public ScopedEnv {
 public:
-    explicit ScopedConfigHome(const std::string& folder) {
-        if (const char* old = std::getenv("XDG_CONFIG_HOME")) {
-            old_ = old;
-        }
-        setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
-    }
-    ~ScopedConfigHome() {
-        if (old_) {
-            setenv("XDG_CONFIG_HOME", old_->c_str(), 1);
-        } else {
-            unsetenv("XDG_CONFIG_HOME");
-        }
-    }
-    ScopedConfigHome(const ScopedConfigHome&) = delete;
-    ScopedConfigHome& operator=(const ScopedConfigHome&) = delete;
-
-private:
-    std::optional<std::string> old_;
+    explicit ScopedConfigHome(const std::string& folder)
+        : ScopedEnv("XDG_CONFIG_HOME", folder.c_str()) {}
 };
 
 }  // namespace testsupport

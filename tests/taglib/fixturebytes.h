@@ -16,6 +16,16 @@ inline std::string raw(std::initializer_list<int> values) {
     return out;
 }
 
+// The last `bytes` bytes of `value`, most significant first: how ID3v2.2 and ID3v2.3 write frame
+// sizes.
+inline std::string bigEndian(std::uint32_t value, int bytes) {
+    std::string out;
+    for (int i = bytes - 1; i >= 0; --i) {
+        out += static_cast<char>((value >> (8 * i)) & 0xFF);
+    }
+    return out;
+}
+
 // Four bytes of seven bits each, most significant first: how ID3v2 writes most sizes.
 inline std::string synchsafe(std::uint32_t value) {
     return raw({static_cast<int>((value >> 21) & 0x7F), static_cast<int>((value >> 14) & 0x7F),

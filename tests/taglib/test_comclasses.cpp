@@ -21,6 +21,7 @@
 #include "platform/com/registry.h"
 #include "taglib/com/interfaces.h"
 #include "tests/support/tempdir.h"
+#include "tests/taglib/fixturebytes.h"
 #include "tests/taglib/orvaneclient.h"
 
 namespace {
@@ -30,24 +31,16 @@ using com::ComPtr;
 using com::HRESULT;
 using com::LONG;
 using com::VARIANT_BOOL;
+using testsupport::bigEndian;
+using testsupport::synchsafe;
 using testsupport::TempDir;
 using namespace orvanetest;
 
 // Building files ---------------------------------------------------------------------------------
 
-std::string bigEndian(std::uint32_t value) {
-    return {static_cast<char>(value >> 24), static_cast<char>((value >> 16) & 0xFF),
-            static_cast<char>((value >> 8) & 0xFF), static_cast<char>(value & 0xFF)};
-}
-
-std::string synchsafe(std::uint32_t value) {
-    return {static_cast<char>((value >> 21) & 0x7F), static_cast<char>((value >> 14) & 0x7F),
-            static_cast<char>((value >> 7) & 0x7F), static_cast<char>(value & 0x7F)};
-}
-
 // An ID3v2.3 frame and tag (frame sizes plain big-endian).
 std::string frame23(std::string_view id, std::string_view payload) {
-    return std::string(id) + bigEndian(static_cast<std::uint32_t>(payload.size())) +
+    return std::string(id) + bigEndian(static_cast<std::uint32_t>(payload.size()), 4) +
            std::string(2, '\0') + std::string(payload);
 }
 std::string text23(std::string_view id, std::string_view text) {
@@ -453,6 +446,20 @@ TEST_F(OrvaneMP3Test, ReadFileAnswersWhetherTheFileCouldBeRead) {
         EXPECT_FALSE(child(file.get(), &orvane::_cMP3File::get_ID3Tags));
         EXPECT_FALSE(child(file.get(), &orvane::_cMP3File::get_MPEGHeader));
     }
+}
+
+TEST_F(OrvaneMP3Test, NonAsciiFileNamesReachTheFileThroughUtf8) {
+    write("caf\xC3\xA9 \xF0\x9F\x8E\xB5.mp3", craftedFile());
+    const auto file = createFile();
+    ASSERT_TRUE(file);
+    const std::u16string folder(files.path().begin(), files.path().end());
+
+    EXPECT_EQ(readFile(file.get(), files.file("caf\xC3\xA9 \xF0\x9F\x8E\xB5.mp3")),
+              com::VARIANT_TRUE);
+    EXPECT_EQ(text(file.get(), &orvane::_cMP3File::get_FileName),
+              folder + u"/caf\u00E9 \U0001F3B5.mp3");
+    EXPECT_EQ(flag(file.get(), &orvane::_cMP3File::get_HasID3Tag), com::VARIANT_TRUE);
+    EXPECT_EQ(readFile(file.get(), files.file("cafe \xF0\x9F\x8E\xB5.mp3")), com::VARIANT_FALSE);
 }
 
 TEST_F(OrvaneMP3Test, ObjectsAClientKeepsOutliveResetTheNextFileAndTheFacade) {

@@ -16,15 +16,13 @@ using orvane::ID3V2Header;
 
 namespace {
 
+using testsupport::bigEndian;
 using testsupport::raw;
 using testsupport::synchsafe;
 
 std::string frame(const std::string& id, const std::string& payload) {
     const auto size = static_cast<std::uint32_t>(payload.size());
-    return id +
-           raw({static_cast<int>(size >> 16), static_cast<int>((size >> 8) & 0xFF),
-                static_cast<int>(size & 0xFF)}) +
-           payload;
+    return id + bigEndian(size, 3) + payload;
 }
 
 // An ANSI text frame (encoding 0).

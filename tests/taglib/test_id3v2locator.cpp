@@ -16,16 +16,9 @@ using orvane::ID3V2Header;
 
 namespace {
 
+using testsupport::bigEndian;
 using testsupport::raw;
 using testsupport::synchsafe;
-
-std::string bigEndian(std::uint32_t value, int bytes) {
-    std::string out;
-    for (int i = bytes - 1; i >= 0; --i) {
-        out += static_cast<char>((value >> (8 * i)) & 0xFF);
-    }
-    return out;
-}
 
 // An ANSI text frame in the layout of the given major version.
 std::string text(int version, const std::string& id, const std::string& value) {
