@@ -28,7 +28,11 @@
 #include "filelists/scan.h"
 #include "filelists/sysicons.h"
 #include "filelists/treebuilder.h"
+#include "mainwindow/filesource.h"
+#include "mainwindow/foldersource.h"
 #include "mainwindow/frmmain.h"
+#include "mainwindow/modepanels.h"
+#include "mainwindow/runcontroller.h"
 #include "platform/widgets/listview.h"
 #include "settings/programsettings.h"
 #include "settings/store.h"
@@ -166,7 +170,7 @@ int main(int argc, char** argv) {
         const double windowRead = bestOf([&] {
             window.state().previousPath.clear();
             path->setEditText(folder);
-            window.txtPathLostFocus();
+            window.folderSource().txtPathLostFocus();
         });
         const qsizetype entries =
             window.state().lstFiles[0].size() + window.state().lstDirs[0].size();

@@ -19,7 +19,11 @@
 #include <optional>
 
 #include "bench/sandbox.h"
+#include "mainwindow/filesource.h"
+#include "mainwindow/foldersource.h"
 #include "mainwindow/frmmain.h"
+#include "mainwindow/modepanels.h"
+#include "mainwindow/runcontroller.h"
 #include "platform/messages.h"
 #include "runs/runwindow.h"
 #include "settings/store.h"
@@ -97,22 +101,22 @@ int main(int argc, char** argv) {
         auto* path = window.control<QComboBox>(QStringLiteral("txtPath"));
         window.state().previousPath.clear();
         path->setEditText(folder);
-        window.txtPathLostFocus();
+        window.folderSource().txtPathLostFocus();
 
         QElapsedTimer timer;
         timer.start();
-        window.generatePreview();
+        window.modePanels().generatePreview();
         const double preview = elapsedMs(timer);
         const int changed = window.state().previewChangeCount;
 
         timer.start();
-        window.cmdExecuteClick();
+        window.runController().cmdExecuteClick();
         const double run = elapsedMs(timer);
         const int renamed = window.runState().filesRenamedCount;
         closeRunWindow(window);
 
         timer.start();
-        window.cmdUndoClick();
+        window.runController().cmdUndoClick();
         const double undo = elapsedMs(timer);
         const int restored = window.runState().filesRenamedCount;
         closeRunWindow(window);

@@ -36,9 +36,9 @@
 #include <string_view>
 #include <vector>
 
+#include "orvane/com/interfaces.h"
 #include "platform/com/activation.h"
 #include "platform/com/automation.h"
-#include "taglib/com/interfaces.h"
 
 namespace {
 

@@ -2,7 +2,6 @@
 
 #include <QDateTime>
 
-#include "engine/runstate.h"
 #include "platform/localetext.h"
 #include "platform/programfolder.h"
 #include "platform/textfile.h"
@@ -10,6 +9,8 @@
 namespace engine {
 
 namespace {
+
+bool errorsLoggedFlag = false;
 
 void appendLogLine(const QString& fileName, const QString& message) {
     const QString line = QLatin1Char('(') + platform::dateTimeText(QDateTime::currentDateTime()) +
@@ -22,12 +23,20 @@ void appendLogLine(const QString& fileName, const QString& message) {
 }  // namespace
 
 void logError(const QString& message) {
-    runState().errorsLogged = true;
+    errorsLoggedFlag = true;
     appendLogLine(QStringLiteral("errors.txt"), message);
 }
 
 void logRun(const QString& message) {
     appendLogLine(QStringLiteral("log.txt"), message);
+}
+
+bool errorsLogged() {
+    return errorsLoggedFlag;
+}
+
+void setErrorsLogged(bool logged) {
+    errorsLoggedFlag = logged;
 }
 
 QString errorLine(const ErrorInfo& error, const QString& context) {

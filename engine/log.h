@@ -8,10 +8,16 @@
 
 namespace engine {
 
-// Sets runState().errorsLogged first, then appends the message to errors.txt.
+// Sets errorsLogged() first, then appends the message to errors.txt.
 void logError(const QString& message);
-// Appends the message to log.txt; leaves errorsLogged alone.
+// Appends the message to log.txt; leaves errorsLogged() alone.
 void logRun(const QString& message);
+
+// Whether an error line was written since the current run started: true even when the line
+// itself could not be written. The run driver clears it at the start of a run and reports it at
+// the end. One flag for the program.
+bool errorsLogged();
+void setErrorsLogged(bool logged);
 
 // Error numbers and texts of the failures the engine traps, in the numbering that the error
 // log has always used, so that old and new lines read alike.

@@ -15,10 +15,10 @@
 #include <string>
 #include <system_error>
 
+#include "orvane/com/interfaces.h"
 #include "platform/com/automation.h"
 #include "platform/com/com.h"
 #include "platform/com/dispatch.h"
-#include "taglib/com/interfaces.h"
 
 // The library's own entry points, linked in from its objects rather than loaded.
 extern "C" com::HRESULT DllGetClassObject(const com::CLSID& clsid, const com::IID& iid,

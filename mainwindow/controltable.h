@@ -5,6 +5,7 @@
 // alone, so each control can be checked here at a glance.
 #pragma once
 
+#include <QRect>
 #include <QStyle>
 
 #include <span>
@@ -12,6 +13,14 @@
 namespace mainwindow {
 
 inline constexpr int kTwipsPerPixel = 15;
+
+inline int twipsToPixels(int twips) {
+    return qRound(twips / static_cast<double>(kTwipsPerPixel));
+}
+
+inline QRect twipsRect(int left, int top, int width, int height) {
+    return {twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height)};
+}
 
 enum class Kind {
     Frame,          // QGroupBox; the caption keeps its leading blanks
@@ -66,11 +75,11 @@ struct FrameOptionDef {
     const char* option;
 };
 
+// The tabs of both strips. What a mode tab shows and does is its row in modetable.h.
 struct TabDef {
     const char* strip;
     const char* caption;
     const char* key;
-    const char* frame;  // the option frame a mode tab shows; "" for the file-source tabs
 };
 
 struct ColumnDef {

@@ -24,6 +24,11 @@ struct WindowState {
     bool previewPending = false;
     // Identifies the running preview; -1 stops it.
     int previewRunToken = -1;
+    // No preview is due any more, and a running one stops.
+    void stopPreview() {
+        previewPending = false;
+        previewRunToken = -1;
+    }
     // Rows the last preview pass gave a new name (shown by the preview timer).
     int previewChangeCount = 0;
     // The preview yields to the event loop after this many rows.

@@ -14,7 +14,6 @@
 #include <stdexcept>
 
 #include "engine/log.h"
-#include "engine/runstate.h"
 #include "filelists/rowtext.h"
 #include "platform/messages.h"
 #include "platform/widgets/busy.h"
@@ -76,7 +75,7 @@ void runSteps(DriverContext& ctx) {
     }
     state.cancelRequested = false;
     yield();
-    engine::runState().errorsLogged = false;
+    engine::setErrorsLogged(false);
 
     // The journal of the previous run is dropped, also by a simulation.
     state.undoFiles.clear();
@@ -230,11 +229,11 @@ void runSteps(DriverContext& ctx) {
     window->showFinished(window->lineCount() > 0);
     pointer.normal();
 
-    const bool errors = engine::runState().errorsLogged;
+    const bool errors = engine::errorsLogged();
     operation.finish();
     if (errors) {
         showErrorsMessage(ctx);
-        engine::runState().errorsLogged = false;
+        engine::setErrorsLogged(false);
     }
 }
 
@@ -288,7 +287,7 @@ void executeRun(DriverContext& ctx) {
     engine::logFailure({51, QStringLiteral("Internal error: ") + failure},
                        QStringLiteral("cmdExecute_Click"));
     showErrorsMessage(ctx);
-    engine::runState().errorsLogged = false;
+    engine::setErrorsLogged(false);
 }
 
 // ---- Rows ----

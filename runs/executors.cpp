@@ -7,71 +7,11 @@
 #include <cmath>
 #include <limits>
 
-#include "engine/addcrop.h"
-#include "engine/caseconvert.h"
-#include "engine/findreplace.h"
-#include "engine/log.h"
-#include "engine/namescope.h"
-#include "engine/numbers.h"
 #include "filelists/rowtext.h"
-#include "platform/localetext.h"
 
 namespace runs {
 
 namespace {
-
-QString replaceName(const NamingOptions& options, const QString& name) {
-    engine::NameScope scope(options.options.scope);
-    const QString part = scope.splitNamePart(name);
-    return scope.joinNamePart(engine::findReplace(part, options.options.replace));
-}
-
-QString batchReplaceName(const NamingOptions& options, const QString& name) {
-    engine::NameScope scope(options.options.scope);
-    QString part = scope.splitNamePart(name);
-    for (const engine::BatchReplaceItem& item : options.batchReplaceList) {
-        part = engine::findReplace(part, item.find, item.replace, item.caseSensitive, item.swapMode,
-                                   item.start, item.count);
-    }
-    return scope.joinNamePart(part);
-}
-
-QString addCropName(const NamingOptions& options, const QString& name) {
-    engine::NameScope scope(options.options.scope);
-    const QString part = scope.splitNamePart(name);
-    return scope.joinNamePart(engine::applyAddCrop(part, options.options.addCrop));
-}
-
-// The number of an option box as the executors take it: its leading number (0 when it has
-// none), halves rounded to even. Values beyond int are clamped; the transform that takes the
-// number reports what it cannot use.
-int boxNumber(const QString& text) {
-    const double value = platform::roundHalfEven(platform::vbVal(text));
-    return static_cast<int>(std::clamp(value, static_cast<double>(std::numeric_limits<int>::min()),
-                                       static_cast<double>(std::numeric_limits<int>::max())));
-}
-
-QString normalizeName(const NamingOptions& options, const QString& name) {
-    engine::NameScope scope(options.options.scope);
-    const QString part = scope.splitNamePart(name);
-    return scope.joinNamePart(
-        engine::numberNormalize(part, boxNumber(options.options.enumeration.normalizeWidth)));
-}
-
-// Sequential renaming works on the whole name, without the name scope.
-QString enumName(const NamingOptions& options, const QString& name, int number) {
-    const engine::ListCounts& counts = options.options.listCounts;
-    const platform::Result<QString> result =
-        engine::enumFilename(name, number, options.options.enumeration, counts.rows,
-                             counts.selected, counts.onlySelectedInForce);
-    if (!result.ok()) {
-        // The window keeps a run from starting with such options; should they get through
-        // anyway, the item keeps its name and the error log says why.
-        engine::logError(QString::fromStdString(result.reason()));
-        return QString();
-    }
-    return *result;
-}
 
 // Sequential renaming numbers by the rows as they stood when the run started (a run on the
 // Enum tab reads no folder first, so they match the work lists), not by the walk. Every row
@@ -120,9 +60,10 @@ void keepUnwalked(RunContext& ctx, QStringList& refill, const QStringList& entri
     }
 }
 
-// The one loop of every naming executor.
-void runLoop(RunContext& ctx, NamingMode mode, const NamingOptions& options,
-             const QStringList& files, const QStringList& dirs, WalkKinds kinds) {
+}  // namespace
+
+void runNamingLoop(RunContext& ctx, NamingMode mode, const NamingOptions& options,
+                   const QStringList& files, const QStringList& dirs, WalkKinds kinds) {
     RunState& state = ctx.state;
     state.lastRunChangedAttributes = false;
     const bool walkDirs = kinds.dirs && modeWalksDirectories(mode);
@@ -179,97 +120,6 @@ void runLoop(RunContext& ctx, NamingMode mode, const NamingOptions& options,
     state.lastRunDirCount = modeWalksDirectories(mode) ? state.dirsRenamedCount : 0;
 }
 
-}  // namespace
-
-NamingMode namingModeFor(const ModeSelection& selection) {
-    const QString& key = selection.tabKey;
-    if (key == QLatin1String("Replace")) {
-        return selection.replaceBatch ? NamingMode::BatchReplace : NamingMode::Replace;
-    }
-    if (key == QLatin1String("Case")) {
-        return NamingMode::Case;
-    }
-    if (key == QLatin1String("AddCrop")) {
-        return NamingMode::AddCrop;
-    }
-    if (key == QLatin1String("Mp3")) {
-        return NamingMode::Mp3;
-    }
-    if (key == QLatin1String("Enum")) {
-        return selection.enumNumbering ? NamingMode::Enum : NamingMode::Normalize;
-    }
-    if (key == QLatin1String("Format")) {
-        return selection.formatDetect ? NamingMode::DetectType : NamingMode::Format;
-    }
-    if (key == QLatin1String("misc")) {
-        return NamingMode::Misc;
-    }
-    return NamingMode::None;
-}
-
-bool modeWalksDirectories(NamingMode mode) {
-    return mode != NamingMode::Mp3 && mode != NamingMode::DetectType;
-}
-
-bool modeHasTransform(NamingMode mode) {
-    switch (mode) {
-        case NamingMode::Replace:
-        case NamingMode::BatchReplace:
-        case NamingMode::Case:
-        case NamingMode::AddCrop:
-        case NamingMode::Misc:
-        case NamingMode::Normalize:
-        case NamingMode::Enum:
-            return true;
-        case NamingMode::None:
-        case NamingMode::Mp3:
-        case NamingMode::DetectType:
-        case NamingMode::Format:
-            return false;
-    }
-    return false;
-}
-
-int EnumCounter::next(const QString& folder, bool restartPerFolder) {
-    if (restartPerFolder && folder != lastFolder_) {
-        counter_ = 1;
-    }
-    lastFolder_ = folder;
-    return counter_++;
-}
-
-QString newNameFor(NamingMode mode, const NamingOptions& options, const QString& folder,
-                   const QString& name, EnumCounter* counter) {
-    Q_UNUSED(folder)  // the Format and file-type tabs will read the item's folder
-    switch (mode) {
-        case NamingMode::Replace:
-            return replaceName(options, name);
-        case NamingMode::BatchReplace:
-            return batchReplaceName(options, name);
-        // Case conversion splits the name itself and treats both parts, each by its own
-        // options; the blank clean-up needs the whole name to see the blanks before the dot.
-        case NamingMode::Case:
-            return engine::convertCase(name, options.options.caseOptions, options.exceptionsList);
-        case NamingMode::AddCrop:
-            return addCropName(options, name);
-        case NamingMode::Misc:
-            return engine::processSpaces(name, options.options.space);
-        case NamingMode::Normalize:
-            return normalizeName(options, name);
-        case NamingMode::Enum:
-            return enumName(
-                options, name,
-                counter ? counter->next(folder, options.options.enumeration.resetBetweenDirs) : 1);
-        // The other tabs' transforms are not built yet: their items keep their names.
-        case NamingMode::None:
-        case NamingMode::Mp3:
-        case NamingMode::DetectType:
-        case NamingMode::Format:
-            return QString();
-    }
-    return QString();
-}
-
 int walkCount(NamingMode mode, const QStringList& files, const QStringList& dirs, WalkKinds kinds) {
     qsizetype count = kinds.files ? files.size() : 0;
     if (kinds.dirs && modeWalksDirectories(mode)) {
@@ -278,74 +128,39 @@ int walkCount(NamingMode mode, const QStringList& files, const QStringList& dirs
     return static_cast<int>(count);
 }
 
-void executeNaming(RunContext& ctx, NamingMode mode, const NamingOptions& options,
-                   const QStringList& files, const QStringList& dirs, WalkKinds kinds) {
-    switch (mode) {
-        case NamingMode::Replace:
-            executeReplace(ctx, options, files, dirs, kinds);
-            return;
-        case NamingMode::BatchReplace:
-            executeBatchReplace(ctx, options, files, dirs, kinds);
-            return;
-        case NamingMode::Case:
-            executeCase(ctx, options, files, dirs, kinds);
-            return;
-        case NamingMode::AddCrop:
-            executeAddCrop(ctx, options, files, dirs, kinds);
-            return;
-        case NamingMode::Misc:
-            executeMisc(ctx, options, files, dirs, kinds);
-            return;
-        case NamingMode::Normalize:
-            executeNormalize(ctx, options, files, dirs, kinds);
-            return;
-        case NamingMode::Enum:
-            executeEnum(ctx, options, files, dirs, kinds);
-            return;
-        // Each later tab gets its own executor here; until then the common loop walks the items
-        // and keeps their names (and the Free Select list complete).
-        case NamingMode::None:
-        case NamingMode::Mp3:
-        case NamingMode::DetectType:
-        case NamingMode::Format:
-            runLoop(ctx, mode, options, files, dirs, kinds);
-            return;
-    }
-}
-
 void executeReplace(RunContext& ctx, const NamingOptions& options, const QStringList& files,
                     const QStringList& dirs, WalkKinds kinds) {
-    runLoop(ctx, NamingMode::Replace, options, files, dirs, kinds);
+    runNamingLoop(ctx, NamingMode::Replace, options, files, dirs, kinds);
 }
 
 void executeBatchReplace(RunContext& ctx, const NamingOptions& options, const QStringList& files,
                          const QStringList& dirs, WalkKinds kinds) {
-    runLoop(ctx, NamingMode::BatchReplace, options, files, dirs, kinds);
+    runNamingLoop(ctx, NamingMode::BatchReplace, options, files, dirs, kinds);
 }
 
 void executeCase(RunContext& ctx, const NamingOptions& options, const QStringList& files,
                  const QStringList& dirs, WalkKinds kinds) {
-    runLoop(ctx, NamingMode::Case, options, files, dirs, kinds);
+    runNamingLoop(ctx, NamingMode::Case, options, files, dirs, kinds);
 }
 
 void executeAddCrop(RunContext& ctx, const NamingOptions& options, const QStringList& files,
                     const QStringList& dirs, WalkKinds kinds) {
-    runLoop(ctx, NamingMode::AddCrop, options, files, dirs, kinds);
+    runNamingLoop(ctx, NamingMode::AddCrop, options, files, dirs, kinds);
 }
 
 void executeMisc(RunContext& ctx, const NamingOptions& options, const QStringList& files,
                  const QStringList& dirs, WalkKinds kinds) {
-    runLoop(ctx, NamingMode::Misc, options, files, dirs, kinds);
+    runNamingLoop(ctx, NamingMode::Misc, options, files, dirs, kinds);
 }
 
 void executeNormalize(RunContext& ctx, const NamingOptions& options, const QStringList& files,
                       const QStringList& dirs, WalkKinds kinds) {
-    runLoop(ctx, NamingMode::Normalize, options, files, dirs, kinds);
+    runNamingLoop(ctx, NamingMode::Normalize, options, files, dirs, kinds);
 }
 
 void executeEnum(RunContext& ctx, const NamingOptions& options, const QStringList& files,
                  const QStringList& dirs, WalkKinds kinds) {
-    runLoop(ctx, NamingMode::Enum, options, files, dirs, kinds);
+    runNamingLoop(ctx, NamingMode::Enum, options, files, dirs, kinds);
 }
 
 bool isIncluded(RunContext& ctx, const QString& path) {

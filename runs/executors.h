@@ -1,83 +1,17 @@
 // The naming executors: one loop that walks a source's work lists, asks the selected mode for
-// each item's new name and hands it to renameFile / renameDir; plus the two helpers every run
-// uses, the only-selected filter (isIncluded) and the progress step (updateProgress).
-//
-// The new name of one item comes from newNameFor alone, which the preview calls as well, so
-// the preview and the run can never give different names.
+// each item's new name (runs/modes.h) and hands it to renameFile / renameDir; plus the two
+// helpers every run uses, the only-selected filter (isIncluded) and the progress step
+// (updateProgress).
 #pragma once
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 
-#include "engine/lists.h"
-#include "engine/options.h"
+#include "runs/modes.h"
 #include "runs/rename.h"
 
 namespace runs {
-
-// One naming executor per mode tab and option. None: the tab has no naming executor (the
-// "Attrib" tab runs the attribute and date runs instead) or no valid option is selected.
-enum class NamingMode {
-    None,
-    Replace,       // "Replace" with the single replace option
-    BatchReplace,  // "Replace" with the batch replace option
-    Case,          // "Case"
-    AddCrop,       // "AddCrop"
-    Mp3,           // "Mp3" (files only)
-    Normalize,     // "Enum" with the normalize option
-    Enum,          // "Enum" with the enumerate option
-    DetectType,    // "Format" with file-type detection (files only)
-    Format,        // "Format" with the format option
-    Misc,          // "misc" (the tab captioned Space)
-};
-
-// What picks the mode: the key of the selected mode tab and the option buttons that choose
-// between two executors on one tab.
-struct ModeSelection {
-    QString tabKey;              // "Replace", "Case", "AddCrop", "Mp3", "Enum", "Format",
-                                 // "misc", "Attrib"
-    bool replaceBatch = false;   // optReplaceBatch (else optReplaceSingle)
-    bool enumNumbering = false;  // chkEnumTab_Enum (else chkEnumTab_Normalize)
-    bool formatDetect = false;   // chkFormatTab_Detect (else chkFormatTab_Format)
-};
-NamingMode namingModeFor(const ModeSelection& selection);
-
-// Whether the mode renames directories too (Mp3 and file-type detection do not).
-bool modeWalksDirectories(NamingMode mode);
-// Whether the mode computes names yet. The others walk their items and keep every name.
-bool modeHasTransform(NamingMode mode);
-
-// Everything the transforms read, taken once when the run or the preview pass starts.
-struct NamingOptions {
-    engine::Options options;
-    // The batch replace entries, applied in list order.
-    QList<engine::BatchReplaceItem> batchReplaceList;
-    // The words the Case tab re-spells when "Use Exceptions" is ticked, in list order.
-    QStringList exceptionsList;
-};
-
-// The running number of sequential renaming, kept in row order: every row that takes part
-// gets the next number from 1; with the restart per folder, a row whose folder differs from
-// that of the row numbered before it starts again at 1. A preview pass and a run each make
-// their own, so both start at 1 and number the same rows alike.
-class EnumCounter {
-public:
-    // The number of the next row that takes part; `folder` is the row's folder.
-    int next(const QString& folder, bool restartPerFolder);
-
-private:
-    int counter_ = 1;
-    QString lastFolder_;
-};
-
-// The new name the mode gives the item `name` in `folder` (with trailing "/"), before the
-// marker split and the forbidden-character map of the rename (see parseNewName). Empty, or
-// equal to the name, when the item keeps its name; always empty for a mode without transform.
-// The Enum mode numbers the item with the counter's next number (callers go through the rows
-// in display order); without a counter the item is numbered 1.
-QString newNameFor(NamingMode mode, const NamingOptions& options, const QString& folder,
-                   const QString& name, EnumCounter* counter = nullptr);
 
 // Which kinds of entries the run walks at all. The executor also leaves directories alone for
 // a files-only mode. Entries not walked (a kind left out, directories of a files-only mode,
@@ -100,6 +34,10 @@ int walkCount(NamingMode mode, const QStringList& files, const QStringList& dirs
 // lastRunFileCount and lastRunDirCount take the counters (lastRunDirCount is 0 for a
 // files-only mode). Modes without a transform walk the lists and rename nothing.
 void executeNaming(RunContext& ctx, NamingMode mode, const NamingOptions& options,
+                   const QStringList& files, const QStringList& dirs, WalkKinds kinds = {});
+
+// The one loop of every naming executor: the walk above with `mode`'s names.
+void runNamingLoop(RunContext& ctx, NamingMode mode, const NamingOptions& options,
                    const QStringList& files, const QStringList& dirs, WalkKinds kinds = {});
 
 // The executors of the tabs that have a transform; executeNaming dispatches to them.

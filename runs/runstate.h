@@ -1,7 +1,7 @@
 // The state one rename run, attribute run or date run shares with its undo: the journal of the
 // last run, the folders it created, the counters, the flags of the running operation, the row
 // snapshots and the Free Select refill lists. Memory only; one level of undo.
-// (errorsLogged lives in engine::runState(), since the engine's log sets it.)
+// (errorsLogged lives in engine/log.h, since the engine's log sets it.)
 #pragma once
 
 #include <QString>

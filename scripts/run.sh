@@ -12,5 +12,5 @@ if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" && -z "${QT_QPA_PLATFORM:-}
 fi
 # The program finds the tag library through its registration only: register the library just
 # built, so that the program never picks up an older or a moved copy.
-"$root/build/platform/quenza-regsvr" /s "$root/build/taglib/libOrvaneMP3.so"
+"$root/build/platform/quenza-regsvr" /s "$root/build/orvane/libOrvaneMP3.so"
 exec "$root/build/mainwindow/QuenzaRen" "$@"

@@ -66,7 +66,7 @@ SESSION
 
 # The tag library is registered in the temporary settings, as the run command does for real.
 env HOME="$work/home" XDG_CONFIG_HOME="$work/config" \
-    "$build/platform/quenza-regsvr" /s "$build/taglib/libOrvaneMP3.so"
+    "$build/platform/quenza-regsvr" /s "$build/orvane/libOrvaneMP3.so"
 
 env HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" \
     XDG_CACHE_HOME="$work/cache" XDG_RUNTIME_DIR="$work/runtime" \

@@ -9,11 +9,12 @@ jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 
 echo "== Normal build"
-"$root/scripts/build.sh" "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+"$root/scripts/build.sh" "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUENZA_WERROR=ON
 ctest --test-dir "$root/build" --output-on-failure --parallel "$jobs"
 
 echo "== Sanitizer build (AddressSanitizer, UndefinedBehaviorSanitizer)"
-"$root/scripts/build.sh" "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DQUENZA_SANITIZE=ON
+"$root/scripts/build.sh" "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DQUENZA_SANITIZE=ON \
+    -DQUENZA_WERROR=ON
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir "$root/build-asan" --output-on-failure --parallel "$jobs"

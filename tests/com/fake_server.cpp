@@ -142,12 +142,12 @@ namespace {
 
 const com::ServerRegistration& registration() {
     static const com::ServerRegistration server{
-        {fakeserver::LIBID_Answer,
-         "Fake Answer Library",
-         1,
-         0,
-         {{fakeserver::IID_IAnswer, "IAnswer"}}},
-        {{fakeserver::CLSID_Answer, "Answer", "Fake.Answer"}},
+        com::TypeLibraryRegistration{fakeserver::LIBID_Answer,
+                                     "Fake Answer Library",
+                                     1,
+                                     0,
+                                     {{fakeserver::IID_IAnswer, "IAnswer"}}},
+        {com::ClassRegistration{fakeserver::CLSID_Answer, "Answer", "Fake.Answer"}},
     };
     return server;
 }

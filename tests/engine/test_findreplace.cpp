@@ -3,7 +3,7 @@
 #include <QString>
 
 #include "engine/findreplace.h"
-#include "engine/runstate.h"
+#include "engine/log.h"
 
 namespace {
 
@@ -59,14 +59,14 @@ TEST(FindReplace, OutOfRangeNumbersAreTrappedAndLogged) {
         int start, count;
     } const bad[] = {{-1, 0}, {32767, 0}, {0, -1}};
     for (const auto& b : bad) {
-        engine::runState().errorsLogged = false;
+        engine::setErrorsLogged(false);
         EXPECT_EQ(engine::findReplace("abc", "a", "x", 1, 0, b.start, b.count), QString());
-        EXPECT_TRUE(engine::runState().errorsLogged) << b.start << " " << b.count;
+        EXPECT_TRUE(engine::errorsLogged()) << b.start << " " << b.count;
     }
     // The largest start the option boxes can reach still works.
-    engine::runState().errorsLogged = false;
+    engine::setErrorsLogged(false);
     EXPECT_EQ(engine::findReplace("abc", "a", "x", 1, 0, 32766, 0), QString("abc"));
-    EXPECT_FALSE(engine::runState().errorsLogged);
+    EXPECT_FALSE(engine::errorsLogged());
 }
 
 TEST(FindReplace, OptionsSnapshotPassesEveryField) {

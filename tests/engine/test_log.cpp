@@ -7,7 +7,6 @@
 #include <cstdlib>
 
 #include "engine/log.h"
-#include "engine/runstate.h"
 #include "platform/localetext.h"
 #include "tests/support/tempdir.h"
 
@@ -20,7 +19,7 @@ protected:
         const char* old = std::getenv("QUENZA_PROGRAM_DIR");
         saved_ = old ? old : "";
         setenv("QUENZA_PROGRAM_DIR", folder_.path().c_str(), 1);
-        engine::runState().errorsLogged = false;
+        engine::setErrorsLogged(false);
     }
     void TearDown() override { setenv("QUENZA_PROGRAM_DIR", saved_.c_str(), 1); }
 
@@ -48,7 +47,7 @@ TEST_F(LogTest, ErrorLineCarriesTheDateTimePrefixAndCreatesTheFile) {
     const QString message = ") Error 5 (Invalid procedure call or argument) Test: FILE=a b";
     EXPECT_TRUE(lines[0] == "(" + before + message || lines[0] == "(" + after + message)
         << lines[0].toStdString();
-    EXPECT_TRUE(engine::runState().errorsLogged);
+    EXPECT_TRUE(engine::errorsLogged());
     EXPECT_EQ(read("log.txt"), "");
 }
 
@@ -68,10 +67,10 @@ TEST_F(LogTest, LinesAppendInCallOrder) {
 
 TEST_F(LogTest, RunLogLeavesTheErrorFlagAlone) {
     engine::logRun("File Renamed: /a -> /b");
-    EXPECT_FALSE(engine::runState().errorsLogged);
-    engine::runState().errorsLogged = true;
+    EXPECT_FALSE(engine::errorsLogged());
+    engine::setErrorsLogged(true);
     engine::logRun("again");
-    EXPECT_TRUE(engine::runState().errorsLogged);
+    EXPECT_TRUE(engine::errorsLogged());
 }
 
 TEST_F(LogTest, MessageWithLineBreaksIsWrittenUnchanged) {
@@ -86,13 +85,13 @@ TEST_F(LogTest, UnwritableLogDropsTheLineButStillFlagsTheError) {
     folder_.mkdir("log.txt");
     engine::logError("lost");
     engine::logRun("lost too");
-    EXPECT_TRUE(engine::runState().errorsLogged);
+    EXPECT_TRUE(engine::errorsLogged());
 }
 
 TEST_F(LogTest, MissingProgramFolderDropsTheLine) {
     setenv("QUENZA_PROGRAM_DIR", folder_.file("does-not-exist").c_str(), 1);
     engine::logError("lost");
-    EXPECT_TRUE(engine::runState().errorsLogged);
+    EXPECT_TRUE(engine::errorsLogged());
 }
 
 TEST_F(LogTest, NonAsciiTextIsKept) {

@@ -6,8 +6,8 @@
 
 #include <cstdlib>
 
+#include "engine/log.h"
 #include "engine/numbers.h"
-#include "engine/runstate.h"
 
 namespace {
 
@@ -24,9 +24,9 @@ class NumberNormalizeTable : public testing::TestWithParam<NormalizeCase> {};
 
 TEST_P(NumberNormalizeTable, RewritesEveryDigitRun) {
     const NormalizeCase& c = GetParam();
-    engine::runState().errorsLogged = false;
+    engine::setErrorsLogged(false);
     EXPECT_EQ(engine::numberNormalize(c.text, c.width), c.expected) << c.label;
-    EXPECT_FALSE(engine::runState().errorsLogged) << c.label;
+    EXPECT_FALSE(engine::errorsLogged()) << c.label;
 }
 
 // clang-format off
@@ -56,7 +56,7 @@ INSTANTIATE_TEST_SUITE_P(Engine, NumberNormalizeTable, testing::ValuesIn(kNormal
 
 class NumbersLogTest : public testing::Test {
 protected:
-    void SetUp() override { engine::runState().errorsLogged = false; }
+    void SetUp() override { engine::setErrorsLogged(false); }
     QString errors() const {
         QFile file(QDir(QString::fromLocal8Bit(std::getenv("QUENZA_PROGRAM_DIR")))
                        .filePath(QStringLiteral("errors.txt")));
@@ -73,15 +73,15 @@ TEST_F(NumbersLogTest, ABadWidthIsLoggedAndTheTrimmedTextComesBack) {
         {32768, "Error 6 (Overflow) Number Normalize: a 01 @ 32768"},
     };
     for (const auto& c : cases) {
-        engine::runState().errorsLogged = false;
+        engine::setErrorsLogged(false);
         EXPECT_EQ(engine::numberNormalize(QStringLiteral(" a 01 "), c.width), QString("a 01"));
-        EXPECT_TRUE(engine::runState().errorsLogged) << c.width;
+        EXPECT_TRUE(engine::errorsLogged()) << c.width;
         EXPECT_TRUE(errors().contains(QLatin1String(c.line))) << c.width;
     }
     // The widest 16-bit width still works.
-    engine::runState().errorsLogged = false;
+    engine::setErrorsLogged(false);
     EXPECT_EQ(engine::numberNormalize(QStringLiteral("5"), 32767).size(), 32767);
-    EXPECT_FALSE(engine::runState().errorsLogged);
+    EXPECT_FALSE(engine::errorsLogged());
 }
 
 // ---- enumFilename ----
@@ -191,12 +191,12 @@ TEST(EnumFilename, BoxesWithoutANumberOrTooLargeFailWithALogLine) {
          "Error 6 (Overflow) "},
     };
     for (const auto& c : cases) {
-        engine::runState().errorsLogged = false;
+        engine::setErrorsLogged(false);
         const auto result = engine::enumFilename("a.txt", c.index, c.options, 5, 0, false);
         ASSERT_FALSE(result.ok()) << c.label;
         EXPECT_EQ(result.reason().rfind(c.reason, 0), 0u) << c.label << ": " << result.reason();
         // The caller decides what to do with it: nothing is logged here.
-        EXPECT_FALSE(engine::runState().errorsLogged) << c.label;
+        EXPECT_FALSE(engine::errorsLogged()) << c.label;
     }
 }
 

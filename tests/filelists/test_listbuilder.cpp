@@ -7,7 +7,7 @@
 
 #include <unistd.h>
 
-#include "engine/runstate.h"
+#include "engine/log.h"
 #include "filelists/imagelist.h"
 #include "filelists/listbuilder.h"
 #include "filelists/rowtext.h"
@@ -273,7 +273,7 @@ TEST_F(ListBuilder, MissingEntryWithDetailsFailsAndEmptiesTheList) {
     const QString base = q(dir.path() + "/");
     const std::string present = dir.write("here.txt", "x");
     const QString gone = base + QStringLiteral("gone.txt");
-    engine::runState().errorsLogged = false;
+    engine::setErrorsLogged(false);
 
     platform::ListView list;
     addColumns(list, true);
@@ -283,7 +283,7 @@ TEST_F(ListBuilder, MissingEntryWithDetailsFailsAndEmptiesTheList) {
     EXPECT_EQ(result.lastPath, gone);
     EXPECT_EQ(list.rowCount(), 0);
     EXPECT_EQ(status.selected.last(), QStringLiteral("Error Building Listview!"));
-    EXPECT_TRUE(engine::runState().errorsLogged);
+    EXPECT_TRUE(engine::errorsLogged());
     const std::string log =
         testsupport::readAll(testsupport::sandboxRoot() + "/program/errors.txt");
     EXPECT_NE(log.find("updateListview: " + gone.toStdString()), std::string::npos) << log;

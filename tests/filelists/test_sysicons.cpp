@@ -6,7 +6,7 @@
 #include <QImageWriter>
 #include <QSet>
 
-#include "engine/runstate.h"
+#include "engine/log.h"
 #include "filelists/imagelist.h"
 #include "filelists/sysicons.h"
 #include "platform/programfolder.h"
@@ -49,7 +49,7 @@ class SysIcons : public ::testing::Test {
 protected:
     void SetUp() override {
         QFile::remove(platform::programFile(QStringLiteral("errors.txt")));
-        engine::runState().errorsLogged = false;
+        engine::setErrorsLogged(false);
         filelists::initSysIcons(images, QSize(64, 64));
         filelists::initSysIconsFreeSel(freeSelect, QSize(64, 64));
     }
@@ -395,7 +395,7 @@ TEST_F(SysIcons, UnreadablePicturesLogAndFallBackToTheDefault) {
         EXPECT_TRUE(lines.last().endsWith(QStringLiteral(") sysIcons: File=") + c.path))
             << lines.last().toStdString();
     }
-    EXPECT_TRUE(engine::runState().errorsLogged);
+    EXPECT_TRUE(engine::errorsLogged());
     // The small entries made on the way stay; nothing was added to the large list.
     EXPECT_GT(images.small.indexOf(QStringLiteral(".JPG")), 3);
     EXPECT_GT(images.small.indexOf(holiday), 3);

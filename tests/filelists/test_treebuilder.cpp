@@ -6,7 +6,7 @@
 #include <QTreeWidgetItem>
 #include <QWidget>
 
-#include "engine/runstate.h"
+#include "engine/log.h"
 #include "filelists/imagelist.h"
 #include "filelists/rowtext.h"
 #include "filelists/sysicons.h"
@@ -166,14 +166,14 @@ TEST_F(TreeBuilder, NoParentNodeAtTheRootFolder) {
 }
 
 TEST_F(TreeBuilder, EntryWithoutItsFolderNodeFailsTheBuild) {
-    engine::runState().errorsLogged = false;
+    engine::setErrorsLogged(false);
     dirs = {base + "a"};  // a/b is missing, so z.txt has no folder node
     const TreeBuildResult result = build(switchesOf(true, true, true), base);
     EXPECT_EQ(result.outcome, BuildOutcome::Failed);
     EXPECT_EQ(result.lastPath, base + "a/b/z.txt");
     EXPECT_EQ(tree.topLevelItemCount(), 0);
     EXPECT_EQ(selectedTexts.last(), QStringLiteral("Error Building Treeview!"));
-    EXPECT_TRUE(engine::runState().errorsLogged);
+    EXPECT_TRUE(engine::errorsLogged());
 
     // So does an entry that does not lie below the working folder.
     files = {QStringLiteral("/elsewhere/x.txt")};

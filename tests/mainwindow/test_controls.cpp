@@ -23,7 +23,9 @@
 #include <algorithm>
 #include <functional>
 
+#include "mainwindow/controls.h"
 #include "mainwindow/controltable.h"
+#include "mainwindow/modetable.h"
 #include "mainwindow/tabstrip.h"
 #include "platform/com/com.h"
 #include "platform/widgets/listview.h"
@@ -94,6 +96,37 @@ TEST_F(ControlTableTest, EveryRowIsAControlOfItsKindWithItsTooltip) {
         EXPECT_TRUE(isOfKind(object, def.kind));
         EXPECT_EQ(qobject_cast<QWidget*>(object)->toolTip(), QString::fromUtf8(def.tip));
     }
+}
+
+// Code reaches controls through typed pointers; a row whose kind and pointer type disagree, or
+// a menu the pointers name but the table lacks, would leave a pointer null.
+TEST_F(ControlTableTest, EveryTypedPointerFindsItsControl) {
+    const auto window = load();
+    QHash<QString, QObject*> byName;
+    for (const QString& name : window->controlNames()) {
+        byName.insert(name, window->controlObject(name));
+    }
+    mainwindow::Controls typed;
+    EXPECT_EQ(typed.fill(byName), QStringList());
+    EXPECT_EQ(window->ui().chkFiles, window->control<QCheckBox>(QStringLiteral("chkFiles")));
+    EXPECT_EQ(window->ui().mnuPopupTreeview,
+              window->control<QMenu>(QStringLiteral("mnuPopupTreeview")));
+}
+
+// Everything a mode tab does differently is its row of the mode table: a tab without a row
+// would show no frame and validate nothing.
+TEST_F(ControlTableTest, EveryModeTabHasAModeRowWithAFrameOfTheModeStack) {
+    const auto window = load();
+    auto* strip = window->control<mainwindow::TabStrip>(QStringLiteral("TabStrip"));
+    ASSERT_NE(strip, nullptr);
+    for (int i = 0; i < strip->count(); ++i) {
+        SCOPED_TRACE(strip->tabKey(i).toStdString());
+        const mainwindow::ModeTab* row = mainwindow::modeTab(strip->tabKey(i));
+        ASSERT_NE(row, nullptr);
+        const QWidget* frame = window->ui().*(row->frame);
+        EXPECT_EQ(frame->parentWidget(), window->ui().modeFrames);
+    }
+    EXPECT_EQ(mainwindow::modeTabs().size(), static_cast<size_t>(strip->count()));
 }
 
 TEST_F(ControlTableTest, ControlsStandWhereTheDesignPutsThem) {

@@ -123,7 +123,7 @@ protected:
     // Types a path into the box and leaves it.
     static void commit(FrmMain& window, const QString& text) {
         pathBox(window)->setEditText(text);
-        window.txtPathLostFocus();
+        window.folderSource().txtPathLostFocus();
     }
     static QString panel(const FrmMain& window, const char* key) {
         return window.panelText(QString::fromUtf8(key));
@@ -299,8 +299,8 @@ TEST_F(FolderTest, EscapeCancelsAReadOnlyWhileTheWindowIsActive) {
     ASSERT_TRUE(other.isActiveWindow());
     QApplication::postEvent(&other,
                             new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
-    window->readDirectoryStructure();
-    window->updateTreeview();
+    window->folderSource().readDirectoryStructure();
+    window->folderSource().updateTreeview();
     EXPECT_EQ(rows(*window), QStringList{"one.txt"});
     EXPECT_EQ(history(*window), (QStringList{secondFolder, folder()}));
 }
@@ -361,26 +361,26 @@ TEST_F(FolderTest, TheHistoryKeepsOneCopyOfEachFolderNewestFirst) {
     EXPECT_EQ(path->currentText(), folder());
 
     // Reading the folder at the top again leaves one copy.
-    window->cmdRefreshClick();
+    window->folderSource().cmdRefreshClick();
     EXPECT_EQ(history(*window), (QStringList{folder(), folder("zdir"), folder("sub")}));
 }
 
 TEST_F(FolderTest, ParentDirectoryGoesUpOneFolder) {
     const auto window = open(folder("zdir/inner"));
     EXPECT_EQ(rows(*window), QStringList{"deep.txt"});
-    window->cmdParentDirClick();
+    window->folderSource().cmdParentDirClick();
     EXPECT_EQ(pathBox(*window)->currentText(), folder("zdir"));
     EXPECT_EQ(window->state().lastReadPath, folder("zdir"));
-    window->cmdParentDirClick();
+    window->folderSource().cmdParentDirClick();
     EXPECT_EQ(rows(*window), (QStringList{"a.txt", "b.txt"}));
 
     // A parent that is gone is logged; one that is a file changes nothing.
     put(dir, "plain");
     commit(*window, folder("plain/x"));  // not listable: stays red, nothing read
-    window->cmdParentDirClick();
+    window->folderSource().cmdParentDirClick();
     EXPECT_EQ(pathBox(*window)->currentText(), folder("plain/x"));
     commit(*window, folder("gone/x"));
-    window->cmdParentDirClick();
+    window->folderSource().cmdParentDirClick();
     EXPECT_EQ(pathBox(*window)->currentText(), folder("gone/x"));
     EXPECT_TRUE(QString::fromStdString(testsupport::readAll(sandbox.program().file("errors.txt")))
                     .contains(QStringLiteral("Error 53 (File not found) cmdParentDir")));
@@ -389,7 +389,7 @@ TEST_F(FolderTest, ParentDirectoryGoesUpOneFolder) {
 TEST_F(FolderTest, ParentDirectoryStopsAtTheRoot) {
     const auto window = open(folder());
     pathBox(*window)->setEditText(QStringLiteral("/"));
-    window->cmdParentDirClick();
+    window->folderSource().cmdParentDirClick();
     EXPECT_EQ(pathBox(*window)->currentText(), QStringLiteral("/"));
     EXPECT_EQ(window->state().lastReadPath, folder());
 }
@@ -401,7 +401,7 @@ TEST_F(FolderTest, TheFolderButtonReadsTheChosenFolder) {
 
     // Cancelled on the Free Select tab: nothing changes.
     sources->setCurrentIndex(1);
-    window->cmdShowDirReqClick();
+    window->folderSource().cmdShowDirReqClick();
     ASSERT_EQ(dialog.starts.size(), 1);
     EXPECT_EQ(dialog.titles[0], QStringLiteral("Choose Working Directory:"));
     EXPECT_EQ(dialog.owners[0], window.get());
@@ -410,7 +410,7 @@ TEST_F(FolderTest, TheFolderButtonReadsTheChosenFolder) {
 
     // Chosen: back on the Directory tab with the folder read.
     dialog.answer = folder("sub").chopped(1);
-    window->cmdShowDirReqClick();
+    window->folderSource().cmdShowDirReqClick();
     EXPECT_EQ(window->state().fileMode, 0);
     EXPECT_EQ(window->fileModeTabKey(), QStringLiteral("listview"));
     EXPECT_EQ(pathBox(*window)->currentText(), folder("sub"));
@@ -419,7 +419,7 @@ TEST_F(FolderTest, TheFolderButtonReadsTheChosenFolder) {
     // The root goes to the dialog as it is.
     pathBox(*window)->setEditText(QStringLiteral("/"));
     dialog.answer.clear();
-    window->cmdShowDirReqClick();
+    window->folderSource().cmdShowDirReqClick();
     EXPECT_EQ(dialog.starts.last(), QStringLiteral("/"));
 }
 
@@ -427,7 +427,7 @@ TEST_F(FolderTest, RefreshReadsAgainAndReturnsToTheDirectorySource) {
     const auto window = open(folder());
     put(dir, "c.txt");
     window->control<QTabBar>(QStringLiteral("TabStripFilemode"))->setCurrentIndex(1);
-    window->cmdRefreshClick();
+    window->folderSource().cmdRefreshClick();
     EXPECT_EQ(window->state().fileMode, 0);
     EXPECT_EQ(rows(*window), (QStringList{"a.txt", "b.txt", "c.txt"}));
 }
@@ -437,10 +437,10 @@ TEST_F(FolderTest, AChangedPatternReadsAgainAndAnEmptyOneMatchesAll) {
     auto* pattern = window->control<QLineEdit>(QStringLiteral("txtPattern"));
     window->state().previousPattern = pattern->text();
     pattern->setText(QStringLiteral("a*"));
-    window->txtPatternLostFocus();
+    window->folderSource().txtPatternLostFocus();
     EXPECT_EQ(rows(*window), QStringList{"a.txt"});
     pattern->setText(QString());
-    window->txtPatternLostFocus();
+    window->folderSource().txtPatternLostFocus();
     EXPECT_EQ(pattern->text(), QStringLiteral("*.*"));
     EXPECT_EQ(rows(*window), (QStringList{"a.txt", "b.txt"}));
 }
@@ -471,7 +471,7 @@ protected:
     static void doubleClick(FrmMain& window, QTreeWidgetItem* node) {
         ASSERT_NE(node, nullptr);
         tree(window)->setCurrentItem(node);
-        window.treeViewDblClick();
+        window.folderSource().treeViewDblClick();
     }
 };
 
@@ -618,13 +618,13 @@ TEST_F(FolderTest, TheSelectionCountWaitsWhileBusy) {
     directory(*window)->selectRow(0);
     {
         const platform::BusyScope busy;
-        window->updateSelectedCount(0);
+        window->fileSource().updateSelectedCount(0);
         EXPECT_EQ(panel(*window, "selected"), QStringLiteral("0 items selected..."));
-        window->updateSelectedCount(-1);
+        window->fileSource().updateSelectedCount(-1);
         EXPECT_EQ(panel(*window, "selected"), QStringLiteral("1 item selected..."));
     }
     directory(*window)->selectRow(1);
-    window->updateSelectedCount(0);
+    window->fileSource().updateSelectedCount(0);
     EXPECT_EQ(panel(*window, "selected"), QStringLiteral("2 items selected..."));
     EXPECT_EQ(window->state().selectedCount, 2);
 }
@@ -659,7 +659,7 @@ TEST_F(FolderTest, ThumbnailsOnAndOff) {
 
     // A new read drops the thumbnails; while the box is ticked the build makes them again.
     thumbnails->setChecked(true);
-    window->cmdRefreshClick();
+    window->folderSource().cmdRefreshClick();
     EXPECT_TRUE(images.thumbsComplete);
     EXPECT_EQ(directory(*window)->view(), ListView::View::LargeIcon);
 }

@@ -234,7 +234,7 @@ TEST_F(ValidationTest, DirectorySourceCountsTheTickedKinds) {
     state.lstDirs[0] = QStringList{"/d/x/", "/d/y/"};
     window->setCheck(QStringLiteral("chkOnlyRenameSelected"), 0);
 
-    window->optionsChanged();
+    window->modePanels().optionsChanged();
     EXPECT_EQ(window->panelText(QStringLiteral("main")), QStringLiteral("3 Files, 0 Directories"));
     EXPECT_TRUE(renameEnabled());
 
@@ -248,7 +248,7 @@ TEST_F(ValidationTest, DirectorySourceCountsTheTickedKinds) {
 
     // Directories ticked but with nothing to rename.
     window->state().lstDirs[0].clear();
-    window->optionsChanged();
+    window->modePanels().optionsChanged();
     EXPECT_EQ(window->panelText(QStringLiteral("main")), QStringLiteral("0 Files, 0 Directories"));
     EXPECT_FALSE(renameEnabled());
 
@@ -256,7 +256,7 @@ TEST_F(ValidationTest, DirectorySourceCountsTheTickedKinds) {
     window->setCheck(QStringLiteral("chkFiles"), 1);
     window->setCheck(QStringLiteral("chkDirs"), 0);
     box("chkFiles")->setEnabled(false);
-    window->optionsChanged();
+    window->modePanels().optionsChanged();
     EXPECT_FALSE(renameEnabled());
 }
 
@@ -266,7 +266,7 @@ TEST_F(ValidationTest, FreeSelectCountsBothListsWithoutTheBoxes) {
     EXPECT_EQ(window->panelText(QStringLiteral("main")), QStringLiteral("0 Files, 0 Directories"));
     EXPECT_FALSE(renameEnabled());
     window->state().lstDirs[1] = QStringList{"/d/x/"};
-    window->optionsChanged();
+    window->modePanels().optionsChanged();
     EXPECT_EQ(window->panelText(QStringLiteral("main")), QStringLiteral("0 Files, 1 Directories"));
     EXPECT_TRUE(renameEnabled());
 }
@@ -275,7 +275,7 @@ TEST_F(ValidationTest, OnlySelectedInForceBlocksEveryTabButAttrib) {
     window->state().lstFiles[0] = QStringList{"/d/a", "/d/b"};
     window->state().onlySelectedInForce = true;
     window->state().selectedCount = 0;
-    window->optionsChanged();
+    window->modePanels().optionsChanged();
     EXPECT_FALSE(renameEnabled());
     // An attribute to change, so that the attribute tab's own rule lets it pass.
     window->setCheck(QStringLiteral("chkA"), 1);
@@ -303,24 +303,24 @@ TEST_F(ValidationTest, SelectionCountShowsInItsPanel) {
     for (const char* name : {"a", "b", "c"}) {
         directory->addRow({QString::fromLatin1(name)});
     }
-    window->updateSelectedCount(0);
+    window->fileSource().updateSelectedCount(0);
     EXPECT_EQ(window->panelText(QStringLiteral("selected")), QString());  // lists are empty
 
     window->state().lstFiles[0] = QStringList{"/d/a", "/d/b", "/d/c"};
-    window->updateSelectedCount(0);
+    window->fileSource().updateSelectedCount(0);
     EXPECT_EQ(window->panelText(QStringLiteral("selected")), QStringLiteral("0 items selected..."));
     // "Only Rename Selected" is ticked, and by default nothing selected renames everything.
     EXPECT_FALSE(window->state().onlySelectedInForce);
 
     directory->selectRow(1);
-    window->updateSelectedCount(0);
+    window->fileSource().updateSelectedCount(0);
     EXPECT_EQ(window->panelText(QStringLiteral("selected")), QStringLiteral("1 item selected..."));
     EXPECT_EQ(window->state().selectedCount, 1);
     EXPECT_TRUE(window->state().onlySelectedInForce);
     EXPECT_TRUE(renameEnabled());
 
     directory->selectRow(2);
-    window->updateSelectedCount(0);
+    window->fileSource().updateSelectedCount(0);
     EXPECT_EQ(window->panelText(QStringLiteral("selected")), QStringLiteral("2 items selected..."));
 }
 

@@ -342,7 +342,7 @@ TEST_F(ValidationRulesTest, EachTabsRuleEnablesOrDisablesRename) {
         modes()->setCurrentIndex(c.tab);
         apply(*window, c.inputs);
         window->state().previewPending = false;
-        window->optionsChanged();
+        window->modePanels().optionsChanged();
         EXPECT_EQ(renameEnabled(), c.enabled) << c.what;
         // Blocked or not, the status, the preview mark and the timer are all renewed.
         EXPECT_EQ(window->panelText(QStringLiteral("main")),
@@ -376,20 +376,20 @@ TEST_F(ValidationRulesTest, SourceAndSelectionBlockBeforeAnyTabRule) {
     modes()->setCurrentIndex(kReplace);
     apply(*window, {{"optReplaceSingle", ""}, {"txtFind", "a"}, {"txtReplace", "b"}});
     window->state().lstFiles[0].clear();
-    window->optionsChanged();
+    window->modePanels().optionsChanged();
     EXPECT_FALSE(renameEnabled());
 
     window->state().lstFiles[0] = QStringList{"/d/a.txt"};
     window->state().onlySelectedInForce = true;
     window->state().selectedCount = 0;
-    window->optionsChanged();
+    window->modePanels().optionsChanged();
     EXPECT_FALSE(renameEnabled());
     // On the attribute tab an empty selection does not block, but its own rule still does.
     modes()->setCurrentIndex(kAttrib);
     apply(
         *window,
         {{"optAttrib_Attributes", ""}, {"chkR", "2"}, {"chkH", "2"}, {"chkS", "2"}, {"chkA", "2"}});
-    window->optionsChanged();
+    window->modePanels().optionsChanged();
     EXPECT_FALSE(renameEnabled());
     apply(*window, {{"chkH", "1"}});
     EXPECT_TRUE(renameEnabled());
@@ -407,7 +407,7 @@ TEST_F(ValidationRulesTest, ANestedPassDuringTheYieldDecidesWithTheNewestInputs)
             apply(*window, {{"txtFind", ""}});
         },
         Qt::QueuedConnection);
-    window->optionsChanged();
+    window->modePanels().optionsChanged();
     EXPECT_FALSE(renameEnabled());
     EXPECT_TRUE(window->control<QTimer>(QStringLiteral("tmrPreview"))->isActive());
 }
@@ -424,7 +424,7 @@ TEST_F(ValidationStartTest, NothingHappensBeforeTheFirstActivation) {
     window->state().previewPending = false;
     window->setPanelText(QStringLiteral("main"), QStringLiteral("untouched"));
 
-    window->optionsChanged();
+    window->modePanels().optionsChanged();
     window->control<QLineEdit>(QStringLiteral("txtFind"))->setText(QString());
 
     EXPECT_TRUE(execute->isEnabled());
@@ -452,7 +452,7 @@ TEST_F(ValidationRulesTest, SnapshotTakesScopeAndReplaceOptionsFromTheInputs) {
     for (const auto& n : numbers) {
         window->control<QLineEdit>(QStringLiteral("txtReplaceStart"))->setText(n.start);
         window->control<QLineEdit>(QStringLiteral("txtReplaceCount"))->setText(n.count);
-        const engine::Options options = window->optionsSnapshot();
+        const engine::Options options = window->modePanels().optionsSnapshot();
         EXPECT_TRUE(options.scope.processFilename);
         EXPECT_FALSE(options.scope.processFileExt);
         EXPECT_EQ(options.replace.find, QStringLiteral("a b"));
@@ -478,7 +478,7 @@ TEST_F(ValidationRulesTest, SnapshotTakesCaseAddCropAndSpaceOptionsFromTheInputs
                     {"chkSpaceBeginning", "1"},
                     {"chkSpaceEnd", "0"},
                     {"chkSpaceShrink", "1"}});
-    engine::Options options = window->optionsSnapshot();
+    engine::Options options = window->modePanels().optionsSnapshot();
     EXPECT_EQ(options.caseOptions.case1, 6);
     EXPECT_EQ(options.caseOptions.case2, 5);
     EXPECT_TRUE(options.caseOptions.exceptionsEnabled);
@@ -494,7 +494,7 @@ TEST_F(ValidationRulesTest, SnapshotTakesCaseAddCropAndSpaceOptionsFromTheInputs
     EXPECT_TRUE(options.space.shrink);
 
     apply(*window, {{"Case1_3", ""}, {"Case2_1", ""}, {"optAdd", ""}, {"optAddBeginning", ""}});
-    options = window->optionsSnapshot();
+    options = window->modePanels().optionsSnapshot();
     EXPECT_EQ(options.caseOptions.case1, 3);
     EXPECT_EQ(options.caseOptions.case2, 1);
     EXPECT_FALSE(options.addCrop.crop);

@@ -13,7 +13,6 @@
 #include <stdexcept>
 
 #include "engine/log.h"
-#include "engine/runstate.h"
 #include "platform/widgets/busy.h"
 #include "tests/runs/driverharness.h"
 
@@ -232,7 +231,7 @@ TEST(CarryRenamesTest, JournalRenamesStayWithinTheLastRun) {
 
 class DriverTest : public ::testing::Test {
 protected:
-    void SetUp() override { engine::runState().errorsLogged = false; }
+    void SetUp() override { engine::setErrorsLogged(false); }
     // file1.txt .. file<count>.txt and other.txt in the working folder.
     void makeFiles(int count) {
         for (int i = 1; i <= count; ++i) {
@@ -353,7 +352,7 @@ TEST_F(DriverTest, ARunThatChangesNothingOffersNoUndoAndNoSaveLog) {
 TEST_F(DriverTest, LoggedErrorsAreReportedOnceAtTheEnd) {
     makeFiles(1);
     testsupport::replaceNames(h.inputs, QStringLiteral("file"), QStringLiteral("item"));
-    engine::runState().errorsLogged = true;  // from before the run: cleared at its start
+    engine::setErrorsLogged(true);  // from before the run: cleared at its start
     h.run();
     EXPECT_FALSE(errorMessageShown());
 
@@ -365,7 +364,7 @@ TEST_F(DriverTest, LoggedErrorsAreReportedOnceAtTheEnd) {
     EXPECT_EQ(h.messages.shown[0].text, QStringLiteral("There were errors during execution!"));
     EXPECT_EQ(h.messages.shown[0].title, QStringLiteral("Quenza Renamer"));
     EXPECT_EQ(h.messages.shown[0].icon, platform::MessageIcon::Critical);
-    EXPECT_FALSE(engine::runState().errorsLogged);
+    EXPECT_FALSE(engine::errorsLogged());
     // The run itself went through.
     EXPECT_TRUE(exists("thing1.txt"));
     EXPECT_EQ(h.window->windowTitle(), QStringLiteral("Status: Ready!"));

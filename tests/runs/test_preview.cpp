@@ -10,7 +10,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "engine/runstate.h"
+#include "engine/log.h"
 #include "filelists/imagelist.h"
 #include "filelists/rowtext.h"
 #include "platform/widgets/listview.h"
@@ -297,7 +297,7 @@ protected:
         const char* old = std::getenv("QUENZA_PROGRAM_DIR");
         saved_ = old ? old : "";
         setenv("QUENZA_PROGRAM_DIR", folder_.path().c_str(), 1);
-        engine::runState().errorsLogged = false;
+        engine::setErrorsLogged(false);
     }
     void TearDown() override { setenv("QUENZA_PROGRAM_DIR", saved_.c_str(), 1); }
 
@@ -324,7 +324,7 @@ TEST_F(PreviewFailureTest, AFailingTransformEndsThePassWithOneLoggedLine) {
     }));
     EXPECT_EQ(column(), (QStringList{"R1", "R2", "R3", "R4", "R5", "R6", "old", "old", "old"}));
     EXPECT_EQ(changeCount, 6);
-    EXPECT_TRUE(engine::runState().errorsLogged);
+    EXPECT_TRUE(engine::errorsLogged());
     const QString log = errors();
     EXPECT_EQ(log.count("generatePreview"), 1) << log.toStdString();
     EXPECT_TRUE(log.contains("(broken transform) generatePreview: ERR=8 TAB=Find && Replace"))

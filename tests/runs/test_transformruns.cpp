@@ -11,7 +11,7 @@
 #include <set>
 #include <string>
 
-#include "engine/runstate.h"
+#include "engine/log.h"
 #include "filelists/imagelist.h"
 #include "filelists/rowtext.h"
 #include "runs/executors.h"
@@ -29,13 +29,13 @@ using testsupport::Tree;
 void runThenUndoListing(const TempDir& dir, DriverHarness& h,
                         std::set<std::string> (*listing)(const std::string&),
                         const std::set<std::string>& afterRun) {
-    engine::runState().errorsLogged = false;
+    engine::setErrorsLogged(false);
     const Tree before = testsupport::snapshotTree(dir.path());
     h.run();
     EXPECT_EQ(listing(dir.path()), afterRun) << h.lines().join('\n').toStdString();
     EXPECT_EQ(testsupport::contents(testsupport::snapshotTree(dir.path())),
               testsupport::contents(before));
-    EXPECT_FALSE(engine::runState().errorsLogged);
+    EXPECT_FALSE(engine::errorsLogged());
     ASSERT_TRUE(h.undoEnabled);
 
     ASSERT_TRUE(h.undo());
@@ -114,7 +114,7 @@ TEST(AddCropRun, CropsTheExtensionOnlyAndLeavesNamesWithoutOne) {
     h.inputs.naming.options.addCrop.cropNumber = QStringLiteral("1");
     h.inputs.naming.options.addCrop.cropFromEnd = true;
 
-    engine::runState().errorsLogged = false;
+    engine::setErrorsLogged(false);
     h.run();
     EXPECT_EQ(casecropspace::namesIn(dir.path()), (std::set<std::string>{"photo.jpe", "noext"}));
     EXPECT_EQ(h.state.lastRunFileCount, 1);
@@ -405,11 +405,11 @@ TEST(TransformNaming, NormalizeAndEnumThroughNewNameFor) {
     EXPECT_EQ(name(nullptr), "a-1");
 
     // Options that cannot be numbered leave the name alone and say so in the error log.
-    engine::runState().errorsLogged = false;
+    engine::setErrorsLogged(false);
     options.options.enumeration.start.clear();
     EXPECT_EQ(name(nullptr), QString());
-    EXPECT_TRUE(engine::runState().errorsLogged);
-    engine::runState().errorsLogged = false;
+    EXPECT_TRUE(engine::errorsLogged());
+    engine::setErrorsLogged(false);
 }
 
 TEST(EnumCounter, CountsRowsAndRestartsWhenTheFolderChanges) {

@@ -10,7 +10,7 @@
 
 #include <functional>
 
-#include "engine/runstate.h"
+#include "engine/log.h"
 #include "platform/widgets/busy.h"
 #include "tests/runs/driverharness.h"
 
@@ -188,7 +188,7 @@ TEST_P(UndoScenarioTest, TheUndoBringsBackTheTreeAsItWas) {
     const Scenario& scenario = GetParam();
     TempDir dir;
     DriverHarness h;
-    engine::runState().errorsLogged = false;
+    engine::setErrorsLogged(false);
     scenario.prepare(dir, h);
     const Tree before = testsupport::snapshotTree(dir.path());
 
@@ -222,7 +222,7 @@ INSTANTIATE_TEST_SUITE_P(Runs, UndoScenarioTest, ::testing::ValuesIn(kScenarios)
 
 class UndoTest : public ::testing::Test {
 protected:
-    void SetUp() override { engine::runState().errorsLogged = false; }
+    void SetUp() override { engine::setErrorsLogged(false); }
     void renameFiles() {
         plainFiles(dir, h);
         testsupport::replaceNames(h.inputs, QStringLiteral("file"), QStringLiteral("item"));

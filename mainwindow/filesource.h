@@ -1,0 +1,51 @@
+// The two file sources side by side: the switch between the Directory source and the Free
+// Select source (which controls each shows), the selection count of the active list, the
+// layout of the file-source area as the window grows, the placeholder rows, and the Free
+// Select list's thumbnails.
+#pragma once
+
+#include <QString>
+
+#include <initializer_list>
+
+class QWidget;
+
+namespace platform {
+class ListView;
+}
+
+namespace mainwindow {
+
+class FrmMain;
+struct Controls;
+
+inline constexpr char kDragDropPlaceholder[] = "Drop files here...";
+
+// Shows `text` as the list's only row. The bold font is the program-wide sign that a list
+// shows its placeholder row.
+void showPlaceholder(platform::ListView* list, const QString& text);
+bool showsPlaceholder(const platform::ListView* list);
+
+class FileSource {
+public:
+    explicit FileSource(FrmMain& window);
+
+    // The file-source tab handler: shows the controls of the chosen source.
+    void tabStripFilemodeClick();
+    // Chooses a source tab by key; the switch runs once, whether or not the tab changed.
+    void selectFileSourceTab(const QString& key);
+    // Counts the selection of the active list; force -1 counts even while busy.
+    void updateSelectedCount(int force);
+    // The file-source area grows with the window; the options column keeps its place.
+    void layoutFileSource();
+    void chkThumbnailsFreeSelectClick();
+
+private:
+    void paintInput(QWidget* input, bool enabled);
+    static void setShown(std::initializer_list<QWidget*> widgets, bool shown);
+
+    FrmMain& window_;
+    Controls& ui_;
+};
+
+}  // namespace mainwindow

@@ -1,0 +1,611 @@
+#include "mainwindow/foldersource.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include "engine/log.h"
+#include "filelists/scan.h"
+#include "filelists/thumbnails.h"
+#include "mainwindow/filesource.h"
+#include "mainwindow/focuskeeper.h"
+#include "mainwindow/frmmain.h"
+#include "mainwindow/modepanels.h"
+#include "platform/filesystem.h"
+#include "platform/folderdialog.h"
+#include "platform/folderlist.h"
+#include "platform/programfolder.h"
+#include "platform/widgets/busy.h"
+
+namespace mainwindow {
+
+namespace {
+
+const QString kDirectoryPlaceholder = QStringLiteral("Please choose a working directory...");
+const QString kHiddenFolderPlaceholder = QStringLiteral(
+    "The content of this folder is hidden. You can disable this security feature in the "
+    "settings...");
+// The path box shows a folder that cannot be listed in pure red.
+const QColor kPathRed(255, 0, 0);
+// "[..]" waits this long after a node was expanded or collapsed.
+constexpr qint64 kTreeToggleGuardMs = 1000;
+
+// The folder above `folder`: up to the "/" before its last character (a trailing "/" is
+// skipped); empty for the root and for a text without a folder.
+QString parentFolder(const QString& folder) {
+    const qsizetype slash =
+        folder.size() >= 2 ? folder.lastIndexOf(QLatin1Char('/'), folder.size() - 2) : -1;
+    return slash < 0 ? QString() : folder.left(slash + 1);
+}
+
+}  // namespace
+
+FolderSource::FolderSource(FrmMain& window) : window_(window), ui_(window.ui()) {}
+
+// ---- Helpers ----
+
+QString FolderSource::pathText() const {
+    return ui_.txtPath->currentText();
+}
+
+void FolderSource::setPathText(const QString& text) {
+    ui_.txtPath->setEditText(text);
+}
+
+void FolderSource::setPathRed(bool red) {
+    QComboBox* path = ui_.txtPath;
+    QWidget* box = path->lineEdit() ? static_cast<QWidget*>(path->lineEdit()) : path;
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Text,
+                     red ? kPathRed : QApplication::palette().color(QPalette::Text));
+    box->setPalette(palette);
+}
+
+filelists::ViewSwitches FolderSource::viewSwitches() const {
+    const settings::ProgramSettings& settings = window_.settings();
+    filelists::ViewSwitches switches;
+    switches.files = vbValue(ui_.chkFiles) == 1;
+    switches.dirs = vbValue(ui_.chkDirs) == 1;
+    switches.subdirs = vbValue(ui_.chkSub) == 1;
+    switches.thumbnails = vbValue(ui_.chkThumbnails) == 1;
+    switches.alwaysShowDirs = settings.alwaysShowDirs != 0;
+    switches.showAllColumns = settings.showAllColumns == 1;
+    switches.enableTreeview = settings.enableTreeview != 0;
+    return switches;
+}
+
+filelists::IconOptions FolderSource::directoryIconOptions() const {
+    return filelists::iconOptions(window_.settings(), vbValue(ui_.chkDirs) == 1);
+}
+
+filelists::StatusPanels FolderSource::statusAccess() {
+    FrmMain* window = &window_;
+    return {[window](const QString& key) { return window->panelText(key); },
+            [window](const QString& key, const QString& text) { window->setPanelText(key, text); }};
+}
+
+void FolderSource::showDirectoryRows() {
+    // The normal state: the window's own font (not bold: no placeholder), report view or,
+    // with thumbnails, large icons.
+    platform::ListView* list = ui_.lwDirectory;
+    list->setFont(window_.font());
+    list->setView(vbValue(ui_.chkThumbnails) != 0 ? platform::ListView::View::LargeIcon
+                                                  : platform::ListView::View::Report);
+    list->setLabelEdit(platform::ListView::LabelEdit::Manual);
+    list->clear();
+}
+
+void FolderSource::addToPathHistory(const QString& folder) {
+    QComboBox* path = ui_.txtPath;
+    const QSignalBlocker blocker(path);
+    const int found = path->findText(folder, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (found >= 0) {
+        path->removeItem(found);
+    }
+    path->insertItem(0, folder);
+    path->setCurrentIndex(-1);
+    path->setEditText(folder);
+}
+
+// ---- Folder reading ----
+
+void FolderSource::readDirectoryStructure() {
+    WindowState& state = window_.state();
+    if (!state.windowReady) {
+        return;
+    }
+    const settings::ProgramSettings& settings = window_.settings();
+    ModePanels& modes = window_.modePanels();
+    filelists::SourceImages& images = window_.sourceImages(0);
+    // A press before the read began is not a wish to cancel it.
+    platform::EscapeWatch::clear();
+    window_.state().stopPreview();
+    const QString folder = pathText();
+    platform::ListView* list = ui_.lwDirectory;
+    QTreeWidget* tree = ui_.TreeView;
+    auto& files = state.lstFiles[0];
+    auto& dirs = state.lstDirs[0];
+
+    // The icon lists start afresh for another folder (with cacheIcons only after a read that
+    // did not complete), so they do not grow without end.
+    const bool resetIcons = settings.cacheIcons == 1
+                                ? state.lastReadPath.isEmpty()
+                                : folder != state.lastReadPath || state.lastReadPath.isEmpty();
+    if (resetIcons) {
+        filelists::initSysIcons(images, filelists::largeImageSize(settings), list);
+    }
+    window_.setPanelText(QStringLiteral("preview"), QString());
+    window_.setPanelText(QStringLiteral("selected"), QString());
+
+    if (settings.hideSystemFolders == 1 && filelists::isProtectedSystemFolder(folder)) {
+        setVbValue(ui_.chkThumbnails, 0);
+        setPathRed(true);
+        files.clear();
+        dirs.clear();
+        modes.optionsChanged();
+        showPlaceholder(list, kHiddenFolderPlaceholder);
+        tree->clear();
+        modes.optionsChanged();
+        return;
+    }
+    if (folder.isEmpty()) {
+        setVbValue(ui_.chkThumbnails, 0);
+        files.clear();
+        dirs.clear();
+        showPlaceholder(list, kDirectoryPlaceholder);
+        tree->clear();
+        modes.optionsChanged();
+        return;
+    }
+
+    showDirectoryRows();
+    state.lastReadPath.clear();
+    const bool runRunning = window_.runState().operationRunning;
+    filelists::ScanOutcome outcome = filelists::ScanOutcome::Completed;
+    {
+        const FocusKeeper focus(&window_);
+        // A run that calls the read has disabled the window itself and enables it again.
+        const platform::BusyScope busy(runRunning ? nullptr : &window_);
+        ui_.cmdExecute->setEnabled(false);
+        QCoreApplication::processEvents();
+        window_.setPanelText(QStringLiteral("main"),
+                             QStringLiteral("Reading Directory Structure..."));
+        window_.setPanelText(QStringLiteral("selected"),
+                             QStringLiteral("Press escape to cancel..."));
+        QCoreApplication::processEvents();
+        images.thumbsComplete = false;
+        tree->clear();
+        files.clear();
+        dirs.clear();
+
+        filelists::ScanOptions options;
+        options.folder = folder;
+        options.pattern = ui_.txtPattern->text();
+        options.subfolders = vbValue(ui_.chkSub) == 1;
+        options.processHidden = settings.processHidden == 1;
+        options.processSystem = settings.processSystem == 1;
+        options.processWriteProtected = settings.processWriteProtected != 0;
+        options.usePatternForFiles = settings.usePatternForFiles == 1;
+        options.usePatternForDirs = settings.usePatternForDirs == 1;
+        QElapsedTimer sinceYield;
+        sinceYield.start();
+        filelists::ScanHooks hooks;
+        hooks.cancelRequested = [&sinceYield] {
+            return platform::EscapeWatch::pressed(sinceYield);
+        };
+        filelists::ScanResult result = filelists::scanFolder(options, hooks);
+        outcome = result.outcome;
+        if (outcome == filelists::ScanOutcome::Completed) {
+            QCoreApplication::processEvents();
+            files = std::move(result.files);
+            dirs = std::move(result.dirs);
+            state.lastReadPath = folder;
+            addToPathHistory(folder);
+            state.previousPath = folder;
+        }
+    }
+    // "Rename!" stays disabled and "main" keeps its text until updateTreeview has shown the
+    // result and validated.
+    if (outcome == filelists::ScanOutcome::Completed) {
+        return;
+    }
+    // The box comes after the window is usable again, without the hourglass over it.
+    if (outcome == filelists::ScanOutcome::TooMany) {
+        filelists::showTooManyFilesMessage();
+    }
+    window_.setPanelText(QStringLiteral("selected"), filelists::scanFailureText(outcome));
+    files.clear();
+    dirs.clear();
+    tree->clear();
+    if (!window_.runState().operationRunning) {
+        modes.optionsChanged();
+    }
+}
+
+void FolderSource::updateTreeview() {
+    WindowState& state = window_.state();
+    filelists::TreeviewJob job;
+    job.list = ui_.lwDirectory;
+    job.tree = ui_.TreeView;
+    job.window = &window_;
+    job.dirs = &state.lstDirs[0];
+    job.files = &state.lstFiles[0];
+    job.pathText = pathText();
+    job.switches = viewSwitches();
+    job.windowReady = state.windowReady;
+    job.operationRunning = window_.runState().operationRunning;
+    job.images = &window_.sourceImages(0);
+    job.iconOptions = directoryIconOptions();
+    job.status = statusAccess();
+    job.hooks.stopPreview = [&state] { state.previewRunToken = -1; };
+    job.hooks.clearWorkLists = [&state] {
+        state.lstFiles[0].clear();
+        state.lstDirs[0].clear();
+    };
+    job.hooks.listBuilt = [&state] { state.listOrderChanged = false; };
+    job.hooks.optionsChanged = [this] { window_.modePanels().optionsChanged(); };
+    job.hooks.updateSelectedCount = [this] { window_.fileSource().updateSelectedCount(0); };
+    const FocusKeeper focus(&window_);
+    filelists::updateTreeview(job);
+}
+
+// ---- Path box and pattern box ----
+
+void FolderSource::txtPathChange() {
+    QString folder = pathText();
+    if (!folder.endsWith(QLatin1Char('/'))) {
+        folder += QLatin1Char('/');
+    }
+    // Tells the user before the commit whether the folder can be read.
+    setPathRed(!platform::canListFolder(folder));
+}
+
+void FolderSource::txtPathGotFocus() {
+    window_.state().previousPath = pathText();
+    if (QLineEdit* edit = ui_.txtPath->lineEdit()) {
+        edit->selectAll();
+    }
+}
+
+void FolderSource::txtPathClick() {
+    // A folder picked from the history is committed at once, as Enter would.
+    txtPathLostFocus();
+    if (QLineEdit* edit = ui_.txtPath->lineEdit()) {
+        edit->selectAll();
+    }
+}
+
+bool FolderSource::pathBoxEvent(QObject* watched, QEvent* event) {
+    QComboBox* path = ui_.txtPath;
+    if (watched != path && watched != path->lineEdit()) {
+        return false;
+    }
+    // Disabling the window while it reads takes the focus away and gives it back; neither is
+    // the user leaving or entering the box.
+    if (platform::isBusy() &&
+        (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
+        return false;
+    }
+    switch (event->type()) {
+        case QEvent::FocusIn:
+            // Coming back from another window or from the history list is no new visit: the
+            // box kept the focus (see FocusOut), and an edit in progress stays pending.
+            if (!pathHasFocus_) {
+                pathHasFocus_ = true;
+                txtPathGotFocus();
+            }
+            return false;
+        case QEvent::FocusOut: {
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            const QWidget* now = QApplication::focusWidget();
+            const bool stillInside = now && (now == path || path->isAncestorOf(now));
+            if (pathHasFocus_ && !stillInside && reason != Qt::ActiveWindowFocusReason &&
+                reason != Qt::PopupFocusReason) {
+                pathHasFocus_ = false;
+                txtPathLostFocus();
+            }
+            return false;
+        }
+        case QEvent::KeyPress: {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key != Qt::Key_Return && key != Qt::Key_Enter) {
+                return false;
+            }
+            txtPathLostFocus();
+            if (QLineEdit* edit = path->lineEdit()) {
+                edit->selectAll();
+            }
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
+void FolderSource::txtPathLostFocus() {
+    QString folder = pathText();
+    if (folder.isEmpty()) {
+        readDirectoryStructure();
+        updateTreeview();
+        return;
+    }
+    if (folder == window_.state().previousPath) {
+        return;
+    }
+    if (!folder.endsWith(QLatin1Char('/'))) {
+        folder += QLatin1Char('/');
+        setPathText(folder);
+    }
+    if (!platform::canListFolder(folder)) {
+        // Not read: the views keep the previous folder's rows.
+        setPathRed(true);
+        return;
+    }
+    readDirectoryStructure();
+    updateTreeview();
+}
+
+void FolderSource::txtPatternGotFocus() {
+    window_.state().previousPattern = ui_.txtPattern->text();
+    ui_.txtPattern->selectAll();
+}
+
+void FolderSource::txtPatternLostFocus() {
+    QLineEdit* pattern = ui_.txtPattern;
+    WindowState& state = window_.state();
+    if (pattern->text() == state.previousPattern) {
+        return;
+    }
+    if (pattern->text().isEmpty()) {
+        pattern->setText(QStringLiteral("*.*"));
+    }
+    state.previousPattern = pattern->text();
+    state.previousPath.clear();
+    txtPathLostFocus();
+}
+
+// ---- Folder button, Parent Directory, Refresh ----
+
+void FolderSource::cmdShowDirReqClick() {
+    QString start = pathText();
+    // The root keeps its "/"; any other folder goes to the dialog without it.
+    if (start.size() > 1 && start.endsWith(QLatin1Char('/'))) {
+        start.chop(1);
+    }
+    QString chosen =
+        platform::browseForFolder(&window_, QStringLiteral("Choose Working Directory:"), start);
+    if (!chosen.isEmpty() && chosen != start) {
+        window_.fileSource().selectFileSourceTab(QStringLiteral("listview"));
+        if (!chosen.endsWith(QLatin1Char('/'))) {
+            chosen += QLatin1Char('/');
+        }
+        setPathText(chosen);
+        readDirectoryStructure();
+        updateTreeview();
+    }
+    ui_.txtPath->setFocus();
+}
+
+void FolderSource::cmdParentDirClick() {
+    WindowState& state = window_.state();
+    window_.state().stopPreview();
+    const QString current = pathText();
+    state.previousPath = current;
+    const QString parent = parentFolder(current);
+    if (parent.isEmpty()) {
+        return;  // the root, or a text without a folder
+    }
+    switch (platform::fs::kindOf(platform::nativePath(parent))) {
+        case platform::fs::Kind::Directory:
+            break;
+        case platform::fs::Kind::Missing:
+            engine::logFailure(engine::kFileNotFound, QStringLiteral("cmdParentDir"));
+            return;
+        default:
+            return;
+    }
+    setPathText(parent);
+    txtPathLostFocus();
+    if (!state.keepListFocus) {
+        ui_.txtPath->setFocus();
+    }
+    state.keepListFocus = false;
+}
+
+void FolderSource::treeviewRefresh() {
+    window_.fileSource().selectFileSourceTab(QStringLiteral("listview"));
+    readDirectoryStructure();
+    updateTreeview();
+}
+
+void FolderSource::cmdRefreshClick() {
+    window_.state().stopPreview();
+    treeviewRefresh();
+    ui_.txtPath->setFocus();
+}
+
+// ---- Tree view ----
+
+void FolderSource::treeNodeToggled() {
+    window_.state().lastTreeToggle.start();
+}
+
+void FolderSource::treeViewDblClick() {
+    QTreeWidget* tree = ui_.TreeView;
+    if (tree->topLevelItemCount() == 0) {
+        return;
+    }
+    WindowState& state = window_.state();
+    window_.state().stopPreview();
+    const QString folder = pathText();
+    state.previousPath = folder;
+    const QTreeWidgetItem* node = tree->currentItem();
+    if (!node) {
+        return;
+    }
+    QString target;
+    if (filelists::isRootNode(node)) {
+        if (state.lastTreeToggle.isValid() && state.lastTreeToggle.elapsed() < kTreeToggleGuardMs) {
+            return;
+        }
+        target = parentFolder(folder);
+        if (target.isEmpty()) {
+            return;
+        }
+    } else {
+        target = folder + filelists::nodeFullPath(node);
+        if (!platform::fs::isDirectory(platform::nativePath(target))) {
+            return;  // a file node is not opened
+        }
+    }
+    setPathText(target);
+    txtPathLostFocus();
+    if (tree->topLevelItemCount() > 0) {
+        tree->setCurrentItem(tree->topLevelItem(0));
+    }
+}
+
+void FolderSource::treeViewKeyUp(int key) {
+    if (ui_.TreeView->topLevelItemCount() == 0) {
+        return;
+    }
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        treeViewDblClick();
+    } else if (key == Qt::Key_Backspace) {
+        window_.state().keepListFocus = true;
+        cmdParentDirClick();
+    }
+}
+
+void FolderSource::treeViewRightButtonUp(const QPoint& globalPosition) {
+    QTreeWidget* tree = ui_.TreeView;
+    if (tree->topLevelItemCount() == 0) {
+        return;
+    }
+    // Only a folder's contents can be added; "[..]" and file nodes leave the item disabled.
+    const QTreeWidgetItem* node = tree->currentItem();
+    const bool folderNode =
+        node && !filelists::isRootNode(node) &&
+        platform::fs::isDirectory(platform::nativePath(pathText() + filelists::nodeFullPath(node)));
+    ui_.mnuTreeviewAddRecursive->setEnabled(folderNode);
+    ui_.mnuPopupTreeview->popup(globalPosition);
+}
+
+bool FolderSource::filterEvent(QObject* watched, QEvent* event) {
+    if (pathBoxEvent(watched, event)) {
+        return true;
+    }
+    if (watched == ui_.txtPattern && !platform::isBusy()) {
+        // Switching windows and opening a pop-up neither enter nor leave the box.
+        const auto reason = [event] { return static_cast<QFocusEvent*>(event)->reason(); };
+        if (event->type() == QEvent::FocusIn && reason() != Qt::ActiveWindowFocusReason &&
+            reason() != Qt::PopupFocusReason) {
+            txtPatternGotFocus();
+        } else if (event->type() == QEvent::FocusOut && reason() != Qt::ActiveWindowFocusReason &&
+                   reason() != Qt::PopupFocusReason) {
+            txtPatternLostFocus();
+        }
+    } else if (watched == ui_.TreeView && event->type() == QEvent::KeyRelease) {
+        treeViewKeyUp(static_cast<QKeyEvent*>(event)->key());
+    } else if (watched == ui_.TreeView->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::RightButton) {
+            treeViewRightButtonUp(mouse->globalPosition().toPoint());
+        }
+    }
+    return false;
+}
+
+// ---- Include boxes, thumbnails and the tree view box ----
+
+void FolderSource::chkFilesClick() {
+    QCheckBox* files = ui_.chkFiles;
+    QCheckBox* dirs = ui_.chkDirs;
+    // A tab that processes files only keeps "Files" ticked.
+    if (!dirs->isEnabled()) {
+        setVbValue(files, 1);
+        return;
+    }
+    if (vbValue(files) == 0 && vbValue(dirs) == 0) {
+        setVbValue(dirs, 1);
+        return;
+    }
+    showIncludedKinds();
+}
+
+void FolderSource::chkDirsClick() {
+    QCheckBox* files = ui_.chkFiles;
+    if (vbValue(files) == 0 && vbValue(ui_.chkDirs) == 0) {
+        setVbValue(files, 1);
+        return;
+    }
+    showIncludedKinds();
+}
+
+// The rows follow the include boxes; the folder is read again only when the path box names
+// another folder than the one last read.
+void FolderSource::showIncludedKinds() {
+    if (pathText() != window_.state().lastReadPath) {
+        readDirectoryStructure();
+    }
+    updateTreeview();
+}
+
+void FolderSource::chkSubClick() {
+    readDirectoryStructure();
+    updateTreeview();
+}
+
+void FolderSource::chkShowTreeviewClick() {
+    if (window_.state().fileMode != 0) {
+        return;
+    }
+    const bool tree = vbValue(ui_.chkShowTreeview) != 0;
+    if (tree && window_.sourceImages(0).thumbsComplete) {
+        // The tree was not built while thumbnails were shown.
+        window_.state().stopPreview();
+        readDirectoryStructure();
+        updateTreeview();
+    }
+    QWidget* shown = tree ? static_cast<QWidget*>(ui_.TreeView) : ui_.lwDirectory;
+    QWidget* hidden = tree ? static_cast<QWidget*>(ui_.lwDirectory) : ui_.TreeView;
+    hidden->setVisible(false);
+    shown->setVisible(true);
+    shown->raise();
+    for (QCheckBox* box : {ui_.chkPreview, ui_.chkThumbnails, ui_.chkOnlyRenameSelected}) {
+        box->setEnabled(!tree);
+    }
+    if (window_.state().windowReady) {
+        shown->setFocus();
+    }
+}
+
+void FolderSource::chkThumbnailsClick() {
+    QCheckBox* box = ui_.chkThumbnails;
+    platform::ListView* list = ui_.lwDirectory;
+    if (showsPlaceholder(list)) {
+        setVbValue(box, 0);
+        return;
+    }
+    filelists::SourceImages& images = window_.sourceImages(0);
+    if (vbValue(box) != 0) {
+        ui_.chkPreview->setEnabled(false);
+        list->setView(platform::ListView::View::LargeIcon);
+        ui_.chkShowTreeview->setEnabled(false);
+        if (!images.thumbsComplete) {
+            window_.state().stopPreview();
+            const FocusKeeper focus(&window_);
+            filelists::generateThumbnails(
+                {*list, images, directoryIconOptions(), &window_, statusAccess()});
+        }
+    } else {
+        ui_.chkPreview->setEnabled(true);
+        list->setView(platform::ListView::View::Report);
+        ui_.chkShowTreeview->setEnabled(true);
+    }
+}
+
+}  // namespace mainwindow

@@ -1,0 +1,86 @@
+// The Directory source: reading the working folder into its work lists and views, and every
+// way of getting there: the path box and its history, the pattern box, the folder button,
+// Parent Directory, Refresh, the tree view, the include boxes, the thumbnails and the
+// "View as Tree" box.
+#pragma once
+
+#include <QString>
+
+#include "filelists/listbuilder.h"
+#include "filelists/sysicons.h"
+#include "filelists/treebuilder.h"
+
+class QEvent;
+class QObject;
+class QPoint;
+
+namespace mainwindow {
+
+class FrmMain;
+struct Controls;
+
+class FolderSource {
+public:
+    explicit FolderSource(FrmMain& window);
+
+    // Reading the working folder. Every read is readDirectoryStructure followed by
+    // updateTreeview: the first fills the Directory work lists from the path box's folder (or
+    // shows a placeholder row), the second builds the tree, the rows and the counts from them.
+    void readDirectoryStructure();
+    void updateTreeview();
+
+    // The path box commit (on leaving the box and on Enter): reads the folder in the box when
+    // it differs from previousPath and can be listed.
+    void txtPathLostFocus();
+    void txtPathChange();
+    // A folder picked from the history.
+    void txtPathClick();
+    // The pattern box commit: an emptied pattern becomes "*.*"; a changed one re-reads.
+    void txtPatternLostFocus();
+    // The folder button, Parent Directory and Refresh Directory.
+    void cmdShowDirReqClick();
+    void cmdParentDirClick();
+    void cmdRefreshClick();
+    // Refresh Dir: back to the Directory source and the folder read again.
+    void treeviewRefresh();
+    // A double click (or Enter) on a tree node: opens a folder node, goes up through "[..]".
+    void treeViewDblClick();
+    // A tree node was expanded or collapsed.
+    void treeNodeToggled();
+
+    void chkFilesClick();
+    void chkDirsClick();
+    void chkSubClick();
+    void chkShowTreeviewClick();
+    void chkThumbnailsClick();
+
+    // Focus, keys and mouse of the path box, the pattern box and the tree. True when the
+    // event is consumed.
+    bool filterEvent(QObject* watched, QEvent* event);
+
+    // What the list builders and thumbnail runs take from the window.
+    filelists::IconOptions directoryIconOptions() const;
+    filelists::StatusPanels statusAccess();
+
+private:
+    bool pathBoxEvent(QObject* watched, QEvent* event);
+    void txtPathGotFocus();
+    void txtPatternGotFocus();
+    void treeViewKeyUp(int key);
+    void treeViewRightButtonUp(const QPoint& globalPosition);
+    void showIncludedKinds();
+
+    QString pathText() const;
+    void setPathText(const QString& text);
+    void setPathRed(bool red);
+    void addToPathHistory(const QString& folder);
+    void showDirectoryRows();
+    filelists::ViewSwitches viewSwitches() const;
+
+    FrmMain& window_;
+    Controls& ui_;
+    // The path box holds the focus (its line edit included).
+    bool pathHasFocus_ = false;
+};
+
+}  // namespace mainwindow

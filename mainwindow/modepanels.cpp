@@ -1,0 +1,323 @@
+#include "mainwindow/modepanels.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "mainwindow/filesource.h"
+#include "mainwindow/frmmain.h"
+#include "mainwindow/modetable.h"
+#include "platform/localetext.h"
+#include "platform/messages.h"
+#include "runs/preview.h"
+#include "settings/conversions.h"
+
+namespace mainwindow {
+
+namespace {
+
+// The number of a text box as the transforms take it: its numeric value rounded (halves to
+// even) into the 16-bit range the boxes were designed for.
+int boxNumber(const QString& text) {
+    return settings::clampToInt16(
+        static_cast<long long>(std::nearbyint(std::clamp(platform::vbVal(text), -1.0e9, 1.0e9))));
+}
+
+// The index of the chosen button of an option group; 0 ("No Change" on the Case tab) when
+// none is chosen.
+template <size_t N>
+int chosenIndex(const std::array<QRadioButton*, N>& group) {
+    for (size_t index = 0; index < N; ++index) {
+        if (group[index]->isChecked()) {
+            return static_cast<int>(index);
+        }
+    }
+    return 0;
+}
+
+// The naming a preview pass uses: taken at its start and again after every yield, since the
+// inputs change only while the pass yields.
+struct RowNaming {
+    runs::NamingMode mode = runs::NamingMode::None;
+    runs::NamingOptions options;
+};
+
+}  // namespace
+
+ModePanels::ModePanels(FrmMain& window) : window_(window), ui_(window.ui()) {}
+
+// ---- Mode tabs ----
+
+void ModePanels::showSelectedFrame() {
+    if (const ModeTab* tab = modeTab(window_.modeTabKey())) {
+        ui_.modeFrames->setCurrentWidget(ui_.*(tab->frame));
+    }
+}
+
+void ModePanels::tabStripClick() {
+    WindowState& state = window_.state();
+    if (!state.windowReady) {
+        return;
+    }
+    QStackedWidget* frames = ui_.modeFrames;
+    frames->setVisible(false);
+
+    const ModeTab* tab = modeTab(window_.modeTabKey());
+    const bool dirsAllowed = !tab || tab->dirsAllowed(ui_);
+    const bool nameScope = !tab || tab->usesNameScope(ui_);
+    if (tab && tab->needsTagLibrary && state.mp3LibraryMissing) {
+        platform::messages().showMessage(
+            QStringLiteral("The Mp3 library failed to initialize! You will not be able\n"
+                           "to use any Mp3 featues. You can probably solve this\n"
+                           "problem by re-installing Quenza Renamer!"),
+            state.appName, platform::MessageIcon::Critical, platform::MessageButtons::Ok);
+        state.mp3LibraryMissing = false;
+    }
+
+    if (tab) {
+        frames->setCurrentWidget(ui_.*(tab->frame));
+        frames->setVisible(true);
+        frames->raise();
+        if (tab->filesOnly) {
+            setVbValue(ui_.chkFiles, 1);
+        }
+    }
+
+    QCheckBox* dirs = ui_.chkDirs;
+    if (state.fileMode == 1) {
+        dirs->setEnabled(false);
+    } else {
+        dirs->setEnabled(dirsAllowed);
+        if (!dirsAllowed) {
+            setVbValue(ui_.chkFiles, 1);
+            setVbValue(dirs, 0);
+        }
+    }
+    state.dirsAllowed = dirsAllowed;
+    ui_.chkProcessFilename->setEnabled(nameScope);
+    ui_.chkProcessFileExt->setEnabled(nameScope);
+
+    optionsChanged();
+
+    // Runs and scans disable the window; the focus stays where it is meanwhile. The handlers
+    // above may have changed the options, so they are read again.
+    if (!window_.isEnabled()) {
+        return;
+    }
+    if (const ModeTab* now = modeTab(window_.modeTabKey())) {
+        if (QWidget* target = now->focusTarget(ui_)) {
+            target->setFocus();
+        }
+    }
+}
+
+runs::ModeSelection ModePanels::modeSelection() const {
+    return mainwindow::modeSelection(ui_, window_.modeTabKey());
+}
+
+// ---- Validation ----
+
+void ModePanels::optionsChanged() {
+    WindowState& state = window_.state();
+    if (!state.windowReady) {
+        return;
+    }
+    ui_.tmrPreview->stop();
+
+    const int source = state.fileMode == 1 ? 1 : 0;
+    const QStringList& files = state.lstFiles[source];
+    const QStringList& dirs = state.lstDirs[source];
+    bool blocked = false;
+    if (source == 0) {
+        QCheckBox* filesBox = ui_.chkFiles;
+        QCheckBox* dirsBox = ui_.chkDirs;
+        const qsizetype fileCount = vbValue(filesBox) == 0 ? 0 : files.size();
+        const qsizetype dirCount = vbValue(dirsBox) == 0 ? 0 : dirs.size();
+        window_.setPanelText(
+            QStringLiteral("main"),
+            QStringLiteral("%1 Files, %2 Directories").arg(fileCount).arg(dirCount));
+        const bool filesQualify =
+            filesBox->isEnabled() && vbValue(filesBox) == 1 && !files.isEmpty();
+        const bool dirsQualify = dirsBox->isEnabled() && vbValue(dirsBox) == 1 && !dirs.isEmpty();
+        blocked = !filesQualify && !dirsQualify;
+    } else {
+        window_.setPanelText(
+            QStringLiteral("main"),
+            QStringLiteral("%1 Files, %2 Directories").arg(files.size()).arg(dirs.size()));
+        blocked = files.isEmpty() && dirs.isEmpty();
+    }
+    const QString key = window_.modeTabKey();
+    if (!blocked && key != QLatin1String("Attrib") && state.onlySelectedInForce &&
+        state.selectedCount == 0) {
+        blocked = true;
+    }
+    if (!blocked) {
+        const ModeTab* tab = modeTab(key);
+        blocked = tab && tab->blocks(ui_);
+    }
+
+    ui_.cmdExecute->setEnabled(!blocked);
+
+    // Queued messages run here, a nested validation among them; the timer is off meanwhile,
+    // so no preview tick sees a half-finished check.
+    QCoreApplication::processEvents();
+    if (vbValue(ui_.chkPreview) == 1) {
+        state.previewPending = true;
+    }
+    // Restarting the interval lets a burst of changes end in one preview.
+    ui_.tmrPreview->start();
+}
+
+engine::Options ModePanels::optionsSnapshot() const {
+    const WindowState& state = window_.state();
+    engine::Options options;
+    options.scope.processFilename = vbValue(ui_.chkProcessFilename) == 1;
+    options.scope.processFileExt = vbValue(ui_.chkProcessFileExt) == 1;
+    options.replace.find = ui_.txtFind->text();
+    options.replace.replace = ui_.txtReplace->text();
+    options.replace.caseSensitive = vbValue(ui_.chkCaseSensitive);
+    options.replace.swapMode = vbValue(ui_.chkReplaceMode);
+    options.replace.start = boxNumber(ui_.txtReplaceStart->text());
+    options.replace.count = boxNumber(ui_.txtReplaceCount->text());
+    options.caseOptions.case1 = chosenIndex(ui_.case1());
+    options.caseOptions.case2 = chosenIndex(ui_.case2());
+    options.caseOptions.exceptionsEnabled = vbValue(ui_.chkExceptionsEnabled) == 1;
+    options.addCrop.crop = ui_.optCrop->isChecked();
+    options.addCrop.add = ui_.txtAdd->text();
+    options.addCrop.addPos = ui_.txtAddPos->text();
+    options.addCrop.addFromEnd = ui_.optAddEnding->isChecked();
+    options.addCrop.cropPos = ui_.txtCropPos->text();
+    options.addCrop.cropNumber = ui_.txtCropNumber->text();
+    options.addCrop.cropFromEnd = ui_.optCropEnding->isChecked();
+    options.space.removeLeading = vbValue(ui_.chkSpaceBeginning) == 1;
+    options.space.removeTrailing = vbValue(ui_.chkSpaceEnd) == 1;
+    options.space.shrink = vbValue(ui_.chkSpaceShrink) == 1;
+    options.enumeration.normalize = ui_.chkEnumTab_Normalize->isChecked();
+    options.enumeration.format = ui_.txtEnumFormat->text();
+    options.enumeration.start = ui_.txtEnumStart->text();
+    options.enumeration.step = ui_.txtEnumStep->text();
+    options.enumeration.autoZeros = vbValue(ui_.chkEnumAutoZeros) == 1;
+    options.enumeration.zeros = ui_.txtEnumZeros->text();
+    options.enumeration.resetBetweenDirs = vbValue(ui_.chkEnumResetBetweenDirs) == 1;
+    options.enumeration.normalizeWidth = ui_.txtNormalize->text();
+    // The automatic width of sequential renaming counts the rows of the current source's list.
+    const platform::ListView* rows = state.fileMode == 1 ? ui_.lwDragDrop : ui_.lwDirectory;
+    options.listCounts.rows = rows->rowCount();
+    options.listCounts.selected = state.selectedCount;
+    options.listCounts.onlySelectedInForce = state.onlySelectedInForce;
+    return options;
+}
+
+// ---- Instant Preview and Only Rename Selected ----
+
+void ModePanels::chkPreviewClick() {
+    if (vbValue(ui_.chkPreview) == 1) {
+        window_.state().previewPending = true;
+    } else {
+        // The rows keep their last preview; only the count goes.
+        window_.setPanelText(QStringLiteral("preview"), QString());
+    }
+}
+
+void ModePanels::chkOnlyRenameSelectedClick() {
+    window_.fileSource().updateSelectedCount(0);
+    optionsChanged();
+}
+
+// ---- Preview timer ----
+
+void ModePanels::tmrPreviewTimer() {
+    WindowState& state = window_.state();
+    if (state.labelEditPending) {
+        state.labelEditPending = false;
+        platform::ListView* list = state.fileMode == 0   ? ui_.lwDirectory
+                                   : state.fileMode == 1 ? ui_.lwDragDrop
+                                                         : nullptr;
+        if (list) {
+            int row = list->currentRow();
+            if (row < 0 || !list->isRowSelected(row)) {
+                const QList<int> selected = list->selectedRows();
+                row = selected.isEmpty() ? -1 : selected.first();
+            }
+            if (row >= 0) {
+                list->startLabelEdit(row);
+            }
+        }
+    }
+
+    // A selection dragged with the mouse is counted once the button is up.
+    if (state.selectionRecountPending && !(QGuiApplication::mouseButtons() & Qt::LeftButton)) {
+        window_.fileSource().updateSelectedCount(0);
+    }
+
+    if (state.previewPending) {
+        const bool attrib = window_.modeTabKey() == QLatin1String("Attrib");
+        const QString preview = QStringLiteral("preview");
+        window_.setPanelText(preview, attrib ? QStringLiteral("No Preview Available...")
+                                             : QStringLiteral("Generating Preview..."));
+        // Cleared before the pass, so a change made while it yields marks a newer one.
+        state.previewPending = false;
+        generatePreview();
+        if (!attrib) {
+            const int count = state.previewChangeCount;
+            window_.setPanelText(preview, count == 1
+                                              ? QStringLiteral("1 item to rename...")
+                                              : QStringLiteral("%1 items to rename...").arg(count));
+        }
+    }
+
+    window_.rememberPosition();
+}
+
+// ---- Preview pass ----
+
+void ModePanels::generatePreview() {
+    WindowState& state = window_.state();
+    const QString source = window_.fileModeTabKey();
+    platform::ListView* list = nullptr;
+    if (source == QLatin1String("listview")) {
+        list = ui_.lwDirectory;
+    } else if (source == QLatin1String("dragdrop")) {
+        list = ui_.lwDragDrop;
+    }
+    if (!list) {
+        return;
+    }
+
+    const engine::TextLists& lists = window_.lists();
+    const auto readNaming = [this, &lists] {
+        // The executor the selected tab and option pick: the one whose names the preview shows.
+        return RowNaming{runs::namingModeFor(modeSelection()),
+                         {optionsSnapshot(), lists.batchReplaceList, lists.exceptionsList}};
+    };
+    auto naming = std::make_shared<RowNaming>(readNaming());
+
+    runs::PreviewJob job;
+    job.list = list;
+    job.skipGhostRows = list == ui_.lwDirectory && window_.settings().alwaysShowDirs == 1;
+    job.shared = {&state.previewPending, &state.previewRunToken, &state.previewChangeCount};
+    job.doEventsEvery = state.previewDoEventsEvery;
+    QPushButton* execute = ui_.cmdExecute;
+    job.renameEnabled = [execute] { return execute->isEnabled(); };
+    job.onlySelectedInForce = [&state] { return state.onlySelectedInForce; };
+    // The executors' own computation, so the preview shows exactly what a run would do;
+    // modes without a transform (and "Attrib") give no names. The pass asks for the rows that
+    // take part in display order, so one counter per pass numbers them as a run does.
+    auto counter = std::make_shared<runs::EnumCounter>();
+    job.newName = [naming, counter](const QString& folder, const QString& name) {
+        return runs::newNameFor(naming->mode, naming->options, folder, name, counter.get());
+    };
+    job.yield = [naming, readNaming] {
+        QCoreApplication::processEvents();
+        *naming = readNaming();
+    };
+    TabStrip* strip = ui_.TabStrip;
+    job.modeCaption = [strip] { return strip->tabText(strip->currentIndex()); };
+    job.transformStep = [naming] { return runs::previewStep(naming->mode); };
+    runs::generatePreview(job);
+}
+
+}  // namespace mainwindow

@@ -1,0 +1,42 @@
+// The mode panels: the mode tab handler, the validation that enables "Rename!", the options
+// snapshot the transforms read, the Instant Preview box, the preview timer and the preview
+// pass it starts. What differs per tab is read from the mode table (modetable.h).
+#pragma once
+
+#include "engine/options.h"
+#include "runs/executors.h"
+
+namespace mainwindow {
+
+class FrmMain;
+struct Controls;
+
+class ModePanels {
+public:
+    explicit ModePanels(FrmMain& window);
+
+    // The mode tab handler: shows the option frame of the selected tab and derives its flags.
+    void tabStripClick();
+    // Brings the option frame of the selected tab forward (start-up, before the handler runs).
+    void showSelectedFrame();
+    // Decides whether a rename can start with the current inputs (enables "Rename!").
+    void optionsChanged();
+    // The options the transforms read, taken from the inputs now.
+    engine::Options optionsSnapshot() const;
+    // The selected mode tab and the options that choose between its executors: what the
+    // preview and the run both pick their naming mode by.
+    runs::ModeSelection modeSelection() const;
+    void chkPreviewClick();
+    void chkOnlyRenameSelectedClick();
+    // One tick of the preview timer: a pending label edit, the selection recount once the
+    // mouse button is up, a pending preview, and the remembered window position.
+    void tmrPreviewTimer();
+    // One preview pass over the current source's rows (the timer's tick starts it).
+    void generatePreview();
+
+private:
+    FrmMain& window_;
+    Controls& ui_;
+};
+
+}  // namespace mainwindow

@@ -1,0 +1,249 @@
+#include "mainwindow/runcontroller.h"
+
+#include <QCoreApplication>
+#include <QSet>
+
+#include "filelists/rowtext.h"
+#include "filelists/thumbnails.h"
+#include "mainwindow/filesource.h"
+#include "mainwindow/foldersource.h"
+#include "mainwindow/frmmain.h"
+#include "mainwindow/modepanels.h"
+#include "mainwindow/modetable.h"
+#include "platform/filesystem.h"
+#include "platform/folderlist.h"
+#include "platform/programfolder.h"
+#include "runs/undo.h"
+
+namespace mainwindow {
+
+RunController::RunController(FrmMain& window) : window_(window), ui_(window.ui()) {}
+
+RunController::~RunController() {
+    // A run window still open goes with the main window, without its close handling.
+    if (runWindow_) {
+        window_.runState().operationRunning = false;
+        runWindow_->onClosed = nullptr;
+        delete runWindow_.data();
+    }
+}
+
+void RunController::cmdExecuteClick() {
+    runs::DriverContext context = driverContext();
+    runs::executeRun(context);
+}
+
+void RunController::cmdUndoClick() {
+    runs::DriverContext context = driverContext();
+    runs::undoLastRun(context);
+}
+
+void RunController::formKeyF5() {
+    if (!window_.isEnabled() || !window_.state().windowReady) {
+        return;
+    }
+    // The focused input loses the focus first, so its own repair rules run as on a click.
+    ui_.cmdAbout->setFocus(Qt::OtherFocusReason);
+    QCoreApplication::processEvents();
+    window_.modePanels().optionsChanged();
+    QCoreApplication::processEvents();
+    if (ui_.cmdExecute->isEnabled()) {
+        cmdExecuteClick();
+    }
+}
+
+void RunController::chkSimulationClick() {
+    runs::RunState& runState = window_.runState();
+    runState.simulationMode = vbValue(ui_.chkSimulation) == 1;
+    if (runState.simulationMode) {
+        ui_.cmdExecute->setText(QStringLiteral("Sim. Rename!"));
+        ui_.cmdUndo->setEnabled(false);
+    } else {
+        ui_.cmdExecute->setText(QStringLiteral("Rename!"));
+    }
+}
+
+runs::AttribOptions RunController::attribOptions() const {
+    runs::AttribOptions options;
+    options.optAttrib = ui_.optAttrib_Date->isChecked() ? 1 : 0;
+    options.chkR = vbValue(ui_.chkR);
+    options.chkH = vbValue(ui_.chkH);
+    options.chkS = vbValue(ui_.chkS);
+    options.chkA = vbValue(ui_.chkA);
+    options.chkDateDate = vbValue(ui_.chkDateDate) == 1;
+    options.dtDate = ui_.dtDate->date();
+    options.chkDateTime = vbValue(ui_.chkDateTime) == 1;
+    options.dtTime = ui_.dtTime->time();
+    options.chkDateCreated = vbValue(ui_.chkDateCreated) == 1;
+    options.chkDateAccessed = vbValue(ui_.chkDateAccessed) == 1;
+    options.chkDateModified = vbValue(ui_.chkDateModified) == 1;
+    return options;
+}
+
+runs::DriverInputs RunController::driverInputs() const {
+    const WindowState& state = window_.state();
+    const engine::TextLists& lists = window_.lists();
+    ModePanels& modes = window_.modePanels();
+    runs::DriverInputs in;
+    in.fileMode = state.fileMode;
+    in.mode = modes.modeSelection();
+    in.naming = {modes.optionsSnapshot(), lists.batchReplaceList, lists.exceptionsList};
+    in.attrib = attribOptions();
+    in.filesTicked = vbValue(ui_.chkFiles) == 1;
+    in.dirsTicked = vbValue(ui_.chkDirs) == 1;
+    in.dirsAllowed = state.dirsAllowed;
+    in.onlySelectedInForce = state.onlySelectedInForce;
+    in.simulationBox = vbValue(ui_.chkSimulation) == 1;
+    in.thumbnailsFreeSelect = vbValue(ui_.chkThumbnailsFreeSelect) == 1;
+    in.listOrderChanged = state.listOrderChanged;
+    return in;
+}
+
+runs::DriverContext RunController::driverContext() {
+    WindowState& state = window_.state();
+    FrmMain* window = &window_;
+    runs::DriverContext context{.state = window_.runState(),
+                                .settings = window_.settings(),
+                                .lstFiles = state.lstFiles,
+                                .lstDirs = state.lstDirs,
+                                .lists = {ui_.lwDirectory, ui_.lwDragDrop},
+                                .directoryImages = &window_.sourceImages(0),
+                                .freeSelectImages = &window_.sourceImages(1),
+                                .mainWindow = window,
+                                .appName = state.appName};
+    runs::DriverHooks& hooks = context.hooks;
+    hooks.validate = [window] {
+        window->modePanels().optionsChanged();
+        return window->ui().cmdExecute->isEnabled();
+    };
+    hooks.inputs = [this] { return driverInputs(); };
+    hooks.setMainPanel = [window](const QString& text) {
+        window->setPanelText(QStringLiteral("main"), text);
+    };
+    hooks.stopPreview = [&state] { state.stopPreview(); };
+    hooks.openRunWindow = [this] { return openRunWindow(); };
+    hooks.readDirectoryStructure = [window] { window->folderSource().readDirectoryStructure(); };
+    hooks.updateTreeview = [window] { window->folderSource().updateTreeview(); };
+    hooks.refillFreeSelect = [this](const QStringList& files, const QStringList& dirs) {
+        refillFreeSelect(files, dirs);
+    };
+    hooks.generateThumbnailsFreeSel = [window] {
+        filelists::generateThumbnailsFreeSel({*window->ui().lwDragDrop, window->sourceImages(1),
+                                              filelists::iconOptions(window->settings(), true),
+                                              window, window->folderSource().statusAccess()});
+    };
+    hooks.updateSelectedCount = [window] { window->fileSource().updateSelectedCount(-1); };
+    hooks.setUndoEnabled = [window](bool enabled) { window->ui().cmdUndo->setEnabled(enabled); };
+    hooks.markListOrderChanged = [&state] { state.listOrderChanged = true; };
+    return context;
+}
+
+runs::RunWindow* RunController::openRunWindow() {
+    // Every operation starts with a fresh window. It is a window of its own, not a child of
+    // the main window, so that disabling the main window leaves it usable.
+    if (runWindow_) {
+        runWindow_->onClosed = nullptr;
+        delete runWindow_.data();
+    }
+    auto* window = new runs::RunWindow(window_.runState(), window_.settings());
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setFont(window_.font());
+    window->onClosed = [this] { runWindowClosed(); };
+    runWindow_ = window;
+    window->open();
+    return window;
+}
+
+void RunController::runWindowClosed() {
+    window_.setEnabled(true);
+    window_.activateWindow();
+    QWidget* focus = nullptr;
+    if (window_.state().fileMode != 0) {
+        focus = ui_.lwDragDrop;
+    } else if (vbValue(ui_.chkShowTreeview) != 0) {
+        focus = ui_.TreeView;
+    } else {
+        focus = ui_.lwDirectory;
+    }
+    if (focus && focus->isVisible()) {
+        focus->setFocus();
+    }
+    window_.modePanels().optionsChanged();
+}
+
+void RunController::refillFreeSelect(const QStringList& files, const QStringList& dirs) {
+    platform::ListView* list = ui_.lwDragDrop;
+    WindowState& state = window_.state();
+    filelists::SourceImages& images = window_.sourceImages(1);
+    auto& listFiles = state.lstFiles[1];
+    auto& listDirs = state.lstDirs[1];
+    list->clear();
+    listFiles.clear();
+    listDirs.clear();
+    const bool details = window_.settings().showAllColumns == 1;
+    const filelists::IconOptions icons = filelists::iconOptions(window_.settings(), true);
+    QSet<QString> added;
+    QList<platform::ListRow> rows;
+    rows.reserve(files.size() + dirs.size());
+    for (const QStringList* paths : {&files, &dirs}) {
+        for (const QString& path : *paths) {
+            // Only what exists is added, each path once; the kind is the disk's.
+            const platform::fs::Kind kind = platform::fs::kindOf(platform::nativePath(path));
+            const bool isDir = kind == platform::fs::Kind::Directory;
+            if ((!isDir && kind != platform::fs::Kind::File) || added.contains(path)) {
+                continue;
+            }
+            const platform::Result<QStringList> texts =
+                filelists::readRowTexts(path, isDir, details);
+            if (!texts.ok()) {
+                continue;
+            }
+            added.insert(path);
+            (isDir ? listDirs : listFiles).append(path);
+            platform::ListRow row;
+            row.texts = *texts;
+            int large = 0;
+            row.smallImage = filelists::sysIconsFreeSel(path, isDir, images, icons, large);
+            row.largeImage = large;
+            rows.append(row);
+        }
+    }
+    images.thumbsComplete = false;
+    if (rows.isEmpty()) {
+        showPlaceholder(list, QString::fromUtf8(kDragDropPlaceholder));
+        return;
+    }
+    list->setFont(window_.font());
+    list->setView(vbValue(ui_.chkThumbnailsFreeSelect) != 0 ? platform::ListView::View::LargeIcon
+                                                            : platform::ListView::View::Report);
+    list->addRows(rows);
+    filelists::attachImages(*list, images);
+}
+
+void RunController::runCommandLineMode() {
+    const WindowState& state = window_.state();
+    if (state.cmdExecMode.isEmpty()) {
+        return;
+    }
+    const QString word = state.cmdExecMode.toLower();
+    for (const ModeWord& mode : modeWords()) {
+        if (word == QLatin1String(mode.word)) {
+            if (mode.option) {
+                (ui_.*(mode.option))->setChecked(true);
+            }
+            window_.selectModeTab(mode.tab);
+            break;
+        }
+    }
+    if (ui_.cmdExecute->isEnabled()) {
+        cmdExecuteClick();
+    }
+    if (state.cmdAutoExit) {
+        if (runWindow_) {
+            runWindow_->close();
+        }
+        window_.close();
+    }
+}
+
+}  // namespace mainwindow

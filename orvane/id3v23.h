@@ -1,0 +1,209 @@
+// The ID3v2.3 tag reader and its frames, plus the pieces of frame handling that the ID3v2.2 and
+// ID3v2.4 readers share with it (unsynchronisation removal, inflating, text decoding, ID
+// comparison).
+//
+// Readers return false on any failure and never throw; the creator discards an object whose
+// reader failed, so every tag or frame that a client can reach was read successfully. Getters
+// never fail: a missing text is "", a missing frame is a null pointer.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "orvane/helpers.h"
+#include "orvane/id3v2header.h"
+#include "platform/filesystem.h"
+
+namespace orvane {
+
+// Shared by the ID3v2.2, ID3v2.3 and ID3v2.4 readers ---------------------------------------
+namespace id3v2 {
+
+// Largest decompressed size of a compressed frame that is inflated: a larger declared size makes
+// the frame fail like any other damaged frame instead of driving a huge allocation. It also
+// bounds what inflating adds to one tag in all (the payloads beyond their stored sizes): a tag
+// whose frames would grow by more is refused like a tag with a damaged frame.
+inline constexpr std::int32_t kMaxDecompressedSize = 16 * 1024 * 1024;
+
+// What inflating has added to one tag so far. Each compressed frame may announce up to the cap
+// from a few bytes of the file, so thousands of such frames in a small damaged file would
+// otherwise make the reader hold gigabytes of zeros.
+class InflationBudget {
+public:
+    // Counts a frame whose body took `stored` bytes in the file and whose payload has
+    // `payload` bytes; false once the tag's frames have grown by more than the cap in all.
+    bool take(std::int64_t stored, std::size_t payload) {
+        grown_ += std::max<std::int64_t>(0, static_cast<std::int64_t>(payload) - stored);
+        return grown_ <= kMaxDecompressedSize;
+    }
+
+private:
+    std::int64_t grown_ = 0;
+};
+
+// Undoes unsynchronisation: every 0x00 whose preceding *input* byte is 0xFF is dropped (so
+// FF 00 00 gives FF 00, and a final FF stays). False, with `output` emptied, for empty input.
+bool removeUnsync(ByteView input, Bytes& output);
+
+// Inflates `compressed` with zlib into a zero-filled buffer of `declaredSize` bytes. The zlib
+// result is deliberately not examined: a damaged stream leaves what zlib wrote followed by
+// zeros, and still counts as inflated. False when `declaredSize` is 0 or less or above
+// kMaxDecompressedSize.
+bool inflate(ByteView compressed, std::int32_t declaredSize, Bytes& output);
+
+// Text decoders over a whole frame payload whose first byte is the encoding byte; the bytes
+// after it are decoded, NUL bytes included (each becomes a NUL character). "" for a payload of
+// one byte or none.
+// Encoding 0: the ANSI code page (Windows-1252).
+std::u16string decodeAnsiText(ByteView payload);
+// Encoding 1: UTF-16 in byte pairs, little-endian until a byte order mark says otherwise. A BOM
+// (FF FE or FE FF) is honoured and dropped wherever a pair stands, and governs the pairs after
+// it; an odd last byte is ignored.
+std::u16string decodeUnicodeText(ByteView payload);
+// The text of a text frame: for an ID starting with an upper-case "T", encoding 0 or 1 decoded
+// as above; any other frame or encoding gives "".
+std::u16string decodeTextFrame(std::u16string_view id, ByteView payload);
+
+// Frame IDs compared with letter case ignored (ASCII and the Latin letters of the ANSI code page).
+bool frameIdEquals(std::u16string_view a, std::u16string_view b);
+
+// The lookups every version's tag offers over its frames (shared pointers to frames with ID()
+// and TextData()).
+// The first frame with the ID, or null.
+template <class Frame>
+Frame findFrame(const std::vector<Frame>& frames, std::u16string_view frameID) {
+    for (const Frame& frame : frames) {
+        if (frameIdEquals(frame->ID(), frameID)) {
+            return frame;
+        }
+    }
+    return nullptr;
+}
+// The frame at a 1-based index, or null outside 1 .. count.
+template <class Frame>
+Frame frameAt(const std::vector<Frame>& frames, std::int32_t index) {
+    if (index < 1 || static_cast<std::size_t>(index) > frames.size()) {
+        return nullptr;
+    }
+    return frames[static_cast<std::size_t>(index - 1)];
+}
+// The texts of every frame with the ID, joined by CR LF.
+template <class Frame>
+std::u16string joinedText(const std::vector<Frame>& frames, std::u16string_view frameID) {
+    std::u16string result;
+    std::u16string_view separator;
+    for (const Frame& frame : frames) {
+        if (frameIdEquals(frame->ID(), frameID)) {
+            result += separator;
+            result += frame->TextData();
+            separator = u"\r\n";
+        }
+    }
+    return result;
+}
+
+}  // namespace id3v2
+
+// One ID3v2.3 frame: a 10-byte header (ID, big-endian size, status and format flags), the bytes
+// that the format flags add (decompressed size, encryption method, group identifier, in this
+// order, each only when flagged) and the payload.
+class cID3V23Frame {
+public:
+    // Published ------------------------------------------------------------------------------
+    // The 4-character frame ID.
+    std::u16string ID() const { return id_; }
+    // A copy of the payload: inflated when the frame was compressed; as stored when encrypted.
+    Bytes RawData() const { return payload_; }
+    // The payload decoded as a text frame (id3v2::decodeTextFrame); "" for an encrypted frame or
+    // a frame that is not a text frame.
+    std::u16string TextData() const;
+
+    // Library-internal ---------------------------------------------------------------------
+    // Set when the frame's first byte was 0: the rest of the tag body is padding.
+    bool IsPadding() const { return padding_; }
+    // Set when the frame is encrypted; such a frame counts as read, with its stored payload.
+    bool IsEncrypted() const { return encrypted_; }
+    // The size of the payload as RawData gives it (inflated, resynchronised), without a copy.
+    std::size_t PayloadSize() const { return payload_.size(); }
+    // The bytes the frame occupies in the tag body: its size plus the 10-byte header.
+    std::int32_t TotalSize() const;
+    // Reads one frame from `bytes`, which start at the frame's first byte and hold at least the
+    // whole frame. True when the frame was read (an encrypted frame included). False for a
+    // padding mark, a size of 0 or less, a payload that would be empty or does not fit in
+    // `bytes`, or a compressed frame that cannot be inflated.
+    bool ReadFrame(ByteView bytes);
+
+private:
+    bool ProcessData();
+    bool Decompress();
+
+    std::u16string id_;
+    std::uint8_t sizeBytes_[4] = {};
+    std::uint8_t formatFlags_ = 0;
+    Bytes payload_;
+    bool padding_ = false;
+    bool encrypted_ = false;
+    std::uint8_t decompressedSizeBytes_[4] = {};
+};
+
+// An ID3v2.3 tag: the tag header, the frames in file order and the list of their IDs.
+class cID3V23Tag {
+public:
+    using Frame = std::shared_ptr<const cID3V23Frame>;
+
+    // Published ------------------------------------------------------------------------------
+    // Each frame's ID followed by ";", in file order (duplicates as often as they occur);
+    // "" for a tag without frames.
+    std::u16string FrameList() const { return frameList_; }
+    std::int32_t FrameCount() const { return static_cast<std::int32_t>(frames_.size()); }
+    // The first frame in file order whose ID equals `frameID`, letter case ignored; null when
+    // there is none.
+    Frame GetFrameByID(std::u16string_view frameID) const;
+    // The frame at `index`, counting from 1 in file order; null outside 1 to FrameCount().
+    Frame GetFrameByIndex(std::int32_t index) const;
+    // The TextData of every frame whose ID equals `frameID` (letter case ignored), in file order,
+    // joined by CR LF. The separator follows the first match even when its text is empty, so
+    // such a result begins with CR LF. "" when no frame matches.
+    std::u16string GetText(std::u16string_view frameID) const;
+    std::u16string Artist() const { return GetText(u"TPE1"); }
+    std::u16string Album() const { return GetText(u"TALB"); }
+    std::u16string Title() const { return GetText(u"TIT2"); }
+    // The stored text, such as a genre reference "(13)"; nothing is translated.
+    std::u16string Genre() const { return GetText(u"TCON"); }
+    // The stored text, such as "3/12".
+    std::u16string Track() const { return GetText(u"TRCK"); }
+    std::u16string Year() const { return GetText(u"TYER"); }
+
+    // Library-internal ---------------------------------------------------------------------
+    // The header's synchsafe size plus the 10 header bytes.
+    std::int32_t TotalSize() const;
+    // The header as handed over by the locator.
+    const ID3V2Header& Header() const { return header_; }
+    // Reads the tag whose "I" of "ID3" stands at the 1-based `tagPosition` of `file`;
+    // `fileLength` is the file's size in bytes and `header` the 10 bytes found there. Called
+    // once, by the locator. True when the whole tag was read: the header flags are acceptable
+    // (none of 0x0E), the tag ends within the file, its body size is above 0, and the extended
+    // header (when flagged) and every frame up to the padding or the end of the body were read.
+    bool ReadTag(const platform::fs::ReadFile& file, std::int64_t fileLength,
+                 std::int64_t tagPosition, const ID3V2Header& header);
+    // See id3v2::removeUnsync.
+    static bool RemoveUnsync(ByteView input, Bytes& output) {
+        return id3v2::removeUnsync(input, output);
+    }
+
+private:
+    bool ReadExtHeader(ByteView body);
+    bool ReadFrames(ByteView body, std::int64_t start);
+
+    ID3V2Header header_;
+    std::vector<Frame> frames_;
+    std::u16string frameList_;
+    std::uint8_t extHeaderSizeBytes_[4] = {};
+};
+
+}  // namespace orvane

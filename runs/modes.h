@@ -1,0 +1,83 @@
+// The naming modes: one row per mode tab and option that computes names. Each row says which
+// tab and option pick it, whether it walks directories, its per-item name function and its
+// executor; everything below reads the table, so a mode is one row of runs/modes.cpp.
+//
+// The new name of one item comes from newNameFor alone, which the preview calls as well, so
+// the preview and the run can never give different names.
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include "engine/lists.h"
+#include "engine/options.h"
+
+namespace runs {
+
+// One naming executor per mode tab and option. None: the tab has no naming executor (the
+// "Attrib" tab runs the attribute and date runs instead) or no valid option is selected.
+enum class NamingMode {
+    None,
+    Replace,       // "Replace" with the single replace option
+    BatchReplace,  // "Replace" with the batch replace option
+    Case,          // "Case"
+    AddCrop,       // "AddCrop"
+    Mp3,           // "Mp3" (files only)
+    Normalize,     // "Enum" with the normalize option
+    Enum,          // "Enum" with the enumerate option
+    DetectType,    // "Format" with file-type detection (files only)
+    Format,        // "Format" with the format option
+    Misc,          // "misc" (the tab captioned Space)
+};
+
+// What picks the mode: the key of the selected mode tab and the option buttons that choose
+// between two executors on one tab.
+struct ModeSelection {
+    QString tabKey;              // "Replace", "Case", "AddCrop", "Mp3", "Enum", "Format",
+                                 // "misc", "Attrib"
+    bool replaceBatch = false;   // optReplaceBatch (else optReplaceSingle)
+    bool enumNumbering = false;  // chkEnumTab_Enum (else chkEnumTab_Normalize)
+    bool formatDetect = false;   // chkFormatTab_Detect (else chkFormatTab_Format)
+};
+NamingMode namingModeFor(const ModeSelection& selection);
+
+// Whether the mode renames directories too (Mp3 and file-type detection do not).
+bool modeWalksDirectories(NamingMode mode);
+// Whether the mode computes names yet. The others walk their items and keep every name.
+bool modeHasTransform(NamingMode mode);
+// The step number that a failed preview pass reports while the mode's transform runs.
+int previewStep(NamingMode mode);
+
+// Everything the transforms read, taken once when the run or the preview pass starts.
+struct NamingOptions {
+    engine::Options options;
+    // The batch replace entries, applied in list order.
+    QList<engine::BatchReplaceItem> batchReplaceList;
+    // The words the Case tab re-spells when "Use Exceptions" is ticked, in list order.
+    QStringList exceptionsList;
+};
+
+// The running number of sequential renaming, kept in row order: every row that takes part
+// gets the next number from 1; with the restart per folder, a row whose folder differs from
+// that of the row numbered before it starts again at 1. A preview pass and a run each make
+// their own, so both start at 1 and number the same rows alike.
+class EnumCounter {
+public:
+    // The number of the next row that takes part; `folder` is the row's folder.
+    int next(const QString& folder, bool restartPerFolder);
+
+private:
+    int counter_ = 1;
+    QString lastFolder_;
+};
+
+// The new name the mode gives the item `name` in `folder` (with trailing "/"), before the
+// marker split and the forbidden-character map of the rename (see parseNewName). Empty, or
+// equal to the name, when the item keeps its name; always empty for a mode without transform.
+// The Enum mode numbers the item with the counter's next number (callers go through the rows
+// in display order); without a counter the item is numbered 1.
+QString newNameFor(NamingMode mode, const NamingOptions& options, const QString& folder,
+                   const QString& name, EnumCounter* counter = nullptr);
+
+}  // namespace runs
