@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "platform/pathcodec.h"
+
 namespace platform {
 
 namespace {
@@ -20,7 +22,7 @@ QString withTrailingSlash(QString folder) {
 QString programFolder() {
     const QByteArray override = qgetenv(kProgramFolderVariable);
     if (!override.isEmpty()) {
-        return withTrailingSlash(QFile::decodeName(override));
+        return withTrailingSlash(fromNativePath(override.toStdString()));
     }
     // Read from /proc rather than QCoreApplication, so this works before (and without) one;
     // once, since every log line asks and the executable does not move.
@@ -40,11 +42,14 @@ QString programFile(const QString& name) {
 }
 
 std::string nativePath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
+    return encodePathText(std::u16string_view(reinterpret_cast<const char16_t*>(path.utf16()),
+                                              static_cast<size_t>(path.size())));
 }
 
 QString fromNativePath(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
+    const std::u16string text = decodePathBytes(path);
+    return QString(reinterpret_cast<const QChar*>(text.data()),
+                   static_cast<qsizetype>(text.size()));
 }
 
 }  // namespace platform

@@ -16,7 +16,8 @@ QString programFolder();
 // programFolder() + name.
 QString programFile(const QString& name);
 
-// Native byte form of a path for the file system services, and back.
+// Native byte form of a path for the file system services, and back: the one conversion of
+// every path (platform/pathcodec.h), exact in both directions for any name on disk.
 std::string nativePath(const QString& path);
 QString fromNativePath(const std::string& path);
 

@@ -41,7 +41,7 @@ const std::vector<Part> kParts = {
     // result.h.
     {"platform_core",
      {"platform/result", "platform/filesystem", "platform/dosattrib", "platform/win1252",
-      "platform/errortext"},
+      "platform/errortext", "platform/pathcodec"},
      {},
      QtHeaders::Forbidden},
     {"platform", {"platform/"}, {"platform_core"}},
