@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "engine/blanks.h"
+#include "engine/characters.h"
 #include "platform/localetext.h"
 
 namespace engine {
@@ -22,21 +23,6 @@ qsizetype boxValue(const QString& text) {
         return 0;  // also a value that is no number at all
     }
     return static_cast<qsizetype>(std::min(value, kLargestBoxValue));
-}
-
-// Where each character of `text` starts, plus the end: a surrogate pair is one character, so
-// no position can fall between its halves.
-QList<qsizetype> characterStarts(const QString& text) {
-    QList<qsizetype> starts;
-    starts.reserve(text.size() + 1);
-    for (qsizetype pos = 0; pos < text.size(); ++pos) {
-        if (pos > 0 && text.at(pos).isLowSurrogate() && text.at(pos - 1).isHighSurrogate()) {
-            continue;
-        }
-        starts.append(pos);
-    }
-    starts.append(text.size());
-    return starts;
 }
 
 }  // namespace

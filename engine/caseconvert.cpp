@@ -239,6 +239,14 @@ QString lowerKeepingLength(const QString& text) {
     return CaseMapper().lower(text);
 }
 
+bool equalIgnoringCase(const QString& a, const QString& b) {
+    if (a.size() != b.size()) {
+        return false;  // the mapping keeps every length
+    }
+    const CaseMapper mapper;
+    return mapper.upper(a) == mapper.upper(b);
+}
+
 QString convertCase(const QString& name, const CaseOptions& options, const QStringList& exceptions,
                     RandomSource& random) {
     if (name.isEmpty()) {

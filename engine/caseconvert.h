@@ -37,6 +37,11 @@ RandomSource& caseRandom();
 QString upperKeepingLength(const QString& text);
 QString lowerKeepingLength(const QString& text);
 
+// Whether two texts differ only in case, by the same character-by-character mapping of the
+// user's locale. Every comparison that ignores case (Find, the Replace tab's check, the
+// exceptions) goes through this mapping, so they all agree with case conversion.
+bool equalIgnoringCase(const QString& a, const QString& b);
+
 // `name` (no folder) with its name part converted by options.case1 and its extension (after
 // the last ".") by options.case2; then, when options.exceptionsEnabled, every word of
 // `exceptions` (empty entries ignored, list order) that stands as a whole word in either part,

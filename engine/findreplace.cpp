@@ -3,6 +3,8 @@
 #include <limits>
 #include <new>
 
+#include "engine/caseconvert.h"
+#include "engine/characters.h"
 #include "engine/log.h"
 
 namespace engine {
@@ -13,40 +15,25 @@ namespace {
 // range the option boxes were designed around.
 constexpr int kLargestStart = std::numeric_limits<qint16>::max() - 1;
 
-bool sameChar(QChar a, QChar b, bool caseSensitive) {
-    if (a == b) {
-        return true;
-    }
-    // Folding one unit at a time keeps every character where it was, so a match always
-    // covers exactly as many characters as `find` has.
-    return !caseSensitive && a.toCaseFolded() == b.toCaseFolded();
-}
-
-bool matchesAt(const QString& text, qsizetype pos, const QString& find, bool caseSensitive) {
-    if (pos + find.size() > text.size()) {
-        return false;
-    }
-    for (qsizetype i = 0; i < find.size(); ++i) {
-        if (!sameChar(text[pos + i], find[i], caseSensitive)) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // One replacement pass: the first `start` characters are copied, then the rest is scanned
-// left to right for `find`; each match becomes `with` and the scan goes on after it.
+// left to right for `find`; each match becomes `with` and the scan goes on after it. Without
+// case sensitivity both texts are compared in the locale's upper case, which keeps every
+// character where it was, so a match covers exactly as many characters as `find` has.
 QString replacePass(const QString& text, const QString& find, const QString& with, int start,
                     int limit, bool caseSensitive) {
-    if (start >= text.size() || find.isEmpty()) {
+    const qsizetype first = unitsOfCharacters(text, start);
+    if (first >= text.size() || find.isEmpty()) {
         return text;
     }
-    QString result = text.left(start);
+    const QString key = caseSensitive ? text : upperKeepingLength(text);
+    const QString findKey = caseSensitive ? find : upperKeepingLength(find);
+    QString result = text.left(first);
     result.reserve(text.size());
     int made = 0;
-    qsizetype pos = start;
+    qsizetype pos = first;
     while (pos < text.size()) {
-        if ((limit == 0 || made < limit) && matchesAt(text, pos, find, caseSensitive)) {
+        if ((limit == 0 || made < limit) &&
+            QStringView(key).mid(pos).startsWith(findKey, Qt::CaseSensitive)) {
             result += with;
             pos += find.size();
             ++made;
@@ -81,12 +68,18 @@ QString failureContext(const QString& source, const QString& find, const QString
 }  // namespace
 
 QString findReplace(const QString& source, const QString& find, const QString& replace,
-                    int caseSensitive, int swapMode, int start, int count) {
+                    int caseSensitive, int swapMode, int start, int count, bool* failed) {
+    if (failed) {
+        *failed = false;
+    }
     if (source.isEmpty() || find.isEmpty()) {
         return QString();
     }
     const auto fail = [&](const ErrorInfo& error) {
         logFailure(error, failureContext(source, find, replace, caseSensitive, swapMode));
+        if (failed) {
+            *failed = true;
+        }
         return QString();
     };
     if (start < 0 || count < 0) {
@@ -109,9 +102,9 @@ QString findReplace(const QString& source, const QString& find, const QString& r
     }
 }
 
-QString findReplace(const QString& source, const ReplaceOptions& options) {
+QString findReplace(const QString& source, const ReplaceOptions& options, bool* failed) {
     return findReplace(source, options.find, options.replace, options.caseSensitive,
-                       options.swapMode, options.start, options.count);
+                       options.swapMode, options.start, options.count, failed);
 }
 
 }  // namespace engine

@@ -70,7 +70,10 @@ int autoWidth(qint64 top) {
 
 }  // namespace
 
-QString numberNormalize(const QString& text, int width) {
+QString numberNormalize(const QString& text, int width, bool* failed) {
+    if (failed) {
+        *failed = false;
+    }
     if (text.isEmpty()) {
         return QString();
     }
@@ -78,6 +81,9 @@ QString numberNormalize(const QString& text, int width) {
     const auto fail = [&](const ErrorInfo& error) {
         logFailure(error, QStringLiteral("Number Normalize: ") + trimmed + QStringLiteral(" @ ") +
                               QString::number(width));
+        if (failed) {
+            *failed = true;
+        }
         return trimmed;
     };
     if (width < 0) {

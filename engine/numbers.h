@@ -15,8 +15,9 @@ namespace engine {
 // characters are copied unchanged. An empty text gives the empty text.
 //
 // Never fails its caller: a width outside 0..32767 is logged ("Number Normalize: " + the
-// trimmed text + " @ " + width) and the trimmed text is returned unchanged.
-QString numberNormalize(const QString& text, int width);
+// trimmed text + " @ " + width), the trimmed text is returned unchanged and `failed` says so,
+// so that a caller can keep the name as it was.
+QString numberNormalize(const QString& text, int width, bool* failed = nullptr);
 
 // The name that sequential renaming gives the item `name` (no folder) as the `index`-th
 // numbered item (1 for the first): the pattern options.format with "<NAME>" (the name before

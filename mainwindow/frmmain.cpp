@@ -17,6 +17,7 @@
 #include "platform/com/activation.h"
 #include "platform/programfolder.h"
 #include "platform/widgets/busy.h"
+#include "platform/widgets/outerminimum.h"
 #include "settings/conversions.h"
 #include "settings/loader.h"
 #include "settings/store.h"
@@ -66,6 +67,25 @@ protected:
 private:
     FrmMain* window_;
 };
+
+// A window whose title bar shows on no screen (the monitor it was on is gone) cannot be moved
+// back by the user; it goes to the primary screen, keeping its size where that fits.
+QRect onSomeScreen(const QRect& window) {
+    constexpr int kTitleBarHeight = 24;
+    const QRect titleBar(window.left(), window.top(), window.width(), kTitleBarHeight);
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen->availableGeometry().intersects(titleBar)) {
+            return window;
+        }
+    }
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (!primary) {
+        return window;
+    }
+    const QRect area = primary->availableGeometry();
+    const QSize size = window.size().boundedTo(area.size());
+    return {area.topLeft(), size};
+}
 
 bool isInside(const QWidget* widget, const QWidget* container) {
     for (const QWidget* w = widget; w; w = w->parentWidget()) {
@@ -254,7 +274,7 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
 void FrmMain::formLoad(const QStringList& arguments) {
     // The window cannot be dragged smaller than this.
     state_.subclassEnabled = true;
-    setMinimumSize(kMinimumWidth, kMinimumHeight);
+    platform::keepOuterMinimumSize(this, QSize(kMinimumWidth, kMinimumHeight));
 
     state_.windowReady = false;
 
@@ -309,8 +329,11 @@ void FrmMain::formLoad(const QStringList& arguments) {
 }
 
 void FrmMain::applySavedGeometry() {
-    move(twipsToPixels(settings_.Main_Left), twipsToPixels(settings_.Main_Top));
-    resize(twipsToPixels(settings_.Main_Width), twipsToPixels(settings_.Main_Height));
+    const QRect saved = onSomeScreen(
+        QRect(twipsToPixels(settings_.Main_Left), twipsToPixels(settings_.Main_Top),
+              twipsToPixels(settings_.Main_Width), twipsToPixels(settings_.Main_Height)));
+    move(saved.topLeft());
+    resize(saved.size());
     if (settings_.Main_Maximized == 2) {
         setWindowState(windowState() | Qt::WindowMaximized);
     } else if (settings_.Main_Maximized == 1) {

@@ -3,6 +3,7 @@
 #include <array>
 #include <optional>
 
+#include "engine/caseconvert.h"
 #include "mainwindow/widgetvalues.h"
 #include "platform/localetext.h"
 #include "settings/conversions.h"
@@ -93,7 +94,7 @@ bool replaceBlocks(const Controls& ui) {
             return true;
         }
         return vbValue(ui.chkCaseSensitive) != 0 ? find == replace
-                                                 : find.toUpper() == replace.toUpper();
+                                                 : engine::equalIgnoringCase(find, replace);
     }
     return false;  // batch: the list is not examined
 }

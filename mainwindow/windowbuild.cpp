@@ -7,12 +7,15 @@
 #include <QStyleOptionGroupBox>
 
 #include "mainwindow/frmmain.h"
+#include "mainwindow/gaplabel.h"
 
 namespace mainwindow {
 
 namespace {
 
 constexpr int kPreviewIntervalMs = 100;
+// Room between a control sitting on a label's gap and the text after the gap, in pixels.
+constexpr int kGapMargin = 4;
 
 // The date picker shows the locale's short date, with the whole year.
 QString pickerDateFormat() {
@@ -89,7 +92,9 @@ void FrmMain::buildControls() {
                 widget = new QStackedWidget(parent);
                 break;
             case Kind::Label: {
-                auto* label = new QLabel(labelCaption(caption), parent);
+                const QString shown = labelCaption(caption);
+                QLabel* label = GapLabel::hasGap(shown) ? new GapLabel(shown, parent)
+                                                        : new QLabel(shown, parent);
                 label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
                 label->setWordWrap(def.height > 300);
                 // A click on a label is the label's own, not the surrounding frame's.
@@ -211,7 +216,13 @@ void FrmMain::buildControls() {
 
         widget->setObjectName(name);
         if (def.kind != Kind::Panel && def.kind != Kind::StatusBar) {
-            widget->setGeometry(twipsRect(def.left, def.top, def.width, def.height));
+            QRect place = twipsRect(def.left, def.top, def.width, def.height);
+            // A one-line label as high as its font needs, so descenders are not cut; it keeps
+            // its place and grows downwards.
+            if (def.kind == Kind::Label && def.height <= 300) {
+                place.setHeight(std::max(place.height(), widget->sizeHint().height()));
+            }
+            widget->setGeometry(place);
         }
         if (def.tip[0] != '\0') {
             widget->setToolTip(QString::fromUtf8(def.tip));
@@ -233,6 +244,21 @@ void FrmMain::buildControls() {
         }
         containers.insert(name, widget);
         registerControl(widget);
+    }
+
+    // The text after a label's gap starts right of the controls that sit on the gap.
+    for (GapLabel* label : client_->findChildren<GapLabel*>()) {
+        int gapEnd = 0;
+        for (const QWidget* sibling :
+             label->parentWidget()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+            if (sibling != label && sibling->isVisibleTo(label->parentWidget()) &&
+                sibling->geometry().intersects(label->geometry())) {
+                gapEnd = std::max(gapEnd, sibling->geometry().right() + 1 - label->x());
+            }
+        }
+        if (gapEnd > 0) {
+            label->setGapEnd(gapEnd + kGapMargin);
+        }
     }
 
     if (auto* logo = control<QLabel>(QStringLiteral("imgLogo"))) {

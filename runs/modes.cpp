@@ -17,18 +17,26 @@ namespace runs {
 
 namespace {
 
+// A transform that fails leaves the item as it was: an empty new name keeps the old one, where
+// joining the failure's empty text with the kept part would rename "photo.jpg" to "jpg".
 QString replaceName(const NamingOptions& options, const QString& name) {
     engine::NameScope scope(options.options.scope);
     const QString part = scope.splitNamePart(name);
-    return scope.joinNamePart(engine::findReplace(part, options.options.replace));
+    bool failed = false;
+    const QString replaced = engine::findReplace(part, options.options.replace, &failed);
+    return failed ? QString() : scope.joinNamePart(replaced);
 }
 
 QString batchReplaceName(const NamingOptions& options, const QString& name) {
     engine::NameScope scope(options.options.scope);
     QString part = scope.splitNamePart(name);
     for (const engine::BatchReplaceItem& item : options.batchReplaceList) {
+        bool failed = false;
         part = engine::findReplace(part, item.find, item.replace, item.caseSensitive, item.swapMode,
-                                   item.start, item.count);
+                                   item.start, item.count, &failed);
+        if (failed) {
+            return QString();
+        }
     }
     return scope.joinNamePart(part);
 }
@@ -51,8 +59,10 @@ int boxNumber(const QString& text) {
 QString normalizeName(const NamingOptions& options, const QString& name) {
     engine::NameScope scope(options.options.scope);
     const QString part = scope.splitNamePart(name);
-    return scope.joinNamePart(
-        engine::numberNormalize(part, boxNumber(options.options.enumeration.normalizeWidth)));
+    bool failed = false;
+    const QString normalized = engine::numberNormalize(
+        part, boxNumber(options.options.enumeration.normalizeWidth), &failed);
+    return failed ? QString() : scope.joinNamePart(normalized);
 }
 
 // Sequential renaming works on the whole name, without the name scope.

@@ -1,6 +1,12 @@
 #include "settings/commandline.h"
 
+#include <unistd.h>
+
+#include <QDir>
+
 #include <algorithm>
+#include <cerrno>
+#include <string>
 
 #include "engine/blanks.h"
 #include "platform/filesystem.h"
@@ -41,6 +47,37 @@ QList<Token> tokenize(const QStringList& arguments) {
         }
     }
     return tokens;
+}
+
+// The current folder, as the shell that started the program sees it; empty when it is gone.
+QString currentFolder() {
+    std::string buffer(4096, '\0');
+    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE || buffer.size() > (1u << 20)) {
+            return QString();
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+    buffer.resize(std::char_traits<char>::length(buffer.c_str()));
+    return platform::fromNativePath(buffer);
+}
+
+// A path as the user typed it in a shell: relative to the current folder, with "." and ".."
+// resolved, so the path box shows a real folder and Parent Directory can go up from it.
+QString absolutePath(const QString& path) {
+    if (path.startsWith(u'/')) {
+        return path;
+    }
+    const QString current = currentFolder();
+    if (current.isEmpty()) {
+        return path;
+    }
+    QString absolute = QDir::cleanPath(current + u'/' + path);
+    // cleanPath drops the trailing slash that marks a folder; the caller looks at it.
+    if (path.endsWith(u'/') && !absolute.endsWith(u'/')) {
+        absolute += u'/';
+    }
+    return absolute;
 }
 
 }  // namespace
@@ -94,6 +131,9 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& savedP
     if (!path.isEmpty()) {
         path = engine::trimBlanks(path);
         path.remove(u'"');
+        if (!path.isEmpty()) {
+            path = absolutePath(path);
+        }
         if (!path.isEmpty() && !path.endsWith(u'/')) {
             if (platform::fs::isDirectory(platform::nativePath(path))) {
                 path += u'/';

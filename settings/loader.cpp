@@ -157,19 +157,19 @@ private:
         }
     }
 
-    // Only the attribute boxes take 2 (grayed). Any other value that is not 0 ticks the box:
-    // a hand-edited store must not hand a check box a value it cannot show.
+    // A check box shows 0, 1 or 2 (grayed); a hand-edited store holding anything else is
+    // refused like any value a control cannot take, and the box keeps what it had.
     void setCheck(const KeyDef& key, const QString& text) {
         const std::optional<qint16> stored = toInt16(text);
         if (!stored) {
             conversionFailed(text);
             return;
         }
-        int value = *stored == 0 ? 0 : 1;
-        if (*stored == 2 && key.kind == KeyKind::Check012) {
-            value = 2;
+        if (*stored < 0 || *stored > 2) {
+            errors_.remember(engine::kInvalidPropertyValue);
+            return;
         }
-        accept(controls_.setCheck(controlName(key.target), value));
+        accept(controls_.setCheck(controlName(key.target), *stored));
     }
 
     void setInt16(const KeyTarget& target, qint16 value) {

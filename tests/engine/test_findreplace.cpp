@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <QLocale>
 #include <QString>
 
+#include "engine/caseconvert.h"
 #include "engine/findreplace.h"
 #include "engine/log.h"
 
 namespace {
+
+using namespace Qt::Literals::StringLiterals;
 
 struct Case {
     const char* label;
@@ -49,6 +53,9 @@ const Case kCases[] = {
     {"swap keeps an asterisk in the source",   "a*b", "a", "b", 1, 1, 0, 0, "b*a"},
     {"swap of texts holding asterisks",        "*x*y", "*x", "y", 1, 1, 0, 0, "y**x"},
     {"swap respects start",                    "abab", "a", "b", 1, 1, 2, 0, "abba"},
+    {"start counts an emoji as one character", u"\U0001F600a"_qs, "a", "A", 1, 0, 1, 0, u"\U0001F600A"_qs},
+    {"start past an emoji's two units",        u"\U0001F600a"_qs, "a", "A", 1, 0, 2, 0, u"\U0001F600a"_qs},
+    {"start of 1 skips a whole emoji",         u"\U0001F600\U0001F600"_qs, u"\U0001F600"_qs, "x", 1, 0, 1, 0, u"\U0001F600x"_qs},
 };
 // clang-format on
 
@@ -67,6 +74,30 @@ TEST(FindReplace, OutOfRangeNumbersAreTrappedAndLogged) {
     engine::setErrorsLogged(false);
     EXPECT_EQ(engine::findReplace("abc", "a", "x", 1, 0, 32766, 0), QString("abc"));
     EXPECT_FALSE(engine::errorsLogged());
+}
+
+TEST(FindReplace, AFailureIsReportedApartFromAnEmptyResult) {
+    bool failed = false;
+    EXPECT_EQ(engine::findReplace("abc", "a", "x", 1, 0, -1, 0, &failed), QString());
+    EXPECT_TRUE(failed);
+    // Replacing the whole text by nothing is a result, not a failure.
+    EXPECT_EQ(engine::findReplace("abc", "abc", "", 1, 0, 0, 0, &failed), QString());
+    EXPECT_FALSE(failed);
+}
+
+// Ignoring case follows the user's locale, as case conversion does: in Turkish "i" is the
+// small form of "İ", and "I" that of "ı".
+TEST(FindReplace, IgnoringCaseFollowsTheLocale) {
+    const QLocale saved;
+    QLocale::setDefault(QLocale(QLocale::Turkish, QLocale::Turkey));
+    EXPECT_EQ(engine::findReplace(u"İstanbul"_qs, "istanbul", "x", 0, 0, 0, 0), "x");
+    EXPECT_EQ(engine::findReplace("ISTANBUL", "istanbul", "x", 0, 0, 0, 0), "ISTANBUL");
+    EXPECT_EQ(engine::findReplace(u"ırmak"_qs, "IRMAK", "x", 0, 0, 0, 0), "x");
+    EXPECT_TRUE(engine::equalIgnoringCase(u"İzmir"_qs, "izmir"));
+    QLocale::setDefault(saved);
+    EXPECT_EQ(engine::findReplace("ISTANBUL", "istanbul", "x", 0, 0, 0, 0), "x");
+    EXPECT_FALSE(engine::equalIgnoringCase(u"İzmir"_qs, "izmir"));
+    EXPECT_TRUE(engine::equalIgnoringCase("Izmir", "izmir"));
 }
 
 TEST(FindReplace, OptionsSnapshotPassesEveryField) {

@@ -19,12 +19,14 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QWindow>
 
 #include <algorithm>
 #include <functional>
 
 #include "mainwindow/controls.h"
 #include "mainwindow/controltable.h"
+#include "mainwindow/gaplabel.h"
 #include "mainwindow/modetable.h"
 #include "mainwindow/tabstrip.h"
 #include "platform/com/com.h"
@@ -127,6 +129,31 @@ TEST_F(ControlTableTest, EveryModeTabHasAModeRowWithAFrameOfTheModeStack) {
         EXPECT_EQ(frame->parentWidget(), window->ui().modeFrames);
     }
     EXPECT_EQ(mainwindow::modeTabs().size(), static_cast<size_t>(strip->count()));
+}
+
+// Labels 13 px high cut the descenders of "g", "p" and "y"; and a box sitting on a label's gap
+// ("Zero Padding: [box] Digits") must not cover the text after the gap, whatever the font's
+// blank width.
+TEST_F(ControlTableTest, LabelsShowTheirWholeTextBesideTheBoxesOnThem) {
+    const auto window = load();
+    for (const ControlDef& def : mainwindow::controlTable()) {
+        if (def.kind != Kind::Label || def.height > 300) {
+            continue;
+        }
+        SCOPED_TRACE(def.name);
+        const auto* label = window->control<QLabel>(QString::fromUtf8(def.name));
+        EXPECT_GE(label->height(), label->fontMetrics().height());
+        EXPECT_EQ(label->pos(), QPoint(qRound(def.left / 15.0), qRound(def.top / 15.0)));
+    }
+    for (const char* pair : {"Label23 txtEnumZeros", "Label17 txtNormalize"}) {
+        SCOPED_TRACE(pair);
+        const QStringList names = QString::fromUtf8(pair).split(' ');
+        const auto* label = window->control<mainwindow::GapLabel>(names[0]);
+        const auto* box = window->control<QLineEdit>(names[1]);
+        ASSERT_NE(label, nullptr);
+        EXPECT_GT(label->x() + label->trailingTextX(), box->geometry().right());
+        EXPECT_EQ(label->text(), QStringLiteral("Zero Padding:          Digits"));
+    }
 }
 
 TEST_F(ControlTableTest, ControlsStandWhereTheDesignPutsThem) {
@@ -439,7 +466,9 @@ TEST_F(ControlTableTest, HiddenAndNonVisualControls) {
     auto* timer = window->control<QTimer>(QStringLiteral("tmrPreview"));
     ASSERT_NE(timer, nullptr);
     EXPECT_EQ(timer->interval(), 100);
-    EXPECT_EQ(window->minimumSize(), QSize(550, 528));
+    // The minimum counts the frame: the outer size can shrink to 550 x 528.
+    const QMargins frame = window->windowHandle()->frameMargins();
+    EXPECT_EQ(window->minimumSize().grownBy(frame), QSize(550, 528));
     EXPECT_EQ(mainwindow::kMp3LibraryClass,
               *com::parseGuid("{6E10C0BC-6B07-460F-97BF-006765E982C4}"));
     EXPECT_EQ(mainwindow::kMp3LibraryInterface,

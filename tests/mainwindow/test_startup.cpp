@@ -13,8 +13,10 @@
 #include <QStackedWidget>
 #include <QTimeEdit>
 #include <QTimer>
+#include <QWindow>
 
 #include "platform/widgets/listview.h"
+#include "platform/widgets/outerminimum.h"
 #include "tests/mainwindow/windowsandbox.h"
 
 namespace {
@@ -233,6 +235,45 @@ TEST_F(StartupTest, GeometryAndMaximizedState) {
     const auto window = load();
     EXPECT_TRUE(window->windowState() & Qt::WindowMaximized);
     EXPECT_EQ(window->settings().Main_Width, 12000);
+}
+
+// The minimum is the window's outer size: with a title bar and frame, the client area may be
+// that much smaller.
+TEST_F(StartupTest, TheMinimumSizeCountsTheFrame) {
+    EXPECT_EQ(platform::clientMinimumFor(QSize(550, 528), QMargins(4, 30, 4, 4)), QSize(542, 494));
+    EXPECT_EQ(platform::clientMinimumFor(QSize(10, 10), QMargins(8, 30, 8, 8)), QSize(0, 0));
+    const auto window = load();
+    window->show();
+    const QMargins frame = window->windowHandle()->frameMargins();
+    EXPECT_EQ(window->minimumSize(), platform::clientMinimumFor(QSize(550, 528), frame));
+}
+
+// A position saved on a monitor that is gone would leave the window where no one can reach
+// its title bar: it comes back onto the primary screen (800 x 800 offscreen), keeping its size
+// where that fits (and never below the window's minimum of 550 x 528).
+TEST_F(StartupTest, AWindowSavedOffEveryScreenComesBack) {
+    const struct {
+        const char* left;
+        const char* top;
+        const char* width;
+        const char* height;
+        QRect expected;
+    } cases[] = {
+        {"32000", "750", "9000", "9000", QRect(0, 0, 600, 600)},
+        {"1500", "-6000", "9000", "9000", QRect(0, 0, 600, 600)},
+        {"-32000", "-32000", "15000", "15000", QRect(0, 0, 800, 800)},
+        // Partly off screen with the title bar still reachable: left where it was.
+        {"-3000", "750", "9000", "9000", QRect(-200, 50, 600, 600)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.left) + "," + c.top);
+        sandbox.store({{"Main_Left", c.left},
+                       {"Main_Top", c.top},
+                       {"Main_Width", c.width},
+                       {"Main_Height", c.height}});
+        const auto window = load();
+        EXPECT_EQ(QRect(window->pos(), window->size()), c.expected);
+    }
 }
 
 TEST_F(StartupTest, PathHistoryListsOnlyFilledEntriesAndKeepsThePathText) {

@@ -221,6 +221,55 @@ QStringList previewColumn(platform::ListView& list, const runs::DriverInputs& in
 
 }  // namespace numbering
 
+// A transform that fails (options no box should hold) leaves every name as it was; the failure
+// is in the error log. Before, the failure's empty text was joined with the kept extension and
+// "photo.jpg" became "jpg".
+TEST(TransformNaming, AFailedTransformKeepsTheName) {
+    const QString folder = QStringLiteral("/x/");
+    runs::NamingOptions replace;
+    replace.options.scope = {true, false};
+    replace.options.replace.find = QStringLiteral("o");
+    replace.options.replace.replace = QStringLiteral("0");
+    runs::NamingOptions batch = replace;
+    batch.batchReplaceList = {{QStringLiteral("p"), QStringLiteral("P"), 0, 0, 0, 0},
+                              {QStringLiteral("o"), QStringLiteral("0"), 0, 0, -1, 0}};
+    runs::NamingOptions normalize = replace;
+    normalize.options.enumeration.normalizeWidth = QStringLiteral("99999");
+    const struct {
+        const char* label;
+        runs::NamingMode mode;
+        runs::NamingOptions options;
+        int start, count;
+    } cases[] = {
+        {"negative start", runs::NamingMode::Replace, replace, -1, 0},
+        {"negative count", runs::NamingMode::Replace, replace, 0, -1},
+        {"start past the boxes' range", runs::NamingMode::Replace, replace, 32767, 0},
+        {"one failing batch entry", runs::NamingMode::BatchReplace, batch, 0, 0},
+        {"normalize width out of range", runs::NamingMode::Normalize, normalize, 0, 0},
+    };
+    for (auto c : cases) {
+        SCOPED_TRACE(c.label);
+        c.options.options.replace.start = c.start;
+        c.options.options.replace.count = c.count;
+        engine::setErrorsLogged(false);
+        EXPECT_EQ(runs::newNameFor(c.mode, c.options, folder, QStringLiteral(" photo 7.jpg")),
+                  QString());
+        EXPECT_TRUE(engine::errorsLogged());
+    }
+
+    // And a run with such options renames nothing.
+    TempDir dir;
+    DriverHarness h;
+    testsupport::writeFile(dir, "photo.jpg", "1", 1);
+    h.loadFolder(dir.path());
+    testsupport::replaceNames(h.inputs, QStringLiteral("o"), QStringLiteral("0"));
+    h.inputs.naming.options.replace.start = -1;
+    h.run();
+    EXPECT_TRUE(platform::fs::exists(dir.file("photo.jpg")));
+    EXPECT_FALSE(platform::fs::exists(dir.file("jpg")));
+    EXPECT_FALSE(h.undoEnabled);
+}
+
 TEST(NormalizeRun, PadsTheDigitRunsOfTheProcessedPartAndUndoes) {
     TempDir dir;
     DriverHarness h;

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -124,14 +125,26 @@ TEST_F(CommandLineTest, ArgumentsGiveModeExitFlagStartFolderAndPattern) {
          false,
          "{G}/",
          ""},
-        {"a bare file name: saved folder, name dropped",
+        // Relative paths are taken from the current folder, which is {G} here, as a shell
+        // that started the program would take them.
+        {"a bare file name is a file of the current folder",
          {"/p", "photo.jpg"},
-         "{G}",
+         "{F}",
          1,
          "",
          false,
          "{G}/",
-         ""},
+         "photo.jpg"},
+        {"\".\" is the current folder", {"/p", "."}, "{F}", 1, "", false, "{G}/", ""},
+        {"\"..\" and a relative folder resolve", {"/p", "../folder"}, "", 1, "", false, "{F}/", ""},
+        {"a relative file without /p",
+         {"../folder/./photo.jpg"},
+         "",
+         1,
+         "",
+         false,
+         "{F}/",
+         "photo.jpg"},
 
         // Without "/p" or "/e" the whole text is the path.
         {"folder alone", {"{F}"}, "{G}", 1, "", false, "{F}/", ""},
@@ -192,6 +205,8 @@ TEST_F(CommandLineTest, ArgumentsGiveModeExitFlagStartFolderAndPattern) {
         // applies and the name is dropped.
         {"upper-case /E is no switch", {"/E", "Word"}, "{G}", 1, "", false, "{G}/", ""},
     };
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(root_.path() + "/other");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         QStringList arguments;
@@ -205,6 +220,7 @@ TEST_F(CommandLineTest, ArgumentsGiveModeExitFlagStartFolderAndPattern) {
         EXPECT_EQ(result.startPath.toStdString(), expand(c.startPath).toStdString());
         EXPECT_EQ(result.pattern.toStdString(), c.pattern);
     }
+    std::filesystem::current_path(previous);
 }
 
 }  // namespace
