@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QHash>
+#include <QSet>
 #include <QWidget>
 
 #include <exception>
@@ -75,12 +76,24 @@ void rewriteBelowDirectories(QStringList& entries, const QList<CarriedRename>& r
 
 }  // namespace
 
-void reverseRenames(RunContext& run) {
+QList<DeferredReversal> reverseRenames(RunContext& run) {
     RunState& state = run.state;
     const bool freeSelect = run.fileMode == 1;
+    // A folder the run created may stand where an item must come back ("01" went into the new
+    // folder "00", then another item made the folder "01"); that item waits until the created
+    // folders are gone.
+    const QSet<QString> created(state.createdDirs.cbegin(), state.createdDirs.cend());
+    const auto blockedByCreatedFolder = [&created](const QString& target) {
+        return created.contains(target) && platform::fs::isDirectory(platform::nativePath(target));
+    };
+    QList<DeferredReversal> deferred;
     QList<CarriedRename> restoredDirs;
     for (qsizetype i = state.dirRecordCount() - 1; i >= 0; --i) {
         const DirUndoRecord record = state.undoDirs.at(i);
+        if (blockedByCreatedFolder(record.folder + record.oldName)) {
+            deferred.append({true, record.folder, record.newName, record.oldName});
+            continue;
+        }
         const bool back = renameDir(run, record.newName, record.oldName, record.folder);
         updateProgress(run);
         if (back && freeSelect) {
@@ -95,12 +108,42 @@ void reverseRenames(RunContext& run) {
     PathIndex refill;
     for (qsizetype i = state.fileRecordCount() - 1; i >= 0; --i) {
         const FileUndoRecord record = state.undoFiles.at(i);
+        if (blockedByCreatedFolder(record.folder + record.oldName)) {
+            deferred.append({false, record.folder, record.newName, record.oldName});
+            continue;
+        }
         const bool back = renameFile(run, record.newName, record.oldName, record.folder);
         updateProgress(run);
         if (back && freeSelect) {
             refill.rewrite(state.dragDropRefillFiles, record.folder + record.newName,
                            record.folder + record.oldName);
         }
+    }
+    return deferred;
+}
+
+void finishDeferredReversals(RunContext& run, const QList<DeferredReversal>& deferred) {
+    RunState& state = run.state;
+    const bool freeSelect = run.fileMode == 1;
+    PathIndex refill;
+    QList<CarriedRename> restoredDirs;
+    for (const DeferredReversal& item : deferred) {
+        const bool back = item.directory ? renameDir(run, item.newName, item.oldName, item.folder)
+                                         : renameFile(run, item.newName, item.oldName, item.folder);
+        updateProgress(run);
+        if (!back || !freeSelect) {
+            continue;
+        }
+        if (item.directory) {
+            restoredDirs.append({item.folder + item.newName, item.folder + item.oldName});
+        } else {
+            refill.rewrite(state.dragDropRefillFiles, item.folder + item.newName,
+                           item.folder + item.oldName);
+        }
+    }
+    if (freeSelect) {
+        rewriteBelowDirectories(state.dragDropRefillFiles, restoredDirs);
+        rewriteBelowDirectories(state.dragDropRefillDirs, restoredDirs);
     }
 }
 
@@ -135,6 +178,8 @@ bool undoLastRun(DriverContext& ctx) {
     OperationScope operation(state, ctx.mainWindow);
     std::optional<platform::BusyScope> pointer;
     RunWindow* window = nullptr;
+    std::optional<RunContext> reversal;
+    QList<DeferredReversal> deferred;
 
     try {
         if (ctx.mainWindow) {
@@ -174,17 +219,19 @@ bool undoLastRun(DriverContext& ctx) {
         state.reselectList = snapshot.selected;
         pointer.reset();
 
-        RunContext run{.state = state,
+        reversal.emplace(
+            RunContext{.state = state,
                        .report = *window,
                        .fileMode = source,
                        .showFullPath = settings.showFullPath == 1,
                        .directoryImages = ctx.directoryImages,
                        .freeSelectImages = ctx.freeSelectImages,
-                       .setCaption = [window](const QString& text) { window->setStatus(text); }};
+                       .setCaption = [window](const QString& text) { window->setStatus(text); }});
+        RunContext& run = *reversal;
         setProgressMaximum(run, static_cast<int>(state.fileRecordCount() + state.dirRecordCount()));
 
         if (!revertAttribOrDateRun(run)) {
-            reverseRenames(run);
+            deferred = reverseRenames(run);
             window->setStatus(QStringLiteral("Status: Checking Files..."));
             pointer.emplace(nullptr);
             if (hooks.setMainPanel) {
@@ -201,11 +248,18 @@ bool undoLastRun(DriverContext& ctx) {
     }
 
     // Clean-up: every step that fails is passed over.
-    passOver(QStringLiteral("created directories"), [&] {
+    // Deepest first. With reversals still waiting, a folder that cannot go yet (it holds a
+    // waiting item) is tried again after them, and only a folder that still stays is reported.
+    const auto removeCreatedDirectories = [&](bool finalPass) {
+        QStringList kept;
         for (qsizetype i = state.createdDirs.size() - 1; i >= 0; --i) {
             const QString path = state.createdDirs.at(i);
-            QString line;
             const bool deleted = platform::fs::removeDirectory(platform::nativePath(path)).ok();
+            if (!deleted && !finalPass) {
+                kept.prepend(path);
+                continue;
+            }
+            QString line;
             if (deleted) {
                 line = QStringLiteral("Deleted directory: ") + path;
             } else {
@@ -221,8 +275,15 @@ bool undoLastRun(DriverContext& ctx) {
             }
             engine::logRun(line);
         }
-        state.createdDirs.clear();
-    });
+        state.createdDirs = kept;
+    };
+    passOver(QStringLiteral("created directories"),
+             [&] { removeCreatedDirectories(deferred.isEmpty() || !reversal); });
+    if (!deferred.isEmpty() && reversal) {
+        passOver(QStringLiteral("waiting reversals"),
+                 [&] { finishDeferredReversals(*reversal, deferred); });
+        passOver(QStringLiteral("created directories"), [&] { removeCreatedDirectories(true); });
+    }
     passOver(QStringLiteral("rebuild"), [&] {
         if (source == 0) {
             if (hooks.readDirectoryStructure) {

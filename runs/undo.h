@@ -20,11 +20,22 @@ inline const QString kUndoQuestion = QStringLiteral("Undo last operation?");
 // pointer and the windows always reach their end state and Undo ends disabled.
 bool undoLastRun(DriverContext& ctx);
 
+// A reversal that must wait: its old name is taken by a folder the run created.
+struct DeferredReversal {
+    bool directory = false;
+    QString folder;
+    QString newName;
+    QString oldName;
+};
+
 // The rename reversal: the directory records last to first, then the file records last to
 // first (the exact reverse of the run, so a chain such as b -> c then a -> b comes back), each
 // renamed from its final name to exactly its recorded old name, with one progress step per
 // record. In the Free Select source the refill lists follow the items that were put back
-// (only those: an item that stayed keeps its entry as it is).
-void reverseRenames(RunContext& run);
+// (only those: an item that stayed keeps its entry as it is). A record whose old name is now
+// a folder the run created is not tried: it is returned, in order, for
+// finishDeferredReversals once the created folders are removed.
+QList<DeferredReversal> reverseRenames(RunContext& run);
+void finishDeferredReversals(RunContext& run, const QList<DeferredReversal>& deferred);
 
 }  // namespace runs

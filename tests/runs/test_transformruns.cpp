@@ -292,6 +292,25 @@ TEST(NormalizeRun, PadsTheDigitRunsOfTheProcessedPartAndUndoes) {
                             "disc 001", "disc 001/inner 5.txt"});
 }
 
+// "01" goes into the new folder "00", then "a.b.c" into the new folder "01": the undo must wait
+// until that folder is gone before "01" can come back, and report no failure on the way.
+TEST(EnumRun, TheUndoGivesBackANameThatACreatedFolderTook) {
+    TempDir dir;
+    DriverHarness h;
+    testsupport::writeFile(dir, "01", "first", 1);
+    testsupport::writeFile(dir, "a.b.c", "second", 2);
+    h.loadFolder(dir.path());
+    numbering::sequential(h.inputs, QStringLiteral("<ENUM><\\>x"));
+    h.inputs.naming.options.enumeration.start = QStringLiteral("0");
+
+    numbering::runThenUndo(dir, h, {"00", "00/x", "01", "01/x"});
+    const QStringList lines = h.lines();
+    EXPECT_TRUE(lines.filter(QStringLiteral("WARNING")).isEmpty())
+        << lines.join('\n').toStdString();
+    EXPECT_EQ(lines.filter(QStringLiteral("Deleted directory: ")).size(), 2);
+    EXPECT_EQ(h.state.warningCount, 0);
+}
+
 TEST(EnumRun, NumbersByTheRowsNotTheWalkAndUndoes) {
     TempDir dir;
     DriverHarness h;
