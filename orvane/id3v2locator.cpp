@@ -1,6 +1,7 @@
 #include "orvane/id3v2locator.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "orvane/helpers.h"
 
@@ -9,12 +10,52 @@ namespace orvane {
 namespace {
 
 constexpr std::size_t kHeaderSize = 10;
-// The scan looks at every byte position in turn; it reads the file a window at a time so that a
-// file without tag or audio (a text file is scanned to its end) costs few reads. Nearly every
-// scan ends at the first byte (a tag or the audio starts there), so the first window is small:
-// reading a whole song to look at its first ten bytes would be most of the cost of a file.
+// The scan reads the file a window at a time and looks closer only at the bytes that can begin
+// a header, so that a file without tag or audio (a text file, a video: scanned to its end)
+// costs few reads and little time. Nearly every scan ends at the first byte (a tag or the audio
+// starts there), so the first window is small: reading a whole song to look at its first ten
+// bytes would be most of the cost of a file. The same holds for the look behind a tag.
 constexpr std::int64_t kFirstWindow = 4 * 1024;
 constexpr std::int64_t kScanWindow = 64 * 1024;
+// In ID3v2.4, ten more bytes after the tag repeat its header.
+constexpr std::uint8_t kFooterFlag = 0x10;
+
+// Finds, in one window of the scan, the next byte that can begin an ID3v2 header ('I') or an
+// MPEG frame header (0xFF): no other byte needs a closer look. Each value is searched with
+// memchr and its next place kept until the scan passes it, so a window costs one pass per value
+// however the two alternate.
+class CandidateFinder {
+public:
+    explicit CandidateFinder(ByteView bytes) : bytes_(bytes) {}
+
+    // The offset of the first candidate at or after `from`; the size of the bytes when none.
+    std::ptrdiff_t next(std::ptrdiff_t from) {
+        return std::min(advance(nextTag_, from, 'I'), advance(nextSync_, from, 0xFF));
+    }
+
+private:
+    std::ptrdiff_t advance(std::ptrdiff_t& known, std::ptrdiff_t from, std::uint8_t value) const {
+        if (known >= from) {
+            return known;
+        }
+        const auto size = static_cast<std::ptrdiff_t>(bytes_.size());
+        if (from >= size) {
+            known = size;
+        } else if (bytes_[static_cast<std::size_t>(from)] == value) {
+            // A run of candidates (a text in capitals) is stepped through without a call each.
+            known = from;
+        } else {
+            const auto rest = static_cast<std::size_t>(size - from - 1);
+            const void* hit = std::memchr(bytes_.data() + from + 1, value, rest);
+            known = hit ? static_cast<const std::uint8_t*>(hit) - bytes_.data() : size;
+        }
+        return known;
+    }
+
+    ByteView bytes_;
+    std::ptrdiff_t nextTag_ = -1;
+    std::ptrdiff_t nextSync_ = -1;
+};
 
 }  // namespace
 
@@ -62,6 +103,39 @@ bool cID3V2Tag::IsValidHeader(const ID3V2Header& header) {
                        [](std::uint8_t byte) { return byte < 0x80; });
 }
 
+std::int64_t cID3V2Tag::FindHeader(const platform::fs::ReadFile& file, std::int64_t fileLength) {
+    constexpr auto kHeader = static_cast<std::int64_t>(kHeaderSize);
+    // The last position looked at: the 10 bytes of a header and one more byte follow it.
+    const std::int64_t last = fileLength - kHeader - 1;
+    bool firstWindow = true;
+    for (std::int64_t p = 1; p <= last;) {
+        // The file from p on. The positions whose 10 bytes all lie inside are scanned; the next
+        // window starts at the first one that does not fit.
+        const std::int64_t count =
+            std::min(firstWindow ? kFirstWindow : kScanWindow, fileLength - p + 1);
+        firstWindow = false;
+        const std::optional<Bytes> window = ReadBytes(file, p, static_cast<std::size_t>(count));
+        if (!window) {
+            return 0;
+        }
+        const std::int64_t scanned = std::min(last - p + 1, count - kHeader + 1);
+        CandidateFinder finder(ByteView(window->data(), static_cast<std::size_t>(scanned)));
+        for (std::ptrdiff_t i = finder.next(0); i < scanned; i = finder.next(i + 1)) {
+            const std::uint8_t* at = window->data() + i;
+            if (at[0] == 'I' && at[1] == 'D' && at[2] == '3') {
+                if (IsValidHeader(ID3V2Header::fromBytes(at))) {
+                    return p + i;
+                }
+            } else if (at[0] == 0xFF && IsValidFrameHeader(static_cast<std::uint32_t>(
+                                            BytesToLong(ByteView(at, 4), 0, 4)))) {
+                return 0;
+            }
+        }
+        p += scanned;
+    }
+    return 0;
+}
+
 bool cID3V2Tag::ReadTag(const platform::fs::ReadFile& file, std::int64_t fileLength) {
     header_ = ID3V2Header();
     tagPosition_ = 0;
@@ -70,46 +144,16 @@ bool cID3V2Tag::ReadTag(const platform::fs::ReadFile& file, std::int64_t fileLen
     v23_.reset();
     v24_.reset();
 
-    // The bytes of the file from `windowStart` (1-based) on, refilled whenever the 10 bytes at
-    // the scan position are not all inside. Every position scanned has 10 bytes of the file
-    // from it, so a header can always be taken from the window.
-    Bytes window;
-    std::int64_t windowStart = 0;
-    std::optional<ID3V2Header> found;
-    std::int64_t foundAt = 0;
-    for (std::int64_t p = 1; p + static_cast<std::int64_t>(kHeaderSize) < fileLength; ++p) {
-        const std::int64_t offset = p - windowStart;
-        if (window.empty() || offset + static_cast<std::int64_t>(kHeaderSize) >
-                                  static_cast<std::int64_t>(window.size())) {
-            const std::int64_t count =
-                std::min(window.empty() ? kFirstWindow : kScanWindow, fileLength - p + 1);
-            std::optional<Bytes> bytes = ReadBytes(file, p, static_cast<std::size_t>(count));
-            if (!bytes) {
-                return false;
-            }
-            window = std::move(*bytes);
-            windowStart = p;
-        }
-        const std::uint8_t* at = window.data() + (p - windowStart);
-        if (at[0] == 'I' && at[1] == 'D' && at[2] == '3') {
-            const ID3V2Header header = ID3V2Header::fromBytes(at);
-            if (IsValidHeader(header)) {
-                found = header;
-                foundAt = p;
-                break;
-            }
-        } else {
-            const auto value = static_cast<std::uint32_t>(BytesToLong(ByteView(at, 4), 0, 4));
-            if (IsValidFrameHeader(value)) {
-                return false;
-            }
-        }
+    const std::int64_t foundAt = FindHeader(file, fileLength);
+    if (foundAt == 0) {
+        return false;
     }
-    if (!found) {
+    const std::optional<Bytes> headerBytes = ReadBytes(file, foundAt, kHeaderSize);
+    if (!headerBytes) {
         return false;
     }
     // A valid header of an unknown version ends the search; a later tag is not looked for.
-    header_ = *found;
+    header_ = ID3V2Header::fromBytes(headerBytes->data());
     tagPosition_ = foundAt;
     std::int64_t totalSize = 0;
     switch (header_.majorVersion) {
@@ -143,8 +187,45 @@ bool cID3V2Tag::ReadTag(const platform::fs::ReadFile& file, std::int64_t fileLen
         default:
             return false;
     }
-    endPosition_ = tagPosition_ + totalSize;
+    endPosition_ = SkipFollowingTags(file, fileLength, tagPosition_ + totalSize);
     return true;
+}
+
+std::int64_t cID3V2Tag::SkipFollowingTags(const platform::fs::ReadFile& file,
+                                          std::int64_t fileLength, std::int64_t position) {
+    constexpr auto kHeader = static_cast<std::int64_t>(kHeaderSize);
+    // Headers are taken from a window of the file, so that a long run of small tags costs few
+    // reads. Each tag has at least its 10 header bytes, so the walk always ends.
+    Bytes window;
+    std::int64_t windowStart = 0;
+    while (position + kHeader - 1 <= fileLength) {
+        if (window.empty() ||
+            position - windowStart + kHeader > static_cast<std::int64_t>(window.size())) {
+            const std::int64_t count =
+                std::min(window.empty() ? kFirstWindow : kScanWindow, fileLength - position + 1);
+            std::optional<Bytes> bytes = ReadBytes(file, position, static_cast<std::size_t>(count));
+            if (!bytes) {
+                break;
+            }
+            window = std::move(*bytes);
+            windowStart = position;
+        }
+        const std::uint8_t* at = window.data() + (position - windowStart);
+        const ID3V2Header header = ID3V2Header::fromBytes(at);
+        if (!(at[0] == 'I' && at[1] == 'D' && at[2] == '3') || !IsValidHeader(header) ||
+            header.majorVersion < 2 || header.majorVersion > 4) {
+            break;
+        }
+        const std::int64_t footer =
+            header.majorVersion == 4 && (header.flags & kFooterFlag) != 0 ? kHeader : 0;
+        const std::int64_t size = kHeader + SyncSafeToLong(header.size) + footer;
+        // A size beyond the end of the file makes it no tag, as the readers see it.
+        if (position + size - 1 > fileLength) {
+            break;
+        }
+        position += size;
+    }
+    return position;
 }
 
 }  // namespace orvane

@@ -45,6 +45,10 @@ public:
     // then reads the tag with the reader of its major version. True when a tag of version 2, 3
     // or 4 was read completely; a valid header of any other version ends the search with false.
     bool ReadTag(const platform::fs::ReadFile& file, std::int64_t fileLength);
+    // The scan of ReadTag on its own: the 1-based position of the first "ID3" with a valid
+    // header, or 0 when an MPEG audio frame header comes first, when the file ends before one
+    // (each position needs 10 more bytes and one after them) or on a read error.
+    static std::int64_t FindHeader(const platform::fs::ReadFile& file, std::int64_t fileLength);
     // True when neither version byte is 0xFF and every size byte is below 0x80. The identifier
     // and the flags are not looked at.
     static bool IsValidHeader(const ID3V2Header& header);
@@ -53,9 +57,13 @@ public:
     const ID3V2Header& Header() const { return header_; }
     // The 1-based file position of the "I" of "ID3"; 0 before a successful read.
     std::int64_t TagPosition() const { return tagPosition_; }
-    // The 1-based file position of the first byte after the tag and its footer: where the MPEG
-    // audio search starts when the tag stands at the start of the file. 0 before a successful
-    // read; one past the end of the file when the tag fills the file.
+    // The 1-based file position of the first byte after the tag and its footer, and after every
+    // further ID3v2 tag (version 2, 3 or 4, with its footer, inside the file) that follows it
+    // directly: where the MPEG audio search starts when the tag stands at the start of the
+    // file. A tagger may put its tag in front of one that was there, and the bytes of the
+    // second tag are no more audio than those of the first. The tags behind the first are only
+    // passed over, never read. 0 before a successful read; one past the end of the file when
+    // the tags fill the file.
     std::int64_t EndPosition() const { return endPosition_; }
 
 private:
@@ -64,6 +72,9 @@ private:
     // The text of the version object that Version() names, through the given member (null for
     // a version that lacks the property).
     std::u16string Forward(Text<cID3V22Tag> v22, Text<cID3V23Tag> v23, Text<cID3V24Tag> v24) const;
+    // The first position from `position` on that does not begin a further tag in a row.
+    static std::int64_t SkipFollowingTags(const platform::fs::ReadFile& file,
+                                          std::int64_t fileLength, std::int64_t position);
 
     ID3V2Header header_;
     std::int64_t tagPosition_ = 0;

@@ -49,11 +49,6 @@ constexpr std::uint8_t kSingleChannel = 3;
 // The positions are tried up to this far after the start.
 constexpr std::int64_t kSearchRange = 10000;
 
-bool fitsLong(std::int64_t value) {
-    return value >= std::numeric_limits<std::int32_t>::min() &&
-           value <= std::numeric_limits<std::int32_t>::max();
-}
-
 bool fitsLong(double value) {
     return value >= static_cast<double>(std::numeric_limits<std::int32_t>::min()) &&
            value <= static_cast<double>(std::numeric_limits<std::int32_t>::max());
@@ -141,13 +136,8 @@ bool cMPEGHeader::ReadHeader(const platform::fs::ReadFile& file, std::int64_t fi
         return false;
     }
 
-    const std::int64_t headerPosition = position - 1;
-    const std::int64_t audioBytes = fileLength - headerPosition - 1;
-    if (!fitsLong(headerPosition) || !fitsLong(audioBytes)) {
-        return false;
-    }
-    headerPosition_ = static_cast<std::int32_t>(headerPosition);
-    audioByteCount_ = static_cast<std::int32_t>(audioBytes);
+    headerPosition_ = position - 1;
+    audioByteCount_ = fileLength - headerPosition_ - 1;
 
     versionCode_ = static_cast<std::uint8_t>((header >> 19) & 0x3);
     layerCode_ = static_cast<std::uint8_t>((header >> 17) & 0x3);
@@ -158,7 +148,7 @@ bool cMPEGHeader::ReadHeader(const platform::fs::ReadFile& file, std::int64_t fi
     copyright_ = static_cast<std::uint8_t>((header >> 3) & 0x1);
     original_ = static_cast<std::uint8_t>((header >> 2) & 0x1);
 
-    const std::int64_t xingPosition = headerPosition + xingOffset(versionCode_, channelMode_);
+    const std::int64_t xingPosition = headerPosition_ + xingOffset(versionCode_, channelMode_);
     if (xingPosition + 12 < fileLength) {
         // The counts may reach past the end of a cut-off file; what is missing reads as 0.
         const auto xing = ReadBytesPadded(file, xingPosition, 16);
@@ -171,7 +161,8 @@ bool cMPEGHeader::ReadHeader(const platform::fs::ReadFile& file, std::int64_t fi
                 xingFrameCount_ = BytesToLong(*xing, 8, 4);
                 // A byte count without a frame count would be useless, so it is not read.
                 if ((flags & 2) != 0) {
-                    audioByteCount_ = BytesToLong(*xing, 12, 4);
+                    // Unsigned: a VBR file of 2 GiB or more counts its bytes past 2^31.
+                    audioByteCount_ = static_cast<std::uint32_t>(BytesToLong(*xing, 12, 4));
                 }
             }
             vbr_ = true;
@@ -200,13 +191,15 @@ bool cMPEGHeader::CalcBitrate() {
     }
 
     if (bitrate_ > 0) {
-        // Rounded half to even, as the default floating-point rounding mode does.
+        // Rounded half to even, as the default floating-point rounding mode does. Only the
+        // seconds must fit 32 bits: at 8 kbit/s a file of 2 GiB already lasts 2^31 ms.
         const double milliseconds =
             std::nearbyint(static_cast<double>(audioByteCount_) / bitrate_ * 8);
-        if (!fitsLong(milliseconds)) {
+        if (!fitsLong(std::trunc(milliseconds / 1000))) {
             return false;
         }
-        duration_ = static_cast<std::int32_t>(milliseconds) / 1000;
+        // Below 2^31 seconds the milliseconds are a whole number well within 64 bits.
+        duration_ = static_cast<std::int32_t>(static_cast<std::int64_t>(milliseconds) / 1000);
     } else {
         duration_ = -1;
     }

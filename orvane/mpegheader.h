@@ -30,17 +30,21 @@ public:
     // Library-internal. Searches the file for the first valid frame header at the 1-based
     // positions startPosition .. startPosition + 10000 whose four bytes are followed by at
     // least two more bytes, decodes it and looks for a Xing header in its frame. The caller
-    // passes the position right after an ID3v2 tag at the start of the file, so that bytes
-    // inside the tag are not mistaken for audio; 1 otherwise. False when no header is found,
-    // on a read error, or when the numbers do not fit their 32-bit fields.
+    // passes the position right after the ID3v2 tags at the start of the file, so that bytes
+    // inside them are not mistaken for audio; 1 otherwise. False when no header is found,
+    // on a read error, or when the bit rate or the play length in seconds does not fit its
+    // 32-bit property. Positions, sizes and byte counts are 64-bit: files of 2 GiB and more
+    // have a header too.
     bool ReadHeader(const platform::fs::ReadFile& file, std::int64_t fileLength,
                     std::int64_t startPosition = 1);
 
     // Library-internal values behind the properties.
-    std::int32_t HeaderPosition() const { return headerPosition_; }  // 1-based
+    std::int64_t HeaderPosition() const { return headerPosition_; }  // 1-based
     // The bytes counted as audio: from the header to the end of the file, or the byte count
-    // of the Xing header.
-    std::int32_t AudioByteCount() const { return audioByteCount_; }
+    // of the Xing header (an unsigned 32-bit field there).
+    std::int64_t AudioByteCount() const { return audioByteCount_; }
+    // As stored; a count of 2^31 or more reads as negative and so as no usable count, since no
+    // file below 64 GiB holds that many frames (a frame has at least 32 bytes).
     std::int32_t XingFrameCount() const { return xingFrameCount_; }
     double ExactBitrate() const { return bitrate_; }  // kbit/s, before rounding down
 
@@ -63,8 +67,8 @@ private:
     bool vbr_ = false;
     double bitrate_ = 0;
     std::int32_t duration_ = -1;
-    std::int32_t audioByteCount_ = 0;
-    std::int32_t headerPosition_ = 0;
+    std::int64_t audioByteCount_ = 0;
+    std::int64_t headerPosition_ = 0;
     std::array<std::uint8_t, kCacheSize> cache_{};
     std::int64_t cacheStart_ = -1;
 };

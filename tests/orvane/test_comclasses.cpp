@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -556,16 +557,23 @@ TEST_F(OrvaneMP3Test, CombinedTextsPreferID3v2AndFallBackToID3v1) {
     }
 }
 
-// Bytes inside an ID3v2 tag at the start of the file are not audio; a tag further in does not
-// move the start of the search.
-TEST_F(OrvaneMP3Test, TheAudioSearchStartsBehindAnID3v2TagAtTheStart) {
+// Bytes inside the ID3v2 tags at the start of the file are not audio, however many tags stand
+// there in a row; a tag further in does not move the start of the search.
+TEST_F(OrvaneMP3Test, TheAudioSearchStartsBehindTheID3v2TagsAtTheStart) {
     const std::string tag = tag23(text23("TIT2", "x") + decoyFrame());
+    const std::string decoys = decoyFrame();
+    const std::string v4WithFooter = "ID3" + std::string{4, 0, 0x10} +
+                                     synchsafe(static_cast<std::uint32_t>(decoys.size())) + decoys +
+                                     "3DI" + std::string{4, 0, 0x10} +
+                                     synchsafe(static_cast<std::uint32_t>(decoys.size()));
     const struct {
         const char* what;
         std::string bytes;
         LONG bitrate;
     } cases[] = {
         {"tag at the start", tag + audio(), 128},
+        {"two tags in a row", tag + tag + audio(), 128},
+        {"three tags, one of ID3v2.4 with a footer", tag + v4WithFooter + tag + audio(), 128},
         {"tag after four other bytes", "JUNK" + tag + audio(), 320},
         {"no audio behind the tag", tag + std::string(600, '\0'), 0},
     };
@@ -584,6 +592,35 @@ TEST_F(OrvaneMP3Test, TheAudioSearchStartsBehindAnID3v2TagAtTheStart) {
         }
         ASSERT_TRUE(mpeg);
         EXPECT_EQ(number(mpeg.get(), &orvane::_cMPEGHeader::get_Bitrate), c.bitrate);
+    }
+}
+
+// Files of 2 GiB and more: the file length and the audio bytes pass 32 bits on the whole way
+// from the file name to the properties. The files are sparse and take no room on disk.
+TEST_F(OrvaneMP3Test, FilesOf2GiBAndMoreHaveTheirMPEGHeader) {
+    const struct {
+        std::int64_t size;
+        LONG duration;  // the bytes from the first frame on, at 128 kbit/s
+    } cases[] = {
+        {(std::int64_t{1} << 31) + 4096, 134'217},
+        {(std::int64_t{1} << 32) + 4096, 268'435},
+    };
+    const auto file = createFile();
+    ASSERT_TRUE(file);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.size);
+        const std::string path = write("big.mp3", tag23(text23("TIT2", "Big")) + audio());
+        std::error_code error;
+        std::filesystem::resize_file(path, static_cast<std::uintmax_t>(c.size), error);
+        ASSERT_FALSE(error) << error.message();
+        ASSERT_EQ(readFile(file.get(), path), com::VARIANT_TRUE);
+        const auto tags = child(file.get(), &orvane::_cMP3File::get_ID3Tags);
+        ASSERT_TRUE(tags);
+        EXPECT_EQ(text(tags.get(), &orvane::_cID3Tags::get_Title), u"Big");
+        const auto mpeg = child(file.get(), &orvane::_cMP3File::get_MPEGHeader);
+        ASSERT_TRUE(mpeg);
+        EXPECT_EQ(number(mpeg.get(), &orvane::_cMPEGHeader::get_Bitrate), 128);
+        EXPECT_EQ(number(mpeg.get(), &orvane::_cMPEGHeader::get_Duration), c.duration);
     }
 }
 

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
+#include <iterator>
 #include <random>
 #include <string>
 
+#include "orvane/helpers.h"
 #include "orvane/id3v2locator.h"
 #include "orvane/mpegheader.h"
 #include "platform/filesystem.h"
@@ -210,6 +213,38 @@ TEST_F(Id3v2LocatorTest, ReportsWhereTheTagAndItsFooterEnd) {
     EXPECT_EQ(tag_.EndPosition(), static_cast<std::int64_t>(whole.size()) + 1);
 }
 
+// A tagger may put its tag in front of one already there: the end passes every tag that
+// follows directly, with its footer, as long as it is a tag of a known version inside the file.
+TEST_F(Id3v2LocatorTest, TheEndPassesTheTagsThatFollowDirectly) {
+    const std::string first = tag(3, text(3, "TIT2", "Hi"));
+    const std::string v2 = tag(2, text(2, "TT2", "Two"));
+    const std::string v4WithFooter = tag(4, text(4, "TIT2", "Four"), 0x10);
+    const std::string audio = kMpeg1Header + std::string(8, '\0');
+    struct Case {
+        const char* what;
+        std::string after;
+        std::size_t passed;  // bytes of further tags that the end passes
+    };
+    const Case cases[] = {
+        {"audio right behind", audio, 0},
+        {"a second tag", v2 + audio, v2.size()},
+        {"an ID3v2.4 tag with its footer, then one more", v4WithFooter + v2 + audio,
+         v4WithFooter.size() + v2.size()},
+        {"a second tag that ends the file", v2, v2.size()},
+        {"one byte between", "x" + v2 + audio, 0},
+        {"an unknown version", "ID3" + raw({5, 0, 0, 0, 0, 0, 1}) + "x" + audio, 0},
+        {"a size past the end of the file", "ID3" + raw({3, 0, 0, 0, 0, 1, 0}) + audio, 0},
+        {"a size byte of 0x80", "ID3" + raw({3, 0, 0, 0, 0, 0x80, 0}) + audio, 0},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(locate(first + c.after)) << c.what;
+        // Only the first tag is read.
+        EXPECT_EQ(tag_.Title(), u"Hi") << c.what;
+        EXPECT_EQ(tag_.EndPosition(), static_cast<std::int64_t>(first.size() + c.passed) + 1)
+            << c.what;
+    }
+}
+
 TEST_F(Id3v2LocatorTest, TheAudioSearchAfterTheTagSkipsSyncPatternsInsideIt) {
     // A picture-like frame whose bytes hold a valid MPEG-2 frame header, then real MPEG-1 audio.
     const std::string body = text(3, "TIT2", "Hi") + "APIC" + bigEndian(12, 4) + raw({0, 0}) +
@@ -268,6 +303,137 @@ TEST_F(Id3v2LocatorTest, IsValidHeaderLooksAtVersionsAndSizeOnly) {
         EXPECT_FALSE(cID3V2Tag::IsValidHeader(
             ID3V2Header::fromBytes(reinterpret_cast<const std::uint8_t*>(b.data()))))
             << i;
+    }
+}
+
+// The scan as it is specified, one position after the other: the first "ID3" with a valid
+// header, unless a valid frame header comes first; a position counts only when the 10 bytes of
+// a header and one more byte follow from it.
+std::int64_t scanEveryPosition(const std::string& bytes) {
+    const auto* b = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    for (std::size_t i = 0; i + 11 < bytes.size(); ++i) {
+        if (b[i] == 'I' && b[i + 1] == 'D' && b[i + 2] == '3') {
+            if (cID3V2Tag::IsValidHeader(ID3V2Header::fromBytes(b + i))) {
+                return static_cast<std::int64_t>(i) + 1;
+            }
+        } else if (orvane::IsValidFrameHeader(
+                       (std::uint32_t{b[i]} << 24) | (std::uint32_t{b[i + 1]} << 16) |
+                       (std::uint32_t{b[i + 2]} << 8) | std::uint32_t{b[i + 3]})) {
+            return 0;
+        }
+    }
+    return 0;
+}
+
+// The scan reads the file in windows and looks closer only at the bytes that can begin a
+// header; it must answer as the plain scan does for every input.
+class Id3v2ScanTest : public Id3v2LocatorTest {
+protected:
+    void expectSameAnswer(const std::string& bytes, const std::string& what) {
+        const std::string path = dir_.write("scan.bin", bytes);
+        auto opened = platform::fs::ReadFile::open(path);
+        ASSERT_TRUE(opened.ok()) << opened.reason();
+        EXPECT_EQ(cID3V2Tag::FindHeader(*opened, static_cast<std::int64_t>(bytes.size())),
+                  scanEveryPosition(bytes))
+            << what << ", " << bytes.size() << " bytes";
+    }
+
+    // Where a window begins (0-based): the first holds 4087 positions, each further one 65527.
+    static constexpr std::size_t kWindowStarts[] = {4087, 4087 + 65527, 4087 + 2 * 65527};
+
+    // Pieces that decide the scan wherever they stand, and some that must not.
+    const std::string validTag_ = "ID3" + raw({3, 0, 0, 0, 0, 1, 0});
+    const std::string deciding_[6] = {
+        validTag_,
+        "ID3" + raw({4, 0, 0x10, 0x7F, 0x7F, 0x7F, 0x7F}),
+        kMpeg1Header,
+        kMpeg2Header,
+        raw({0xFF, 0xFF, 0xFB, 0x90}),  // the frame header begins at the second byte
+        raw({0xFF, 'I', 'D', '3', 3, 0, 0, 0, 0, 0, 0}),
+    };
+    const std::string notDeciding_[8] = {
+        "ID3" + raw({3, 0, 0, 0, 0x80, 0, 0}),  // a size byte of 0x80
+        "ID3" + raw({0xFF, 0, 0, 0, 0, 0, 0}),  // version 0xFF
+        "ID",
+        "I",
+        "IID",
+        raw({0xFF, 0xFB, 0xF0, 0x64}),  // bitrate index 15
+        raw({0xFF, 0xE0}),
+        raw({0xFF}),
+    };
+};
+
+// Each deciding piece alone, at every place around the start of a window and the end of the
+// file, over zeros and over text.
+TEST_F(Id3v2ScanTest, AnswersAsAScanOfEveryPositionAtTheEdges) {
+    for (const std::size_t edge : {std::size_t{0}, kWindowStarts[0], kWindowStarts[1]}) {
+        for (std::size_t shift = 0; shift < 14; ++shift) {
+            for (const std::string& piece : deciding_) {
+                const std::size_t at = edge < 11 ? shift : edge - 11 + shift;
+                std::string bytes(edge + 40, '\0');
+                bytes.replace(at, piece.size(), piece);
+                expectSameAnswer(bytes, "at " + std::to_string(at));
+                // The file ends right behind the piece, or a little before or after (with a
+                // last window of a few bytes at the first window's end).
+                for (std::size_t cut = at; edge <= kWindowStarts[0] && cut < at + 14; ++cut) {
+                    expectSameAnswer(bytes.substr(0, cut), "at " + std::to_string(at));
+                }
+                std::string text(edge + 40, 'a');
+                text.replace(at, piece.size(), piece);
+                expectSameAnswer(text, "over text, at " + std::to_string(at));
+            }
+        }
+    }
+}
+
+// Backgrounds of zeros, text or any bytes with pieces of both kinds planted anywhere, often
+// near the start of a window or the end of the file.
+TEST_F(Id3v2ScanTest, AnswersAsAScanOfEveryPositionForMixedBytes) {
+    std::mt19937 random(20250117);
+    auto below = [&random](std::size_t n) { return n == 0 ? 0 : random() % n; };
+    for (int round = 0; round < 400; ++round) {
+        // Small files in most rounds; files across two or three windows in the others.
+        const std::size_t size = round % 8 == 0   ? kWindowStarts[1] + below(70'000)
+                                 : round % 4 == 0 ? 4000 + below(200)
+                                                  : below(200);
+        std::string bytes(size, '\0');
+        switch (round % 3) {
+            case 0:  // zeros
+                break;
+            case 1:  // text without a candidate
+                for (char& c : bytes) {
+                    c = static_cast<char>('a' + below(26));
+                }
+                break;
+            default:  // any bytes; most of these files end early at a frame header
+                for (char& c : bytes) {
+                    c = static_cast<char>(below(256));
+                }
+                break;
+        }
+        const std::size_t planted = below(6);
+        for (std::size_t n = 0; n < planted && size > 0; ++n) {
+            const std::size_t pick = below(std::size(deciding_) + std::size(notDeciding_));
+            const std::string& piece = pick < std::size(deciding_)
+                                           ? deciding_[pick]
+                                           : notDeciding_[pick - std::size(deciding_)];
+            std::size_t at = below(size);
+            if (random() % 2 == 0) {
+                // Up to 12 bytes either side of a window start or the end of the file.
+                const std::size_t edge = random() % 4 == 0 ? size : kWindowStarts[below(3)];
+                const std::size_t shifted = edge + below(25);
+                at = shifted >= 12 ? shifted - 12 : 0;
+            }
+            if (at < size) {
+                bytes.replace(at, std::min(piece.size(), size - at), piece, 0,
+                              std::min(piece.size(), size - at));
+            }
+        }
+        // Every other large file ends with a valid header, so that the scan finds one far in.
+        if (size > 4096 && round % 16 == 0) {
+            bytes.replace(size - 30, validTag_.size(), validTag_);
+        }
+        expectSameAnswer(bytes, "round " + std::to_string(round));
     }
 }
 

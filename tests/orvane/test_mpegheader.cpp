@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <limits>
 #include <optional>
 #include <string>
+#include <system_error>
 
 #include "tests/support/tempdir.h"
 
@@ -125,7 +127,7 @@ TEST(MPEGHeader, SearchLooksTenThousandPositionsPastTheStart) {
         std::size_t fileSize;
         std::size_t offset;  // 0-based
         std::int64_t start;
-        std::int32_t foundAt;  // 0: not found
+        std::int64_t foundAt;  // 0: not found
     };
     const Case cases[] = {
         {20'000, 10'000, 1, 10'001},
@@ -156,7 +158,7 @@ TEST(MPEGHeader, SearchLooksTenThousandPositionsPastTheStart) {
     };
     for (const auto& c : cases) {
         const auto header = readHeader(fileWithHeader(c.fileSize, c.offset, kMpeg1Layer3), c.start);
-        const std::int32_t found = header ? header->HeaderPosition() : 0;
+        const std::int64_t found = header ? header->HeaderPosition() : 0;
         EXPECT_EQ(found, c.foundAt)
             << "size " << c.fileSize << " offset " << c.offset << " start " << c.start;
     }
@@ -330,20 +332,25 @@ TEST(MPEGHeader, DurationIsRoundedMillisecondsCutToSeconds) {
 }
 
 TEST(MPEGHeader, DamagedXingHeadersNeverCrash) {
-    // Counts that would give a play length beyond 32 bits: the header counts as unreadable.
+    // Counts whose play length runs past 2^31 milliseconds: only the seconds need to fit the
+    // property, and they follow from the frame count (2^31 - 1 frames of 1152 samples).
     {
         std::string file = fileWithHeader(1'000, 0, kMpeg1Layer3);
         putXing(file, 36, "Xing", 3, 0x7FFFFFFF, 0x7FFFFFFF);
-        EXPECT_FALSE(readHeader(file).has_value());
+        const auto header = readHeader(file);
+        ASSERT_TRUE(header.has_value());
+        EXPECT_EQ(header->Bitrate(), 0);
+        EXPECT_EQ(header->Duration(), 56'097'532);
     }
-    // A negative byte count gives a negative bit rate and so no play length.
+    // The byte count is unsigned: 0x80000000 is 2 GiB, never a negative count.
     {
         std::string file = fileWithHeader(1'000, 0, kMpeg1Layer3);
         putXing(file, 36, "Xing", 3, 10, 0x80000000);
         const auto header = readHeader(file);
         ASSERT_TRUE(header.has_value());
-        EXPECT_LT(header->Bitrate(), 0);
-        EXPECT_EQ(header->Duration(), -1);
+        EXPECT_EQ(header->AudioByteCount(), std::int64_t{1} << 31);
+        EXPECT_EQ(header->Bitrate(), 65'766'686);
+        EXPECT_EQ(header->Duration(), 0);
     }
     // A negative frame count is no usable frame count.
     {
@@ -369,6 +376,60 @@ TEST(MPEGHeader, DamagedXingHeadersNeverCrash) {
         ASSERT_TRUE(tooShort.has_value());
         EXPECT_FALSE(tooShort->VBR());
         EXPECT_EQ(tooShort->Bitrate(), 128);
+    }
+}
+
+// Files of 2 GiB and more: the audio byte count, the play length in milliseconds and a Xing
+// byte count all pass 2^31. The files are sparse (only the first block is written), so they
+// take no room on disk.
+TEST(MPEGHeader, FilesOf2GiBAndMoreHaveAHeader) {
+    constexpr std::int64_t k2GiB = std::int64_t{1} << 31;
+    constexpr std::int64_t k4GiB = std::int64_t{1} << 32;
+    // MPEG 2.5, Layer III, 8 kbit/s, 12000 Hz: 2 GiB last 2^31 milliseconds.
+    constexpr std::uint32_t kMpeg25At8 = 0xFFE31440;
+    struct Case {
+        const char* what;
+        std::int64_t size;
+        std::uint32_t header;
+        std::uint32_t xingFlags;  // 0: no Xing header
+        std::uint32_t frames;
+        std::uint32_t bytes;
+        std::int64_t audioBytes;
+        std::int32_t bitrate;
+        std::int32_t duration;
+    };
+    const Case cases[] = {
+        {"just over 2 GiB", k2GiB + 4096, kMpeg1Layer3, 0, 0, 0, k2GiB + 4094, 128, 134'217},
+        {"just over 4 GiB", k4GiB + 4096, kMpeg1Layer3, 0, 0, 0, k4GiB + 4094, 128, 268'435},
+        {"over 2^31 ms", k2GiB + 4096, kMpeg25At8, 0, 0, 0, k2GiB + 4094, 8, 2'147'487},
+        // The bit rate from the Xing frame count and the file's 64-bit byte count.
+        {"Xing frames, over 4 GiB", k4GiB + 4096, kMpeg1Layer3, 1, 10'276'000, 0, k4GiB + 4094, 128,
+         268'434},
+        {"Xing bytes of 3 GiB", k4GiB + 4096, kMpeg1Layer3, 3, 7'706'000, 0xC0000000, 0xC0000000,
+         128, 201'299},
+    };
+    const TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string start = fileWithHeader(4096, 0, c.header);
+        if (c.xingFlags != 0) {
+            putXing(start, 36, "Xing", c.xingFlags, c.frames, c.bytes);
+        }
+        const std::string path = dir.write("big.mp3", start);
+        std::error_code error;
+        std::filesystem::resize_file(path, static_cast<std::uintmax_t>(c.size), error);
+        ASSERT_FALSE(error) << error.message();
+        auto opened = platform::fs::ReadFile::open(path);
+        ASSERT_TRUE(opened.ok()) << opened.reason();
+        ASSERT_EQ(static_cast<std::int64_t>(opened->size()), c.size);
+
+        cMPEGHeader header;
+        ASSERT_TRUE(header.ReadHeader(*opened, c.size));
+        EXPECT_EQ(header.HeaderPosition(), 1);
+        EXPECT_EQ(header.VBR(), c.xingFlags != 0);
+        EXPECT_EQ(header.AudioByteCount(), c.audioBytes);
+        EXPECT_EQ(header.Bitrate(), c.bitrate);
+        EXPECT_EQ(header.Duration(), c.duration);
     }
 }
 
