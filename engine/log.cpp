@@ -12,11 +12,51 @@ namespace {
 
 bool errorsLoggedFlag = false;
 
+// A name may hold line breaks; written as they are, they would end the entry and start another
+// that the name's owner wrote. So CR, LF and tab are shown as \r, \n and \t, and one entry is
+// always one line. A backslash is doubled only where it would otherwise read as the start of
+// one of those (before r, n, t, a backslash or a shown line break): every other line that holds
+// one reads as it always has, and each line still tells what the message held.
+QString oneLine(const QString& message) {
+    const auto escapeOf = [](QChar ch) -> QChar {
+        switch (ch.unicode()) {
+            case u'\r':
+                return u'r';
+            case u'\n':
+                return u'n';
+            case u'\t':
+                return u't';
+            default:
+                return QChar();
+        }
+    };
+    QString line;
+    line.reserve(message.size());
+    for (qsizetype i = 0; i < message.size(); ++i) {
+        const QChar ch = message[i];
+        if (const QChar escape = escapeOf(ch); !escape.isNull()) {
+            line += u'\\';
+            line += escape;
+            continue;
+        }
+        line += ch;
+        if (ch == u'\\' && i + 1 < message.size()) {
+            const QChar next = message[i + 1];
+            if (next == u'\\' || next == u'r' || next == u'n' || next == u't' ||
+                !escapeOf(next).isNull()) {
+                line += u'\\';
+            }
+        }
+    }
+    return line;
+}
+
 void appendLogLine(const QString& fileName, const QString& message) {
     const QString line = QLatin1Char('(') + platform::dateTimeText(QDateTime::currentDateTime()) +
-                         QLatin1String(") ") + message;
+                         QLatin1String(") ") + oneLine(message);
     // A failed write is dropped on purpose: the log is for the user, and the caller's own
-    // work must go on unaffected.
+    // work must go on unaffected. The writer refuses anything but a regular file of that name,
+    // so a link or a FIFO put in the log's place drops the line too.
     (void)platform::appendLine(platform::programFile(fileName), line);
 }
 

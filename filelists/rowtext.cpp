@@ -2,7 +2,6 @@
 
 #include <QCollator>
 #include <QCollatorSortKey>
-#include <QFile>
 #include <QLocale>
 
 #include <sys/stat.h>
@@ -14,6 +13,7 @@
 #include "platform/errortext.h"
 #include "platform/filesystem.h"
 #include "platform/localetext.h"
+#include "platform/programfolder.h"
 
 namespace filelists {
 
@@ -108,10 +108,26 @@ QList<qsizetype> nameOrder(const QStringList& names) {
 }
 
 platform::Result<EntryDetails> readEntryDetails(const QString& fullPath) {
-    const std::string path = QFile::encodeName(fullPath).toStdString();
+    const std::string path = platform::nativePath(fullPath);
+    const auto modifiedAt = [](const struct stat& st) {
+        return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(st.st_mtim.tv_sec) * 1000 +
+                                              st.st_mtim.tv_nsec / 1000000);
+    };
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
-        return platform::systemFailure("cannot examine " + platform::quoted(path), errno);
+        const int error = errno;
+        // A link whose target is gone (or that loops) is still an entry of its folder: its row
+        // shows what the folder listing gives it, no size and hidden only by its name.
+        struct stat link {};
+        if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+            EntryDetails details;
+            details.modified = modifiedAt(link);
+            details.attributes = platform::fs::baseName(path).starts_with('.')
+                                     ? std::uint32_t{platform::fs::Hidden}
+                                     : 0;
+            return details;
+        }
+        return platform::systemFailure("cannot examine " + platform::quoted(path), error);
     }
     const auto attributes = platform::fs::attributes(path);
     if (!attributes) {
@@ -119,8 +135,7 @@ platform::Result<EntryDetails> readEntryDetails(const QString& fullPath) {
     }
     EntryDetails details;
     details.size = S_ISDIR(st.st_mode) ? 0 : static_cast<std::uint64_t>(st.st_size);
-    details.modified = QDateTime::fromMSecsSinceEpoch(
-        static_cast<qint64>(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000);
+    details.modified = modifiedAt(st);
     details.attributes = *attributes;
     return details;
 }

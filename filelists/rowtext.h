@@ -76,8 +76,10 @@ struct EntryDetails {
     QDateTime modified;      // local time
     std::uint32_t attributes = 0;
 };
-// Reads size, change time and attributes (following links). Fails with a reason when the entry
-// is gone or cannot be examined.
+// Reads size, change time and attributes (following links; a link whose target is missing
+// gives its own change time, no size, and Hidden only for a name beginning with "."). Fails
+// with a reason when the entry is gone or cannot be examined. The path goes to the system
+// through the path codec, so a name that is not UTF-8 is read as itself.
 platform::Result<EntryDetails> readEntryDetails(const QString& fullPath);
 
 // The texts of a row, by column position: name, empty preview and folder; when `details` is

@@ -1,7 +1,7 @@
 #include "filelists/sysicons.h"
 
 #include <QApplication>
-#include <QFileInfo>
+#include <QBuffer>
 #include <QHash>
 #include <QIcon>
 #include <QImage>
@@ -13,6 +13,8 @@
 #include <cmath>
 
 #include "engine/log.h"
+#include "platform/filesystem.h"
+#include "platform/programfolder.h"
 #include "settings/programsettings.h"
 
 namespace filelists {
@@ -22,6 +24,10 @@ namespace {
 // Error numbers of the failures the lookup logs, in the numbering of the error log.
 const engine::ErrorInfo kInvalidPicture{481, QStringLiteral("Invalid picture")};
 const engine::ErrorInfo kKeyNotUnique{35602, QStringLiteral("Key is not unique in collection")};
+
+// A picture file larger than this gets no thumbnail: reading and decoding it would cost more
+// memory and time than one row of a list is worth.
+constexpr std::uint64_t kPictureReadLimit = std::uint64_t{64} << 20;
 
 bool isOneOf(QStringView text, std::initializer_list<QStringView> words) {
     for (QStringView word : words) {
@@ -93,9 +99,16 @@ QMimeType mimeTypeFor(const QString& path, bool isDirectory) {
         return directory;
     }
     // By the extension alone, the way the entry is keyed: every file of an extension shares
-    // the icon, and no file is opened to tell its type.
-    return database.mimeTypeForFile(QStringLiteral("x.") + extensionText(path).toString(),
-                                    QMimeDatabase::MatchExtension);
+    // the icon, and no file is opened to tell its type (the name-only lookup never touches
+    // the disk).
+    const QList<QMimeType> byName =
+        database.mimeTypesForFileName(QStringLiteral("x.") + extensionText(path).toString());
+    if (byName.isEmpty()) {
+        static const QMimeType unknown =
+            database.mimeTypeForName(QStringLiteral("application/octet-stream"));
+        return unknown;
+    }
+    return byName.constFirst();
 }
 
 // The icon of a MIME type from the icon theme, with the style's file and folder icons where
@@ -142,12 +155,77 @@ QPixmap sharedPicture(const QMimeType& mime, bool isDirectory, QSize size, bool 
     return picture;
 }
 
+const engine::ErrorInfo* failWith(const engine::ErrorInfo& error, QString* reason,
+                                  const QString& text) {
+    if (reason) {
+        *reason = text;
+    }
+    return &error;
+}
+
+// The bytes of a picture file. Qt is never handed the path: it would not keep a name that is
+// not UTF-8, and opening a named pipe would block the program. Only a regular file is opened,
+// without blocking even when a pipe took its place after the look.
+const engine::ErrorInfo* readPictureFile(const QString& path, QByteArray& bytes, QString* reason) {
+    namespace fs = platform::fs;
+    const std::string native = platform::nativePath(path);
+    switch (fs::kindOf(native)) {
+        case fs::Kind::Missing:
+            return failWith(engine::kFileNotFound, reason,
+                            QStringLiteral("The file does not exist."));
+        case fs::Kind::Directory:
+            return failWith(engine::kPathFileAccessError, reason,
+                            QStringLiteral("It is a folder, not a picture."));
+        case fs::Kind::Other:
+            return failWith(engine::kPathFileAccessError, reason,
+                            QStringLiteral("It is not a regular file (a pipe, device or socket)."));
+        case fs::Kind::File:
+            break;
+    }
+    const auto opened = fs::ReadFile::open(native);
+    if (!opened) {
+        return failWith(engine::kPathFileAccessError, reason,
+                        QString::fromStdString(opened.reason()));
+    }
+    const fs::ReadFile& file = opened.value();
+    if (file.size() > kPictureReadLimit) {
+        return failWith(
+            engine::kOutOfMemory, reason,
+            QStringLiteral("The picture file is larger than %1 MiB.").arg(kPictureReadLimit >> 20));
+    }
+    bytes.resize(static_cast<qsizetype>(file.size()));
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const auto got = file.readAt(static_cast<std::uint64_t>(done), bytes.data() + done,
+                                     static_cast<std::size_t>(bytes.size() - done));
+        if (!got) {
+            return failWith(engine::kPathFileAccessError, reason,
+                            QString::fromStdString(got.reason()));
+        }
+        if (got.value() == 0) {
+            bytes.truncate(done);  // the file shrank since it was opened
+            break;
+        }
+        done += static_cast<qsizetype>(got.value());
+    }
+    return nullptr;
+}
+
 // An icon or cursor file shows its own picture when it can be read.
 QIcon ownIcon(const QString& path, bool isDirectory) {
-    if (isDirectory || !isOneOf(extensionText(path), {u"ico", u"cur"})) {
+    const QStringView extension = extensionText(path);
+    if (isDirectory || !isOneOf(extension, {u"ico", u"cur"})) {
         return {};
     }
-    QImageReader reader(path);
+    QByteArray bytes;
+    if (readPictureFile(path, bytes, nullptr)) {
+        return {};
+    }
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    // The extension is the first guess, as it is for a file read by name; the content decides
+    // when it does not fit.
+    QImageReader reader(&buffer, extension.toString().toLower().toLatin1());
     const QImage image = reader.read();
     return image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image));
 }
@@ -155,20 +233,13 @@ QIcon ownIcon(const QString& path, bool isDirectory) {
 // Reads and composes a thumbnail; on failure names the error to log.
 const engine::ErrorInfo* loadThumbnail(const QString& path, QSize canvasSize, bool aspect,
                                        bool border, QPixmap& result, QString* reason) {
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        if (reason) {
-            *reason = QStringLiteral("The file does not exist.");
-        }
-        return &engine::kFileNotFound;
+    QByteArray bytes;
+    if (const engine::ErrorInfo* failure = readPictureFile(path, bytes, reason)) {
+        return failure;
     }
-    if (info.isDir()) {
-        if (reason) {
-            *reason = QStringLiteral("It is a folder, not a picture.");
-        }
-        return &engine::kPathFileAccessError;
-    }
-    QImageReader reader(path);
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
     reader.setDecideFormatFromContent(true);
     QSize natural = reader.size();
     QImage image;

@@ -50,8 +50,11 @@ IconOptions iconOptions(const settings::ProgramSettings& settings, bool dirsTick
 // the entry's full path (a folder without a trailing "/"), `isDirectory` says what it is.
 // Returns the 1-based index of its picture in images.small and sets largeIconIndex to the index
 // of its picture in images.large. Never fails: a picture file that cannot be read during a
-// thumbnail run (missing, not a picture, a folder named like one) writes one line ending in
-// "sysIcons: File=<path>" to the error log and gives 1 and 1; entries appended before stay.
+// thumbnail run (missing, not a picture, a folder, pipe or device named like one, larger than
+// 64 MiB) writes one line ending in "sysIcons: File=<path>" to the error log and gives 1 and 1;
+// entries appended before stay. Picture, icon and cursor files are read through the platform
+// layer as regular files only (a pipe is never opened) and handed to Qt as bytes, so a name
+// that is not UTF-8 shows its own picture.
 int sysIcons(const QString& path, bool isDirectory, SourceImages& images,
              const IconOptions& options, int& largeIconIndex);
 // The same for the Free Select source: no faded folders (options.ghostDirs is not read), and
@@ -88,8 +91,8 @@ struct ThumbnailPlacement {
 ThumbnailPlacement placeThumbnail(QSize pictureSize, QSize canvasSize, bool aspect, bool border);
 
 // Reads a picture file at the size placeThumbnail gives and composes it on a transparent canvas
-// of canvasSize. Fails with a reason for a missing file, a folder or a file that holds no
-// picture Qt can read.
+// of canvasSize. Fails with a reason for a missing file, a folder, anything else that is not a
+// regular file, a file larger than 64 MiB or one that holds no picture Qt can read.
 platform::Result<QPixmap> makeThumbnail(const QString& path, QSize canvasSize, bool aspect,
                                         bool border);
 

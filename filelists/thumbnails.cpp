@@ -1,10 +1,11 @@
 #include "filelists/thumbnails.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 
 #include "filelists/listbuilder.h"
 #include "filelists/rowtext.h"
+#include "platform/filesystem.h"
+#include "platform/programfolder.h"
 #include "platform/widgets/busy.h"
 #include "platform/widgets/listview.h"
 
@@ -48,8 +49,8 @@ private:
 // A row is a file only when its path names something on disk that is not a folder; a row
 // whose entry has gone is handed to the lookup as a folder.
 bool isDirectoryRow(const QString& path) {
-    const QFileInfo info(path);
-    return !info.exists() || info.isDir();
+    const platform::fs::Kind kind = platform::fs::kindOf(platform::nativePath(path));
+    return kind == platform::fs::Kind::Missing || kind == platform::fs::Kind::Directory;
 }
 
 bool runThumbnails(const ThumbnailRun& run, bool freeSelect) {

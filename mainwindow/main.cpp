@@ -5,6 +5,7 @@
 #include "mainwindow/frmmain.h"
 #include "platform/folderdialog.h"
 #include "platform/messages.h"
+#include "platform/programfolder.h"
 #include "platform/widgets/qtfolderdialog.h"
 #include "platform/widgets/qtmessages.h"
 
@@ -17,9 +18,11 @@ int main(int argc, char** argv) {
     platform::QtFolderDialog folderDialog;
     platform::setFolderDialogService(&folderDialog);
 
-    QStringList arguments = QCoreApplication::arguments();
-    if (!arguments.isEmpty()) {
-        arguments.removeFirst();
+    // Arguments are bytes like names: a folder given by a name that is not UTF-8 must reach the
+    // folder read as those bytes, which Qt's own decoding of argv would lose.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        arguments.append(platform::fromNativePath(argv[i]));
     }
     int result = 0;
     {

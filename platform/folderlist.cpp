@@ -2,8 +2,12 @@
 
 #include <dirent.h>
 
+#include <QByteArray>
 #include <QChar>
+#include <QFile>
+#include <QStringList>
 
+#include "platform/errortext.h"
 #include "platform/programfolder.h"
 
 namespace platform {
@@ -85,6 +89,46 @@ bool canListFolder(const QString& folder) {
     }
     ::closedir(handle);
     return true;
+}
+
+Result<QString> pathFromQtFileName(const QString& path) {
+    if (!path.contains(QChar::ReplacementCharacter)) {
+        return path;
+    }
+    const QStringList levels = path.split(u'/');
+    QString resolved;
+    for (qsizetype i = 0; i < levels.size(); ++i) {
+        const QString& level = levels.at(i);
+        if (i > 0) {
+            resolved += u'/';
+        }
+        const QString folder = resolved.isEmpty() ? QStringLiteral(".") : resolved;
+        if (!level.contains(QChar::ReplacementCharacter)) {
+            resolved += level;
+            continue;
+        }
+        // A folder that cannot be read keeps the level as written; whatever uses the path
+        // then fails with its own reason.
+        const auto entries = fs::readFolder(nativePath(folder));
+        QString found;
+        if (entries) {
+            for (const fs::Entry& entry : entries.value()) {
+                // The dialog's reading of this name, only to compare with: never a path.
+                if (QFile::decodeName(QByteArray::fromStdString(entry.name)) != level) {
+                    continue;
+                }
+                if (!found.isEmpty()) {
+                    return Status::failure("more than one name in " +
+                                           platform::quoted(nativePath(folder)) + " reads as " +
+                                           platform::quoted(level.toStdString()) +
+                                           "; rename one of them and choose again");
+                }
+                found = fromNativePath(entry.name);
+            }
+        }
+        resolved += found.isEmpty() ? level : found;
+    }
+    return resolved;
 }
 
 }  // namespace platform

@@ -31,4 +31,11 @@ bool canListFolder(const QString& folder);
 Result<QList<FolderEntry>> listFolder(const QString& folder, const QString& pattern,
                                       std::uint32_t attributeMask);
 
+// A path as Qt's own dialogs hand it out, in the form of every other path here. Qt reads a name
+// that is not UTF-8 with U+FFFD in place of its stray bytes, and that text names no file. Each
+// level holding U+FFFD is looked up among the entries of its folder and replaced by the one
+// entry that Qt reads the same way; a level that no entry matches (a new file's name) stays as
+// written. Fails when two entries of a folder read the same, as "caf\xE9" and "caf\uFFFD" do.
+Result<QString> pathFromQtFileName(const QString& path);
+
 }  // namespace platform

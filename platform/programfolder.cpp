@@ -41,6 +41,18 @@ QString programFile(const QString& name) {
     return programFolder() + name;
 }
 
+QString configFolder() {
+    // A relative XDG_CONFIG_HOME is ignored, as the XDG rules say: it would name another folder
+    // for every current folder. Qt would take it from the current folder.
+    const QByteArray config = qgetenv("XDG_CONFIG_HOME");
+    if (config.startsWith('/')) {
+        return fromNativePath(config.toStdString());
+    }
+    const QByteArray home = qgetenv("HOME");
+    return (home.isEmpty() ? QDir::homePath() : fromNativePath(home.toStdString())) +
+           QStringLiteral("/.config");
+}
+
 std::string nativePath(const QString& path) {
     return encodePathText(std::u16string_view(reinterpret_cast<const char16_t*>(path.utf16()),
                                               static_cast<size_t>(path.size())));

@@ -16,6 +16,10 @@ QString programFolder();
 // programFolder() + name.
 QString programFile(const QString& name);
 
+// The user's configuration folder without a trailing "/": $XDG_CONFIG_HOME when it is an
+// absolute path, otherwise ~/.config: the rule of the component registry's file too.
+QString configFolder();
+
 // Native byte form of a path for the file system services, and back: the one conversion of
 // every path (platform/pathcodec.h), exact in both directions for any name on disk.
 std::string nativePath(const QString& path);

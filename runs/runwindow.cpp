@@ -12,6 +12,7 @@
 
 #include <algorithm>
 
+#include "platform/folderlist.h"
 #include "platform/messages.h"
 #include "platform/textfile.h"
 #include "settings/conversions.h"
@@ -275,10 +276,17 @@ bool RunWindow::saveLog() {
     if (path.isEmpty()) {
         return false;
     }
+    // The dialog starts from its own text of the path next time; the file is written under
+    // the name's real bytes.
     lastSavePath_ = path;
-    if (!platform::writeLines(path, lines(), platform::TextEncoding::Utf8).ok()) {
-        platform::messages().showMessage(QString::fromUtf8(kSaveLogFailed),
-                                         QStringLiteral("Error!"), platform::MessageIcon::Critical,
+    const auto target = platform::pathFromQtFileName(path);
+    if (!target || !platform::writeLines(*target, lines(), platform::TextEncoding::Utf8).ok()) {
+        QString text = QString::fromUtf8(kSaveLogFailed);
+        if (!target) {
+            text += QStringLiteral("\n\n") + QString::fromStdString(target.reason());
+        }
+        platform::messages().showMessage(text, QStringLiteral("Error!"),
+                                         platform::MessageIcon::Critical,
                                          platform::MessageButtons::Ok);
         return false;
     }

@@ -37,6 +37,11 @@ public:
             load(key);
             after(key.then);
         }
+        // Every key took its default when the settings file could not be read; that failure
+        // is reported whatever was armed since, as no later step can make up for it.
+        if (!store_.readStatus()) {
+            errors_.remember(engine::kPathFileAccessError);
+        }
         if (const auto& last = errors_.last()) {
             engine::logFailure(*last, QStringLiteral("Error loading settings!"));
         }

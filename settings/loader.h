@@ -31,7 +31,9 @@ struct LoadedState {
 };
 
 // Never fails towards its caller: failing steps are skipped, and at most one line
-// "Error N (text) Error loading settings!" reports the last failure after the last arming.
+// "Error N (text) Error loading settings!" reports the last failure after the last arming. A
+// settings file that could not be read (every key then takes its default) counts as the last
+// failure, error 75.
 LoadedState loadSettings(const SettingsStore& store, ControlSink& controls, const LoadInput& input);
 
 }  // namespace settings

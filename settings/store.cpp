@@ -1,7 +1,16 @@
 #include "settings/store.h"
 
+#include <QSettings>
 #include <QStringList>
 #include <QVariant>
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <string>
+
+#include "platform/errortext.h"
+#include "platform/programfolder.h"
 
 namespace settings {
 
@@ -20,56 +29,103 @@ QString toText(const QVariant& value) {
     return value.toString();
 }
 
-}  // namespace
-
-SettingsStore::SettingsStore()
-    : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                            QStringLiteral("Tessaly"),
-                                            QStringLiteral("Quenza Renamer"))) {
-    // Only the user's own file counts: a key missing there takes its default, not a value
-    // from an organisation-wide or system-wide file.
-    settings_->setFallbacksEnabled(false);
+std::string describe(const QString& path) {
+    return platform::quoted(path.toStdString());
 }
 
-SettingsStore::SettingsStore(const QString& iniPath)
-    : settings_(std::make_unique<QSettings>(iniPath, QSettings::IniFormat)) {}
+// Why QSettings may not open `path`, or "" when it may: it opens without looking, and opening a
+// FIFO waits for a writer that never comes. A missing file is fine (it reads as empty and is
+// created on write).
+std::string refusal(const QString& path) {
+    struct stat info {};
+    if (::stat(platform::nativePath(path).c_str(), &info) != 0) {
+        const int error = errno;
+        return error == ENOENT ? std::string()
+                               : describe(path) + ": " + platform::systemErrorText(error);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return describe(path) + " is not a regular file";
+    }
+    return {};
+}
+
+}  // namespace
+
+// The location is set here rather than left to QSettings, which takes a relative
+// XDG_CONFIG_HOME from the current folder; it is the registry's rule as well.
+SettingsStore::SettingsStore()
+    : SettingsStore(platform::configFolder() + QStringLiteral("/Tessaly/Quenza Renamer.ini")) {}
+
+SettingsStore::SettingsStore(const QString& iniPath) : path_(iniPath) {
+    if (const std::string why = refusal(path_); !why.empty()) {
+        readStatus_ = platform::Status::failure("cannot read the settings file " + why);
+        return;
+    }
+    // Read at once and let go: a QSettings flushes what it holds when it is destroyed, which
+    // must not reach a path that has turned into something else meanwhile.
+    const QSettings file(path_, QSettings::IniFormat);
+    if (file.status() == QSettings::AccessError) {
+        readStatus_ = platform::Status::failure("cannot read the settings file " + describe(path_));
+        return;
+    }
+    for (const QString& key : file.allKeys()) {
+        values_.insert(key, toText(file.value(key)));
+    }
+}
 
 SettingsStore::~SettingsStore() = default;
 
 std::optional<QString> SettingsStore::read(const QString& key) const {
-    if (!settings_->contains(key)) {
+    const auto found = values_.constFind(key);
+    if (found == values_.cend()) {
         return std::nullopt;
     }
-    return toText(settings_->value(key));
+    return *found;
 }
 
 void SettingsStore::write(const QString& key, const QString& value) {
-    settings_->setValue(key, value);
+    values_.insert(key, value);
+    pending_.insert(key, value);
 }
 
 void SettingsStore::remove(const QString& key) {
-    settings_->remove(key);
+    values_.remove(key);
+    pending_.insert(key, std::nullopt);
 }
 
 platform::Status SettingsStore::sync() {
-    settings_->sync();
-    switch (settings_->status()) {
+    // QSettings also reads the lock file it finds beside the INI file while it writes.
+    for (const QString& path : {path_, path_ + QStringLiteral(".lock")}) {
+        if (const std::string why = refusal(path); !why.empty()) {
+            return platform::Status::failure("cannot write the settings file " + why);
+        }
+    }
+    QSettings file(path_, QSettings::IniFormat);
+    for (auto it = pending_.cbegin(); it != pending_.cend(); ++it) {
+        if (it.value()) {
+            file.setValue(it.key(), *it.value());
+        } else {
+            file.remove(it.key());
+        }
+    }
+    file.sync();
+    switch (file.status()) {
         case QSettings::NoError:
+            pending_.clear();
             return platform::Status::success();
         case QSettings::AccessError:
             return platform::Status::failure("cannot write the settings file " +
-                                             settings_->fileName().toStdString());
+                                             path_.toStdString());
         case QSettings::FormatError:
-            return platform::Status::failure("the settings file " +
-                                             settings_->fileName().toStdString() +
+            return platform::Status::failure("the settings file " + path_.toStdString() +
                                              " is not a valid INI file");
     }
-    return platform::Status::failure("the settings file " + settings_->fileName().toStdString() +
+    return platform::Status::failure("the settings file " + path_.toStdString() +
                                      " could not be synchronised");
 }
 
 QString SettingsStore::fileName() const {
-    return settings_->fileName();
+    return path_;
 }
 
 }  // namespace settings

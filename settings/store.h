@@ -1,12 +1,16 @@
 // The per-user settings store: one text value per key, in an INI file at
 // $XDG_CONFIG_HOME/Tessaly/Quenza Renamer.ini (organisation "Tessaly", application
-// "Quenza Renamer"), keys at the top level. Values are written as text exactly as given.
+// "Quenza Renamer"; ~/.config when XDG_CONFIG_HOME is unset or not absolute), keys at the top
+// level. Values are written as text exactly as given.
+//
+// Only a regular file is ever opened: the file is read once when the store is made and written
+// by sync(), each time after a look at what the path holds, so a FIFO or a folder in its place
+// can neither hang the program nor be replaced.
 #pragma once
 
-#include <QSettings>
+#include <QMap>
 #include <QString>
 
-#include <memory>
 #include <optional>
 
 #include "platform/result.h"
@@ -21,16 +25,25 @@ public:
     explicit SettingsStore(const QString& iniPath);
     ~SettingsStore();
 
-    // The stored text, or nothing when the key is missing.
+    // The stored text, or nothing when the key is missing. Changes not yet synced count.
     std::optional<QString> read(const QString& key) const;
     void write(const QString& key, const QString& value);
     void remove(const QString& key);
-    // Writes pending changes to disk; fails with a reason when the file cannot be written.
+    // Writes pending changes to disk, merged into what the file holds by then; fails with a
+    // reason when the file cannot be written. Changes that fail stay pending.
     platform::Status sync();
     QString fileName() const;
+    // Whether the file could be read when the store was made. A missing file is an empty store;
+    // a file that is there but is no regular file, or cannot be read, fails, and the store then
+    // starts empty.
+    platform::Status readStatus() const { return readStatus_; }
 
 private:
-    std::unique_ptr<QSettings> settings_;
+    QString path_;
+    QMap<QString, QString> values_;
+    // Keys changed since the last sync: the new text, or nothing for a removed key.
+    QMap<QString, std::optional<QString>> pending_;
+    platform::Status readStatus_ = platform::Status::success();
 };
 
 }  // namespace settings

@@ -2,6 +2,7 @@
 
 #include <QLatin1StringView>
 
+#include <cstdint>
 #include <optional>
 
 #include "engine/blanks.h"
@@ -56,20 +57,26 @@ std::optional<qint16> wholeInRange(const QString& text, qint16 low, qint16 high)
     return value;
 }
 
-enum class ListFileState { Missing, Read, Failed };
+enum class ListFileState { Missing, Read, Failed, TooLarge };
 
 struct ListFile {
     ListFileState state = ListFileState::Missing;
     QStringList lines;
 };
 
-// The lines of a list file. A file that is there but cannot be read yields no line, and the
-// failure is remembered for the loader's report.
+// The lines of a list file. A file that is there but cannot be read, or is larger than any list
+// (which would cost memory and start-up time for nothing), yields no line, and the failure is
+// remembered for the loader's report.
 ListFile readListFile(const QString& folder, const QString& name, ErrorMemory& errors,
                       platform::TextEncoding encoding = platform::TextEncoding::Utf8) {
     const QString path = findListFile(folder, name);
     if (path.isEmpty()) {
         return {ListFileState::Missing, {}};
+    }
+    const auto size = platform::fs::fileSize(platform::nativePath(path));
+    if (size && size.value() > static_cast<std::uint64_t>(platform::kMaxTextFileBytes)) {
+        errors.remember(engine::kPathFileAccessError);
+        return {ListFileState::TooLarge, {}};
     }
     auto lines = platform::readLines(path, encoding);
     if (!lines) {
@@ -155,6 +162,10 @@ QList<engine::FileSignature> readFileSignatures(const QString& folder, ErrorMemo
         if (!written) {
             errors.remember(engine::kPathFileAccessError);
         }
+        return defaultFileSignatures();
+    }
+    if (file.state == ListFileState::TooLarge) {
+        // No list is that large: the defaults serve, and the user's file stays as it is.
         return defaultFileSignatures();
     }
     QList<engine::FileSignature> list;

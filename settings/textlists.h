@@ -16,10 +16,12 @@ namespace settings {
 QString findListFile(const QString& folder, const QString& name);
 
 // Each reader starts from the list's empty form; a missing file leaves it so. A file that
-// cannot be read keeps what was read so far and remembers the failure in `errors`.
+// cannot be read keeps what was read so far and remembers the failure in `errors`; so does a
+// file larger than platform::kMaxTextFileBytes, which is not read at all.
 QStringList readExceptions(const QString& folder, ErrorMemory& errors);
 // A missing filetypes.txt gives the default rows, and the default file is written (the
-// memory is armed first; a failed write is remembered).
+// memory is armed first; a failed write is remembered, and leaves no file in its place). One
+// too large gives the default rows too, and is left as it is.
 QList<engine::FileSignature> readFileSignatures(const QString& folder, ErrorMemory& errors);
 QList<engine::CodecEntry> readCodecs(const QString& folder, ErrorMemory& errors);
 QList<engine::WaveFormatEntry> readWaveFormats(const QString& folder, ErrorMemory& errors);

@@ -4,6 +4,7 @@
 
 #include "orvane/com/objects.h"
 #include "orvane/helpers.h"
+#include "platform/pathcodec.h"
 
 namespace orvane::server {
 
@@ -196,7 +197,9 @@ HRESULT cMP3File::ReadFile(BSTR* fileName, VARIANT_BOOL* result) {
 }
 
 bool cMP3File::read(BSTR fileName) {
-    const std::string path = com::utf8FromBstr(fileName);
+    // The program's own path conversion: a name that is not UTF-8 reaches the file system as
+    // the bytes it was listed with.
+    const std::string path = platform::encodePathText(com::bstrView(fileName));
     if (!FileExists(path)) {
         return false;
     }

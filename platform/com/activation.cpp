@@ -1,13 +1,16 @@
 #include "platform/com/activation.h"
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <map>
 #include <mutex>
 #include <new>
 
 #include "platform/com/registry.h"
+#include "platform/errortext.h"
 
 namespace com {
 
@@ -38,6 +41,22 @@ void* libraryHandle(const std::string& path, std::string& error) {
         if (found != libraries().end()) {
             return found->second;
         }
+    }
+    // Only an absolute path says which file is meant: a relative one would be looked up from
+    // the current folder or the loader's search path. And only a regular file is opened: the
+    // loader would wait forever on a FIFO. Checked here, before the loader opens anything.
+    if (path.empty() || path.front() != '/') {
+        error = "the path is not absolute";
+        return nullptr;
+    }
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        error = platform::systemErrorText(errno);
+        return nullptr;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = "it is not a regular file";
+        return nullptr;
     }
     // Loaded outside the lock: the library's initialisers may create objects themselves.
     void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);

@@ -405,11 +405,12 @@ Status replaceFile(const std::string& file, const std::string& text) {
 }
 
 // Holds an exclusive lock on the lock file beside the registry, so that a read-change-write of
-// one process never overwrites the change of another.
+// one process never overwrites the change of another. A link in the lock file's place is not
+// followed: it could make the program create a file anywhere the link points.
 class FileLock {
 public:
     explicit FileLock(const std::string& path)
-        : fd_(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
+        : fd_(::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644)) {
         if (fd_ < 0) {
             error_ = errno;
             return;
@@ -473,9 +474,12 @@ Status outOfMemory() {
 
 std::string registryFile() {
     try {
+        // A relative XDG_CONFIG_HOME is ignored, as the XDG rules say: it would name another
+        // folder for every current folder. platform::configFolder() keeps the same rule for the
+        // settings file.
         const char* config = std::getenv("XDG_CONFIG_HOME");
         const std::string base =
-            (config && *config) ? std::string(config) : homeFolder() + "/.config";
+            (config && config[0] == '/') ? std::string(config) : homeFolder() + "/.config";
         return base + "/" + kOrganisationFolder + "/" + kFileName;
     } catch (const std::bad_alloc&) {
         return {};

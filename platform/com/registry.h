@@ -1,7 +1,8 @@
 // A stand-in for the system registry's class registrations: a text file under
-// $XDG_CONFIG_HOME/Tessaly/registry.txt (or ~/.config when XDG_CONFIG_HOME is unset) that
-// holds keys such as "HKEY_CLASSES_ROOT\CLSID\{...}\InprocServer32" with named string values
-// ("" is the key's default value). Free of Qt: the tag library registers itself with it.
+// $XDG_CONFIG_HOME/Tessaly/registry.txt (or ~/.config when XDG_CONFIG_HOME is unset, empty or
+// not an absolute path) that holds keys such as "HKEY_CLASSES_ROOT\CLSID\{...}\InprocServer32"
+// with named string values ("" is the key's default value). Free of Qt: the tag library
+// registers itself with it.
 #pragma once
 
 #include <optional>

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 
 #include "platform/folderdialog.h"
+#include "platform/folderlist.h"
 
 namespace platform {
 
@@ -16,7 +17,10 @@ public:
         while (chosen.size() > 1 && chosen.endsWith(QLatin1Char('/'))) {
             chosen.chop(1);
         }
-        return chosen;
+        // Qt reads a name that is not UTF-8 with U+FFFD; take the folder's own bytes back, and
+        // choose nothing when two folders read alike.
+        const Result<QString> exact = pathFromQtFileName(chosen);
+        return exact.ok() ? *exact : QString();
     }
 };
 
