@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Renaming a large folder, as whole processes: QuenzaRen run from the command line
 # ("/p folder /e modereplace /x", offscreen) against the Perl rename tool (file-rename) doing
-# the same renaming. Prints both times and their ratio. Run by hand; not part of the test suite.
+# the same renaming. Prints both times, their ratio and QuenzaRen's peak memory. Run by hand;
+# not part of the test suite.
 #
 #   bench/bench_rename.sh [build-dir] [file-count]
 #
@@ -20,6 +21,15 @@ if [[ ! -x "$program" ]]; then
     exit 1
 fi
 program=$(realpath "$program")
+
+if [[ ! -x /usr/bin/time ]]; then
+    echo "Installing the time package (peak memory)..." >&2
+    if [[ $(id -u) -eq 0 ]]; then
+        apt-get install -y time >/dev/null || { apt-get update >/dev/null && apt-get install -y time >/dev/null; }
+    else
+        sudo apt-get install -y time >/dev/null
+    fi
+fi
 
 if ! command -v file-rename >/dev/null 2>&1; then
     echo "Installing the rename package (file-rename)..." >&2
@@ -71,7 +81,8 @@ cp "$build_dir"/mainwindow/*.txt "$work/program/" 2>/dev/null || true
 folder="$work/files"
 make_files "$folder"
 start=$(now)
-env HOME="$work/home" XDG_CONFIG_HOME="$work/config" QUENZA_PROGRAM_DIR="$work/program" \
+/usr/bin/time -f '%M' -o "$work/peak.txt" \
+    env HOME="$work/home" XDG_CONFIG_HOME="$work/config" QUENZA_PROGRAM_DIR="$work/program" \
     QT_QPA_PLATFORM=offscreen "$program" /p "$folder/" /e modereplace /x >/dev/null 2>&1
 end=$(now)
 quenza=$(echo "$end - $start" | bc -l)
@@ -97,3 +108,4 @@ printf 'files:        %d\n' "$count"
 printf 'QuenzaRen:    %.3f s\n' "$quenza"
 printf 'file-rename:  %.3f s\n' "$perl_rename"
 printf 'ratio:        %.2f (QuenzaRen / file-rename)\n' "$(echo "$quenza / $perl_rename" | bc -l)"
+printf 'QuenzaRen peak memory: %d MB\n' "$(( $(cat "$work/peak.txt") / 1024 ))"

@@ -1,5 +1,7 @@
 #include "engine/log.h"
 
+#include <time.h>
+
 #include <QDateTime>
 
 #include "platform/localetext.h"
@@ -51,13 +53,31 @@ QString oneLine(const QString& message) {
     return line;
 }
 
+// The date text changes once a second; a run writes many lines within one.
+QString currentDateText() {
+    static time_t shownSecond = -1;
+    static QString shown;
+    struct timespec now {};
+    clock_gettime(CLOCK_REALTIME, &now);
+    if (now.tv_sec != shownSecond) {
+        shown = platform::dateTimeText(QDateTime::currentDateTime());
+        shownSecond = now.tv_sec;
+    }
+    return shown;
+}
+
+int g_runLogSessions = 0;
+platform::AppendFile g_runLog;
+
+QString logLine(const QString& message) {
+    return QLatin1Char('(') + currentDateText() + QLatin1String(") ") + oneLine(message);
+}
+
+// A failed write is dropped on purpose: the log is for the user, and the caller's own work must
+// go on unaffected. The writer refuses anything but a regular file of that name, so a link or a
+// FIFO put in the log's place drops the line too.
 void appendLogLine(const QString& fileName, const QString& message) {
-    const QString line = QLatin1Char('(') + platform::dateTimeText(QDateTime::currentDateTime()) +
-                         QLatin1String(") ") + oneLine(message);
-    // A failed write is dropped on purpose: the log is for the user, and the caller's own
-    // work must go on unaffected. The writer refuses anything but a regular file of that name,
-    // so a link or a FIFO put in the log's place drops the line too.
-    (void)platform::appendLine(platform::programFile(fileName), line);
+    (void)platform::appendLine(platform::programFile(fileName), logLine(message));
 }
 
 }  // namespace
@@ -68,7 +88,27 @@ void logError(const QString& message) {
 }
 
 void logRun(const QString& message) {
-    appendLogLine(QStringLiteral("log.txt"), message);
+    if (g_runLogSessions == 0) {
+        appendLogLine(QStringLiteral("log.txt"), message);
+        return;
+    }
+    if (!g_runLog.isOpen() &&
+        !g_runLog.open(platform::programFile(QStringLiteral("log.txt"))).ok()) {
+        return;
+    }
+    if (!g_runLog.append(logLine(message)).ok()) {
+        g_runLog.close();  // the next line tries a fresh open
+    }
+}
+
+RunLogSession::RunLogSession() {
+    ++g_runLogSessions;
+}
+
+RunLogSession::~RunLogSession() {
+    if (--g_runLogSessions == 0) {
+        g_runLog.close();
+    }
 }
 
 bool errorsLogged() {

@@ -15,6 +15,17 @@ void logError(const QString& message);
 // Appends the message to log.txt; leaves errorsLogged() alone.
 void logRun(const QString& message);
 
+// While a session lives, log.txt stays open between lines: a run writes a line per item, and
+// opening and closing the file for each would cost more than the renames themselves. Every
+// line is still written as it happens, with one write. Sessions nest; the outermost closes.
+class RunLogSession {
+public:
+    RunLogSession();
+    ~RunLogSession();
+    RunLogSession(const RunLogSession&) = delete;
+    RunLogSession& operator=(const RunLogSession&) = delete;
+};
+
 // Whether an error line was written since the current run started: true even when the line
 // itself could not be written. The run driver clears it at the start of a run and reports it at
 // the end. One flag for the program.

@@ -163,7 +163,20 @@ WriteCall setWriteCall(WriteCall call) {
     return old;
 }
 
-Status appendLine(const QString& path, const QString& line, TextEncoding encoding) {
+AppendFile::~AppendFile() {
+    close();
+}
+
+void AppendFile::close() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+Status AppendFile::open(const QString& path) {
+    close();
+    path_ = path;
     const std::string native = nativePath(path);
     if (hasNul(native)) {
         return Status::failure("Cannot append to " + describe(path) +
@@ -182,20 +195,36 @@ Status appendLine(const QString& path, const QString& line, TextEncoding encodin
         ::close(fd);
         return Status::failure("Cannot append to " + describe(path) + ": it is not a regular file");
     }
+    fd_ = fd;
+    return Status::success();
+}
+
+Status AppendFile::append(const QString& line, TextEncoding encoding) {
+    if (fd_ < 0) {
+        return Status::failure("Cannot write to " + describe(path_) + ": it is not open");
+    }
     const std::string bytes = encodeText(line, encoding) + "\r\n";
     ssize_t put = -1;
     do {
-        put = g_write(fd, bytes.data(), bytes.size());
+        put = g_write(fd_, bytes.data(), bytes.size());
     } while (put < 0 && errno == EINTR);
-    const int writeError = errno;
-    const bool closed = ::close(fd) == 0;
     if (put < 0) {
-        return systemFailure("Cannot write to " + describe(path), writeError);
+        return systemFailure("Cannot write to " + describe(path_), errno);
     }
-    if (static_cast<std::size_t>(put) != bytes.size() || !closed) {
-        return Status::failure("Cannot write to " + describe(path) + ": the line was cut short");
+    if (static_cast<std::size_t>(put) != bytes.size()) {
+        return Status::failure("Cannot write to " + describe(path_) + ": the line was cut short");
     }
     return Status::success();
+}
+
+Status appendLine(const QString& path, const QString& line, TextEncoding encoding) {
+    AppendFile file;
+    if (Status opened = file.open(path); !opened.ok()) {
+        return opened;
+    }
+    Status written = file.append(line, encoding);
+    file.close();
+    return written;
 }
 
 Status writeLines(const QString& path, const QStringList& lines, TextEncoding encoding) {

@@ -30,6 +30,26 @@ inline constexpr qsizetype kMaxTextFileBytes = qsizetype{4} << 20;  // 4 MiB
 // holds line breaks itself spans several lines.
 Status appendLine(const QString& path, const QString& line,
                   TextEncoding encoding = TextEncoding::Utf8);
+// A file kept open for appending lines, as appendLine opens it (never through a link, only a
+// regular file), so that many lines in a row cost one write each. Closed with the object.
+class AppendFile {
+public:
+    AppendFile() = default;
+    ~AppendFile();
+    AppendFile(const AppendFile&) = delete;
+    AppendFile& operator=(const AppendFile&) = delete;
+
+    Status open(const QString& path);
+    bool isOpen() const { return fd_ >= 0; }
+    void close();
+    // `line` + CR LF with a single write.
+    Status append(const QString& line, TextEncoding encoding = TextEncoding::Utf8);
+
+private:
+    int fd_ = -1;
+    QString path_;
+};
+
 // Replaces the file with the lines, each followed by CR LF. Written to a new file beside it,
 // flushed to disk and renamed over it, so a failure anywhere leaves the old file whole (or no
 // file at all where there was none). The replaced file's permissions are kept.

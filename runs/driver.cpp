@@ -271,6 +271,7 @@ void OperationScope::finish() {
 // ---- The run ----
 
 void executeRun(DriverContext& ctx) {
+    const engine::RunLogSession logSession;
     if (ctx.hooks.validate && !ctx.hooks.validate()) {
         return;
     }

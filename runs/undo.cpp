@@ -153,6 +153,7 @@ bool undoLastRun(DriverContext& ctx) {
             platform::MessageButtons::YesNo) != platform::MessageResult::Yes) {
         return false;
     }
+    const engine::RunLogSession logSession;
     RunState& state = ctx.state;
     const DriverHooks& hooks = ctx.hooks;
     const DriverInputs in = hooks.inputs ? hooks.inputs() : DriverInputs{};

@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 #include <QString>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "engine/log.h"
@@ -78,6 +79,29 @@ TEST_F(LogTest, LineBreaksInAMessageAreShownSoOneEntryIsOneLine) {
     engine::logError("one\r\ntwo");
     const std::string content = read("errors.txt");
     EXPECT_NE(content.find(") one\\r\\ntwo\r\n"), std::string::npos) << content;
+}
+
+// A run keeps log.txt open between its lines, yet every line is on disk as it happens, in order,
+// and after the run the next line opens the file afresh.
+TEST_F(LogTest, ARunsLinesGoOutAsTheyHappenThroughOneOpenFile) {
+    {
+        const engine::RunLogSession outer;
+        engine::logRun("first");
+        EXPECT_EQ(linesOf(read("log.txt")).size(), 1);
+        {
+            const engine::RunLogSession nested;
+            engine::logRun("second");
+        }
+        engine::logRun("third");
+        const QStringList lines = linesOf(read("log.txt"));
+        ASSERT_EQ(lines.size(), 3);
+        EXPECT_TRUE(lines[2].endsWith(") third"));
+    }
+    // The run is over: a log moved away meanwhile gets a new file, not the old one's lines.
+    std::rename(folder_.file("log.txt").c_str(), folder_.file("old.txt").c_str());
+    engine::logRun("after");
+    EXPECT_EQ(linesOf(read("log.txt")).size(), 1);
+    EXPECT_EQ(linesOf(read("old.txt")).size(), 3);
 }
 
 TEST_F(LogTest, UnwritableLogDropsTheLineButStillFlagsTheError) {
