@@ -33,6 +33,11 @@ bool wildcardMatch(const QString& pattern, const QString& name) {
     if (pattern.isEmpty() || pattern == QLatin1String("*.*")) {
         return true;
     }
+    // A pattern that ends in "." asks for names without an extension: "*." lists "README" but
+    // not "notes.txt", as the patterns users bring from other systems mean.
+    if (pattern.size() > 1 && pattern.endsWith(u'.')) {
+        return !name.contains(u'.') && wildcardMatch(pattern.chopped(1), name);
+    }
     const QList<char32_t> p = foldedCodePoints(pattern);
     const QList<char32_t> n = foldedCodePoints(name);
 

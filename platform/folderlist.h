@@ -10,7 +10,8 @@
 namespace platform {
 
 // "*" matches any run of characters, "?" exactly one; letters compare without regard to case.
-// The empty pattern and "*.*" match every name (also names without a dot).
+// The empty pattern and "*.*" match every name (also names without a dot); a pattern ending
+// in "." ("*.", "read?.") matches names without any dot only.
 bool wildcardMatch(const QString& pattern, const QString& name);
 
 struct FolderEntry {

@@ -28,10 +28,16 @@ TEST(WildcardMatch, Table) {
         {"", "anything.txt", true},
         {"", "", true},
         {"*", "anything.txt", true},
-        {"*", "", true},
         {"*.*", "name.ext", true},
         {"*.*", "no-dot", true},
         {"*.*", ".hidden", true},
+        // A trailing "." asks for names without an extension
+        {"*.", "README", true},
+        {"*.", "notes.txt", false},
+        {"*.", ".hidden", false},
+        {"*.", "", true},
+        {"read??.", "readme", true},
+        {"read??.", "readme.md", false},
         // Literal text, case folded
         {"photo.jpg", "photo.jpg", true},
         {"photo.jpg", "PHOTO.JPG", true},
