@@ -1,5 +1,7 @@
 #include "runs/rename.h"
 
+#include <algorithm>
+
 #include "engine/log.h"
 #include "engine/namescope.h"
 #include "filelists/imagelist.h"
@@ -67,6 +69,11 @@ void writeJournal(RunContext& ctx, ItemKind kind, const QString& oldName, const 
     // the driver gave the list, so no change can go unrecorded.
     auto fill = [&](auto& journal, std::int32_t count) {
         if (journal.size() < count) {
+            // Grown by doubling: a resize to the exact size would copy the whole journal for
+            // every renamed item.
+            if (journal.capacity() < count) {
+                journal.reserve(std::max<qsizetype>(count, journal.capacity() * 2));
+            }
             journal.resize(count);
         }
         auto& record = journal[count - 1];

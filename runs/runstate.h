@@ -96,6 +96,9 @@ template <class Record>
 void putJournalRecord(QList<Record>& journal, std::int32_t count, Record record) {
     const qsizetype index = count - 1;
     if (journal.size() <= index) {
+        if (journal.capacity() <= index) {
+            journal.reserve(std::max<qsizetype>(index + 1, journal.capacity() * 2));
+        }
         journal.resize(index + 1);
     }
     journal[index] = std::move(record);

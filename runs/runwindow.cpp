@@ -187,16 +187,23 @@ void RunWindow::setWarningCount(int count) {
 void RunWindow::setProgressMaximum(int maximum) {
     // A range of 0 to 0 would show the bar's busy animation; an empty run shows an empty bar.
     progressMaximum_ = std::max(maximum, 0);
+    progressValue_ = 0;
     progress_->setRange(0, std::max(maximum, 1));
     progress_->setValue(0);
 }
 
 void RunWindow::setProgressValue(int value) {
-    progress_->setValue(std::clamp(value, 0, progressMaximum()));
+    progressValue_ = std::clamp(value, 0, progressMaximum());
+    // The bar repaints itself at once on every change; once per yield is all the eye can see,
+    // and the last step always shows.
+    if (progressValue_ == progressMaximum() || progressValue_ == 0 || !sinceYield_.isValid() ||
+        sinceYield_.elapsed() >= kYieldEveryMs) {
+        progress_->setValue(progressValue_);
+    }
 }
 
 int RunWindow::progressValue() const {
-    return progress_->value();
+    return progressValue_;
 }
 
 int RunWindow::progressMaximum() const {
@@ -214,6 +221,7 @@ void RunWindow::processEvents() {
     if (sinceYield_.isValid() && sinceYield_.elapsed() < kYieldEveryMs) {
         return;
     }
+    progress_->setValue(progressValue_);
     flushScroll();
     QCoreApplication::processEvents();
     sinceYield_.start();
@@ -246,6 +254,7 @@ void RunWindow::disableCancel() {
 }
 
 void RunWindow::showFinished(bool saveLogEnabled) {
+    progress_->setValue(progressValue_);
     flushScroll();
     cancel_->setEnabled(false);
     cancel_->setVisible(false);

@@ -115,6 +115,7 @@ private:
     QPushButton* close_ = nullptr;
     QPushButton* cancel_ = nullptr;
     int progressMaximum_ = 100;
+    int progressValue_ = 0;
     QString lastSavePath_;
     QElapsedTimer sinceYield_;
     bool scrollPending_ = false;
