@@ -120,8 +120,8 @@ std::uint32_t attributesFrom(const struct stat& st, std::string_view name, std::
 }
 
 int statxTimes(const char* path, struct statx& out) {
-    if (statx(AT_FDCWD, path, AT_STATX_SYNC_AS_STAT, STATX_ATIME | STATX_MTIME | STATX_BTIME,
-              &out) == 0) {
+    if (statx(AT_FDCWD, path, AT_STATX_SYNC_AS_STAT | AT_SYMLINK_NOFOLLOW,
+              STATX_ATIME | STATX_MTIME | STATX_BTIME, &out) == 0) {
         return 0;
     }
     return errno;
@@ -266,11 +266,13 @@ Result<std::vector<Entry>> readFolder(const std::string& folder) {
         Entry entry;
         entry.name = name;
         struct stat st {};
-        if (fstatat(dirFd, item->d_name, &st, 0) != 0) {
-            // A dangling link, or an entry that vanished meanwhile (then it is left out).
-            if (fstatat(dirFd, item->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-                continue;
-            }
+        // The entry itself, never what a link points to: a linked folder is an item of this
+        // folder, not a folder to read, so no read reaches outside the chosen folder and a link
+        // cycle ends at once. An entry that vanished meanwhile is left out.
+        if (fstatat(dirFd, item->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            continue;
+        }
+        if (S_ISLNK(st.st_mode)) {
             entry.kind = Kind::Other;
             entry.attributes = isDotName(name) ? std::uint32_t{Hidden} : 0;
             entry.modified = st.st_mtim;
@@ -328,8 +330,11 @@ Result<std::uint32_t> attributes(const std::string& path) {
         return nulFailure(path);
     }
     struct stat st {};
-    if (stat(path.c_str(), &st) != 0) {
+    if (lstat(path.c_str(), &st) != 0) {
         return systemFailure("cannot examine " + quoted(path), errno);
+    }
+    if (S_ISLNK(st.st_mode)) {
+        return isDotName(lastName(path)) ? std::uint32_t{Hidden} : std::uint32_t{0};
     }
     const StoredValue stored = readStored(path.c_str());
     return attributesFrom(st, lastName(path), storedBits(stored));
@@ -344,8 +349,12 @@ Status setAttributes(const std::string& path, std::uint32_t wanted) {
     }
     wanted &= kSettableBits;
     struct stat st {};
-    if (stat(path.c_str(), &st) != 0) {
+    if (lstat(path.c_str(), &st) != 0) {
         return systemFailure("cannot examine " + quoted(path), errno);
+    }
+    if (S_ISLNK(st.st_mode)) {
+        return Status::failure("Linux cannot change the attributes of a symbolic link (" +
+                               quoted(path) + "); the link and its target were left as they are");
     }
     const bool folder = S_ISDIR(st.st_mode);
     const bool dotName = isDotName(lastName(path));
@@ -455,7 +464,7 @@ Result<FileTimes> fileTimes(const std::string& path) {
     }
     // A kernel or sandbox without statx: no birth time.
     struct stat st {};
-    if (stat(path.c_str(), &st) != 0) {
+    if (lstat(path.c_str(), &st) != 0) {
         return systemFailure("cannot read the times of " + quoted(path), errno);
     }
     times.accessed = st.st_atim;
@@ -477,7 +486,8 @@ Status setFileTimes(const std::string& path, const struct timespec* created,
     if (modified != nullptr) {
         times[1] = *modified;
     }
-    if (utimensat(AT_FDCWD, path.c_str(), times, 0) != 0) {
+    // A link's own times: the target lies beyond the item the user chose.
+    if (utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) {
         return systemFailure("cannot set the times of " + quoted(path), errno);
     }
     if (created != nullptr) {

@@ -37,8 +37,9 @@ struct Entry {
     struct timespec modified {};
 };
 
-// Every entry of one folder except "." and "..", in no particular order. Symbolic links are
-// followed for kind, size and attributes; a dangling link has Kind::Other.
+// Every entry of one folder except "." and "..", in no particular order. A symbolic link is
+// never followed: it is an entry of Kind::Other (whatever it points to, a folder included),
+// with no size, hidden when its name begins with ".".
 Result<std::vector<Entry>> readFolder(const std::string& folder);
 
 // What a path is (following links). Missing also for a path that cannot be examined.
@@ -52,9 +53,12 @@ Result<std::uint64_t> fileSize(const std::string& path);
 // Read-only on a file is "no write permission bit at all"; hidden is "name begins with '.'"
 // or the stored hidden bit; system, archive and a directory's read-only come from
 // user.DOSATTRIB. Where the file system keeps no extended attributes those read as clear.
+// A symbolic link is read as itself (hidden by its name only), never through to its target.
 Result<std::uint32_t> attributes(const std::string& path);
 // Sets ReadOnly, Hidden, System and Archive as given (Directory is ignored). Fails with a
 // reason when the file system cannot store the bits; permissions of a directory never change.
+// Linux keeps neither permissions nor user attributes on a symbolic link, and the target is
+// not the link's to change: a change asked of a link fails with that reason, touching nothing.
 Status setAttributes(const std::string& path, std::uint32_t attributes);
 
 // File times -------------------------------------------------------------------------------

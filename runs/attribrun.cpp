@@ -74,7 +74,7 @@ void changeItem(RunContext& ctx, const filelists::PathParts& parts, bool isDir,
     const QString newText = filelists::attributeLetters(newValue);
     struct stat before {};
     const unsigned oldMode =
-        ::stat(native.c_str(), &before) == 0 ? static_cast<unsigned>(before.st_mode & 07777) : 0;
+        ::lstat(native.c_str(), &before) == 0 ? static_cast<unsigned>(before.st_mode & 07777) : 0;
     if (!ctx.state.simulationMode) {
         // setAttributes writes these four bits only; everything else the item has stays.
         const platform::Status status = fs::setAttributes(native, newValue);

@@ -1,5 +1,6 @@
 #include "runs/revert.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <exception>
@@ -29,7 +30,9 @@ void report(RunContext& ctx, const QString& line) {
 // or adds only the owner's, so the recorded permissions are put back whole.
 void restoreMode(const FileUndoRecord& record) {
     if (record.oldMode != 0) {
-        ::chmod(platform::nativePath(record.folder + record.oldName).c_str(), record.oldMode);
+        // Never through a link that took the file's place meanwhile.
+        ::fchmodat(AT_FDCWD, platform::nativePath(record.folder + record.oldName).c_str(),
+                   record.oldMode, AT_SYMLINK_NOFOLLOW);
     }
 }
 void restoreMode(const DirUndoRecord&) {}

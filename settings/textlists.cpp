@@ -120,7 +120,10 @@ QString findListFile(const QString& folder, const QString& name) {
     // order, so the choice does not depend on the order the file system lists them in.
     QString chosen;
     for (const platform::fs::Entry& entry : entries.value()) {
-        if (entry.kind != platform::fs::Kind::File) {
+        // A list may be a link to a file kept elsewhere: it is read through it (never written).
+        if (entry.kind != platform::fs::Kind::File &&
+            !(entry.kind == platform::fs::Kind::Other &&
+              platform::fs::isFile(platform::nativePath(base) + entry.name))) {
             continue;
         }
         const QString entryName = platform::fromNativePath(entry.name);

@@ -202,18 +202,26 @@ TEST(ScanTest, FoldersComeSortedAndFilesFolderByFolder) {
     EXPECT_EQ(relative(flat.dirs, options.folder), (QStringList{"a", "alpha", "b", "Zeta"}));
 }
 
-TEST(ScanTest, ASymbolicLinkBackUpTheTreeIsListedButNotEntered) {
+// A linked folder is an item of the folder that holds the link, never a folder to read: not
+// back up the tree (a cycle), not sideways, not out of the chosen folder. Like `find` without
+// -L, the link is listed as an entry of its own, among the files.
+TEST(ScanTest, ALinkedFolderIsListedAsAnItemAndNeverEntered) {
+    TempDir outside;
+    put(outside, "victim/secret.txt");
     TempDir dir;
     put(dir, "a/file.txt");
     std::filesystem::create_directory_symlink(dir.path(), dir.file("a/up"));
     std::filesystem::create_directory_symlink(dir.file("a"), dir.file("again"));
+    std::filesystem::create_directory_symlink(outside.file("victim"), dir.file("away"));
+    std::filesystem::create_symlink("nowhere", dir.file("dangling"));
     ScanOptions options;
     options.folder = folderOf(dir);
     options.subfolders = true;
     const ScanResult result = scanFolder(options);
     ASSERT_EQ(result.outcome, ScanOutcome::Completed);
-    EXPECT_EQ(relative(result.dirs, options.folder), (QStringList{"a", "a/up", "again"}));
-    EXPECT_EQ(relative(result.files, options.folder), QStringList{"a/file.txt"});
+    EXPECT_EQ(relative(result.dirs, options.folder), QStringList{"a"});
+    EXPECT_EQ(relative(result.files, options.folder),
+              (QStringList{"again", "away", "dangling", "a/file.txt", "a/up"}));
 }
 
 TEST(ScanTest, AFullWorkListFailsTheReadAndEmptiesBothLists) {
