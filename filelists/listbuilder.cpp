@@ -80,12 +80,21 @@ ListBuildResult updateListview(platform::ListView& list, const QStringList& dirs
             row.smallImage = sysIcons(path, isDirectory, images, iconOptions, large);
             row.largeImage = large;
             auto texts = readRowTexts(path, isDirectory, switches.showAllColumns);
-            if (!texts) {
-                result.outcome = BuildOutcome::Failed;
-                result.reason = QString::fromStdString(texts.reason());
-                return false;
+            if (texts) {
+                row.texts = std::move(texts).value();
+            } else {
+                // One entry that cannot be examined (gone since the read, unreadable) keeps
+                // its row with blank details and gets its line in the error log; the rest of
+                // the folder is listed.
+                engine::logFailure(engine::kFileNotFound,
+                                   QStringLiteral("updateListview: ") + path +
+                                       QStringLiteral(" (") +
+                                       QString::fromStdString(texts.reason()) + QLatin1Char(')'));
+                row.texts = rowTexts(path, isDirectory, nullptr);
+                while (row.texts.size() < kAllColumnCount) {
+                    row.texts.append(QString());
+                }
             }
-            row.texts = std::move(texts).value();
             rows.append(std::move(row));
             if (!progress.step()) {
                 result.outcome = BuildOutcome::Cancelled;

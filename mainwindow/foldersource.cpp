@@ -1,5 +1,7 @@
 #include "mainwindow/foldersource.h"
 
+#include <stdlib.h>
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
@@ -39,6 +41,21 @@ QString parentFolder(const QString& folder) {
     const qsizetype slash =
         folder.size() >= 2 ? folder.lastIndexOf(QLatin1Char('/'), folder.size() - 2) : -1;
     return slash < 0 ? QString() : folder.left(slash + 1);
+}
+
+// The folder as the file system resolves it (links and "..", with a trailing "/"); empty when
+// it cannot be resolved. A link to a protected folder is that folder.
+QString resolved(const QString& folder) {
+    char* real = ::realpath(platform::nativePath(folder).c_str(), nullptr);
+    if (!real) {
+        return QString();
+    }
+    QString path = platform::fromNativePath(real);
+    std::free(real);
+    if (!path.endsWith(u'/')) {
+        path += u'/';
+    }
+    return path;
 }
 
 }  // namespace
@@ -140,7 +157,8 @@ void FolderSource::readDirectoryStructure() {
     window_.setPanelText(QStringLiteral("preview"), QString());
     window_.setPanelText(QStringLiteral("selected"), QString());
 
-    if (settings.hideSystemFolders == 1 && filelists::isProtectedSystemFolder(folder)) {
+    if (settings.hideSystemFolders == 1 && (filelists::isProtectedSystemFolder(folder) ||
+                                            filelists::isProtectedSystemFolder(resolved(folder)))) {
         setVbValue(ui_.chkThumbnails, 0);
         setPathRed(true);
         files.clear();

@@ -18,6 +18,7 @@
 #include <QThread>
 #include <QTreeWidget>
 
+#include <filesystem>
 #include <string>
 
 #include "filelists/treebuilder.h"
@@ -231,6 +232,19 @@ TEST_F(FolderTest, AnEmptyPathBoxShowsItsPlaceholder) {
 
 TEST_F(FolderTest, AProtectedSystemFolderShowsTheHiddenFolderText) {
     const auto window = open(folder());
+    commit(*window, QStringLiteral("/usr/"));
+    EXPECT_TRUE(directory(*window)->font().bold());
+    // A link to a protected folder, or a path through "..", is that folder.
+    std::filesystem::create_directory_symlink("/etc", dir.file("settings-link"));
+    for (const QString& path : {folder() + QStringLiteral("settings-link/"),
+                                folder() + QStringLiteral("../../../../../../../../etc/")}) {
+        SCOPED_TRACE(path.toStdString());
+        commit(*window, folder());
+        commit(*window, path);
+        ASSERT_EQ(directory(*window)->rowCount(), 1);
+        EXPECT_TRUE(directory(*window)->font().bold());
+        EXPECT_TRUE(window->state().lstFiles[0].isEmpty());
+    }
     commit(*window, QStringLiteral("/usr/"));
     const ListView* list = directory(*window);
     ASSERT_EQ(list->rowCount(), 1);
