@@ -6,6 +6,7 @@
 #include <set>
 #include <unordered_set>
 
+#include "engine/log.h"
 #include "platform/filesystem.h"
 #include "platform/folderlist.h"
 #include "platform/messages.h"
@@ -82,6 +83,16 @@ private:
         for (auto it = dirs_.begin(); it != dirs_.end(); ++it) {
             const QString folder = *it + QLatin1Char('/');
             if (!enter(folder)) {
+                continue;
+            }
+            // A sub-folder that cannot be read (no permission, a path too long for the system,
+            // no file handles left) is passed over with its line in the error log; the rest of
+            // the tree is read. Only the chosen folder itself failing fails the read.
+            if (!listing(folder)) {
+                engine::logFailure(engine::kPathFileAccessError,
+                                   QStringLiteral("readDirectoryStructure: ") + folder +
+                                       QStringLiteral(" (") +
+                                       QString::fromStdString(listingError_) + QLatin1Char(')'));
                 continue;
             }
             if (const ScanOutcome step = readFiles(folder); step != ScanOutcome::Completed) {

@@ -181,6 +181,7 @@ void FolderSource::readDirectoryStructure() {
 
     showDirectoryRows();
     state.lastReadPath.clear();
+    readFailure_.clear();
     const bool runRunning = window_.runState().operationRunning;
     filelists::ScanOutcome outcome = filelists::ScanOutcome::Completed;
     {
@@ -234,7 +235,8 @@ void FolderSource::readDirectoryStructure() {
     if (outcome == filelists::ScanOutcome::TooMany) {
         filelists::showTooManyFilesMessage();
     }
-    window_.setPanelText(QStringLiteral("selected"), filelists::scanFailureText(outcome));
+    readFailure_ = filelists::scanFailureText(outcome);
+    window_.setPanelText(QStringLiteral("selected"), readFailure_);
     files.clear();
     dirs.clear();
     tree->clear();
@@ -268,6 +270,11 @@ void FolderSource::updateTreeview() {
     job.hooks.updateSelectedCount = [this] { window_.fileSource().updateSelectedCount(0); };
     const FocusKeeper focus(&window_);
     filelists::updateTreeview(job);
+    // The closing recount of an empty list clears the selection panel; a failed read keeps its
+    // reason there, so the user sees why the list is empty.
+    if (!readFailure_.isEmpty() && state.lastReadPath.isEmpty()) {
+        window_.setPanelText(QStringLiteral("selected"), readFailure_);
+    }
 }
 
 // ---- Path box and pattern box ----

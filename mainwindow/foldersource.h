@@ -81,6 +81,9 @@ private:
     Controls& ui_;
     // The path box holds the focus (its line edit included).
     bool pathHasFocus_ = false;
+    // Why the last read failed as a whole ("Error reading directory structure!"); empty after
+    // a read that completed.
+    QString readFailure_;
 };
 
 }  // namespace mainwindow

@@ -5,10 +5,16 @@
 #include <QString>
 #include <QStringList>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <ostream>
 #include <string>
+#include <vector>
 
+#include "engine/log.h"
 #include "filelists/scan.h"
 #include "platform/filesystem.h"
 #include "tests/support/fakemessages.h"
@@ -320,6 +326,51 @@ TEST(ScanTest, AFolderThatCannotBeReadFailsWithItsReason) {
               QStringLiteral("User Cancelled!"));
     EXPECT_EQ(filelists::scanFailureText(ScanOutcome::TooMany),
               QStringLiteral("Error: too many files!"));
+}
+
+// A sub-folder that cannot be read is passed over with its line in the error log; the rest of
+// the tree is read. Here the sub-folder lies deeper than any path the system takes (root reads
+// every folder, so permissions cannot show it).
+TEST(ScanTest, AnUnreadableSubfolderIsPassedOverWithItsErrorLine) {
+    TempDir dir;
+    put(dir, "a.txt");
+    put(dir, "deep/b.txt");
+    // Nested by handle, each level 200 bytes, until the whole path passes PATH_MAX.
+    const std::string level(200, 'd');
+    int fd = ::open(dir.file("deep").c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(fd, 0);
+    for (int depth = 0; depth < 24; ++depth) {
+        ASSERT_EQ(::mkdirat(fd, level.c_str(), 0755), 0);
+        const int next = ::openat(fd, level.c_str(), O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        ASSERT_GE(next, 0);
+        fd = next;
+    }
+    ::close(fd);
+    engine::setErrorsLogged(false);
+    ScanOptions options;
+    options.folder = folderOf(dir);
+    options.subfolders = true;
+    const ScanResult result = scanFolder(options);
+    ASSERT_EQ(result.outcome, ScanOutcome::Completed) << result.reason.toStdString();
+    EXPECT_TRUE(result.files.contains(options.folder + "a.txt"));
+    EXPECT_TRUE(result.files.contains(options.folder + "deep/b.txt"));
+    EXPECT_TRUE(engine::errorsLogged());
+    const std::string log =
+        testsupport::readAll(testsupport::sandboxRoot() + "/program/errors.txt");
+    EXPECT_NE(log.find("readDirectoryStructure: " + options.folder.toStdString() + "deep/"),
+              std::string::npos);
+
+    // Removed by handle too: no path reaches the bottom.
+    std::vector<int> chain{::open(dir.file("deep").c_str(), O_RDONLY | O_DIRECTORY)};
+    for (int depth = 0; depth < 24 && chain.back() >= 0; ++depth) {
+        chain.push_back(::openat(chain.back(), level.c_str(), O_RDONLY | O_DIRECTORY));
+    }
+    for (std::size_t i = chain.size() - 1; i > 0; --i) {
+        ::close(chain[i]);
+        ::unlinkat(chain[i - 1], level.c_str(), AT_REMOVEDIR);
+    }
+    ::close(chain.front());
 }
 
 TEST(ScanTest, ProtectedSystemFolders) {

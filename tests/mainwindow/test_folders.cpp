@@ -446,6 +446,24 @@ TEST_F(FolderTest, RefreshReadsAgainAndReturnsToTheDirectorySource) {
     EXPECT_EQ(rows(*window), (QStringList{"a.txt", "b.txt", "c.txt"}));
 }
 
+// A folder gone since it was opened: the read fails as a whole, and the status bar keeps saying
+// so after the views are rebuilt, rather than going blank.
+TEST_F(FolderTest, AFailedReadKeepsItsReasonInTheStatusBar) {
+    TempDir other;
+    other.write("x.txt");
+    const QString path = QString::fromStdString(other.path()) + QLatin1Char('/');
+    const auto window = open(path);
+    ASSERT_EQ(rows(*window), QStringList{"x.txt"});
+    std::filesystem::remove_all(other.path());
+    window->folderSource().cmdRefreshClick();
+    EXPECT_TRUE(rows(*window).isEmpty());
+    EXPECT_EQ(panel(*window, "selected"), QStringLiteral("Error reading directory structure!"));
+    EXPECT_TRUE(window->isEnabled());
+    // The next read that completes clears it.
+    commit(*window, folder());
+    EXPECT_EQ(panel(*window, "selected"), QStringLiteral("0 items selected..."));
+}
+
 TEST_F(FolderTest, AChangedPatternReadsAgainAndAnEmptyOneMatchesAll) {
     const auto window = open(folder());
     auto* pattern = window->control<QLineEdit>(QStringLiteral("txtPattern"));
