@@ -15,6 +15,7 @@
 #include "platform/folderlist.h"
 #include "platform/messages.h"
 #include "platform/textfile.h"
+#include "platform/widgets/outerminimum.h"
 #include "settings/conversions.h"
 #include "settings/programsettings.h"
 
@@ -69,7 +70,7 @@ RunWindow::RunWindow(RunState& state, settings::ProgramSettings& settings, QWidg
     : QWidget(parent, Qt::Window), state_(state), settings_(settings) {
     setObjectName(QStringLiteral("frmExecute"));
     setWindowTitle(QStringLiteral("Log"));
-    setMinimumSize(kMinimumWidth, kMinimumHeight);
+    platform::keepOuterMinimumSize(this, QSize(kMinimumWidth, kMinimumHeight));
 
     log_ = new QListWidget(this);
     log_->setObjectName(QStringLiteral("lstLog"));

@@ -3,6 +3,8 @@
 // its geometry kept in the settings.
 #include <gtest/gtest.h>
 
+#include <QWindow>
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -277,10 +279,12 @@ TEST_F(RunWindowTest, NeverSmallerThanItsMinimumAndLaysOutAtAnySize) {
     settings.Execute_Height = 300;
     const auto window = make();
     window->open();
-    EXPECT_GE(window->width(), 370);
-    EXPECT_GE(window->height(), 194);
+    // The minimum is the outer size, frame included.
+    const QMargins frame = window->windowHandle()->frameMargins();
+    EXPECT_GE(window->width() + frame.left() + frame.right(), 370);
+    EXPECT_GE(window->height() + frame.top() + frame.bottom(), 194);
     window->resize(10, 10);
-    EXPECT_EQ(window->size(), QSize(370, 194));
+    EXPECT_EQ(window->size().grownBy(frame), QSize(370, 194));
     // Every control keeps a size of zero or more; the list and the bar keep the right margin.
     for (const QWidget* widget : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         EXPECT_GE(widget->width(), 0);
