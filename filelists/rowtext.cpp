@@ -94,8 +94,10 @@ QList<qsizetype> nameOrder(const QStringList& names) {
     // every comparison: tens of thousands of names sort in a few milliseconds.
     std::vector<QCollatorSortKey> keys;
     keys.reserve(static_cast<std::size_t>(names.size()));
+    // Folded first: the collation of the C and POSIX locales heeds letter case whatever it is
+    // told, and the order must ignore case in every locale, as the tree's does.
     for (const QString& name : names) {
-        keys.push_back(collator.sortKey(name));
+        keys.push_back(collator.sortKey(name.toCaseFolded()));
     }
     QList<qsizetype> order(names.size());
     for (qsizetype i = 0; i < order.size(); ++i) {

@@ -44,6 +44,7 @@ void FileSource::tabStripFilemodeClick() {
                  false);
         ui_.TreeView->setVisible(tree);
         ui_.lwDirectory->setVisible(!tree);
+        (tree ? static_cast<QWidget*>(ui_.TreeView) : ui_.lwDirectory)->raise();
         ui_.cmdRefresh->setVisible(true);
         ui_.cmdParentDir->setVisible(true);
         ui_.cmdShowDirReq->setVisible(true);
@@ -52,11 +53,13 @@ void FileSource::tabStripFilemodeClick() {
         for (QWidget* input : std::initializer_list<QWidget*>{ui_.txtPath, ui_.txtPattern}) {
             input->setEnabled(true);
             paintInput(input, true);
+            input->setVisible(true);
         }
         ui_.chkFiles->setEnabled(true);
         ui_.chkSub->setEnabled(true);
         ui_.chkDirs->setEnabled(state.dirsAllowed);
-        focusTarget = tree ? static_cast<QWidget*>(ui_.TreeView) : ui_.lwDirectory;
+        // Back in the Directory source the user picks the folder next.
+        focusTarget = ui_.txtPath;
     } else if (key == QLatin1String("dragdrop")) {
         state.fileMode = 1;
         setShown({ui_.lwDirectory, ui_.TreeView, ui_.cmdRefresh, ui_.cmdParentDir,
@@ -65,9 +68,12 @@ void FileSource::tabStripFilemodeClick() {
         setShown({ui_.lwDragDrop, ui_.cmdDragDropAdd, ui_.cmdDragDropDel, ui_.cmdDragDropClear,
                   ui_.chkThumbnailsFreeSelect},
                  true);
+        ui_.lwDragDrop->raise();
+        // The folder row belongs to the Directory source; Free Select has no folder to show.
         for (QWidget* input : std::initializer_list<QWidget*>{ui_.txtPath, ui_.txtPattern}) {
             input->setEnabled(false);
             paintInput(input, false);
+            input->setVisible(false);
         }
         for (QCheckBox* box : {ui_.chkFiles, ui_.chkDirs, ui_.chkSub}) {
             box->setEnabled(false);

@@ -137,17 +137,25 @@ TEST(ChangeDateText, DateAndTimeOrDateAloneAtMidnight) {
 TEST(NameOrder, IgnoresCaseAndKeepsTiesInTheirOrder) {
     const QStringList names{QStringLiteral("b.txt"), QStringLiteral("A.txt"),
                             QStringLiteral("a.TXT"), QStringLiteral("c"), QStringLiteral("B.txt")};
-    const QList<qsizetype> order = nameOrder(names);
-    QStringList sorted;
-    for (const qsizetype i : order) {
-        sorted << names.at(i);
+    // In every locale, the C and POSIX ones included, whose collation heeds case by itself.
+    const QLocale saved;
+    for (const QLocale& locale : {QLocale(QLocale::English, QLocale::UnitedStates), QLocale::c(),
+                                  QLocale(QLocale::German, QLocale::Germany)}) {
+        SCOPED_TRACE(locale.name().toStdString());
+        QLocale::setDefault(locale);
+        const QList<qsizetype> order = nameOrder(names);
+        QStringList sorted;
+        for (const qsizetype i : order) {
+            sorted << names.at(i);
+        }
+        // "A.txt" and "a.TXT" differ in case only and keep their order, both before the b's,
+        // and the b's before "c".
+        ASSERT_EQ(sorted.size(), 5);
+        EXPECT_EQ(sorted.mid(0, 2).join(u',').toLower(), QStringLiteral("a.txt,a.txt"));
+        EXPECT_EQ(sorted.mid(2, 2).join(u',').toLower(), QStringLiteral("b.txt,b.txt"));
+        EXPECT_EQ(sorted.at(4), QStringLiteral("c"));
     }
-    // "A.txt" and "a.TXT" differ in case only; which comes first is the collation's, but
-    // both come before the b's, and the b's before "c".
-    ASSERT_EQ(sorted.size(), 5);
-    EXPECT_EQ(sorted.mid(0, 2).join(u',').toLower(), QStringLiteral("a.txt,a.txt"));
-    EXPECT_EQ(sorted.mid(2, 2).join(u',').toLower(), QStringLiteral("b.txt,b.txt"));
-    EXPECT_EQ(sorted.at(4), QStringLiteral("c"));
+    QLocale::setDefault(saved);
     EXPECT_TRUE(nameOrder({}).isEmpty());
 }
 

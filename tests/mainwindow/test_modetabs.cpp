@@ -185,10 +185,13 @@ TEST_F(ModeTabTest, FileSourceTabsShowTheirControls) {
                               "chkThumbnailsFreeSelect"}) {
         EXPECT_TRUE(window->control<QWidget>(QString::fromUtf8(shown))->isVisible()) << shown;
     }
-    for (const char* hidden : {"lwDirectory", "TreeView", "cmdRefresh", "cmdParentDir",
-                               "cmdShowDirReq", "chkShowTreeview", "chkThumbnails"}) {
+    // The folder row belongs to the Directory source: hidden, not only greyed.
+    for (const char* hidden :
+         {"lwDirectory", "TreeView", "cmdRefresh", "cmdParentDir", "cmdShowDirReq",
+          "chkShowTreeview", "chkThumbnails", "txtPath", "txtPattern"}) {
         EXPECT_FALSE(window->control<QWidget>(QString::fromUtf8(hidden))->isVisible()) << hidden;
     }
+    EXPECT_TRUE(focused("lwDragDrop"));
     for (const char* disabled : {"txtPath", "txtPattern", "chkFiles", "chkDirs", "chkSub"}) {
         EXPECT_FALSE(window->control<QWidget>(QString::fromUtf8(disabled))->isEnabled())
             << disabled;
@@ -201,10 +204,12 @@ TEST_F(ModeTabTest, FileSourceTabsShowTheirControls) {
 
     sources()->setCurrentIndex(0);
     EXPECT_EQ(window->state().fileMode, 0);
-    for (const char* shown :
-         {"lwDirectory", "cmdRefresh", "cmdParentDir", "cmdShowDirReq", "chkThumbnails"}) {
+    for (const char* shown : {"lwDirectory", "cmdRefresh", "cmdParentDir", "cmdShowDirReq",
+                              "chkThumbnails", "txtPath", "txtPattern"}) {
         EXPECT_TRUE(window->control<QWidget>(QString::fromUtf8(shown))->isVisible()) << shown;
     }
+    // Back in the Directory source the focus is in the path box, where the next folder goes.
+    EXPECT_TRUE(focused("txtPath"));
     EXPECT_FALSE(window->control<QWidget>(QStringLiteral("lwDragDrop"))->isVisible());
     EXPECT_FALSE(window->control<QWidget>(QStringLiteral("chkShowTreeview"))->isVisible());
     for (const char* enabled : {"txtPath", "txtPattern", "chkFiles", "chkDirs", "chkSub"}) {
