@@ -131,9 +131,13 @@ void FolderSource::addToPathHistory(const QString& folder) {
 
 void FolderSource::readDirectoryStructure() {
     WindowState& state = window_.state();
-    if (!state.windowReady) {
+    // A read yields to the event loop, where a commit of the path box (a history pick taken as
+    // the box loses the focus to the disabled window) could start another read inside this
+    // one. One read at a time: what arrives meanwhile is dropped.
+    if (!state.windowReady || inRead_) {
         return;
     }
+    const ReadGuard guard(inRead_);
     const settings::ProgramSettings& settings = window_.settings();
     ModePanels& modes = window_.modePanels();
     filelists::SourceImages& images = window_.sourceImages(0);
@@ -246,6 +250,10 @@ void FolderSource::readDirectoryStructure() {
 }
 
 void FolderSource::updateTreeview() {
+    if (inRead_) {
+        return;
+    }
+    const ReadGuard guard(inRead_);
     WindowState& state = window_.state();
     filelists::TreeviewJob job;
     job.list = ui_.lwDirectory;

@@ -81,6 +81,15 @@ private:
     Controls& ui_;
     // The path box holds the focus (its line edit included).
     bool pathHasFocus_ = false;
+    // A read or a build of the views is under way (they yield to the event loop).
+    bool inRead_ = false;
+    struct ReadGuard {
+        explicit ReadGuard(bool& flag) : flag_(flag) { flag_ = true; }
+        ~ReadGuard() { flag_ = false; }
+        ReadGuard(const ReadGuard&) = delete;
+        ReadGuard& operator=(const ReadGuard&) = delete;
+        bool& flag_;
+    };
     // Why the last read failed as a whole ("Error reading directory structure!"); empty after
     // a read that completed.
     QString readFailure_;

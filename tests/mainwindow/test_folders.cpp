@@ -4,6 +4,8 @@
 // or rebuild the views (include boxes, Thumbnails, View as Tree).
 #include <gtest/gtest.h>
 
+#include <QTimer>
+
 #include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
@@ -282,6 +284,16 @@ TEST_F(FolderTest, AFolderBeyondTheLimitEndsWithTheMessage) {
     EXPECT_EQ(window->state().lastReadPath, QString());
     EXPECT_EQ(history(*window), QStringList{folder()});
     EXPECT_TRUE(window->isEnabled());
+    EXPECT_FALSE(platform::isBusy());
+
+    // A commit that arrives while the read yields (a history pick taken as the box loses the
+    // focus) starts no second read inside the first: one read, one box.
+    commit(*window, folder());
+    messages.shown.clear();
+    QTimer::singleShot(0, window.get(), [&window] { window->folderSource().txtPathClick(); });
+    commit(*window, bigFolder);
+    EXPECT_EQ(messages.shown.size(), 1);
+    EXPECT_EQ(panel(*window, "selected"), QStringLiteral("Error: too many files!"));
     EXPECT_FALSE(platform::isBusy());
 }
 
