@@ -74,10 +74,12 @@ struct StoredValue {
     int error = 0;  // set when the value could not be read for another reason
 };
 
+// The entry's own value: a link that took the entry's place since it was examined is not read
+// through (Linux keeps no user attributes on a link, so it reads as "no value").
 StoredValue readStored(const char* path) {
     StoredValue result;
     char buffer[kXattrBuffer];
-    const ssize_t length = getxattr(path, kDosAttributeName, buffer, sizeof buffer);
+    const ssize_t length = lgetxattr(path, kDosAttributeName, buffer, sizeof buffer);
     if (length >= 0) {
         result.blob.assign(buffer, static_cast<std::size_t>(length));
         result.present = true;
@@ -90,6 +92,39 @@ StoredValue readStored(const char* path) {
         result.error = errno;
     }
     return result;
+}
+
+// chmod of the entry itself. glibc answers EOPNOTSUPP for a link, and for everything where
+// /proc is not mounted; only then, and only for what is not a link, is plain chmod the way.
+int changeMode(const char* path, mode_t mode) {
+    if (fchmodat(AT_FDCWD, path, mode, AT_SYMLINK_NOFOLLOW) == 0) {
+        return 0;
+    }
+    const int error = errno;
+    if (error != EOPNOTSUPP) {
+        return error;
+    }
+    struct stat st {};
+    if (lstat(path, &st) != 0) {
+        return errno;
+    }
+    if (S_ISLNK(st.st_mode)) {
+        return error;
+    }
+    return chmod(path, mode) == 0 ? 0 : errno;
+}
+
+Status linkFailure(const std::string& path) {
+    return Status::failure("Linux cannot change the attributes of a symbolic link (" +
+                           quoted(path) + "); the link and its target were left as they are");
+}
+
+// A permission change that failed; EOPNOTSUPP means a link took the entry's place meanwhile.
+Status modeFailure(const std::string& path, const char* wanted, int error) {
+    if (error == EOPNOTSUPP) {
+        return linkFailure(path);
+    }
+    return systemFailure("cannot make " + quoted(path) + wanted, error);
 }
 
 Status cannotStoreFailure(const std::string& path) {
@@ -270,6 +305,13 @@ Result<std::vector<Entry>> readFolder(const std::string& folder) {
         // folder, not a folder to read, so no read reaches outside the chosen folder and a link
         // cycle ends at once. An entry that vanished meanwhile is left out.
         if (fstatat(dirFd, item->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            // A folder that may be listed but not entered (read without execute permission)
+            // names its entries but shows none of them: that is a folder that cannot be read,
+            // not an empty one.
+            if (errno == EACCES) {
+                closedir(dir);
+                return systemFailure("cannot read the folder " + quoted(folder), EACCES);
+            }
             continue;
         }
         if (S_ISLNK(st.st_mode)) {
@@ -299,6 +341,11 @@ Kind kindOf(const std::string& path) {
         return Kind::Missing;
     }
     return kindFromMode(st.st_mode);
+}
+
+bool isSymbolicLink(const std::string& path) {
+    struct stat st {};
+    return !hasNul(path) && lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
 bool exists(const std::string& path) {
@@ -353,8 +400,7 @@ Status setAttributes(const std::string& path, std::uint32_t wanted) {
         return systemFailure("cannot examine " + quoted(path), errno);
     }
     if (S_ISLNK(st.st_mode)) {
-        return Status::failure("Linux cannot change the attributes of a symbolic link (" +
-                               quoted(path) + "); the link and its target were left as they are");
+        return linkFailure(path);
     }
     const bool folder = S_ISDIR(st.st_mode);
     const bool dotName = isDotName(lastName(path));
@@ -397,28 +443,30 @@ Status setAttributes(const std::string& path, std::uint32_t wanted) {
     // Make the file writable before storing (user extended attributes need write access) and
     // read-only only after.
     const bool gainsWrite = newMode != oldMode && (newMode & kWriteBits) != 0;
-    if (gainsWrite && chmod(path.c_str(), newMode) != 0) {
-        return systemFailure("cannot make " + quoted(path) + " writable", errno);
+    if (gainsWrite) {
+        if (const int error = changeMode(path.c_str(), newMode); error != 0) {
+            return modeFailure(path, " writable", error);
+        }
     }
     if (writeStored) {
         // Like Samba, a folder's value also carries Directory.
         const std::uint32_t bits = newStored | (folder ? std::uint32_t{Directory} : 0);
         const std::string blob = dosattrib::encode(bits, storedValid ? stored.blob : std::string());
-        int result = setxattr(path.c_str(), kDosAttributeName, blob.data(), blob.size(), 0);
+        int result = lsetxattr(path.c_str(), kDosAttributeName, blob.data(), blob.size(), 0);
         if (result != 0 && errno == EACCES && !folder && !gainsWrite &&
             (oldMode & kWriteBits) == 0 && st.st_uid == geteuid()) {
             // A read-only file of ours: lend it write permission for the moment.
-            if (chmod(path.c_str(), oldMode | S_IWUSR) == 0) {
-                result = setxattr(path.c_str(), kDosAttributeName, blob.data(), blob.size(), 0);
+            if (changeMode(path.c_str(), oldMode | S_IWUSR) == 0) {
+                result = lsetxattr(path.c_str(), kDosAttributeName, blob.data(), blob.size(), 0);
                 const int error = errno;
-                chmod(path.c_str(), oldMode);
+                changeMode(path.c_str(), oldMode);
                 errno = error;
             }
         }
         if (result != 0) {
             const int error = errno;
             if (gainsWrite) {
-                chmod(path.c_str(), oldMode);
+                changeMode(path.c_str(), oldMode);
             }
             if (error == ENOTSUP) {
                 return cannotStoreFailure(path);
@@ -426,17 +474,32 @@ Status setAttributes(const std::string& path, std::uint32_t wanted) {
             return systemFailure("cannot store the attributes of " + quoted(path), error);
         }
     }
-    if (newMode != oldMode && !gainsWrite && chmod(path.c_str(), newMode) != 0) {
-        const int error = errno;
-        if (writeStored) {
-            if (stored.present) {
-                setxattr(path.c_str(), kDosAttributeName, stored.blob.data(), stored.blob.size(),
-                         0);
-            } else {
-                removexattr(path.c_str(), kDosAttributeName);
+    if (newMode != oldMode && !gainsWrite) {
+        if (const int error = changeMode(path.c_str(), newMode); error != 0) {
+            if (writeStored) {
+                if (stored.present) {
+                    lsetxattr(path.c_str(), kDosAttributeName, stored.blob.data(),
+                              stored.blob.size(), 0);
+                } else {
+                    lremovexattr(path.c_str(), kDosAttributeName);
+                }
             }
+            return modeFailure(path, " read-only", error);
         }
-        return systemFailure("cannot make " + quoted(path) + " read-only", error);
+    }
+    return Status::success();
+}
+
+Status setPermissions(const std::string& path, unsigned mode) {
+    if (hasNul(path)) {
+        return nulFailure(path);
+    }
+    const int error = changeMode(path.c_str(), static_cast<mode_t>(mode & 07777));
+    if (error == EOPNOTSUPP) {
+        return linkFailure(path);
+    }
+    if (error != 0) {
+        return systemFailure("cannot set the permissions of " + quoted(path), error);
     }
     return Status::success();
 }
