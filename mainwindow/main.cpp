@@ -10,6 +10,7 @@
 #include "platform/widgets/qtmessages.h"
 
 int main(int argc, char** argv) {
+    platform::ignoreRelativeXdgFolders();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quenza Renamer"));
 

@@ -1,5 +1,7 @@
 #include "platform/programfolder.h"
 
+#include <cstdlib>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -62,6 +64,15 @@ QString fromNativePath(const std::string& path) {
     const std::u16string text = decodePathBytes(path);
     return QString(reinterpret_cast<const QChar*>(text.data()),
                    static_cast<qsizetype>(text.size()));
+}
+
+void ignoreRelativeXdgFolders() {
+    for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && value[0] != '/') {
+            ::unsetenv(name);
+        }
+    }
 }
 
 }  // namespace platform

@@ -20,6 +20,12 @@ QString programFile(const QString& name);
 // absolute path, otherwise ~/.config: the rule of the component registry's file too.
 QString configFolder();
 
+// Removes XDG_CONFIG_HOME, XDG_DATA_HOME and XDG_CACHE_HOME from the environment where they
+// are relative: the XDG rules say to ignore such a value, and Qt's own lookups (settings,
+// MIME data, icon themes) would otherwise take it from whatever folder the program was started
+// in. Called once at start, before anything reads them.
+void ignoreRelativeXdgFolders();
+
 // Native byte form of a path for the file system services, and back: the one conversion of
 // every path (platform/pathcodec.h), exact in both directions for any name on disk.
 std::string nativePath(const QString& path);

@@ -73,4 +73,18 @@ TEST(NativePath, RoundTripsNonAsciiNames) {
     EXPECT_EQ(fromNativePath(""), "");
 }
 
+TEST(XdgFolders, RelativeValuesAreDroppedAbsoluteOnesKept) {
+    const std::string savedConfig =
+        std::getenv("XDG_CONFIG_HOME") ? std::getenv("XDG_CONFIG_HOME") : "";
+    const std::string savedData = std::getenv("XDG_DATA_HOME") ? std::getenv("XDG_DATA_HOME") : "";
+    setenv("XDG_CONFIG_HOME", "relative/config", 1);
+    setenv("XDG_DATA_HOME", "/absolute/data", 1);
+    platform::ignoreRelativeXdgFolders();
+    EXPECT_EQ(std::getenv("XDG_CONFIG_HOME"), nullptr);
+    ASSERT_NE(std::getenv("XDG_DATA_HOME"), nullptr);
+    EXPECT_STREQ(std::getenv("XDG_DATA_HOME"), "/absolute/data");
+    setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1);
+    setenv("XDG_DATA_HOME", savedData.c_str(), 1);
+}
+
 }  // namespace
