@@ -24,19 +24,12 @@ using platform::appendLine;
 using platform::readLines;
 using platform::TextEncoding;
 using platform::writeLines;
+using testsupport::entriesOf;
 using testsupport::readAll;
 using testsupport::TempDir;
 
 QString q(const std::string& path) {
     return QString::fromStdString(path);
-}
-
-std::vector<std::string> entriesOf(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    return names;
 }
 
 TEST(ReadLines, AcceptsEveryLineEnd) {

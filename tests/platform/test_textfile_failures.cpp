@@ -24,19 +24,12 @@ namespace {
 using platform::appendLine;
 using platform::readLines;
 using platform::writeLines;
+using testsupport::entriesOf;
 using testsupport::readAll;
 using testsupport::TempDir;
 
 QString q(const std::string& path) {
     return QString::fromStdString(path);
-}
-
-std::vector<std::string> entriesOf(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    return names;
 }
 
 // Puts a write call of the test's own in place of the system's for a scope.

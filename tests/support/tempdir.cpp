@@ -48,4 +48,12 @@ std::string readAll(const std::string& path) {
     return content.str();
 }
 
+std::vector<std::string> entriesOf(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    return names;
+}
+
 }  // namespace testsupport

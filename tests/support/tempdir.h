@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace testsupport {
 
@@ -28,6 +29,9 @@ private:
 
 // Whole content of a file, or "" when it cannot be read.
 std::string readAll(const std::string& path);
+
+// The names in a folder, in the order the system lists them.
+std::vector<std::string> entriesOf(const std::string& folder);
 
 // The folder that the test main created for this process (HOME, XDG folders and the program
 // folder lie below it).
