@@ -28,8 +28,8 @@ struct FolderOrder {
     }
 };
 
-// The identity of a folder on disk, so that a symbolic link back up the tree (or to a folder
-// already read) is listed but not entered again: the walk always ends.
+// The identity of a folder on disk. Links are never entered, but a folder can still be reached
+// twice (a bind mount of a folder above it); it is read once, so the walk always ends.
 struct FolderId {
     dev_t device;
     ino_t inode;
@@ -66,7 +66,7 @@ public:
 private:
     ScanOutcome walk() {
         const QString& top = options_.folder;
-        enter(top);
+        enter(top, true);
         if (const ScanOutcome step = readFiles(top); step != ScanOutcome::Completed) {
             return step;
         }
@@ -82,7 +82,7 @@ private:
         // being read sorts after it, so the walk meets each exactly once, in the final order.
         for (auto it = dirs_.begin(); it != dirs_.end(); ++it) {
             const QString folder = *it + QLatin1Char('/');
-            if (!enter(folder)) {
+            if (!enter(folder, false)) {
                 continue;
             }
             // A sub-folder that cannot be read (no permission, a path too long for the system,
@@ -179,10 +179,25 @@ private:
         return options_.processWriteProtected || (entry.attributes & fs::ReadOnly) == 0;
     }
 
-    // Records the folder as read; false when it was read before under another path.
-    bool enter(const QString& folder) {
+    // Records the folder as read; false when it was read before under another path, or when a
+    // sub-folder has become a symbolic link since its folder was listed (its line is in the
+    // error log): what it points to lies outside the chosen folder. The chosen folder itself
+    // is read wherever a link the user typed leads.
+    bool enter(const QString& folder, bool chosen) {
+        const std::string native = platform::nativePath(folder);
         struct stat info {};
-        if (::stat(platform::nativePath(folder).c_str(), &info) != 0) {
+        if (!chosen) {
+            std::string entry = native;
+            entry.pop_back();  // the link itself, not the folder a final "/" would lead to
+            if (::lstat(entry.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+                engine::logFailure(engine::kPathFileAccessError,
+                                   QStringLiteral("readDirectoryStructure: ") + folder +
+                                       QStringLiteral(" (it is a symbolic link now, not a "
+                                                      "folder; it was not entered)"));
+                return false;
+            }
+        }
+        if (::stat(native.c_str(), &info) != 0) {
             return true;  // the listing that follows reports the failure
         }
         return entered_.insert(FolderId{info.st_dev, info.st_ino}).second;

@@ -44,6 +44,8 @@ Result<std::vector<Entry>> readFolder(const std::string& folder);
 
 // What a path is (following links). Missing also for a path that cannot be examined.
 Kind kindOf(const std::string& path);
+// Whether the entry at `path` is itself a symbolic link (dangling or not).
+bool isSymbolicLink(const std::string& path);
 bool exists(const std::string& path);
 bool isDirectory(const std::string& path);
 bool isFile(const std::string& path);  // a regular file
@@ -60,6 +62,9 @@ Result<std::uint32_t> attributes(const std::string& path);
 // Linux keeps neither permissions nor user attributes on a symbolic link, and the target is
 // not the link's to change: a change asked of a link fails with that reason, touching nothing.
 Status setAttributes(const std::string& path, std::uint32_t attributes);
+// Sets the permission bits (07777) of the entry itself; a symbolic link is refused, touching
+// neither it nor its target.
+Status setPermissions(const std::string& path, unsigned mode);
 
 // File times -------------------------------------------------------------------------------
 struct FileTimes {

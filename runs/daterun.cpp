@@ -29,8 +29,12 @@ bool sameTime(const struct timespec& a, const struct timespec& b) {
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
-// The file at `path` as the time service accepts it: a regular file (links followed).
+// The file at `path` as the time service accepts it: a regular file, or a symbolic link, whose
+// own times change (never its target's, which lies beyond the item listed).
 QString fileProblem(const std::string& native) {
+    if (fs::isSymbolicLink(native)) {
+        return {};
+    }
     switch (fs::kindOf(native)) {
         case fs::Kind::File:
             return {};

@@ -75,7 +75,8 @@ struct FileDatesOutcome {
 // (only those: null pointers leave the others exactly as they are). Attributes are never
 // cleared or restored around the write: a read-only file takes new times as it is. In
 // simulation nothing on disk is touched; the created time reports the failure a real run
-// would meet. Never fails its caller: the outcome says what happened.
+// would meet. A symbolic link takes the new times itself; its target is never read or
+// changed. Never fails its caller: the outcome says what happened.
 FileDatesOutcome setFileDates(const QString& path, const DateChange& change, bool simulate);
 
 // Puts the accessed and modified times of the file at `path` back to exactly `accessed` and

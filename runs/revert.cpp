@@ -1,8 +1,5 @@
 #include "runs/revert.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <exception>
 
 #include "engine/log.h"
@@ -31,8 +28,7 @@ void report(RunContext& ctx, const QString& line) {
 void restoreMode(const FileUndoRecord& record) {
     if (record.oldMode != 0) {
         // Never through a link that took the file's place meanwhile.
-        ::fchmodat(AT_FDCWD, platform::nativePath(record.folder + record.oldName).c_str(),
-                   record.oldMode, AT_SYMLINK_NOFOLLOW);
+        fs::setPermissions(platform::nativePath(record.folder + record.oldName), record.oldMode);
     }
 }
 void restoreMode(const DirUndoRecord&) {}
