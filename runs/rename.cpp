@@ -131,6 +131,20 @@ bool fail(RunContext& ctx, ItemKind kind, const QString& oldName, const QString&
     return false;
 }
 
+// The first level of a new name's path that is a symbolic link, or empty. A name moved through
+// a linked folder would land outside the chosen folder, wherever the link points.
+QString linkedLevel(const QString& folder, const QStringList& levels) {
+    QString soFar = folder;
+    for (const QString& level : levels) {
+        soFar += level;
+        if (platform::fs::isSymbolicLink(platform::nativePath(soFar))) {
+            return soFar;
+        }
+        soFar += kSeparator;
+    }
+    return QString();
+}
+
 // Creates the missing levels below `folder`, from the outermost in. Stops at the
 // first one that cannot be created; the rename that follows then fails with its warning.
 void makeSubfolders(RunContext& ctx, const QString& folder, const QStringList& levels) {
@@ -177,6 +191,12 @@ bool renameItem(RunContext& ctx, ItemKind kind, const QString& oldName, const QS
         if (!parsed.valid) {
             return fail(ctx, kind, oldName, target, folder,
                         QStringLiteral("a name or sub-folder may not be empty, \".\" or \"..\""),
+                        false);
+        }
+        if (const QString link = linkedLevel(folder, levels); !link.isEmpty()) {
+            return fail(ctx, kind, oldName, target, folder,
+                        QStringLiteral("the sub-folder ") + link +
+                            QStringLiteral(" is a symbolic link; nothing is moved through it"),
                         false);
         }
     }

@@ -217,6 +217,23 @@ TEST_F(RenameTest, AFileInTheWayOfALevelFailsWithoutLoss) {
     EXPECT_TRUE(report_.lines.last().contains("Skipping..."));
 }
 
+// A sub-folder level that is a symbolic link would move the item out of the chosen folder,
+// wherever the link points: refused, nothing moves, the target folder stays untouched.
+TEST_F(RenameTest, ALevelThatIsALinkIsRefused) {
+    testsupport::TempDir victim;
+    dir_.write("a.txt", "A");
+    ASSERT_EQ(::symlink(victim.path().c_str(), disk("away").c_str()), 0);
+    const auto before = treeOf(dir_.path());
+    EXPECT_FALSE(runs::renameFile(ctx_, "a.txt", "away<\\>a.txt", folder_));
+    EXPECT_FALSE(runs::renameFile(ctx_, "a.txt", "away<\\>deeper<\\>a.txt", folder_));
+    EXPECT_EQ(treeOf(dir_.path()), before);
+    EXPECT_TRUE(testsupport::entriesOf(victim.path()).empty());
+    EXPECT_TRUE(state_.createdDirs.isEmpty());
+    EXPECT_EQ(state_.warningCount, 2);
+    EXPECT_TRUE(report_.lines.last().contains("is a symbolic link"))
+        << report_.lines.last().toStdString();
+}
+
 TEST_F(RenameTest, EmptyLevelsCollapse) {
     dir_.write("a.txt", "A");
     dir_.write("b.txt", "B");
