@@ -166,6 +166,12 @@ void FileSource::layoutFileSource() {
     pattern->move(path->x() + path->width() + twipsToPixels(100), pattern->y());
 }
 
+void FileSource::generateFreeSelectThumbnails() {
+    filelists::generateThumbnailsFreeSel({*ui_.lwDragDrop, window_.sourceImages(1),
+                                          filelists::iconOptions(window_.settings(), true),
+                                          &window_, window_.folderSource().statusAccess()});
+}
+
 void FileSource::chkThumbnailsFreeSelectClick() {
     QCheckBox* box = ui_.chkThumbnailsFreeSelect;
     platform::ListView* list = ui_.lwDragDrop;
@@ -180,9 +186,7 @@ void FileSource::chkThumbnailsFreeSelectClick() {
         if (!images.thumbsComplete) {
             window_.state().stopPreview();
             const FocusKeeper focus(&window_);
-            filelists::generateThumbnailsFreeSel({*list, images,
-                                                  filelists::iconOptions(window_.settings(), true),
-                                                  &window_, window_.folderSource().statusAccess()});
+            generateFreeSelectThumbnails();
         }
     } else {
         ui_.chkPreview->setEnabled(true);

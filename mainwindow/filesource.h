@@ -39,6 +39,8 @@ public:
     // The file-source area grows with the window; the options column keeps its place.
     void layoutFileSource();
     void chkThumbnailsFreeSelectClick();
+    // The thumbnail run over the Free Select list (the box and the run's rebuild both start it).
+    void generateFreeSelectThumbnails();
 
 private:
     void paintInput(QWidget* input, bool enabled);

@@ -128,9 +128,7 @@ runs::DriverContext RunController::driverContext() {
         refillFreeSelect(files, dirs);
     };
     hooks.generateThumbnailsFreeSel = [window] {
-        filelists::generateThumbnailsFreeSel({*window->ui().lwDragDrop, window->sourceImages(1),
-                                              filelists::iconOptions(window->settings(), true),
-                                              window, window->folderSource().statusAccess()});
+        window->fileSource().generateFreeSelectThumbnails();
     };
     hooks.updateSelectedCount = [window] { window->fileSource().updateSelectedCount(-1); };
     hooks.setUndoEnabled = [window](bool enabled) { window->ui().cmdUndo->setEnabled(enabled); };
