@@ -41,7 +41,7 @@ public:
         const char16_t first = ch.at(0).unicode();
         // Every locale maps the ASCII letters alike, except the dotted and dotless i of the
         // Turkic languages; the rest need no locale look-up.
-        if (ch.size() == 1 && first < 0x80 && first != u'i' && first != u'I') {
+        if (ch.size() == 1 && first < 0x80 && (asciiI_ || (first != u'i' && first != u'I'))) {
             if (upper && first >= u'a' && first <= u'z') {
                 out += QChar(first - u'a' + u'A');
             } else if (!upper && first >= u'A' && first <= u'Z') {
@@ -135,6 +135,9 @@ public:
 
 private:
     QLocale locale_;
+    // Only Turkish and Azerbaijani give i and I another case than the ASCII one.
+    bool asciiI_ =
+        locale_.language() != QLocale::Turkish && locale_.language() != QLocale::Azerbaijani;
 };
 
 QString convertNamePart(const QString& part, int mode, const CaseMapper& mapper,

@@ -234,8 +234,13 @@ void attachImages(platform::ListView& view, const SourceImages& images) {
 }
 
 void renamePathKey(SourceImages& images, const QString& oldPath, const QString& newPath) {
-    (void)images.small.rekey(oldPath, newPath);
-    (void)images.large.rekey(oldPath, newPath);
+    // Most rows have a shared icon, not a picture of their own: a list without the key is
+    // passed by, without building the failure text of a rekey.
+    for (ImageList* list : {&images.small, &images.large}) {
+        if (list->indexOf(oldPath) != 0) {
+            (void)list->rekey(oldPath, newPath);
+        }
+    }
 }
 
 }  // namespace filelists

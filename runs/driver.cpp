@@ -145,6 +145,17 @@ void runSteps(DriverContext& ctx) {
         maximum = walkCount(mode, files, dirs, kinds);
     }
     setProgressMaximum(run, maximum);
+    // The journal takes at most one record per walked item: room made once, instead of
+    // growing by copies through tens of thousands of records.
+    if (!state.simulationMode) {
+        state.undoFiles.reserve(kinds.files ? files.size() : 0);
+        state.undoDirs.reserve(kinds.dirs ? dirs.size() : 0);
+    }
+    // The rows' order is put back after the run only in these cases; otherwise the renames
+    // need not be carried into its snapshot.
+    const bool restoresOrder =
+        list && (in.listOrderChanged || source == 1 || ctx.settings.alwaysKeepOrder == 1);
+    run.rewritesOrder = restoresOrder;
     window->setStatus(QStringLiteral("Status: Renaming..."));
     if (!state.simulationMode) {
         setPanel(ctx, QStringLiteral("Renaming..."));
@@ -190,12 +201,20 @@ void runSteps(DriverContext& ctx) {
 
     if (realNamingRun) {
         const int other = source == 1 ? 0 : 1;
-        carryRenames(ctx.lstFiles[other], ctx.lists[other], journalFileRenames(state, false));
-        carryRenames(ctx.lstDirs[other], ctx.lists[other], journalDirRenames(state, false));
+        // An empty list has nothing to carry; the journal is not walked for it.
+        if (!ctx.lstFiles[other].isEmpty()) {
+            carryRenames(ctx.lstFiles[other], ctx.lists[other], journalFileRenames(state, false));
+        }
+        if (!ctx.lstDirs[other].isEmpty()) {
+            carryRenames(ctx.lstDirs[other], ctx.lists[other], journalDirRenames(state, false));
+        }
     }
 
+    if (!restoresOrder) {
+        state.orderSnapshot.clear();  // it was not kept up with the renames
+    }
     if (list) {
-        if (in.listOrderChanged || source == 1 || ctx.settings.alwaysKeepOrder == 1) {
+        if (restoresOrder) {
             if (restoreRowOrder(*list, state.orderSnapshot) && source == 0 &&
                 hooks.markListOrderChanged) {
                 hooks.markListOrderChanged();

@@ -200,7 +200,9 @@ void updateProgress(RunContext& ctx) {
                             ? static_cast<int>(std::floor(static_cast<double>(ctx.progressValue) *
                                                           100.0 / ctx.progressMaximum))
                             : 100;
-    if (ctx.setCaption) {
+    // The caption changes a hundred times a run, not once per item.
+    if (ctx.setCaption && percent != ctx.captionPercent) {
+        ctx.captionPercent = percent;
         ctx.setCaption(
             QStringLiteral("Status: ") +
             (ctx.state.simulationMode ? QStringLiteral("Simulating") : QStringLiteral("Renaming")) +

@@ -69,11 +69,8 @@ void writeJournal(RunContext& ctx, ItemKind kind, const QString& oldName, const 
     // the driver gave the list, so no change can go unrecorded.
     auto fill = [&](auto& journal, std::int32_t count) {
         if (journal.size() < count) {
-            // Grown by doubling: a resize to the exact size would copy the whole journal for
-            // every renamed item.
-            if (journal.capacity() < count) {
-                journal.reserve(std::max<qsizetype>(count, journal.capacity() * 2));
-            }
+            // The list grows geometrically and moves its records without copying their texts;
+            // a reserve() here would copy the whole journal on every growth.
             journal.resize(count);
         }
         auto& record = journal[count - 1];
@@ -237,7 +234,7 @@ bool renameItem(RunContext& ctx, ItemKind kind, const QString& oldName, const QS
             appendRefill(ctx, kind, newPath);
         }
     }
-    ctx.snapshots.rewrite(state, oldPath, newPath);
+    ctx.snapshots.rewrite(state, oldPath, newPath, ctx.rewritesOrder);
     rekeyImages(ctx, oldPath, newPath);
     if (kind == ItemKind::Dir) {
         if (ctx.fileMode == 1 && !state.undoInProgress) {
@@ -289,26 +286,45 @@ void SnapshotIndex::reset() {
     reselect_ = PathIndex{};
 }
 
-void SnapshotIndex::rewrite(RunState& state, const QString& oldPath, const QString& newPath) {
+void SnapshotIndex::rewrite(RunState& state, const QString& oldPath, const QString& newPath,
+                            bool order) {
     reselect_.rewrite(state.reselectList, oldPath, newPath);
-    order_.rewrite(state.orderSnapshot, oldPath, newPath);
+    if (order) {
+        order_.rewrite(state.orderSnapshot, oldPath, newPath);
+    }
 }
 
 void PathIndex::rewrite(QStringList& list, const QString& oldPath, const QString& newPath) {
     if (data_ != list.constData() || size_ != list.size()) {
-        positions_.clear();
-        for (qsizetype i = 0; i < list.size(); ++i) {
-            positions_[list.at(i)].append(i);
+        first_.clear();
+        first_.reserve(list.size());
+        next_.assign(static_cast<std::size_t>(list.size()), -1);
+        for (qsizetype i = list.size() - 1; i >= 0; --i) {
+            const auto known = first_.find(list.at(i));
+            if (known == first_.end()) {
+                first_.insert(list.at(i), i);
+            } else {
+                next_[static_cast<std::size_t>(i)] = known.value();
+                known.value() = i;
+            }
         }
     }
-    const auto found = positions_.find(oldPath);
-    if (found != positions_.end() && oldPath != newPath) {
-        const QList<qsizetype> moved = found.value();
-        positions_.erase(found);
-        for (const qsizetype i : moved) {
+    const auto found = oldPath == newPath ? first_.end() : first_.find(oldPath);
+    if (found != first_.end()) {
+        const qsizetype head = found.value();
+        first_.erase(found);
+        qsizetype tail = head;
+        for (qsizetype i = head; i >= 0; i = next_[static_cast<std::size_t>(i)]) {
             list[i] = newPath;
+            tail = i;
         }
-        positions_[newPath].append(moved);
+        const auto joined = first_.find(newPath);
+        if (joined == first_.end()) {
+            first_.insert(newPath, head);
+        } else {
+            next_[static_cast<std::size_t>(tail)] = joined.value();
+            joined.value() = head;
+        }
     }
     // Writing may have detached the list; remember the data it now lives in.
     data_ = list.constData();

@@ -14,6 +14,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <vector>
 
 #include "runs/runreport.h"
 #include "runs/runstate.h"
@@ -65,7 +66,10 @@ public:
 private:
     const QString* data_ = nullptr;
     qsizetype size_ = -1;
-    QHash<QString, QList<qsizetype>> positions_;
+    // Each text's first position, and for every position the next one holding the same text
+    // (-1 at the end): no allocation per rewrite.
+    QHash<QString, qsizetype> first_;
+    std::vector<qsizetype> next_;
 };
 
 // The indexes of orderSnapshot and reselectList; reset() forces them to be built again. Part
@@ -73,9 +77,9 @@ private:
 class SnapshotIndex {
 public:
     void reset();
-    // Every entry of state.reselectList, then of state.orderSnapshot, equal to oldPath
-    // becomes newPath.
-    void rewrite(RunState& state, const QString& oldPath, const QString& newPath);
+    // Every entry of state.reselectList, then (with `order`) of state.orderSnapshot, equal to
+    // oldPath becomes newPath.
+    void rewrite(RunState& state, const QString& oldPath, const QString& newPath, bool order);
 
 private:
     PathIndex order_;
@@ -107,6 +111,10 @@ struct RunContext {
     // report cannot be read back).
     int progressValue = 0;
     int progressMaximum = 0;
+    int captionPercent = -1;  // the percentage the caption shows; -1 before the first
+    // Whether renames are carried into state.orderSnapshot (a run whose row order is not
+    // put back afterwards leaves it alone).
+    bool rewritesOrder = true;
     SnapshotIndex snapshots{};
     // selectedSnapshot as a set, built by isIncluded on first use.
     QSet<QString> selectedSet{};

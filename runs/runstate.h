@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTypeInfo>
 
 #include <algorithm>
 #include <cstdint>
@@ -44,6 +45,15 @@ struct DirUndoRecord {
     QString newAttribText;
     QString oldAttribText;
 };
+
+}  // namespace runs
+
+// Records hold only implicitly shared texts and plain values: a growing journal moves them
+// with memcpy instead of copying every text.
+Q_DECLARE_TYPEINFO(runs::FileUndoRecord, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(runs::DirUndoRecord, Q_RELOCATABLE_TYPE);
+
+namespace runs {
 
 struct RunState {
     // The journal grows as changes are made, in change order: a run can never meet more items

@@ -27,7 +27,9 @@ namespace {
 constexpr int kTwipsPerPixel = 15;
 constexpr int kMinimumWidth = 370;
 constexpr int kMinimumHeight = 194;
-constexpr qint64 kYieldEveryMs = 15;
+// How often a run lets the window repaint and answer Cancel: often enough to feel live, rare
+// enough that painting costs little against the renaming itself.
+constexpr qint64 kYieldEveryMs = 50;
 
 int pixels(int twips) {
     return qRound(twips / static_cast<double>(kTwipsPerPixel));
@@ -168,17 +170,45 @@ void RunWindow::resizeEvent(QResizeEvent* event) {
     layoutControls();
 }
 
+// Lines join the list once per yield, in one insertion: added one by one, every line cost
+// the list a change notification no one could see before the next repaint.
 void RunWindow::addLine(const QString& line) {
-    log_->addItem(line);
+    pendingLines_.append(line);
     scrollPending_ = true;
 }
 
+void RunWindow::showPendingLines() const {
+    if (!pendingLines_.isEmpty()) {
+        log_->addItems(pendingLines_);
+        pendingLines_.clear();
+    }
+}
+
+// A label relays itself out on every new text; during a run the counts show once per yield
+// like the bar, and the last ones always show.
 void RunWindow::setFilesCount(int count, const QString& suffix) {
-    files_->setText(QString::number(count) + suffix);
+    pendingFiles_ = QString::number(count) + suffix;
+    if (!sinceYield_.isValid()) {
+        showCounts();
+    }
 }
 
 void RunWindow::setDirsCount(int count, const QString& suffix) {
-    dirs_->setText(QString::number(count) + suffix);
+    pendingDirs_ = QString::number(count) + suffix;
+    if (!sinceYield_.isValid()) {
+        showCounts();
+    }
+}
+
+void RunWindow::showCounts() {
+    if (!pendingFiles_.isNull()) {
+        files_->setText(pendingFiles_);
+        pendingFiles_ = QString();
+    }
+    if (!pendingDirs_.isNull()) {
+        dirs_->setText(pendingDirs_);
+        pendingDirs_ = QString();
+    }
 }
 
 void RunWindow::setWarningCount(int count) {
@@ -212,6 +242,7 @@ int RunWindow::progressMaximum() const {
 }
 
 void RunWindow::flushScroll() {
+    showPendingLines();
     if (scrollPending_) {
         scrollPending_ = false;
         log_->scrollToBottom();
@@ -223,6 +254,7 @@ void RunWindow::processEvents() {
         return;
     }
     progress_->setValue(progressValue_);
+    showCounts();
     flushScroll();
     QCoreApplication::processEvents();
     sinceYield_.start();
@@ -256,6 +288,7 @@ void RunWindow::disableCancel() {
 
 void RunWindow::showFinished(bool saveLogEnabled) {
     progress_->setValue(progressValue_);
+    showCounts();
     flushScroll();
     cancel_->setEnabled(false);
     cancel_->setVisible(false);
@@ -268,6 +301,7 @@ void RunWindow::showFinished(bool saveLogEnabled) {
 
 QStringList RunWindow::lines() const {
     QStringList all;
+    showPendingLines();
     all.reserve(log_->count());
     for (int i = 0; i < log_->count(); ++i) {
         all.append(log_->item(i)->text());
@@ -276,6 +310,7 @@ QStringList RunWindow::lines() const {
 }
 
 int RunWindow::lineCount() const {
+    showPendingLines();
     return log_->count();
 }
 

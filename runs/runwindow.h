@@ -103,6 +103,8 @@ private:
     void applySavedGeometry();
     void storeGeometry();
     void flushScroll();
+    void showCounts();
+    void showPendingLines() const;
 
     RunState& state_;
     settings::ProgramSettings& settings_;
@@ -111,6 +113,9 @@ private:
     QLabel* files_ = nullptr;
     QLabel* dirs_ = nullptr;
     QLabel* warnings_ = nullptr;
+    mutable QStringList pendingLines_;  // lines not in the list yet
+    QString pendingFiles_;              // count texts not shown yet (null: none waiting)
+    QString pendingDirs_;
     QPushButton* saveLog_ = nullptr;
     QPushButton* close_ = nullptr;
     QPushButton* cancel_ = nullptr;

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QCollator>
 #include <QLocale>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <ctime>
 
@@ -157,6 +159,28 @@ TEST(NameOrder, IgnoresCaseAndKeepsTiesInTheirOrder) {
     }
     QLocale::setDefault(saved);
     EXPECT_TRUE(nameOrder({}).isEmpty());
+}
+
+TEST(NameOrder, ALongListSortsAsOneCollatorWould) {
+    // Long enough that the keys are made by several threads.
+    QStringList names;
+    for (int i = 0; i < 20000; ++i) {
+        const int n = (i * 7919) % 20000;
+        names << (n % 3 == 0 ? QStringLiteral("Photo %1.JPG") : QStringLiteral("photo-%1.jpg"))
+                         .arg(n) +
+                     (n % 5 == 0 ? QStringLiteral("ä") : QString());
+    }
+    QCollator collator{QLocale()};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    QStringList expected = names;
+    std::stable_sort(expected.begin(), expected.end(), [&](const QString& a, const QString& b) {
+        return collator.compare(a.toCaseFolded(), b.toCaseFolded()) < 0;
+    });
+    QStringList sorted;
+    for (const qsizetype i : nameOrder(names)) {
+        sorted << names.at(i);
+    }
+    EXPECT_EQ(sorted, expected);
 }
 
 class RowTextsOnDisk : public ::testing::Test {

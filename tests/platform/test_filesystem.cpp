@@ -584,8 +584,21 @@ TEST(ReadFile, ReadsWholeFiles) {
 
 // Reading folders ----------------------------------------------------------------------
 
-TEST(ReadFolder, ListsEntriesWithKindSizeAndAttributes) {
+// The same entries alone, and among thousands of plain files (a folder that large is examined
+// by several threads, each taking a stretch of the listing).
+class ReadFolderAmong : public ::testing::TestWithParam<int> {};
+
+INSTANTIATE_TEST_SUITE_P(Fillers, ReadFolderAmong, ::testing::Values(0, 9000));
+
+TEST_P(ReadFolderAmong, ListsEntriesWithKindSizeAndAttributes) {
     TempDir dir;
+    const int fillers = GetParam();
+    for (int i = 0; i < fillers; ++i) {
+        const int fd = open(dir.file("filler-" + std::to_string(i)).c_str(),
+                            O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+        ASSERT_GE(fd, 0);
+        close(fd);
+    }
     dir.write("small.txt", "hello");
     dir.write(".dotfile", "");
     dir.mkdir("folder");
@@ -619,7 +632,8 @@ TEST(ReadFolder, ListsEntriesWithKindSizeAndAttributes) {
         {"dangling", fs::Kind::Other, 0, 0},
         {"big.bin", fs::Kind::File, 5ull << 30, 0},
     };
-    EXPECT_EQ(byName.size(), std::size(expected)) << "no \".\" or \"..\", nothing extra";
+    EXPECT_EQ(byName.size(), std::size(expected) + static_cast<std::size_t>(fillers))
+        << "no \".\" or \"..\", nothing extra";
     for (const auto& e : expected) {
         SCOPED_TRACE(e.name);
         const auto found = byName.find(e.name);

@@ -102,6 +102,24 @@ TEST_F(RunWindowTest, StartsWithTheDesignTextsAndShowsWhatTheRunReports) {
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Status: Renaming... 50%"));
 }
 
+TEST_F(RunWindowTest, TheLastLinesAndCountsShowWhenTheRunEnds) {
+    // Once a run has yielded, lines and counts reach the widgets at the next yield; whatever
+    // came after the last one shows when the run ends.
+    const auto window = make();
+    window->processEvents();
+    for (int i = 1; i <= 500; ++i) {
+        window->addLine(QStringLiteral("File Renamed: %1").arg(i));
+        window->setFilesCount(i, QStringLiteral(" Files Renamed."));
+    }
+    window->setDirsCount(3, QStringLiteral(" Directories Renamed."));
+    window->showFinished(true);
+    const auto* list = child<QListWidget>(*window, "lstLog");
+    ASSERT_EQ(list->count(), 500);
+    EXPECT_EQ(list->item(499)->text(), QStringLiteral("File Renamed: 500"));
+    EXPECT_EQ(label(*window, "lblInfo_Files"), QStringLiteral("500 Files Renamed."));
+    EXPECT_EQ(label(*window, "lblInfo_Dirs"), QStringLiteral("3 Directories Renamed."));
+}
+
 TEST_F(RunWindowTest, ProgressStaysWithinItsRange) {
     const auto window = make();
     auto* bar = child<QProgressBar>(*window, "Progress");
