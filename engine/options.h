@@ -70,6 +70,18 @@ struct ListCounts {
     bool onlySelectedInForce = false;
 };
 
+// The Format tab's "Format Filename" and the settings its tokens read.
+struct FormatOptions {
+    QString pattern;                  // txtFormat
+    QString partsPattern;             // txtFormatParts ("Define Parts")
+    bool allMustBeAvailable = false;  // chkFormatAllMustBeAvailable
+    // The Format tab is selected with "Format Filename": only then are name parts cut.
+    bool formatFilenameSelected = false;
+    QString tabCaption;               // the selected mode tab's caption, for error lines
+    int htmlTitleReadSize = 2048;     // getHtmlTitle_ReadSize
+    qint32 mpegBytesToRead = 8192;    // mpegBytesToRead
+};
+
 // Everything the transforms read, gathered in one value.
 struct Options {
     ScopeOptions scope;
@@ -79,6 +91,7 @@ struct Options {
     SpaceOptions space;
     EnumOptions enumeration;
     ListCounts listCounts;
+    FormatOptions format;
 };
 
 }  // namespace engine

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 
+#include "engine/sizetext.h"
 #include "platform/result.h"
 
 namespace filelists {
@@ -34,10 +35,8 @@ inline constexpr int kAllColumnCount = 9;
 // is the order of the sizes.
 inline constexpr int kSizeKeyWidth = 20;
 
-// "1.5 GB", "12 MB", "2 kB", "1024 bytes": strictly above 1 GiB in GB and above 1 MiB in MB,
-// each rounded to two decimals; above 1 kiB in whole kB; otherwise the bytes. Halves round to
-// the even neighbour; no trailing zeros, no grouping, the locale's decimal separator.
-QString sizeText(std::uint64_t bytes);
+// The size column shows sizes as the naming patterns do.
+using engine::sizeText;
 // The byte count with leading zeros to kSizeKeyWidth digits.
 QString sizeKey(std::uint64_t bytes);
 

@@ -1,12 +1,15 @@
 #include "mainwindow/modepanels.h"
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 
 #include <algorithm>
 #include <cmath>
 #include <memory>
 
+#include "engine/pattern.h"
 #include "mainwindow/filesource.h"
 #include "mainwindow/frmmain.h"
 #include "mainwindow/modetable.h"
@@ -37,6 +40,8 @@ int chosenIndex(const std::array<QRadioButton*, N>& group) {
     }
     return 0;
 }
+
+constexpr qint64 kTokenYieldEveryMs = 50;
 
 // The naming a preview pass uses: taken at its start and again after every yield, since the
 // inputs change only while the pass yields.
@@ -208,7 +213,27 @@ engine::Options ModePanels::optionsSnapshot() const {
     options.listCounts.rows = rows->rowCount();
     options.listCounts.selected = state.selectedCount;
     options.listCounts.onlySelectedInForce = state.onlySelectedInForce;
+    options.format.pattern = ui_.txtFormat->text();
+    options.format.partsPattern = ui_.txtFormatParts->text();
+    options.format.allMustBeAvailable = vbValue(ui_.chkFormatAllMustBeAvailable) == 1;
+    options.format.formatFilenameSelected =
+        window_.modeTabKey() == QLatin1String("Format") && ui_.chkFormatTab_Format->isChecked();
+    options.format.tabCaption = ui_.TabStrip->tabText(ui_.TabStrip->currentIndex());
+    const settings::ProgramSettings& settings = window_.settings();
+    options.format.htmlTitleReadSize = settings.getHtmlTitle_ReadSize;
+    options.format.mpegBytesToRead = settings.mpegBytesToRead;
     return options;
+}
+
+runs::NamingOptions ModePanels::namingOptions() const {
+    const engine::TextLists& lists = window_.lists();
+    runs::NamingOptions naming;
+    naming.options = optionsSnapshot();
+    naming.batchReplaceList = lists.batchReplaceList;
+    naming.exceptionsList = lists.exceptionsList;
+    naming.media = engine::mediaContextFor(lists.codecList, lists.waveFormatList,
+                                           naming.options.format.mpegBytesToRead);
+    return naming;
 }
 
 // ---- Instant Preview and Only Rename Selected ----
@@ -287,11 +312,21 @@ void ModePanels::generatePreview() {
         return;
     }
 
-    const engine::TextLists& lists = window_.lists();
-    const auto readNaming = [this, &lists] {
+    // A long Format token lets the window answer now and then; it never re-reads the options
+    // in the middle of a name (the pass's own yield between rows does that).
+    auto sinceYield = std::make_shared<QElapsedTimer>();
+    sinceYield->start();
+    const auto tokenYield = [sinceYield] {
+        if (sinceYield->elapsed() >= kTokenYieldEveryMs) {
+            QCoreApplication::processEvents();
+            sinceYield->start();
+        }
+    };
+    const auto readNaming = [this, tokenYield] {
         // The executor the selected tab and option pick: the one whose names the preview shows.
-        return RowNaming{runs::namingModeFor(modeSelection()),
-                         {optionsSnapshot(), lists.batchReplaceList, lists.exceptionsList}};
+        RowNaming naming{runs::namingModeFor(modeSelection()), namingOptions()};
+        naming.options.yield = tokenYield;
+        return naming;
     };
     auto naming = std::make_shared<RowNaming>(readNaming());
 

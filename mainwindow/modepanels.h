@@ -23,6 +23,8 @@ public:
     void optionsChanged();
     // The options the transforms read, taken from the inputs now.
     engine::Options optionsSnapshot() const;
+    // The options snapshot with the lists and settings the transforms read besides.
+    runs::NamingOptions namingOptions() const;
     // The selected mode tab and the options that choose between its executors: what the
     // preview and the run both pick their naming mode by.
     runs::ModeSelection modeSelection() const;

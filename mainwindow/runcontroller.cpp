@@ -82,12 +82,11 @@ runs::AttribOptions RunController::attribOptions() const {
 
 runs::DriverInputs RunController::driverInputs() const {
     const WindowState& state = window_.state();
-    const engine::TextLists& lists = window_.lists();
     ModePanels& modes = window_.modePanels();
     runs::DriverInputs in;
     in.fileMode = state.fileMode;
     in.mode = modes.modeSelection();
-    in.naming = {modes.optionsSnapshot(), lists.batchReplaceList, lists.exceptionsList};
+    in.naming = modes.namingOptions();
     in.attrib = attribOptions();
     in.filesTicked = vbValue(ui_.chkFiles) == 1;
     in.dirsTicked = vbValue(ui_.chkDirs) == 1;

@@ -153,6 +153,11 @@ void executeMisc(RunContext& ctx, const NamingOptions& options, const QStringLis
     runNamingLoop(ctx, NamingMode::Misc, options, files, dirs, kinds);
 }
 
+void executeFormat(RunContext& ctx, const NamingOptions& options, const QStringList& files,
+                   const QStringList& dirs, WalkKinds kinds) {
+    runNamingLoop(ctx, NamingMode::Format, options, files, dirs, kinds);
+}
+
 void executeNormalize(RunContext& ctx, const NamingOptions& options, const QStringList& files,
                       const QStringList& dirs, WalkKinds kinds) {
     runNamingLoop(ctx, NamingMode::Normalize, options, files, dirs, kinds);

@@ -53,6 +53,8 @@ void executeMisc(RunContext& ctx, const NamingOptions& options, const QStringLis
                  const QStringList& dirs, WalkKinds kinds = {});
 void executeNormalize(RunContext& ctx, const NamingOptions& options, const QStringList& files,
                       const QStringList& dirs, WalkKinds kinds = {});
+void executeFormat(RunContext& ctx, const NamingOptions& options, const QStringList& files,
+                   const QStringList& dirs, WalkKinds kinds = {});
 // Numbers by the rows, not by the walk: the rows of state.orderSnapshot in display order, each
 // row whose item the run renames (walked, and selected while only-selected is in force) taking
 // the counter's next number, as a preview pass numbers them. Items without a row follow.

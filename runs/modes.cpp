@@ -10,6 +10,7 @@
 #include "engine/log.h"
 #include "engine/namescope.h"
 #include "engine/numbers.h"
+#include "engine/pattern.h"
 #include "platform/localetext.h"
 #include "runs/executors.h"
 
@@ -117,6 +118,13 @@ QString enumRow(const NamingOptions& options, const QString& folder, const QStri
         counter ? counter->next(folder, options.options.enumeration.resetBetweenDirs) : 1);
 }
 
+QString formatRow(const NamingOptions& options, const QString& folder, const QString& name,
+                  EnumCounter*) {
+    const engine::FormatContext context{options.options.format, options.options.scope,
+                                        options.media, options.yield};
+    return engine::formatFilename(name, folder, context);
+}
+
 bool picksBatch(const ModeSelection& selection) {
     return selection.replaceBatch;
 }
@@ -157,7 +165,7 @@ constexpr NamingModeDef kModes[] = {
 {NamingMode::Enum,         "Enum",    picksNumbering, true,  12,   enumRow,         executeEnum},
 {NamingMode::Normalize,    "Enum",    nullptr,        true,  12,   normalizeRow,    executeNormalize},
 {NamingMode::DetectType,   "Format",  picksDetection, false, 13,   nullptr,         nullptr},
-{NamingMode::Format,       "Format",  nullptr,        true,  13,   nullptr,         nullptr},
+{NamingMode::Format,       "Format",  nullptr,        true,  13,   formatRow,       executeFormat},
 {NamingMode::Misc,         "misc",    nullptr,        true,  14,   spaceRow,        executeMisc},
 };
 // clang-format on

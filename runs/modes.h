@@ -10,8 +10,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 #include "engine/lists.h"
 #include "engine/options.h"
+#include "media/mediaproperties.h"
 
 namespace runs {
 
@@ -56,6 +59,11 @@ struct NamingOptions {
     QList<engine::BatchReplaceItem> batchReplaceList;
     // The words the Case tab re-spells when "Use Exceptions" is ticked, in list order.
     QStringList exceptionsList;
+    // What the Format tab's media tokens take from the program's lists and settings.
+    media::MediaContext media;
+    // Called where a long Format token (a directory walk, a media stream) lets the window
+    // answer; may be empty.
+    std::function<void()> yield;
 };
 
 // The running number of sequential renaming, kept in row order: every row that takes part

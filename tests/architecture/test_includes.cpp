@@ -36,9 +36,9 @@ struct Part {
 };
 
 const std::vector<Part> kParts = {
-    // The program: platform <- engine <- settings <- filelists <- runs <- mainwindow. The
-    // platform core is platform_core as platform/CMakeLists.txt builds it, with the header-only
-    // result.h.
+    // The program: platform <- engine <- settings <- filelists <- runs <- mainwindow, with the
+    // media readers (free of Qt, on the platform core) below the engine. The platform core is
+    // platform_core as platform/CMakeLists.txt builds it, with the header-only result.h.
     {"platform_core",
      {"platform/result", "platform/filesystem", "platform/dosattrib", "platform/win1252",
       "platform/errortext", "platform/pathcodec"},
@@ -46,7 +46,8 @@ const std::vector<Part> kParts = {
      QtHeaders::Forbidden},
     {"platform", {"platform/"}, {"platform_core"}},
     {"platform_widgets", {"platform/widgets/"}, {"platform"}},
-    {"engine", {"engine/"}, {"platform"}},
+    {"media", {"media/"}, {"platform_core"}, QtHeaders::Forbidden},
+    {"engine", {"engine/"}, {"platform", "media"}},
     {"settings", {"settings/"}, {"engine"}},
     {"filelists", {"filelists/"}, {"settings", "platform_widgets"}},
     {"runs", {"runs/"}, {"filelists"}},
@@ -62,7 +63,7 @@ const std::vector<Part> kParts = {
     // Around the program: only the main window's own tests and the benchmarks drive it.
     {"tests", {"tests/"}, {"runs", "orvane_com"}},
     {"tests_mainwindow", {"tests/mainwindow/"}, {"tests", "mainwindow"}},
-    {"fuzz", {"fuzz/"}, {"orvane_interface"}, QtHeaders::Forbidden},
+    {"fuzz", {"fuzz/"}, {"orvane_interface", "media"}, QtHeaders::Forbidden},
     {"bench", {"bench/"}, {"mainwindow"}},
 };
 
@@ -247,6 +248,12 @@ TEST(IncludeRules, TellAllowedFromForbiddenIncludes) {
         {"mainwindow/frmmain.cpp", R"("orvane/com/interfaces.h")", true},
         {"mainwindow/frmmain.cpp", R"("orvane/id3v1.h")", false},
         {"mainwindow/frmmain.cpp", R"("orvane/com/objects.h")", false},
+        // The media readers: no Qt, nothing of the program above the platform core.
+        {"engine/pattern.h", R"("media/mediaproperties.h")", true},
+        {"media/mediaproperties.cpp", R"("platform/filesystem.h")", true},
+        {"media/mediaproperties.cpp", R"("engine/log.h")", false},
+        {"media/riff.cpp", "<QString>", false},
+        {"media/images.cpp", R"("platform/localetext.h")", false},
         // The main window: the top, included only by its own tests and the benchmarks.
         {"runs/driver.cpp", R"("mainwindow/frmmain.h")", false},
         {"tests/runs/test_driver.cpp", R"("mainwindow/frmmain.h")", false},

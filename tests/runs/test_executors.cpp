@@ -151,12 +151,20 @@ TEST_F(ExecutorTest, NewNameForIsWhatTheRunGives) {
 TEST_F(ExecutorTest, TabsWithoutATransformRenameNothing) {
     populate({"d"}, {"a.txt"});
     const auto before = treeOf(dir_.path());
-    for (const auto mode : {runs::NamingMode::Format, runs::NamingMode::Mp3,
-                            runs::NamingMode::DetectType, runs::NamingMode::None}) {
+    for (const auto mode :
+         {runs::NamingMode::Mp3, runs::NamingMode::DetectType, runs::NamingMode::None}) {
         run(mode, replaceOptions("a", "x"));
     }
     EXPECT_EQ(treeOf(dir_.path()), before);
     EXPECT_EQ(state_.filesRenamedCount, 0);
+}
+
+TEST_F(ExecutorTest, FormatWithAnEmptyPatternKeepsEveryName) {
+    populate({"d"}, {"a.txt"});
+    const auto before = treeOf(dir_.path());
+    run(runs::NamingMode::Format, runs::NamingOptions{});
+    EXPECT_EQ(treeOf(dir_.path()), before);
+    EXPECT_EQ(state_.filesRenamedCount + state_.dirsRenamedCount, 0);
 }
 
 TEST(NamingModeTest, TabAndOptionPickTheMode) {

@@ -5,12 +5,14 @@
 // cannot come back, and the Free Select list after an undo.
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QLabel>
 #include <QPushButton>
 
 #include <functional>
 
 #include "engine/log.h"
+#include "platform/localetext.h"
 #include "platform/widgets/busy.h"
 #include "tests/runs/driverharness.h"
 
@@ -88,6 +90,37 @@ const Scenario kScenarios[] = {
          EXPECT_TRUE(platform::fs::isFile(dir.file("2003/Jan/two.txt")));
          EXPECT_EQ(h.state.createdDirs.size(), 2);
          EXPECT_EQ(h.state.undoFiles.at(0).newName, QStringLiteral("2003/Jan/one.txt"));
+     }},
+    {"AFormatRunNamesFromPartsSizeDateAndPictureIntoSubfolders",
+     [](const TempDir& dir, DriverHarness& h) {
+         std::string bmp(32, '\0');
+         bmp[0] = 'B';
+         bmp[1] = 'M';
+         bmp[18] = 64;
+         bmp[22] = 48;
+         bmp[28] = 24;
+         testsupport::writeFile(dir, "Artist - Song.bmp", bmp, 1);
+         testsupport::writeFile(dir, "Other - Tune.bmp", bmp + "more", 2);
+         h.loadFolder(dir.path());
+         h.inputs.mode.tabKey = QStringLiteral("Format");
+         h.inputs.mode.formatDetect = false;
+         engine::FormatOptions& format = h.inputs.naming.options.format;
+         format.pattern = QStringLiteral("<%1><\\><%2> <WIDTH>x<HEIGHT> <SIZEB> <DATE>.<EXT>");
+         format.partsPattern = QStringLiteral("<%1> - <%2>");
+         format.formatFilenameSelected = true;
+         h.inputs.naming.options.scope = {true, false};
+     },
+     [](const TempDir& dir, DriverHarness& h, const Tree&) {
+         // The date's slashes are mapped like every character a name may not hold.
+         const auto dated = [](int seconds) {
+             return platform::shortDateText(
+                        QDateTime::fromSecsSinceEpoch(1'500'000'000 + seconds).date())
+                 .replace(u'/', u'-')
+                 .toStdString();
+         };
+         EXPECT_TRUE(platform::fs::isFile(dir.file("Artist/Song 64x48 32 " + dated(1) + ".bmp")));
+         EXPECT_TRUE(platform::fs::isFile(dir.file("Other/Tune 64x48 36 " + dated(2) + ".bmp")));
+         EXPECT_EQ(h.state.createdDirs.size(), 2);
      }},
     {"ACollisionReplacesNothing",
      [](const TempDir& dir, DriverHarness& h) {

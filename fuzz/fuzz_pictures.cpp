@@ -1,0 +1,6 @@
+// Stub: being written.
+#include <cstddef>
+#include <cstdint>
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t*, std::size_t) {
+    return 0;
+}
