@@ -278,11 +278,11 @@ public:
             case Token::RndDigit:
                 return QString(randomCharacter(u'0', 10));
             case Token::FLetter:
-                return firstLetter(itemName_, 0, context_.yield);
+                return firstLetter(itemName_, 0, context_.media.yield);
             case Token::FLetterN1:
-                return firstLetter(itemName_, 1, context_.yield);
+                return firstLetter(itemName_, 1, context_.media.yield);
             case Token::FLetterN2:
-                return firstLetter(itemName_, 2, context_.yield);
+                return firstLetter(itemName_, 2, context_.media.yield);
             case Token::Part:
                 return checked(file().parts[static_cast<std::size_t>(def.text[2] - '0')]);
         }
@@ -300,7 +300,7 @@ private:
     }
 
     QString directoryValue(Token token, bool& available) {
-        available = getDirInfo(itemPath_, dirInfo_, context_.yield);
+        available = getDirInfo(itemPath_, dirInfo_, context_.media.yield);
         if (!available) {
             return QString();
         }

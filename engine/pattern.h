@@ -4,8 +4,6 @@
 
 #include <QString>
 
-#include <functional>
-
 #include "engine/lists.h"
 #include "engine/options.h"
 #include "media/mediaproperties.h"
@@ -13,13 +11,13 @@
 namespace engine {
 
 // What one expansion reads besides the item: the tab's inputs, the name scope (which text the
-// name parts are cut from) and what the media readers take from the program.
+// name parts are cut from) and what the media readers take from the program. The media
+// context's yield serves every long token source (a directory walk, a media stream, the first
+// letter).
 struct FormatContext {
     const FormatOptions& format;
     ScopeOptions scope;
     const media::MediaContext& media;
-    // Called where a long token source lets the window answer (may be empty).
-    std::function<void()> yield;
 };
 
 // The new name of the item `itemName` in `folder` (with or without a trailing "/"): the pattern

@@ -325,7 +325,7 @@ void ModePanels::generatePreview() {
     const auto readNaming = [this, tokenYield] {
         // The executor the selected tab and option pick: the one whose names the preview shows.
         RowNaming naming{runs::namingModeFor(modeSelection()), namingOptions()};
-        naming.options.yield = tokenYield;
+        naming.options.media.yield = tokenYield;
         return naming;
     };
     auto naming = std::make_shared<RowNaming>(readNaming());

@@ -121,7 +121,7 @@ QString enumRow(const NamingOptions& options, const QString& folder, const QStri
 QString formatRow(const NamingOptions& options, const QString& folder, const QString& name,
                   EnumCounter*) {
     const engine::FormatContext context{options.options.format, options.options.scope,
-                                        options.media, options.yield};
+                                        options.media};
     return engine::formatFilename(name, folder, context);
 }
 

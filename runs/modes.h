@@ -10,8 +10,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
-
 #include "engine/lists.h"
 #include "engine/options.h"
 #include "media/mediaproperties.h"
@@ -59,11 +57,9 @@ struct NamingOptions {
     QList<engine::BatchReplaceItem> batchReplaceList;
     // The words the Case tab re-spells when "Use Exceptions" is ticked, in list order.
     QStringList exceptionsList;
-    // What the Format tab's media tokens take from the program's lists and settings.
+    // What the Format tab's media tokens take from the program's lists and settings; its
+    // yield lets the window answer during a long Format token (may be empty).
     media::MediaContext media;
-    // Called where a long Format token (a directory walk, a media stream) lets the window
-    // answer; may be empty.
-    std::function<void()> yield;
 };
 
 // The running number of sequential renaming, kept in row order: every row that takes part
