@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "media/branches.h"
+#include "tests/media/tsvtable.h"
 
 namespace {
 
@@ -23,31 +24,11 @@ const fs::path& folder() {
     return path;
 }
 
-using Row = std::map<std::string, std::string>;
+using mediatests::endsWith;
+using mediatests::Row;
 
 std::vector<Row> expectedRows() {
-    std::ifstream in(folder() / "expected_av.tsv");
-    std::vector<Row> rows;
-    std::vector<std::string> names;
-    std::string line;
-    while (std::getline(in, line)) {
-        std::vector<std::string> cells;
-        std::stringstream split(line);
-        std::string cell;
-        while (std::getline(split, cell, '\t')) {
-            cells.push_back(cell);
-        }
-        if (names.empty()) {
-            names = cells;
-            continue;
-        }
-        Row row;
-        for (std::size_t i = 0; i < names.size() && i < cells.size(); ++i) {
-            row[names[i]] = cells[i];
-        }
-        rows.push_back(row);
-    }
-    return rows;
+    return mediatests::readTsv(folder() / "expected_av.tsv");
 }
 
 double number(const std::string& text) {
@@ -67,11 +48,6 @@ std::string kilo(const std::string& bitsPerSecond) {
 // "0x0001" as decimal text.
 std::string tagText(const std::string& hex) {
     return std::to_string(std::stoul(hex, nullptr, 16));
-}
-
-bool endsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() &&
-           text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 TEST(RealAv, TableCoversEveryFixture) {
