@@ -8,6 +8,8 @@
 
 #include <QString>
 
+#include <stdexcept>
+
 namespace engine {
 
 // Sets errorsLogged() first, then appends the message to errors.txt.
@@ -47,8 +49,22 @@ inline const ErrorInfo kFileNotFound{53, QStringLiteral("File not found")};
 inline const ErrorInfo kPermissionDenied{70, QStringLiteral("Permission denied")};
 inline const ErrorInfo kPathFileAccessError{75, QStringLiteral("Path/File access error")};
 inline const ErrorInfo kInvalidPropertyValue{380, QStringLiteral("Invalid property value")};
+inline const ErrorInfo kObjectNotSet{
+    91, QStringLiteral("Object variable or With block variable not set")};
 inline const ErrorInfo kCannotCreateObject{429,
                                            QStringLiteral("ActiveX component can't create object")};
+
+// A failure that a transform does not absorb: the tag library's object is missing or one of
+// its calls failed. The run or preview pass that meets it logs it and ends.
+class TransformFailure : public std::runtime_error {
+public:
+    explicit TransformFailure(ErrorInfo error)
+        : std::runtime_error(error.description.toStdString()), error_(std::move(error)) {}
+    const ErrorInfo& error() const { return error_; }
+
+private:
+    ErrorInfo error_;
+};
 
 // "Error <number> (<description>) <context>": the form of every trapped failure's line.
 QString errorLine(const ErrorInfo& error, const QString& context);

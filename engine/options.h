@@ -77,9 +77,18 @@ struct FormatOptions {
     bool allMustBeAvailable = false;  // chkFormatAllMustBeAvailable
     // The Format tab is selected with "Format Filename": only then are name parts cut.
     bool formatFilenameSelected = false;
-    QString tabCaption;               // the selected mode tab's caption, for error lines
-    int htmlTitleReadSize = 2048;     // getHtmlTitle_ReadSize
-    qint32 mpegBytesToRead = 8192;    // mpegBytesToRead
+    QString tabCaption;             // the selected mode tab's caption, for error lines
+    int htmlTitleReadSize = 2048;   // getHtmlTitle_ReadSize
+    qint32 mpegBytesToRead = 8192;  // mpegBytesToRead
+};
+
+// The Mp3 tab.
+struct Mp3Options {
+    QString pattern;              // txtMp3Format
+    bool useId3v2 = true;         // chkMp3UseID3v2: prefer the ID3v2 texts
+    bool onlyFilledTags = false;  // chkMp3OnlyFilledTags: a missing value keeps the old name
+    bool addExtension = false;    // chkMp3AddExtension: end the name with ".mp3"
+    bool onlyMp3Files = false;    // chkMp3OnlyMp3Files: other extensions keep their names
 };
 
 // Everything the transforms read, gathered in one value.
@@ -92,6 +101,7 @@ struct Options {
     EnumOptions enumeration;
     ListCounts listCounts;
     FormatOptions format;
+    Mp3Options mp3;
 };
 
 }  // namespace engine

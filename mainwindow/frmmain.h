@@ -24,6 +24,7 @@
 #include "mainwindow/controls.h"
 #include "mainwindow/widgetvalues.h"
 #include "mainwindow/windowstate.h"
+#include "orvane/com/interfaces.h"
 #include "platform/com/com.h"
 #include "runs/runstate.h"
 #include "settings/controlsink.h"
@@ -85,6 +86,10 @@ public:
     settings::ProgramSettings& settings() { return settings_; }
     const engine::TextLists& lists() const { return lists_; }
     bool hasMp3Library() const { return static_cast<bool>(mp3Library_); }
+    // The library's cMP3File (created with its own interface), or null.
+    orvane::_cMP3File* mp3Library() const {
+        return static_cast<orvane::_cMP3File*>(mp3Library_.get());
+    }
 
     // The key of the selected mode tab ("Replace", "Case", ...), and of the file-source tab.
     QString modeTabKey() const { return ui_.TabStrip->currentKey(); }

@@ -222,6 +222,11 @@ engine::Options ModePanels::optionsSnapshot() const {
     const settings::ProgramSettings& settings = window_.settings();
     options.format.htmlTitleReadSize = settings.getHtmlTitle_ReadSize;
     options.format.mpegBytesToRead = settings.mpegBytesToRead;
+    options.mp3.pattern = ui_.txtMp3Format->text();
+    options.mp3.useId3v2 = vbValue(ui_.chkMp3UseID3v2) != 0;
+    options.mp3.onlyFilledTags = vbValue(ui_.chkMp3OnlyFilledTags) == 1;
+    options.mp3.addExtension = vbValue(ui_.chkMp3AddExtension) == 1;
+    options.mp3.onlyMp3Files = vbValue(ui_.chkMp3OnlyMp3Files) == 1;
     return options;
 }
 
@@ -233,6 +238,11 @@ runs::NamingOptions ModePanels::namingOptions() const {
     naming.exceptionsList = lists.exceptionsList;
     naming.media = engine::mediaContextFor(lists.codecList, lists.waveFormatList,
                                            naming.options.format.mpegBytesToRead);
+    naming.detect.signatures = lists.fileSignatures;
+    naming.detect.tryMp3 = vbValue(ui_.chkFileDetect_TryMp3) == 1;
+    naming.detect.tryText = vbValue(ui_.chkFileDetect_TryText) == 1;
+    naming.detect.keepExtension = vbValue(ui_.chkFileDetect_KeepExt) == 1;
+    naming.mp3Library = window_.mp3Library();
     return naming;
 }
 

@@ -62,8 +62,10 @@ void keepUnwalked(RunContext& ctx, QStringList& refill, const QStringList& entri
 
 }  // namespace
 
-void runNamingLoop(RunContext& ctx, NamingMode mode, const NamingOptions& options,
-                   const QStringList& files, const QStringList& dirs, WalkKinds kinds) {
+std::optional<engine::ErrorInfo> runNamingLoop(RunContext& ctx, NamingMode mode,
+                                               const NamingOptions& options,
+                                               const QStringList& files, const QStringList& dirs,
+                                               WalkKinds kinds) {
     RunState& state = ctx.state;
     state.lastRunChangedAttributes = false;
     const bool walkDirs = kinds.dirs && modeWalksDirectories(mode);
@@ -80,15 +82,23 @@ void runNamingLoop(RunContext& ctx, NamingMode mode, const NamingOptions& option
     };
 
     bool cancelled = false;
+    std::optional<engine::ErrorInfo> failure;
     qsizetype fileCount = files.size();
     if (kinds.files) {
         for (qsizetype i = 0; i < fileCount; ++i) {
             const QString& entry = files.at(i);
             if (isIncluded(ctx, entry)) {
                 const filelists::PathParts item = filelists::splitPath(entry);
-                renameFile(ctx, item.name, newName(entry, item), item.folder);
+                QString target;
+                try {
+                    target = newName(entry, item);
+                } catch (const engine::TransformFailure& error) {
+                    failure = error.error();
+                }
+                // Also on a failure: an unchanged name keeps the Free Select list complete.
+                renameFile(ctx, item.name, target, item.folder);
             }
-            if (state.cancelRequested) {
+            if (state.cancelRequested || failure) {
                 keepUnwalked(ctx, state.dragDropRefillFiles, files, i + 1, fileCount);
                 cancelled = true;
                 break;
@@ -104,9 +114,15 @@ void runNamingLoop(RunContext& ctx, NamingMode mode, const NamingOptions& option
             const QString& entry = dirs.at(i);
             if (isIncluded(ctx, entry)) {
                 const filelists::PathParts item = filelists::splitPath(entry);
-                renameDir(ctx, item.name, newName(entry, item), item.folder);
+                QString target;
+                try {
+                    target = newName(entry, item);
+                } catch (const engine::TransformFailure& error) {
+                    failure = error.error();
+                }
+                renameDir(ctx, item.name, target, item.folder);
             }
-            if (state.cancelRequested) {
+            if (state.cancelRequested || failure) {
                 keepUnwalked(ctx, state.dragDropRefillDirs, dirs, 0, i);
                 break;
             }
@@ -118,6 +134,7 @@ void runNamingLoop(RunContext& ctx, NamingMode mode, const NamingOptions& option
 
     state.lastRunFileCount = state.filesRenamedCount;
     state.lastRunDirCount = modeWalksDirectories(mode) ? state.dirsRenamedCount : 0;
+    return failure;
 }
 
 int walkCount(NamingMode mode, const QStringList& files, const QStringList& dirs, WalkKinds kinds) {
@@ -156,6 +173,18 @@ void executeMisc(RunContext& ctx, const NamingOptions& options, const QStringLis
 void executeFormat(RunContext& ctx, const NamingOptions& options, const QStringList& files,
                    const QStringList& dirs, WalkKinds kinds) {
     runNamingLoop(ctx, NamingMode::Format, options, files, dirs, kinds);
+}
+
+void executeDetectType(RunContext& ctx, const NamingOptions& options, const QStringList& files,
+                       const QStringList& dirs, WalkKinds kinds) {
+    runNamingLoop(ctx, NamingMode::DetectType, options, files, dirs, kinds);
+}
+
+void executeMp3(RunContext& ctx, const NamingOptions& options, const QStringList& files,
+                const QStringList& dirs, WalkKinds kinds) {
+    if (const auto failure = runNamingLoop(ctx, NamingMode::Mp3, options, files, dirs, kinds)) {
+        engine::logFailure(*failure, QStringLiteral("executeMp3: Failed To Execute"));
+    }
 }
 
 void executeNormalize(RunContext& ctx, const NamingOptions& options, const QStringList& files,

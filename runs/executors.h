@@ -8,6 +8,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
+#include "engine/log.h"
+
 #include "runs/modes.h"
 #include "runs/rename.h"
 
@@ -36,9 +40,13 @@ int walkCount(NamingMode mode, const QStringList& files, const QStringList& dirs
 void executeNaming(RunContext& ctx, NamingMode mode, const NamingOptions& options,
                    const QStringList& files, const QStringList& dirs, WalkKinds kinds = {});
 
-// The one loop of every naming executor: the walk above with `mode`'s names.
-void runNamingLoop(RunContext& ctx, NamingMode mode, const NamingOptions& options,
-                   const QStringList& files, const QStringList& dirs, WalkKinds kinds = {});
+// The one loop of every naming executor: the walk above with `mode`'s names. A transform that
+// throws engine::TransformFailure ends the walk as a Cancel would (the item keeps its name);
+// the failure is returned for the executor to report.
+std::optional<engine::ErrorInfo> runNamingLoop(RunContext& ctx, NamingMode mode,
+                                               const NamingOptions& options,
+                                               const QStringList& files, const QStringList& dirs,
+                                               WalkKinds kinds = {});
 
 // The executors of the tabs that have a transform; executeNaming dispatches to them.
 void executeReplace(RunContext& ctx, const NamingOptions& options, const QStringList& files,
@@ -55,6 +63,12 @@ void executeNormalize(RunContext& ctx, const NamingOptions& options, const QStri
                       const QStringList& dirs, WalkKinds kinds = {});
 void executeFormat(RunContext& ctx, const NamingOptions& options, const QStringList& files,
                    const QStringList& dirs, WalkKinds kinds = {});
+void executeDetectType(RunContext& ctx, const NamingOptions& options, const QStringList& files,
+                       const QStringList& dirs, WalkKinds kinds = {});
+// A failure of the tag library ends the run with the error line
+// "executeMp3: Failed To Execute"; the files renamed before it stay renamed.
+void executeMp3(RunContext& ctx, const NamingOptions& options, const QStringList& files,
+                const QStringList& dirs, WalkKinds kinds = {});
 // Numbers by the rows, not by the walk: the rows of state.orderSnapshot in display order, each
 // row whose item the run renames (walked, and selected while only-selected is in force) taking
 // the counter's next number, as a preview pass numbers them. Items without a row follow.

@@ -8,6 +8,7 @@
 #include "engine/caseconvert.h"
 #include "engine/findreplace.h"
 #include "engine/log.h"
+#include "engine/mp3name.h"
 #include "engine/namescope.h"
 #include "engine/numbers.h"
 #include "engine/pattern.h"
@@ -125,6 +126,16 @@ QString formatRow(const NamingOptions& options, const QString& folder, const QSt
     return engine::formatFilename(name, folder, context);
 }
 
+QString mp3Row(const NamingOptions& options, const QString& folder, const QString& name,
+               EnumCounter*) {
+    return engine::mp3NewName(options.mp3Library, folder, name, options.options.mp3);
+}
+
+QString detectRow(const NamingOptions& options, const QString& folder, const QString& name,
+                  EnumCounter*) {
+    return engine::detectedName(folder, name, options.detect, options.mp3Library);
+}
+
 bool picksBatch(const ModeSelection& selection) {
     return selection.replaceBatch;
 }
@@ -161,10 +172,10 @@ constexpr NamingModeDef kModes[] = {
 {NamingMode::Replace,      "Replace", nullptr,        true,   8,   replaceRow,      executeReplace},
 {NamingMode::Case,         "Case",    nullptr,        true,   9,   caseRow,         executeCase},
 {NamingMode::AddCrop,      "AddCrop", nullptr,        true,  10,   addCropRow,      executeAddCrop},
-{NamingMode::Mp3,          "Mp3",     nullptr,        false, 11,   nullptr,         nullptr},
+{NamingMode::Mp3,          "Mp3",     nullptr,        false, 11,   mp3Row,          executeMp3},
 {NamingMode::Enum,         "Enum",    picksNumbering, true,  12,   enumRow,         executeEnum},
 {NamingMode::Normalize,    "Enum",    nullptr,        true,  12,   normalizeRow,    executeNormalize},
-{NamingMode::DetectType,   "Format",  picksDetection, false, 13,   nullptr,         nullptr},
+{NamingMode::DetectType,   "Format",  picksDetection, false, 13,   detectRow,       executeDetectType},
 {NamingMode::Format,       "Format",  nullptr,        true,  13,   formatRow,       executeFormat},
 {NamingMode::Misc,         "misc",    nullptr,        true,  14,   spaceRow,        executeMisc},
 };

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "engine/filetype.h"
 #include "engine/lists.h"
 #include "engine/options.h"
 #include "media/mediaproperties.h"
@@ -60,6 +61,11 @@ struct NamingOptions {
     // What the Format tab's media tokens take from the program's lists and settings; its
     // yield lets the window answer during a long Format token (may be empty).
     media::MediaContext media;
+    // The Format tab's file-type detection: its boxes and the signature table.
+    engine::DetectOptions detect;
+    // The program's one tag-library object, owned by the window; null when it could not be
+    // created at start-up (the Mp3 tab's names then fail, and detection finds no MPEG audio).
+    orvane::_cMP3File* mp3Library = nullptr;
 };
 
 // The running number of sequential renaming, kept in row order: every row that takes part
@@ -80,7 +86,8 @@ private:
 // marker split and the forbidden-character map of the rename (see parseNewName). Empty, or
 // equal to the name, when the item keeps its name; always empty for a mode without transform.
 // The Enum mode numbers the item with the counter's next number (callers go through the rows
-// in display order); without a counter the item is numbered 1.
+// in display order); without a counter the item is numbered 1. Throws
+// engine::TransformFailure when the tag library fails (the Mp3 tab).
 QString newNameFor(NamingMode mode, const NamingOptions& options, const QString& folder,
                    const QString& name, EnumCounter* counter = nullptr);
 

@@ -181,6 +181,8 @@ void generatePreview(const PreviewJob& job) {
     int step = kStepStart;
     try {
         runPass(job, step);
+    } catch (const engine::TransformFailure& failure) {
+        logPassFailure(failure.error(), step, job);
     } catch (const std::bad_alloc&) {
         logPassFailure(engine::kOutOfMemory, step, job);
     } catch (const std::out_of_range& failure) {

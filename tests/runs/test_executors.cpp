@@ -138,7 +138,7 @@ TEST_F(ExecutorTest, NewNameForIsWhatTheRunGives) {
         {runs::NamingMode::Replace, single, "foo.log", "f00.l0g"},
         {runs::NamingMode::Replace, single, "bar", "bar"},
         {runs::NamingMode::BatchReplace, batch, "Foo.txt", "F11.txt"},
-        {runs::NamingMode::Mp3, single, "foo", ""},
+        {runs::NamingMode::DetectType, single, "foo", ""},
         {runs::NamingMode::Enum, single, "foo", ""},
         {runs::NamingMode::None, single, "foo", ""},
     };
@@ -151,12 +151,32 @@ TEST_F(ExecutorTest, NewNameForIsWhatTheRunGives) {
 TEST_F(ExecutorTest, TabsWithoutATransformRenameNothing) {
     populate({"d"}, {"a.txt"});
     const auto before = treeOf(dir_.path());
-    for (const auto mode :
-         {runs::NamingMode::Mp3, runs::NamingMode::DetectType, runs::NamingMode::None}) {
+    for (const auto mode : {runs::NamingMode::DetectType, runs::NamingMode::None}) {
         run(mode, replaceOptions("a", "x"));
     }
     EXPECT_EQ(treeOf(dir_.path()), before);
     EXPECT_EQ(state_.filesRenamedCount, 0);
+}
+
+TEST_F(ExecutorTest, Mp3WithoutTheTagLibraryEndsTheRunWithOneLine) {
+    populate({"d"}, {"a.mp3", "b.mp3", "c.mp3"});
+    ctx_.fileMode = 1;
+    runs::NamingOptions options;
+    options.options.mp3.pattern = "<TITLE>";
+    const auto before = treeOf(dir_.path());
+    run(runs::NamingMode::Mp3, options);
+    EXPECT_EQ(treeOf(dir_.path()), before);
+    const std::string errors = testsupport::readAll(program_.dir().file("errors.txt"));
+    EXPECT_NE(errors.find("Error 91 (Object variable or With block variable not set) "
+                          "executeMp3: Failed To Execute"),
+              std::string::npos)
+        << errors;
+    EXPECT_EQ(errors.find("executeMp3", errors.find("executeMp3") + 1), std::string::npos);
+    EXPECT_EQ(state_.lastRunFileCount, 0);
+    EXPECT_EQ(state_.lastRunDirCount, 0);
+    // Nothing leaves the Free Select list: the item that failed and those after it stay.
+    EXPECT_EQ(state_.dragDropRefillFiles, files_);
+    EXPECT_EQ(state_.dragDropRefillDirs, dirs_);
 }
 
 TEST_F(ExecutorTest, FormatWithAnEmptyPatternKeepsEveryName) {
@@ -307,7 +327,7 @@ TEST_F(ExecutorTest, FilesOnlyWalksKeepTheDirectoriesInFreeSelect) {
     ctx_.fileMode = 1;
     runs::setProgressMaximum(ctx_, 5);
     // A files-only mode, and a run whose driver left files out.
-    runs::executeNaming(ctx_, runs::NamingMode::Mp3, {}, files_, dirs_);
+    runs::executeNaming(ctx_, runs::NamingMode::DetectType, {}, files_, dirs_);
     EXPECT_EQ(state_.dragDropRefillFiles, QStringList{folder_ + "a"});
     EXPECT_EQ(state_.dragDropRefillDirs, QStringList{folder_ + "d"});
     EXPECT_EQ(state_.lastRunDirCount, 0);

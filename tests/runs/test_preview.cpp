@@ -331,4 +331,16 @@ TEST_F(PreviewFailureTest, AFailingTransformEndsThePassWithOneLoggedLine) {
         << log.toStdString();
 }
 
+TEST_F(PreviewFailureTest, ATagLibraryFailureIsLoggedWithItsOwnNumber) {
+    addRows({"a.mp3", "b.mp3"});
+    markStale();
+    runs::generatePreview(job([](const QString&) -> QString {
+        throw engine::TransformFailure(engine::kObjectNotSet);
+    }));
+    EXPECT_EQ(column(), (QStringList{"old", "old"}));
+    EXPECT_TRUE(errors().contains(
+        "Error 91 (Object variable or With block variable not set) generatePreview: ERR=8"))
+        << errors().toStdString();
+}
+
 }  // namespace
