@@ -1,9 +1,11 @@
 #include "mainwindow/frmmain.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QWindow>
 
 #include <string>
 
@@ -13,6 +15,7 @@
 #include "mainwindow/foldersource.h"
 #include "mainwindow/modepanels.h"
 #include "mainwindow/runcontroller.h"
+#include "mainwindow/windowkeys.h"
 #include "orvane/com/interfaces.h"
 #include "platform/com/activation.h"
 #include "platform/programfolder.h"
@@ -40,16 +43,19 @@ constexpr int kFontPixelSize = 11;
 // The window whose Escape presses the application's watch latches.
 const QWidget* g_escapeOwner = nullptr;
 
-// F5 acts wherever the focus is in the main window and whatever the modifiers; the key still
-// reaches the focused input. Watches the application's key presses for the window.
+// F1, F5 and F12 act wherever the focus is in the main window and whatever the modifiers; the
+// key still reaches the focused input. Watches the application's key presses for the window.
 class KeyWatch : public QObject {
 public:
     explicit KeyWatch(FrmMain* window) : QObject(window), window_(window) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() != QEvent::KeyPress ||
-            static_cast<QKeyEvent*>(event)->key() != Qt::Key_F5) {
+        if (event->type() != QEvent::KeyPress) {
+            return false;
+        }
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key != Qt::Key_F1 && key != Qt::Key_F5 && key != Qt::Key_F12) {
             return false;
         }
         // A key press travels from the focused input up to the window; it counts once.
@@ -59,7 +65,18 @@ protected:
             (widget == focus || (!focus && widget == window_))) {
             FrmMain* window = window_;
             QMetaObject::invokeMethod(
-                window, [window] { window->runController().formKeyF5(); }, Qt::QueuedConnection);
+                window,
+                [window, key] {
+                    // In this order, each on its own key.
+                    if (key == Qt::Key_F1) {
+                        window->windowKeys().formKeyF1();
+                    } else if (key == Qt::Key_F5) {
+                        window->runController().formKeyF5();
+                    } else {
+                        window->windowKeys().formKeyF12();
+                    }
+                },
+                Qt::QueuedConnection);
         }
         return false;
     }
@@ -120,6 +137,7 @@ FrmMain::FrmMain(const QStringList& arguments, QWidget* parent) : QMainWindow(pa
     fileSource_ = std::make_unique<FileSource>(*this);
     modePanels_ = std::make_unique<ModePanels>(*this);
     runController_ = std::make_unique<RunController>(*this);
+    windowKeys_ = std::make_unique<WindowKeys>(*this, ui_);
     connectHandlers();
     // Escape cancels a long read only while this window is the active one.
     platform::EscapeWatch::install(this);
@@ -167,6 +185,8 @@ void FrmMain::connectHandlers() {
             [runs] { runs->chkSimulationClick(); });
     connect(ui_.cmdExecute, &QPushButton::clicked, this, [runs] { runs->cmdExecuteClick(); });
     connect(ui_.cmdUndo, &QPushButton::clicked, this, [runs] { runs->cmdUndoClick(); });
+    WindowKeys* keys = windowKeys_.get();
+    connect(ui_.cmdHelp, &QPushButton::clicked, this, [keys] { keys->formKeyF1(); });
     keyWatch_ = new KeyWatch(this);
     QCoreApplication::instance()->installEventFilter(keyWatch_);
     connect(ui_.chkPreview, &QCheckBox::stateChanged, this, [modes] { modes->chkPreviewClick(); });
@@ -334,6 +354,8 @@ void FrmMain::applySavedGeometry() {
               twipsToPixels(settings_.Main_Width), twipsToPixels(settings_.Main_Height)));
     move(saved.topLeft());
     resize(saved.size());
+    // The saved size is the outer size; the frame is known once the window is shown.
+    outerSizeToSettle_ = saved.size();
     if (settings_.Main_Maximized == 2) {
         setWindowState(windowState() | Qt::WindowMaximized);
     } else if (settings_.Main_Maximized == 1) {
@@ -412,11 +434,51 @@ void FrmMain::createMp3Library() {
 
 // ---- First activation ----
 
+void FrmMain::settleOuterSize() {
+    const QWindow* handle = windowHandle();
+    if (!outerSizeToSettle_ || !handle || windowState() != Qt::WindowNoState) {
+        return;
+    }
+    const QMargins frame = handle->frameMargins();
+    if (frame.isNull()) {
+        return;  // not framed yet
+    }
+    const QSize outer = *outerSizeToSettle_;
+    outerSizeToSettle_.reset();
+    resize(outer.width() - frame.left() - frame.right(),
+           outer.height() - frame.top() - frame.bottom());
+}
+
 void FrmMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
+    settleOuterSize();
     if (!state_.windowReady) {
         // Finish start-up once the window is on screen, as its first activation.
         QMetaObject::invokeMethod(this, &FrmMain::formActivate, Qt::QueuedConnection);
+    }
+}
+
+void FrmMain::closeEvent(QCloseEvent* event) {
+    // Refused without a word while a read, a build or a run shows the hourglass; the user can
+    // close once it is done.
+    if (!windowKeys_->queryUnload()) {
+        event->ignore();
+        return;
+    }
+    windowKeys_->formUnload();
+    QMainWindow::closeEvent(event);
+}
+
+void FrmMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    settleOuterSize();
+    windowKeys_->formResize();
+}
+
+void FrmMain::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) {
+        windowKeys_->formResize();
     }
 }
 

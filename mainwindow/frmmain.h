@@ -18,6 +18,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 #include "engine/lists.h"
 #include "filelists/imagelist.h"
@@ -42,6 +43,7 @@ class FileSource;
 class FolderSource;
 class ModePanels;
 class RunController;
+class WindowKeys;
 
 // The tag-library class and the interface asked of it.
 extern const com::CLSID kMp3LibraryClass;
@@ -73,6 +75,7 @@ public:
     FileSource& fileSource() { return *fileSource_; }
     ModePanels& modePanels() { return *modePanels_; }
     RunController& runController() { return *runController_; }
+    WindowKeys& windowKeys() { return *windowKeys_; }
 
     WindowState& state() { return state_; }
     const WindowState& state() const { return state_; }
@@ -121,6 +124,9 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -134,6 +140,9 @@ private:
     void connectHandlers();
     void formLoad(const QStringList& arguments);
     void applySavedGeometry();
+    // Shrinks the client area by the frame once the frame is known, so that the saved outer
+    // size is the window's outer size again.
+    void settleOuterSize();
     void applyColumns();
     void fillTokenPickers();
     void fillPathHistory();
@@ -158,6 +167,8 @@ private:
     std::unique_ptr<FileSource> fileSource_;
     std::unique_ptr<ModePanels> modePanels_;
     std::unique_ptr<RunController> runController_;
+    std::unique_ptr<WindowKeys> windowKeys_;
+    std::optional<QSize> outerSizeToSettle_;
 };
 
 }  // namespace mainwindow

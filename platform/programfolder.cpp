@@ -55,6 +55,16 @@ QString configFolder() {
            QStringLiteral("/.config");
 }
 
+QString dataFolder() {
+    const QByteArray data = qgetenv("XDG_DATA_HOME");
+    if (data.startsWith('/')) {
+        return fromNativePath(data.toStdString());
+    }
+    const QByteArray home = qgetenv("HOME");
+    return (home.isEmpty() ? QDir::homePath() : fromNativePath(home.toStdString())) +
+           QStringLiteral("/.local/share");
+}
+
 std::string nativePath(const QString& path) {
     return encodePathText(std::u16string_view(reinterpret_cast<const char16_t*>(path.utf16()),
                                               static_cast<size_t>(path.size())));

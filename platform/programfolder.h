@@ -19,6 +19,9 @@ QString programFile(const QString& name);
 // The user's configuration folder without a trailing "/": $XDG_CONFIG_HOME when it is an
 // absolute path, otherwise ~/.config: the rule of the component registry's file too.
 QString configFolder();
+// The user's data folder without a trailing "/": $XDG_DATA_HOME when it is an absolute path,
+// otherwise ~/.local/share, by the same rule.
+QString dataFolder();
 
 // Removes XDG_CONFIG_HOME, XDG_DATA_HOME and XDG_CACHE_HOME from the environment where they
 // are relative: the XDG rules say to ignore such a value, and Qt's own lookups (settings,

@@ -319,6 +319,14 @@ QByteArray defaultFileTypesContent() {
     return content;
 }
 
+namespace {
+
+bool readsBack(const QString& field) {
+    return !field.contains(u'/') && !field.contains(u'\r') && !field.contains(u'\n');
+}
+
+}  // namespace
+
 bool saveLists(const QString& folder, const engine::TextLists& lists) {
     const auto target = [&](const QString& name) {
         // An existing file whose name differs in case is the one the next start reads.
@@ -329,6 +337,16 @@ bool saveLists(const QString& folder, const engine::TextLists& lists) {
     QStringList replaceLines;
     for (const engine::BatchReplaceItem& item : lists.batchReplaceList) {
         if (item.find.isEmpty()) {
+            continue;
+        }
+        // "/" separates the fields, a line break the items, and a find text that starts like a
+        // comment is passed over when read: such an item would come back as another one (or
+        // not at all), so it is not written, and the error log says which.
+        if (!readsBack(item.find) || !readsBack(item.replace) || isCommentLine(item.find)) {
+            engine::logError(QStringLiteral("replace.txt: the batch item \"%1\" -> \"%2\" holds "
+                                            "\"/\", a line break or a comment start and was not "
+                                            "saved")
+                                 .arg(item.find, item.replace));
             continue;
         }
         replaceLines.append(QStringList{item.find, item.replace,

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -553,6 +554,60 @@ Status deleteKey(const std::string& key) {
             return Status::success();
         }
         return update(removeBelow);
+    } catch (const std::bad_alloc&) {
+        return outOfMemory();
+    }
+}
+
+bool keyExists(const std::string& key) {
+    try {
+        const std::string path = normalKey(key);
+        if (path.empty()) {
+            return false;
+        }
+        auto hive = load(registryFile());
+        if (!hive) {
+            return false;
+        }
+        return std::any_of(hive.value().begin(), hive.value().end(),
+                           [&](const Key& k) { return isAtOrBelow(k.path, path); });
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+Status deleteEmptyKey(const std::string& key) {
+    try {
+        const std::string path = normalKey(key);
+        if (path.empty()) {
+            return Status::failure("cannot delete a registry key without its name");
+        }
+        bool hasSubKeys = false;
+        auto removeKey = [&](Hive& hive) {
+            hasSubKeys = std::any_of(hive.begin(), hive.end(), [&](const Key& k) {
+                return k.path.size() > path.size() && isAtOrBelow(k.path, path);
+            });
+            if (hasSubKeys) {
+                return false;
+            }
+            const std::size_t before = hive.size();
+            std::erase_if(hive, [&](const Key& k) { return sameText(k.path, path); });
+            return hive.size() != before;
+        };
+        const auto refused = [&] {
+            return Status::failure("cannot delete the registry key " + quoted(path) +
+                                   ": keys lie below it");
+        };
+        // Nothing to remove: leave the folder and the file alone (and uncreated).
+        auto current = load(registryFile());
+        if (current && !removeKey(current.value())) {
+            return hasSubKeys ? refused() : Status::success();
+        }
+        // Decided again under the lock: another process may have changed the file meanwhile.
+        if (Status status = update(removeKey); !status) {
+            return status;
+        }
+        return hasSubKeys ? refused() : Status::success();
     } catch (const std::bad_alloc&) {
         return outOfMemory();
     }

@@ -24,4 +24,11 @@ platform::Status deleteKey(const std::string& key);
 // The names of the keys directly below `key`.
 std::vector<std::string> subKeys(const std::string& key);
 
+// Whether the key can be opened: it holds values, or keys lie below it (creating "A\B\C"
+// creates "A\B" too). A registry that cannot be read holds no keys.
+bool keyExists(const std::string& key);
+// Removes the key and its values, but only when no key lies below it: with one it fails and
+// changes nothing, as the system's RegDeleteKey does. Removing a missing key succeeds.
+platform::Status deleteEmptyKey(const std::string& key);
+
 }  // namespace com::registry

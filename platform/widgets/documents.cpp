@@ -1,0 +1,29 @@
+#include "platform/widgets/documents.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+
+namespace platform {
+
+namespace {
+
+DocumentOpener& opener() {
+    static DocumentOpener installed;
+    return installed;
+}
+
+}  // namespace
+
+void openDocument(const QString& path) {
+    if (opener()) {
+        opener()(path);
+        return;
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void setDocumentOpener(DocumentOpener replacement) {
+    opener() = std::move(replacement);
+}
+
+}  // namespace platform
