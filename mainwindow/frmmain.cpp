@@ -11,9 +11,11 @@
 
 #include "engine/log.h"
 #include "filelists/sysicons.h"
+#include "mainwindow/dialogs/getposition.h"
 #include "mainwindow/filesource.h"
 #include "mainwindow/foldersource.h"
 #include "mainwindow/modepanels.h"
+#include "mainwindow/optionpanels.h"
 #include "mainwindow/runcontroller.h"
 #include "mainwindow/windowkeys.h"
 #include "orvane/com/interfaces.h"
@@ -138,6 +140,7 @@ FrmMain::FrmMain(const QStringList& arguments, QWidget* parent) : QMainWindow(pa
     modePanels_ = std::make_unique<ModePanels>(*this);
     runController_ = std::make_unique<RunController>(*this);
     windowKeys_ = std::make_unique<WindowKeys>(*this, ui_);
+    optionPanels_ = std::make_unique<OptionPanels>(*this, ui_);
     connectHandlers();
     // Escape cancels a long read only while this window is the active one.
     platform::EscapeWatch::install(this);
@@ -185,6 +188,17 @@ void FrmMain::connectHandlers() {
             [runs] { runs->chkSimulationClick(); });
     connect(ui_.cmdExecute, &QPushButton::clicked, this, [runs] { runs->cmdExecuteClick(); });
     connect(ui_.cmdUndo, &QPushButton::clicked, this, [runs] { runs->cmdUndoClick(); });
+    optionPanels_->connectHandlers();
+    const std::pair<QToolButton*, PositionButton> positionButtons[] = {
+        {ui_.cmdAddGetPosition, PositionButton::AddGetPosition},
+        {ui_.cmdCropGetPosition, PositionButton::CropGetPosition},
+        {ui_.cmdReplaceGetPosition, PositionButton::ReplaceGetPosition},
+        {ui_.cmdReplaceGetString, PositionButton::ReplaceGetString},
+    };
+    for (const auto& [button, which] : positionButtons) {
+        connect(button, &QToolButton::clicked, this,
+                [this, which = which] { openPositionPicker(*this, which); });
+    }
     WindowKeys* keys = windowKeys_.get();
     connect(ui_.cmdHelp, &QPushButton::clicked, this, [keys] { keys->formKeyF1(); });
     keyWatch_ = new KeyWatch(this);

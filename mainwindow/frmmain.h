@@ -44,6 +44,7 @@ class FolderSource;
 class ModePanels;
 class RunController;
 class WindowKeys;
+class OptionPanels;
 
 // The tag-library class and the interface asked of it.
 extern const com::CLSID kMp3LibraryClass;
@@ -76,6 +77,8 @@ public:
     ModePanels& modePanels() { return *modePanels_; }
     RunController& runController() { return *runController_; }
     WindowKeys& windowKeys() { return *windowKeys_; }
+    OptionPanels& optionPanels() { return *optionPanels_; }
+    const OptionPanels& optionPanels() const { return *optionPanels_; }
 
     WindowState& state() { return state_; }
     const WindowState& state() const { return state_; }
@@ -168,6 +171,7 @@ private:
     std::unique_ptr<ModePanels> modePanels_;
     std::unique_ptr<RunController> runController_;
     std::unique_ptr<WindowKeys> windowKeys_;
+    std::unique_ptr<OptionPanels> optionPanels_;
     std::optional<QSize> outerSizeToSettle_;
 };
 

@@ -13,6 +13,7 @@
 #include "mainwindow/filesource.h"
 #include "mainwindow/frmmain.h"
 #include "mainwindow/modetable.h"
+#include "mainwindow/optionpanels.h"
 #include "platform/localetext.h"
 #include "platform/messages.h"
 #include "runs/preview.h"
@@ -178,6 +179,9 @@ void ModePanels::optionsChanged() {
 
 engine::Options ModePanels::optionsSnapshot() const {
     const WindowState& state = window_.state();
+    // Numbers as their boxes' repairs leave them: a value still being typed never reaches a
+    // name unrepaired.
+    const OptionPanels& panels = window_.optionPanels();
     engine::Options options;
     options.scope.processFilename = vbValue(ui_.chkProcessFilename) == 1;
     options.scope.processFileExt = vbValue(ui_.chkProcessFileExt) == 1;
@@ -185,29 +189,29 @@ engine::Options ModePanels::optionsSnapshot() const {
     options.replace.replace = ui_.txtReplace->text();
     options.replace.caseSensitive = vbValue(ui_.chkCaseSensitive);
     options.replace.swapMode = vbValue(ui_.chkReplaceMode);
-    options.replace.start = boxNumber(ui_.txtReplaceStart->text());
-    options.replace.count = boxNumber(ui_.txtReplaceCount->text());
+    options.replace.start = boxNumber(panels.numberText(ui_.txtReplaceStart));
+    options.replace.count = boxNumber(panels.numberText(ui_.txtReplaceCount));
     options.caseOptions.case1 = chosenIndex(ui_.case1());
     options.caseOptions.case2 = chosenIndex(ui_.case2());
     options.caseOptions.exceptionsEnabled = vbValue(ui_.chkExceptionsEnabled) == 1;
     options.addCrop.crop = ui_.optCrop->isChecked();
     options.addCrop.add = ui_.txtAdd->text();
-    options.addCrop.addPos = ui_.txtAddPos->text();
+    options.addCrop.addPos = panels.numberText(ui_.txtAddPos);
     options.addCrop.addFromEnd = ui_.optAddEnding->isChecked();
-    options.addCrop.cropPos = ui_.txtCropPos->text();
-    options.addCrop.cropNumber = ui_.txtCropNumber->text();
+    options.addCrop.cropPos = panels.numberText(ui_.txtCropPos);
+    options.addCrop.cropNumber = panels.numberText(ui_.txtCropNumber);
     options.addCrop.cropFromEnd = ui_.optCropEnding->isChecked();
     options.space.removeLeading = vbValue(ui_.chkSpaceBeginning) == 1;
     options.space.removeTrailing = vbValue(ui_.chkSpaceEnd) == 1;
     options.space.shrink = vbValue(ui_.chkSpaceShrink) == 1;
     options.enumeration.normalize = ui_.chkEnumTab_Normalize->isChecked();
     options.enumeration.format = ui_.txtEnumFormat->text();
-    options.enumeration.start = ui_.txtEnumStart->text();
-    options.enumeration.step = ui_.txtEnumStep->text();
+    options.enumeration.start = panels.numberText(ui_.txtEnumStart);
+    options.enumeration.step = panels.numberText(ui_.txtEnumStep);
     options.enumeration.autoZeros = vbValue(ui_.chkEnumAutoZeros) == 1;
-    options.enumeration.zeros = ui_.txtEnumZeros->text();
+    options.enumeration.zeros = panels.numberText(ui_.txtEnumZeros);
     options.enumeration.resetBetweenDirs = vbValue(ui_.chkEnumResetBetweenDirs) == 1;
-    options.enumeration.normalizeWidth = ui_.txtNormalize->text();
+    options.enumeration.normalizeWidth = panels.numberText(ui_.txtNormalize);
     // The automatic width of sequential renaming counts the rows of the current source's list.
     const platform::ListView* rows = state.fileMode == 1 ? ui_.lwDragDrop : ui_.lwDirectory;
     options.listCounts.rows = rows->rowCount();

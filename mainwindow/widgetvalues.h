@@ -3,7 +3,7 @@
 
 #include <QString>
 
-class QCheckBox;
+#include <QCheckBox>
 
 namespace mainwindow {
 
@@ -11,6 +11,18 @@ namespace mainwindow {
 int vbValue(const QCheckBox* box);
 // Sets the value; refuses anything but 0, 1 and 2. Setting 2 lets the box show grayed.
 bool setVbValue(QCheckBox* box, int value);
+
+// An attribute box: a click ticks an unticked box and unticks a ticked or grayed one; only
+// code makes it grayed ("leave the attribute as it is").
+class AttributeBox : public QCheckBox {
+public:
+    using QCheckBox::QCheckBox;
+
+protected:
+    void nextCheckState() override {
+        setCheckState(checkState() == Qt::Unchecked ? Qt::Checked : Qt::Unchecked);
+    }
+};
 
 // A stored caption as a label shows it: "&&" is one ampersand, a single "&" marks the
 // access key and is not shown.

@@ -109,7 +109,9 @@ void FrmMain::buildControls() {
                 break;
             }
             case Kind::CheckBox: {
-                auto* box = new QCheckBox(caption, parent);
+                // The grayed boxes are the attribute boxes, whose clicks never gray them.
+                auto* box = (def.state & Grayed) ? new AttributeBox(caption, parent)
+                                                 : new QCheckBox(caption, parent);
                 setVbValue(box, (def.state & Grayed) ? 2 : (def.state & Ticked) ? 1 : 0);
                 widget = box;
                 break;

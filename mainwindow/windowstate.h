@@ -66,6 +66,11 @@ struct WindowState {
     bool subclassEnabled = false;
     // The settings dialog opens on this tab next time.
     int settingsTabIndex = 0;
+    // What the position picker ("Visual Assist") picked last; a button that hands in only the
+    // position leaves the length and text of the previous pick in place.
+    qint16 getPositionPos = 0;
+    qint16 getPositionLength = 0;
+    QString getPositionText;
 
     // The work lists of full paths, per source: 0 Directory, 1 Free Select.
     std::array<QStringList, 2> lstFiles;

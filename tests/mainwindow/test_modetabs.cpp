@@ -119,11 +119,13 @@ TEST_F(ModeTabTest, Mp3TabInTheDirectorySourceForcesFilesOnly) {
 }
 
 TEST_F(ModeTabTest, FreeSelectSourceKeepsTheDirectoriesBox) {
-    window->setCheck(QStringLiteral("chkDirs"), 1);
     sources()->setCurrentIndex(1);
     ASSERT_EQ(window->state().fileMode, 1);
 
+    // Choosing detection takes files only in either source; the box is set again after it.
     window->selectOption(QStringLiteral("chkFormatTab_Detect"));
+    EXPECT_EQ(vbValue(box("chkDirs")), 0);
+    window->setCheck(QStringLiteral("chkDirs"), 1);
     modes()->setCurrentIndex(kFormat);
     EXPECT_FALSE(window->state().dirsAllowed);
     EXPECT_FALSE(box("chkDirs")->isEnabled());

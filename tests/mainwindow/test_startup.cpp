@@ -134,8 +134,9 @@ TEST_F(StartupTest, SavedValuesComeBackIntoTheControls) {
     });
     const auto window = load();
 
-    EXPECT_EQ(value(*window, "chkFiles"), 0);
-    EXPECT_EQ(value(*window, "chkDirs"), 1);
+    // "Filetype Detection", loaded after them, takes files only, as choosing it does.
+    EXPECT_EQ(value(*window, "chkFiles"), 1);
+    EXPECT_EQ(value(*window, "chkDirs"), 0);
     EXPECT_EQ(value(*window, "chkSub"), 1);
     EXPECT_EQ(value(*window, "chkR"), 1);
     EXPECT_EQ(value(*window, "chkH"), 0);

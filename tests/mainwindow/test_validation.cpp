@@ -158,14 +158,15 @@ TEST_F(ValidationRulesTest, EachTabsRuleEnablesOrDisablesRename) {
          kAddCrop,
          {{"optAdd", ""}, {"txtAdd", "x"}, {"txtAddPos", ""}},
          false},
+        // The number boxes keep digits only, whoever writes them: "-1" is "1", "a" is "".
         {"add before the start",
          kAddCrop,
          {{"optAdd", ""}, {"txtAdd", "x"}, {"txtAddPos", "-1"}},
-         false},
+         true},
         {"add at a non-number",
          kAddCrop,
          {{"optAdd", ""}, {"txtAdd", "x"}, {"txtAddPos", "a"}},
-         true},
+         false},
         // Crop: a number other than 0 and a position not below 0.
         {"crop", kAddCrop, {{"optCrop", ""}, {"txtCropNumber", "2"}, {"txtCropPos", "0"}}, true},
         {"crop zero",
@@ -187,7 +188,7 @@ TEST_F(ValidationRulesTest, EachTabsRuleEnablesOrDisablesRename) {
         {"crop before the start",
          kAddCrop,
          {{"optCrop", ""}, {"txtCropNumber", "1"}, {"txtCropPos", "-2"}},
-         false},
+         true},
         {"crop ignores the add inputs",
          kAddCrop,
          {{"optCrop", ""}, {"txtAdd", ""}, {"txtCropNumber", "1"}, {"txtCropPos", "3"}},
@@ -242,7 +243,8 @@ TEST_F(ValidationRulesTest, EachTabsRuleEnablesOrDisablesRename) {
          false},
         {"detection needs nothing",
          kFormat,
-         {{"chkFormatTab_Detect", ""}, {"txtFormat", ""}},
+         // The pattern box chooses "Format Filename" when written, so it comes first.
+         {{"txtFormat", ""}, {"chkFormatTab_Detect", ""}},
          true},
         // Enumeration: the pattern holds "<ENUM>"; start, step >= 1 and a zero width that
         // is a whole number other than 0.
@@ -283,7 +285,7 @@ TEST_F(ValidationRulesTest, EachTabsRuleEnablesOrDisablesRename) {
          {{"chkEnumTab_Enum", ""},
           {"txtEnumFormat", "<ENUM>"},
           {"txtEnumStart", "1"},
-          {"txtEnumStep", "0.5"},
+          {"txtEnumStep", ".0"},  // digits only: "0"
           {"txtEnumZeros", "3"}},
          false},
         {"no step",
@@ -321,7 +323,8 @@ TEST_F(ValidationRulesTest, EachTabsRuleEnablesOrDisablesRename) {
          false},
         {"normalize",
          kEnum,
-         {{"chkEnumTab_Normalize", ""}, {"txtNormalize", "3"}, {"txtEnumFormat", ""}},
+         // The pattern box chooses numbering when written, so it comes first.
+         {{"txtEnumFormat", ""}, {"chkEnumTab_Normalize", ""}, {"txtNormalize", "3"}},
          true},
         {"normalize without width",
          kEnum,
@@ -446,8 +449,9 @@ TEST_F(ValidationRulesTest, SnapshotTakesScopeAndReplaceOptionsFromTheInputs) {
         int startValue;
         int countValue;
     } numbers[] = {
-        {"3", "0", 3, 0},    {"", "", 0, 0},          {"12x", " 4", 12, 4},  {"2.5", "3.5", 2, 4},
-        {"-1", "+7", -1, 7}, {"1 2", "1e2", 12, 100}, {"&HF", "&O7", 15, 7}, {"abc", ".", 0, 0},
+        // The boxes keep digits only, whoever writes them; an empty box counts as its repair.
+        {"3", "0", 3, 0},   {"", "", 0, 0},         {"12x", " 4", 12, 4}, {"2.5", "3.5", 25, 35},
+        {"-1", "+7", 1, 7}, {"1 2", "1e2", 12, 12}, {"&HF", "&O7", 0, 7}, {"abc", ".", 0, 0},
     };
     for (const auto& n : numbers) {
         window->control<QLineEdit>(QStringLiteral("txtReplaceStart"))->setText(n.start);

@@ -1,0 +1,452 @@
+#include "mainwindow/optionpanels.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimeEdit>
+#include <QValidator>
+
+#include "mainwindow/controls.h"
+#include "mainwindow/frmmain.h"
+#include "mainwindow/modepanels.h"
+#include "mainwindow/widgetvalues.h"
+#include "platform/localetext.h"
+
+namespace mainwindow {
+
+namespace {
+
+// clang-format off
+constexpr NumberBoxRule kNumberBoxes[] = {
+    // box                          empty  minimum  only 0  maximum
+    {&Controls::txtReplaceStart,    "0",   0,       false,  0},
+    {&Controls::txtReplaceCount,    "0",   0,       false,  0},
+    {&Controls::txtAddPos,          "0",   0,       false,  0},
+    {&Controls::txtCropPos,         "0",   0,       false,  0},
+    {&Controls::txtCropNumber,      "1",   1,       true,   0},
+    {&Controls::txtEnumStart,       "0",   0,       false,  999999999},
+    {&Controls::txtEnumStep,        "1",   1,       false,  999999},
+    {&Controls::txtEnumZeros,       "0",   0,       false,  32},
+    {&Controls::txtNormalize,       "0",   0,       false,  99},
+};
+// clang-format on
+
+// The option a text box chooses when it gains the focus, and whether it then selects its
+// whole text.
+struct FocusRule {
+    QLineEdit* Controls::*box;
+    QRadioButton* Controls::*option;
+    bool selectAll;
+};
+constexpr FocusRule kFocusRules[] = {
+    {&Controls::txtFind, &Controls::optReplaceSingle, true},
+    {&Controls::txtReplace, &Controls::optReplaceSingle, true},
+    {&Controls::txtReplaceStart, &Controls::optReplaceSingle, true},
+    {&Controls::txtReplaceCount, &Controls::optReplaceSingle, true},
+    {&Controls::txtAdd, &Controls::optAdd, true},
+    {&Controls::txtAddPos, &Controls::optAdd, true},
+    {&Controls::txtCropPos, &Controls::optCrop, true},
+    {&Controls::txtCropNumber, &Controls::optCrop, true},
+    {&Controls::txtEnumFormat, &Controls::chkEnumTab_Enum, false},
+    {&Controls::txtEnumStart, &Controls::chkEnumTab_Enum, true},
+    {&Controls::txtEnumStep, &Controls::chkEnumTab_Enum, true},
+    {&Controls::txtEnumZeros, &Controls::chkEnumTab_Enum, true},
+    {&Controls::txtNormalize, &Controls::chkEnumTab_Normalize, true},
+};
+
+// Only the digits of whatever reaches the box, typed, pasted or dropped alike: a "-1" pasted
+// into a position becomes "1" as it would had it been typed.
+class DigitsOnly : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& position) const override {
+        QString digits;
+        digits.reserve(input.size());
+        int caret = position;
+        for (int i = 0; i < input.size(); ++i) {
+            if (input.at(i) >= u'0' && input.at(i) <= u'9') {
+                digits += input.at(i);
+            } else if (i < position) {
+                --caret;
+            }
+        }
+        input = digits;
+        position = caret;
+        return Acceptable;
+    }
+};
+
+}  // namespace
+
+QString repairedText(const QString& text, const NumberBoxRule& rule) {
+    QString repaired = text;
+    if (repaired.isEmpty()) {
+        repaired = QString::fromLatin1(rule.empty);
+    }
+    const double value = platform::vbVal(repaired);
+    if (rule.onlyZeroIsLow ? value == 0 : value < rule.minimum) {
+        repaired = QString::number(static_cast<qint64>(rule.minimum));
+    }
+    if (rule.maximum > 0 && platform::vbVal(repaired) > rule.maximum) {
+        repaired = QString::number(static_cast<qint64>(rule.maximum));
+    }
+    return repaired;
+}
+
+OptionPanels::OptionPanels(FrmMain& window, Controls& ui) : window_(window), ui_(ui) {}
+
+void OptionPanels::choose(QRadioButton* option) {
+    option->setChecked(true);
+}
+
+QString OptionPanels::numberText(const QLineEdit* box) const {
+    for (const NumberBoxRule& rule : kNumberBoxes) {
+        if (ui_.*rule.box == box) {
+            return repairedText(box->text(), rule);
+        }
+    }
+    return box->text();
+}
+
+void OptionPanels::connectHandlers() {
+    // Attribute boxes: unticked, ticked, grayed, unticked.
+    QCheckBox* const attributes[] = {ui_.chkR, ui_.chkH, ui_.chkS, ui_.chkA};
+    for (int i = 0; i < 4; ++i) {
+        connect(attributes[i], &QCheckBox::stateChanged, this, [this, i] { attributeBoxClick(i); });
+    }
+    // "New Date:" and "New Time:": each picker enabled while its box is ticked, and one of the
+    // two boxes always on.
+    connect(ui_.chkDateDate, &QCheckBox::stateChanged, this,
+            [this] { dateBoxClick(ui_.chkDateDate, ui_.chkDateTime, ui_.dtDate); });
+    connect(ui_.chkDateTime, &QCheckBox::stateChanged, this,
+            [this] { dateBoxClick(ui_.chkDateTime, ui_.chkDateDate, ui_.dtTime); });
+    // Inputs that choose their frame's option when used.
+    const auto choosesOn = [this](QCheckBox* box, QRadioButton* option) {
+        connect(box, &QCheckBox::stateChanged, this, [this, option] { choose(option); });
+    };
+    for (QCheckBox* box : {ui_.chkDateCreated, ui_.chkDateAccessed, ui_.chkDateModified}) {
+        choosesOn(box, ui_.optAttrib_Date);
+    }
+    for (QCheckBox* box :
+         {ui_.chkFileDetect_KeepExt, ui_.chkFileDetect_TryText, ui_.chkFileDetect_TryMp3}) {
+        choosesOn(box, ui_.chkFormatTab_Detect);
+    }
+    choosesOn(ui_.chkFormatAllMustBeAvailable, ui_.chkFormatTab_Format);
+    connect(ui_.dtDate, &QDateEdit::dateChanged, this, [this] { choose(ui_.optAttrib_Date); });
+    connect(ui_.dtTime, &QTimeEdit::timeChanged, this, [this] { choose(ui_.optAttrib_Date); });
+    connect(ui_.cmdGetCurrentDate, &QAbstractButton::clicked, this, [this] {
+        choose(ui_.optAttrib_Date);
+        ui_.dtDate->setDate(QDate::currentDate());
+        if (ui_.dtDate->isEnabled()) {
+            ui_.dtDate->setFocus(Qt::OtherFocusReason);
+        }
+    });
+    connect(ui_.cmdGetCurrentTime, &QAbstractButton::clicked, this, [this] {
+        choose(ui_.optAttrib_Date);
+        ui_.dtTime->setTime(QTime::currentTime());
+        if (ui_.dtTime->isEnabled()) {
+            ui_.dtTime->setFocus(Qt::OtherFocusReason);
+        }
+    });
+
+    // Options that decide which items and which part of a name take part.
+    connect(ui_.optAttrib_Attributes, &QRadioButton::toggled, this, [this](bool chosen) {
+        if (chosen) {
+            attribOptionChosen(false);
+        }
+    });
+    connect(ui_.optAttrib_Date, &QRadioButton::toggled, this, [this](bool chosen) {
+        if (chosen) {
+            attribOptionChosen(true);
+        }
+    });
+    connect(ui_.chkFormatTab_Format, &QRadioButton::toggled, this, [this](bool chosen) {
+        if (chosen) {
+            formatOptionChosen(false);
+        }
+    });
+    connect(ui_.chkFormatTab_Detect, &QRadioButton::toggled, this, [this](bool chosen) {
+        if (chosen) {
+            formatOptionChosen(true);
+        }
+    });
+    connect(ui_.chkEnumTab_Enum, &QRadioButton::toggled, this, [this](bool chosen) {
+        if (chosen) {
+            enumOptionChosen(true);
+        }
+    });
+    connect(ui_.chkEnumTab_Normalize, &QRadioButton::toggled, this, [this](bool chosen) {
+        if (chosen) {
+            enumOptionChosen(false);
+        }
+    });
+    connect(ui_.chkProcessFilename, &QCheckBox::stateChanged, this,
+            [this] { processBoxClick(ui_.chkProcessFilename, ui_.chkProcessFileExt); });
+    connect(ui_.chkProcessFileExt, &QCheckBox::stateChanged, this,
+            [this] { processBoxClick(ui_.chkProcessFileExt, ui_.chkProcessFilename); });
+    connect(ui_.chkEnumAutoZeros, &QCheckBox::stateChanged, this, [this] { autoZerosClick(); });
+    connect(ui_.chkEnumResetBetweenDirs, &QCheckBox::stateChanged, this,
+            [this] { resetBetweenDirsClick(); });
+
+    // Text boxes: the pattern boxes choose their option on every change, also the loader's.
+    connect(ui_.txtEnumFormat, &QLineEdit::textChanged, this,
+            [this] { choose(ui_.chkEnumTab_Enum); });
+    for (QLineEdit* box : {ui_.txtFormat, ui_.txtFormatParts}) {
+        connect(box, &QLineEdit::textChanged, this, [this] { choose(ui_.chkFormatTab_Format); });
+    }
+    for (const NumberBoxRule& rule : kNumberBoxes) {
+        (ui_.*rule.box)->setValidator(new DigitsOnly(ui_.*rule.box));
+    }
+    for (const FocusRule& rule : kFocusRules) {
+        (ui_.*rule.box)->installEventFilter(this);
+    }
+    for (QWidget* input : std::initializer_list<QWidget*>{
+             ui_.chkEnumAutoZeros, ui_.optAddBeginning,  ui_.optAddEnding,   ui_.optCropBeginning,
+             ui_.optCropEnding,    ui_.chkCaseSensitive, ui_.chkReplaceMode, ui_.txtMp3Format,
+             ui_.Case1_0,          ui_.Case1_1,          ui_.Case1_2,        ui_.Case1_3,
+             ui_.Case1_4,          ui_.Case1_5,          ui_.Case1_6,        ui_.Case2_0,
+             ui_.Case2_1,          ui_.Case2_2,          ui_.Case2_3,        ui_.Case2_4,
+             ui_.Case2_5}) {
+        input->installEventFilter(this);
+    }
+
+    // Token pickers: the chosen entry's token goes into the box at its caret.
+    const struct {
+        QComboBox* picker;
+        QLineEdit* box;
+    } pickers[] = {{ui_.cmbAddMp3Tag, ui_.txtMp3Format},
+                   {ui_.cmbEnumFormat, ui_.txtEnumFormat},
+                   {ui_.cmbFormat, ui_.txtFormat},
+                   {ui_.cmbFormatParts, ui_.txtFormatParts}};
+    for (const auto& pair : pickers) {
+        QComboBox* picker = pair.picker;
+        QLineEdit* box = pair.box;
+        connect(picker, &QComboBox::activated, this,
+                [this, picker, box] { pickToken(picker, box); });
+    }
+}
+
+void OptionPanels::attributeBoxClick(int index) {
+    QCheckBox* const boxes[] = {ui_.chkR, ui_.chkH, ui_.chkS, ui_.chkA};
+    QCheckBox* box = boxes[index];
+    choose(ui_.optAttrib_Attributes);
+    // A box that was ticked goes on to grayed; setting it runs this handler once more.
+    if (storedAttributes_[static_cast<std::size_t>(index)] == 1) {
+        setVbValue(box, 2);
+    }
+    storedAttributes_[static_cast<std::size_t>(index)] = vbValue(box);
+    window_.modePanels().optionsChanged();
+}
+
+void OptionPanels::dateBoxClick(QCheckBox* box, QCheckBox* partner, QWidget* picker) {
+    choose(ui_.optAttrib_Date);
+    window_.modePanels().optionsChanged();
+    if (vbValue(box) != 0) {
+        picker->setEnabled(true);
+        return;
+    }
+    if (vbValue(partner) == 0) {
+        setVbValue(partner, 1);
+    }
+    picker->setEnabled(false);
+}
+
+void OptionPanels::processBoxClick(QCheckBox* box, QCheckBox* partner) {
+    if (vbValue(box) == 0) {
+        setVbValue(partner, 1);
+    }
+    window_.modePanels().optionsChanged();
+}
+
+void OptionPanels::autoZerosClick() {
+    QLineEdit* zeros = ui_.txtEnumZeros;
+    const bool automatic = vbValue(ui_.chkEnumAutoZeros) == 1;
+    zeros->setEnabled(!automatic);
+    // Greyed like a button's face while the width is automatic, white again when typed.
+    QPalette palette = zeros->palette();
+    palette.setColor(QPalette::Base,
+                     QApplication::palette().color(automatic ? QPalette::Button : QPalette::Base));
+    zeros->setPalette(palette);
+    window_.modePanels().optionsChanged();
+}
+
+void OptionPanels::resetBetweenDirsClick() {
+    if (vbValue(ui_.chkEnumResetBetweenDirs) == 1) {
+        setVbValue(ui_.chkEnumAutoZeros, 0);
+        ui_.chkEnumAutoZeros->setEnabled(false);
+    } else {
+        ui_.chkEnumAutoZeros->setEnabled(true);
+    }
+    window_.modePanels().optionsChanged();
+}
+
+void OptionPanels::attribOptionChosen(bool dates) {
+    WindowState& state = window_.state();
+    if (dates) {
+        state.dirsAllowed = false;
+        ui_.chkDirs->setEnabled(false);
+        setVbValue(ui_.chkFiles, 1);
+        setVbValue(ui_.chkDirs, 0);
+    } else {
+        state.dirsAllowed = true;
+        if (state.fileMode == 0) {
+            ui_.chkDirs->setEnabled(true);
+        }
+    }
+    window_.modePanels().optionsChanged();
+}
+
+void OptionPanels::formatOptionChosen(bool detect) {
+    WindowState& state = window_.state();
+    if (detect) {
+        ui_.chkDirs->setEnabled(false);
+        state.dirsAllowed = false;
+        setVbValue(ui_.chkFiles, 1);
+        setVbValue(ui_.chkDirs, 0);
+    } else {
+        if (state.fileMode == 0) {
+            ui_.chkDirs->setEnabled(true);
+        }
+        state.dirsAllowed = true;
+    }
+    ui_.chkProcessFilename->setEnabled(!detect);
+    ui_.chkProcessFileExt->setEnabled(!detect);
+    window_.modePanels().optionsChanged();
+}
+
+void OptionPanels::enumOptionChosen(bool numbering) {
+    ui_.chkProcessFilename->setEnabled(!numbering);
+    ui_.chkProcessFileExt->setEnabled(!numbering);
+    window_.modePanels().optionsChanged();
+}
+
+void OptionPanels::pickToken(QComboBox* picker, QLineEdit* box) {
+    const QString entry = picker->currentText();
+    const qsizetype start = entry.lastIndexOf(u'<');
+    const QString token = start < 0 ? QString() : entry.mid(start);
+    // The token also goes to the clipboard, as users of the pickers know it; it is put into
+    // the box directly, so it cannot land in whatever control holds the focus by then.
+    QApplication::clipboard()->setText(token);
+    box->setFocus(Qt::OtherFocusReason);
+    box->insert(token);
+}
+
+void OptionPanels::focusAwayFromHiddenPanel(const char* tabKey) {
+    if (window_.modeTabKey() == QLatin1String(tabKey)) {
+        return;
+    }
+    if (ui_.cmdExecute->isEnabled()) {
+        ui_.cmdExecute->setFocus(Qt::OtherFocusReason);
+    } else {
+        ui_.cmdAbout->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void OptionPanels::focusGained(QObject* watched) {
+    for (const FocusRule& rule : kFocusRules) {
+        QLineEdit* box = ui_.*rule.box;
+        if (box != watched) {
+            continue;
+        }
+        choose(ui_.*rule.option);
+        if (box == ui_.txtFind) {
+            focusAwayFromHiddenPanel("Replace");
+        }
+        if (!rule.selectAll) {
+            // The pattern box keeps its caret, also when the focus comes by the Tab key,
+            // where the box would select its whole text.
+            const int caret = box->cursorPosition();
+            QMetaObject::invokeMethod(
+                box,
+                [box, caret] {
+                    if (box->hasFocus() && box->hasSelectedText()) {
+                        box->setCursorPosition(caret);
+                    }
+                },
+                Qt::QueuedConnection);
+        } else {
+            box->setSelection(0, static_cast<int>(box->text().size()));
+            // A click places the caret after the focus arrives; the selection comes after it.
+            QMetaObject::invokeMethod(
+                box,
+                [box] {
+                    if (box->hasFocus()) {
+                        box->selectAll();
+                    }
+                },
+                Qt::QueuedConnection);
+        }
+        return;
+    }
+    if (watched == ui_.chkEnumAutoZeros) {
+        choose(ui_.chkEnumTab_Enum);
+    } else if (watched == ui_.optAddBeginning || watched == ui_.optAddEnding) {
+        choose(ui_.optAdd);
+    } else if (watched == ui_.optCropBeginning || watched == ui_.optCropEnding) {
+        choose(ui_.optCrop);
+    } else if (watched == ui_.chkCaseSensitive || watched == ui_.chkReplaceMode) {
+        choose(ui_.optReplaceSingle);
+    } else if (qobject_cast<QRadioButton*>(watched) &&
+               watched->objectName().startsWith(QLatin1String("Case"))) {
+        focusAwayFromHiddenPanel("Case");
+    }
+}
+
+bool OptionPanels::mp3FormatKey(int key) {
+    if ((key != Qt::Key_Return && key != Qt::Key_Enter) || !ui_.cmdExecute->isEnabled()) {
+        return false;
+    }
+    // The first Enter moves to "Rename!"; a second one presses it.
+    ui_.cmdExecute->setFocus(Qt::OtherFocusReason);
+    return true;
+}
+
+void OptionPanels::repairOnLeaving(QLineEdit* box) {
+    for (const NumberBoxRule& rule : kNumberBoxes) {
+        if (ui_.*rule.box != box) {
+            continue;
+        }
+        const QString repaired = repairedText(box->text(), rule);
+        if (repaired != box->text()) {
+            box->setText(repaired);
+            window_.modePanels().optionsChanged();
+        }
+        return;
+    }
+}
+
+bool OptionPanels::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::FocusIn:
+            focusGained(watched);
+            break;
+        case QEvent::FocusOut: {
+            // Leaving the window, or opening a context menu to paste, is not leaving the box.
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+                if (auto* box = qobject_cast<QLineEdit*>(watched)) {
+                    repairOnLeaving(box);
+                }
+            }
+            break;
+        }
+        case QEvent::KeyPress:
+            if (watched == ui_.txtMp3Format &&
+                mp3FormatKey(static_cast<QKeyEvent*>(event)->key())) {
+                return true;
+            }
+            break;
+        default:
+            break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+}  // namespace mainwindow
