@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 
+#include "bench/benchsettings.h"
 #include "bench/sandbox.h"
 #include "filelists/imagelist.h"
 #include "filelists/listbuilder.h"
@@ -110,17 +111,11 @@ int main(int argc, char** argv) {
     const filelists::IconOptions icons = filelists::iconOptions(programSettings, true);
 
     // The window as a user would have it: tree enabled, all columns, files and directories.
-    {
-        settings::SettingsStore store;
-        for (const auto& [key, value] : {std::pair{"enableTreeview", "1"},
-                                         {"showAllColumns", "1"},
-                                         {"chkDirs", "1"},
-                                         {"uncheckSubsdirsAtStartup", "0"},
-                                         {"hideSystemFolders", "0"}}) {
-            store.write(QString::fromLatin1(key), QString::fromLatin1(value));
-        }
-        (void)store.sync();
-    }
+    storeBenchSettings({{"enableTreeview", "1"},
+                        {"showAllColumns", "1"},
+                        {"chkDirs", "1"},
+                        {"uncheckSubsdirsAtStartup", "0"},
+                        {"hideSystemFolders", "0"}});
     mainwindow::FrmMain window(QStringList{});
     window.show();
     QApplication::processEvents();

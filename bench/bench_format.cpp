@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "bench/benchsettings.h"
 #include "bench/sandbox.h"
 #include "mainwindow/foldersource.h"
 #include "mainwindow/frmmain.h"
@@ -66,18 +67,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     QApplication app(argc, argv);
-    {
-        settings::SettingsStore store;
-        for (const auto& [key, value] : {std::pair{"tabStrip", "8"},
-                                         {"chkFormatTab", "0"},
-                                         {"chkFormatAllMustBeAvailable", "0"},
-                                         {"chkOnlyRenameSelected", "0"},
-                                         {"chkRealtimePreview", "0"},
-                                         {"hideSystemFolders", "0"}}) {
-            store.write(QString::fromLatin1(key), QString::fromLatin1(value));
-        }
-        (void)store.sync();
-    }
+    storeBenchSettings({{"tabStrip", "8"},
+                        {"chkFormatTab", "0"},
+                        {"chkFormatAllMustBeAvailable", "0"},
+                        {"chkOnlyRenameSelected", "0"},
+                        {"chkRealtimePreview", "0"},
+                        {"hideSystemFolders", "0"}});
     mainwindow::FrmMain window(QStringList{});
     window.show();
     QApplication::processEvents();

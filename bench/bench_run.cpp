@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "bench/benchsettings.h"
 #include "bench/sandbox.h"
 #include "mainwindow/filesource.h"
 #include "mainwindow/foldersource.h"
@@ -76,20 +77,14 @@ int main(int argc, char** argv) {
     YesMessages messages;
     platform::setMessageService(&messages);
 
-    {
-        settings::SettingsStore store;
-        for (const auto& [key, value] : {std::pair{"tabStrip", "1"},
-                                         {"optReplace", "0"},
-                                         {"txtFind", "file"},
-                                         {"txtReplace", "item"},
-                                         {"chkProcessFileExt", "0"},
-                                         {"chkOnlyRenameSelected", "0"},
-                                         {"chkRealtimePreview", "0"},
-                                         {"hideSystemFolders", "0"}}) {
-            store.write(QString::fromLatin1(key), QString::fromLatin1(value));
-        }
-        (void)store.sync();
-    }
+    storeBenchSettings({{"tabStrip", "1"},
+                        {"optReplace", "0"},
+                        {"txtFind", "file"},
+                        {"txtReplace", "item"},
+                        {"chkProcessFileExt", "0"},
+                        {"chkOnlyRenameSelected", "0"},
+                        {"chkRealtimePreview", "0"},
+                        {"hideSystemFolders", "0"}});
     mainwindow::FrmMain window(QStringList{});
     window.show();
     QApplication::processEvents();

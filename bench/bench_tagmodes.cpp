@@ -8,7 +8,6 @@
 //
 // "preview" is one pass over all rows through the main window, with the tag library registered
 // and created as the program creates it. Settings, logs and files live in a temporary folder.
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -26,6 +25,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "bench/benchsettings.h"
+#include "bench/registerlibrary.h"
 #include "bench/sandbox.h"
 #include "mainwindow/foldersource.h"
 #include "mainwindow/frmmain.h"
@@ -98,17 +99,6 @@ QString makeFolder(const QString& root, const QString& name, int files,
     return folder + QLatin1Char('/');
 }
 
-bool registerLibrary() {
-    void* library = dlopen(QUENZA_BENCH_ORVANE_MP3, RTLD_NOW | RTLD_LOCAL);
-    if (!library) {
-        std::fprintf(stderr, "cannot load %s: %s\n", QUENZA_BENCH_ORVANE_MP3, dlerror());
-        return false;
-    }
-    using EntryPoint = com::HRESULT (*)();
-    const auto registerServer = reinterpret_cast<EntryPoint>(dlsym(library, "DllRegisterServer"));
-    return registerServer && com::succeeded(registerServer());
-}
-
 double milliseconds(const QElapsedTimer& timer) {
     return static_cast<double>(timer.nsecsElapsed()) / 1e6;
 }
@@ -170,23 +160,17 @@ double previewOf(mainwindow::FrmMain& window, const QString& folder) {
 int main(int argc, char** argv) {
     const int files = argc > 1 ? std::atoi(argv[1]) : 10000;
     QTemporaryDir work;
-    if (!prepareBenchSandbox(work) || !registerLibrary()) {
+    if (!prepareBenchSandbox(work) || !registerOrvaneLibrary(QUENZA_BENCH_ORVANE_MP3)) {
         return 1;
     }
     QApplication app(argc, argv);
-    {
-        settings::SettingsStore store;
-        for (const auto& [key, value] : {std::pair{"tabStrip", "7"},  // Mp3
-                                         {"txtMp3Format", "<ARTIST> - <TITLE>"},
-                                         {"chkFileDetect_TryMp3", "1"},
-                                         {"chkFileDetect_TryText", "1"},
-                                         {"chkOnlyRenameSelected", "0"},
-                                         {"chkRealtimePreview", "0"},
-                                         {"hideSystemFolders", "0"}}) {
-            store.write(QString::fromLatin1(key), QString::fromLatin1(value));
-        }
-        (void)store.sync();
-    }
+    storeBenchSettings({{"tabStrip", "7"},  // Mp3
+                        {"txtMp3Format", "<ARTIST> - <TITLE>"},
+                        {"chkFileDetect_TryMp3", "1"},
+                        {"chkFileDetect_TryText", "1"},
+                        {"chkOnlyRenameSelected", "0"},
+                        {"chkRealtimePreview", "0"},
+                        {"hideSystemFolders", "0"}});
     mainwindow::FrmMain window(QStringList{});
     window.show();
     QApplication::processEvents();

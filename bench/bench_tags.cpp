@@ -36,6 +36,7 @@
 #include <string_view>
 #include <vector>
 
+#include "bench/registerlibrary.h"
 #include "orvane/com/interfaces.h"
 #include "platform/com/activation.h"
 #include "platform/com/automation.h"
@@ -746,20 +747,7 @@ void printRow(const char* reader, const std::vector<double>& times, int files) {
 }
 
 bool registerLibrary() {
-    void* library = dlopen(QUENZA_BENCH_ORVANE_MP3, RTLD_NOW | RTLD_LOCAL);
-    if (!library) {
-        std::fprintf(stderr, "cannot load %s: %s\n", QUENZA_BENCH_ORVANE_MP3, dlerror());
-        return false;
-    }
-    using EntryPoint = com::HRESULT (*)();
-    const auto registerServer = reinterpret_cast<EntryPoint>(dlsym(library, "DllRegisterServer"));
-    if (!registerServer || com::failed(registerServer())) {
-        std::fprintf(stderr, "cannot register %s\n", QUENZA_BENCH_ORVANE_MP3);
-        return false;
-    }
-    // The activation loads it again by its registration; this handle only kept it for the call.
-    dlclose(library);
-    return true;
+    return registerOrvaneLibrary(QUENZA_BENCH_ORVANE_MP3);
 }
 
 }  // namespace

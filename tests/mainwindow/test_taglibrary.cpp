@@ -2,17 +2,14 @@
 // registry, as the run script registers it, the window creates its cMP3File without an error
 // line; unregistered again, or with its file gone, start-up takes the failure path.
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "tests/mainwindow/regsvr.h"
 #include "tests/mainwindow/windowsandbox.h"
-
-extern char** environ;
 
 namespace {
 
@@ -20,26 +17,7 @@ using testsupport::WindowTest;
 
 constexpr const char* kInitFailure = "MP3 Init: Failed to initialize Orvane Mp3 Library!";
 
-// Runs the regsvr tool in its own process (so that this process never loads the library it
-// registers) with the sandbox's environment; its exit status, or -1 when it did not run.
-int regsvr(const std::vector<std::string>& arguments) {
-    std::vector<std::string> words{QUENZA_TEST_REGSVR, "/s"};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words) {
-        argv.push_back(word.data());
-    }
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    if (posix_spawn(&child, QUENZA_TEST_REGSVR, nullptr, nullptr, argv.data(), environ) != 0) {
-        return -1;
-    }
-    int status = 0;
-    if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) {
-        return -1;
-    }
-    return WEXITSTATUS(status);
-}
+using testsupport::regsvr;
 
 class TagLibraryStartupTest : public WindowTest {
 protected:

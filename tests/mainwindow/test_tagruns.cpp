@@ -2,8 +2,6 @@
 // registered as the run script registers it: MP3 files that real encoders and taggers wrote are
 // named from their tags, and a folder of mixed files gets the extensions their contents show.
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <QThread>
 
@@ -17,30 +15,14 @@
 
 #include "platform/filesystem.h"
 #include "runs/preview.h"
+#include "tests/mainwindow/regsvr.h"
 #include "tests/mainwindow/windowsandbox.h"
-
-extern char** environ;
 
 namespace {
 
 namespace fs = std::filesystem;
 using testsupport::TempDir;
 using testsupport::WindowTest;
-
-int regsvr(const std::string& library) {
-    std::vector<std::string> words{QUENZA_TEST_REGSVR, "/s", library};
-    std::vector<char*> argv;
-    for (std::string& word : words) {
-        argv.push_back(word.data());
-    }
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    if (posix_spawn(&child, QUENZA_TEST_REGSVR, nullptr, nullptr, argv.data(), environ) != 0) {
-        return -1;
-    }
-    int status = 0;
-    return waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 // A table text with its escapes undone, up to its first NUL (a name ends there).
 QString tableText(const std::string& cell) {
@@ -63,7 +45,7 @@ class TagRunTest : public WindowTest {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
-        ASSERT_EQ(regsvr(QUENZA_TEST_ORVANE_MP3), 0);
+        ASSERT_EQ(testsupport::regsvr({QUENZA_TEST_ORVANE_MP3}), 0);
     }
     QString path() const { return QString::fromStdString(folder.path()) + QLatin1Char('/'); }
     std::set<std::string> names() const {

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "media/mediaproperties.h"
+#include "tests/media/bytes.h"
 #include "tests/support/tempdir.h"
 
 namespace {
@@ -15,35 +16,7 @@ namespace {
 using media::MediaContext;
 using media::MediaProperties;
 
-// Bytes at chosen offsets in a zero-filled block.
-class Bytes {
-public:
-    explicit Bytes(std::size_t size) : bytes_(size, '\0') {}
-    Bytes& text(std::size_t at, std::string_view text) {
-        bytes_.replace(at, text.size(), text);
-        return *this;
-    }
-    Bytes& byte(std::size_t at, std::uint8_t value) {
-        bytes_[at] = static_cast<char>(value);
-        return *this;
-    }
-    Bytes& le16(std::size_t at, std::uint32_t value) {
-        return byte(at, value & 0xFF).byte(at + 1, (value >> 8) & 0xFF);
-    }
-    Bytes& le32(std::size_t at, std::uint32_t value) {
-        return le16(at, value & 0xFFFF).le16(at + 2, value >> 16);
-    }
-    Bytes& be16(std::size_t at, std::uint32_t value) {
-        return byte(at, (value >> 8) & 0xFF).byte(at + 1, value & 0xFF);
-    }
-    Bytes& be32(std::size_t at, std::uint32_t value) {
-        return be16(at, value >> 16).be16(at + 2, value & 0xFFFF);
-    }
-    const std::string& str() const { return bytes_; }
-
-private:
-    std::string bytes_;
-};
+using mediatests::Bytes;
 
 struct Picture {
     std::string width, height, depth;
@@ -119,20 +92,27 @@ TEST_F(Images, JpegWalksItsSegmentsToTheFrameHeader) {
     };
     const Case cases[] = {
         {"baseline after APP0, APP1, a table",
-         jpeg({segment(0xE0, 14), segment(0xE1, 300), segment(0xDB, 65), frame(0xC0, 41, 23), scan}),
+         jpeg(
+             {segment(0xE0, 14), segment(0xE1, 300), segment(0xDB, 65), frame(0xC0, 41, 23), scan}),
          {"41", "23", "24", true}},
-        {"progressive", jpeg({segment(0xE0, 14), frame(0xC2, 1920, 1080), scan}),
+        {"progressive",
+         jpeg({segment(0xE0, 14), frame(0xC2, 1920, 1080), scan}),
          {"1920", "1080", "24", true}},
         {"a segment of 32 KB and more is skipped by its unsigned length",
-         jpeg({segment(0xE2, 40000), frame(0xC1, 800, 600), scan}), {"800", "600", "24", true}},
+         jpeg({segment(0xE2, 40000), frame(0xC1, 800, 600), scan}),
+         {"800", "600", "24", true}},
         {"sizes of 32768 and more are taken whole",
-         jpeg({frame(0xC0, 40000, 50000), scan}), {"40000", "50000", "24", true}},
+         jpeg({frame(0xC0, 40000, 50000), scan}),
+         {"40000", "50000", "24", true}},
         {"C5 is no frame header; the scan ends the search",
-         jpeg({frame(0xC5, 41, 23), scan}), {"", "", "", false}},
+         jpeg({frame(0xC5, 41, 23), scan}),
+         {"", "", "", false}},
         {"a scan before any frame header", jpeg({scan, frame(0xC0, 41, 23)}), {"", "", "", false}},
         {"a segment length below 2 ends the walk",
-         jpeg({std::string("\xFF\xE1\x00\x01", 4), frame(0xC0, 41, 23)}), {"", "", "", false}},
-        {"a segment that runs past the end", jpeg({segment(0xE1, 5000).substr(0, 100)}),
+         jpeg({std::string("\xFF\xE1\x00\x01", 4), frame(0xC0, 41, 23)}),
+         {"", "", "", false}},
+        {"a segment that runs past the end",
+         jpeg({segment(0xE1, 5000).substr(0, 100)}),
          {"", "", "", false}},
         {"a frame header cut short", jpeg({frame(0xC0, 41, 23).substr(0, 6)}), {"", "", "", false}},
         {"nothing after the start", jpeg({}), {"", "", "", false}},
@@ -169,10 +149,11 @@ TEST_F(Images, PngDepthFromBitsAndColourType) {
     const struct {
         std::uint8_t bits, colourType;
         const char* depth;
-    } cases[] = {{1, 0, "1"}, {16, 0, "16"}, {8, 2, "24"}, {16, 2, "48"}, {4, 3, "4"},
-                 {8, 4, "16"}, {8, 6, "32"}, {16, 6, "64"}, {8, 5, ""}, {8, 7, ""}};
+    } cases[] = {{1, 0, "1"},  {16, 0, "16"}, {8, 2, "24"},  {16, 2, "48"}, {4, 3, "4"},
+                 {8, 4, "16"}, {8, 6, "32"},  {16, 6, "64"}, {8, 5, ""},    {8, 7, ""}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << int(c.bits) << " bits, colour type " << int(c.colourType));
+        SCOPED_TRACE(testing::Message()
+                     << int(c.bits) << " bits, colour type " << int(c.colourType));
         expectPicture(read("a.png", png(33, 19, c.bits, c.colourType).str()),
                       {"33", "19", c.depth, true});
     }

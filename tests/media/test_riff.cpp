@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "media/branches.h"
+#include "tests/media/bytes.h"
 #include "tests/support/tempdir.h"
 
 namespace {
@@ -16,28 +17,7 @@ namespace {
 using media::MediaContext;
 using media::MediaProperties;
 
-// Bytes at chosen offsets in a zero-filled block.
-class Bytes {
-public:
-    explicit Bytes(std::size_t size) : bytes_(size, '\0') {}
-    Bytes& text(std::size_t at, std::string_view text) {
-        bytes_.replace(at, text.size(), text);
-        return *this;
-    }
-    Bytes& le16(std::size_t at, std::uint32_t value) {
-        bytes_[at] = static_cast<char>(value & 0xFF);
-        bytes_[at + 1] = static_cast<char>((value >> 8) & 0xFF);
-        return *this;
-    }
-    Bytes& le32(std::size_t at, std::uint32_t value) {
-        le16(at, value & 0xFFFF);
-        return le16(at + 2, value >> 16);
-    }
-    const std::string& str() const { return bytes_; }
-
-private:
-    std::string bytes_;
-};
+using mediatests::Bytes;
 
 media::detail::Header headerOf(const std::string& bytes) {
     media::detail::Header header{};
