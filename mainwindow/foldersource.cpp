@@ -12,6 +12,7 @@
 #include "engine/log.h"
 #include "filelists/scan.h"
 #include "filelists/thumbnails.h"
+#include "mainwindow/contextmenus.h"
 #include "mainwindow/filesource.h"
 #include "mainwindow/focuskeeper.h"
 #include "mainwindow/frmmain.h"
@@ -524,7 +525,7 @@ void FolderSource::treeViewRightButtonUp(const QPoint& globalPosition) {
         node && !filelists::isRootNode(node) &&
         platform::fs::isDirectory(platform::nativePath(pathText() + filelists::nodeFullPath(node)));
     ui_.mnuTreeviewAddRecursive->setEnabled(folderNode);
-    ui_.mnuPopupTreeview->popup(globalPosition);
+    window_.contextMenus().popupTreeview(globalPosition);
 }
 
 bool FolderSource::filterEvent(QObject* watched, QEvent* event) {

@@ -11,9 +11,12 @@
 
 #include "engine/log.h"
 #include "filelists/sysicons.h"
+#include "mainwindow/contextmenus.h"
 #include "mainwindow/dialogs/getposition.h"
 #include "mainwindow/filesource.h"
 #include "mainwindow/foldersource.h"
+#include "mainwindow/freeselect.h"
+#include "mainwindow/listcommands.h"
 #include "mainwindow/modepanels.h"
 #include "mainwindow/optionpanels.h"
 #include "mainwindow/runcontroller.h"
@@ -141,6 +144,9 @@ FrmMain::FrmMain(const QStringList& arguments, QWidget* parent) : QMainWindow(pa
     runController_ = std::make_unique<RunController>(*this);
     windowKeys_ = std::make_unique<WindowKeys>(*this, ui_);
     optionPanels_ = std::make_unique<OptionPanels>(*this, ui_);
+    freeSelect_ = std::make_unique<FreeSelect>(*this, ui_);
+    listCommands_ = std::make_unique<ListCommands>(*this, ui_);
+    contextMenus_ = std::make_unique<ContextMenus>(*this, ui_);
     connectHandlers();
     // Escape cancels a long read only while this window is the active one.
     platform::EscapeWatch::install(this);
@@ -189,6 +195,15 @@ void FrmMain::connectHandlers() {
     connect(ui_.cmdExecute, &QPushButton::clicked, this, [runs] { runs->cmdExecuteClick(); });
     connect(ui_.cmdUndo, &QPushButton::clicked, this, [runs] { runs->cmdUndoClick(); });
     optionPanels_->connectHandlers();
+    listCommands_->connectHandlers();
+    contextMenus_->connectHandlers();
+    FreeSelect* freeSelect = freeSelect_.get();
+    connect(ui_.cmdDragDropAdd, &QAbstractButton::clicked, this,
+            [freeSelect] { freeSelect->cmdDragDropAddClick(); });
+    connect(ui_.cmdDragDropDel, &QAbstractButton::clicked, this,
+            [freeSelect] { freeSelect->mnuDragdropRemoveClick(); });
+    connect(ui_.cmdDragDropClear, &QAbstractButton::clicked, this,
+            [freeSelect] { freeSelect->mnuDragdropClearClick(); });
     const std::pair<QToolButton*, PositionButton> positionButtons[] = {
         {ui_.cmdAddGetPosition, PositionButton::AddGetPosition},
         {ui_.cmdCropGetPosition, PositionButton::CropGetPosition},

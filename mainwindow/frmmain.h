@@ -45,6 +45,9 @@ class ModePanels;
 class RunController;
 class WindowKeys;
 class OptionPanels;
+class FreeSelect;
+class ListCommands;
+class ContextMenus;
 
 // The tag-library class and the interface asked of it.
 extern const com::CLSID kMp3LibraryClass;
@@ -78,6 +81,9 @@ public:
     RunController& runController() { return *runController_; }
     WindowKeys& windowKeys() { return *windowKeys_; }
     OptionPanels& optionPanels() { return *optionPanels_; }
+    FreeSelect& freeSelect() { return *freeSelect_; }
+    ListCommands& listCommands() { return *listCommands_; }
+    ContextMenus& contextMenus() { return *contextMenus_; }
     const OptionPanels& optionPanels() const { return *optionPanels_; }
 
     WindowState& state() { return state_; }
@@ -172,6 +178,9 @@ private:
     std::unique_ptr<RunController> runController_;
     std::unique_ptr<WindowKeys> windowKeys_;
     std::unique_ptr<OptionPanels> optionPanels_;
+    std::unique_ptr<FreeSelect> freeSelect_;
+    std::unique_ptr<ListCommands> listCommands_;
+    std::unique_ptr<ContextMenus> contextMenus_;
     std::optional<QSize> outerSizeToSettle_;
 };
 

@@ -6,6 +6,7 @@
 #include "platform/folderdialog.h"
 #include "platform/messages.h"
 #include "platform/programfolder.h"
+#include "platform/widgets/filedialog.h"
 #include "platform/widgets/qtfolderdialog.h"
 #include "platform/widgets/qtmessages.h"
 
@@ -35,6 +36,8 @@ int main(int argc, char** argv) {
     platform::setMessageService(&messages);
     platform::QtFolderDialog folderDialog;
     platform::setFolderDialogService(&folderDialog);
+    platform::QtOpenFilesDialog openFiles;
+    platform::setOpenFilesService(&openFiles);
 
     // Arguments are bytes like names: a folder given by a name that is not UTF-8 must reach the
     // folder read as those bytes, which Qt's own decoding of argv would lose.
@@ -49,6 +52,7 @@ int main(int argc, char** argv) {
         window.show();
         result = QApplication::exec();
     }
+    platform::setOpenFilesService(nullptr);
     platform::setFolderDialogService(nullptr);
     platform::setMessageService(nullptr);
     return result;

@@ -1,18 +1,14 @@
 #include "mainwindow/runcontroller.h"
 
 #include <QCoreApplication>
-#include <QSet>
 
-#include "filelists/rowtext.h"
-#include "filelists/thumbnails.h"
 #include "mainwindow/filesource.h"
 #include "mainwindow/foldersource.h"
+#include "mainwindow/freeselect.h"
 #include "mainwindow/frmmain.h"
 #include "mainwindow/modepanels.h"
 #include "mainwindow/modetable.h"
-#include "platform/filesystem.h"
 #include "platform/folderlist.h"
-#include "platform/programfolder.h"
 #include "runs/undo.h"
 
 namespace mainwindow {
@@ -169,52 +165,7 @@ void RunController::runWindowClosed() {
 }
 
 void RunController::refillFreeSelect(const QStringList& files, const QStringList& dirs) {
-    platform::ListView* list = ui_.lwDragDrop;
-    WindowState& state = window_.state();
-    filelists::SourceImages& images = window_.sourceImages(1);
-    auto& listFiles = state.lstFiles[1];
-    auto& listDirs = state.lstDirs[1];
-    list->clear();
-    listFiles.clear();
-    listDirs.clear();
-    const bool details = window_.settings().showAllColumns == 1;
-    const filelists::IconOptions icons = filelists::iconOptions(window_.settings(), true);
-    QSet<QString> added;
-    QList<platform::ListRow> rows;
-    rows.reserve(files.size() + dirs.size());
-    for (const QStringList* paths : {&files, &dirs}) {
-        for (const QString& path : *paths) {
-            // Only what exists is added, each path once; the kind is the disk's.
-            const platform::fs::Kind kind = platform::fs::kindOf(platform::nativePath(path));
-            const bool isDir = kind == platform::fs::Kind::Directory;
-            if ((!isDir && kind != platform::fs::Kind::File) || added.contains(path)) {
-                continue;
-            }
-            const platform::Result<QStringList> texts =
-                filelists::readRowTexts(path, isDir, details);
-            if (!texts.ok()) {
-                continue;
-            }
-            added.insert(path);
-            (isDir ? listDirs : listFiles).append(path);
-            platform::ListRow row;
-            row.texts = *texts;
-            int large = 0;
-            row.smallImage = filelists::sysIconsFreeSel(path, isDir, images, icons, large);
-            row.largeImage = large;
-            rows.append(row);
-        }
-    }
-    images.thumbsComplete = false;
-    if (rows.isEmpty()) {
-        showPlaceholder(list, QString::fromUtf8(kDragDropPlaceholder));
-        return;
-    }
-    list->setFont(window_.font());
-    list->setView(vbValue(ui_.chkThumbnailsFreeSelect) != 0 ? platform::ListView::View::LargeIcon
-                                                            : platform::ListView::View::Report);
-    list->addRows(rows);
-    filelists::attachImages(*list, images);
+    window_.freeSelect().refill(files, dirs);
 }
 
 void RunController::runCommandLineMode() {

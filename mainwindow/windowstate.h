@@ -41,6 +41,16 @@ struct WindowState {
     // The next preview tick starts editing the selected row's label (set by the list views'
     // label-edit handlers, which cannot start an edit from inside their own).
     bool labelEditPending = false;
+    // The mouse went down on a row of a list (cleared by every press and release): only then
+    // can a drag start, and a release without it deselects every row.
+    bool itemClicked = false;
+    // A row was clicked since the last press: only then does a double click or Enter open it.
+    bool itemOpenable = false;
+    // A row of a list is being dragged to another position; the drop highlight follows the
+    // pointer only meanwhile.
+    bool internalDragActive = false;
+    // The row (0-based) the last item click went down on: the row a drag moves; -1 for none.
+    int dragSourceRow = -1;
 
     // The folder of the last read that completed; empty while a read is under way and after
     // one that failed or was cancelled.

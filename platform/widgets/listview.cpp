@@ -1,34 +1,44 @@
 #include "platform/widgets/listview.h"
 
+#include <QCollator>
+#include <QCoreApplication>
+#include <QDrag>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QListView>
+#include <QMimeData>
 #include <QPainter>
 #include <QStackedLayout>
 #include <QStyledItemDelegate>
 #include <QTreeView>
 
 #include <algorithm>
+#include <numeric>
+#include <vector>
 
 namespace platform {
 
 namespace {
 
-// Draws what the report view needs beyond Qt's own rows: grid lines, and a highlight that stays
-// on the first column unless full-row selection is on.
-class ReportDelegate : public QStyledItemDelegate {
+// Draws what the views need beyond Qt's own rows: the drop highlight (drawn as a selected row)
+// and, in the report view, grid lines and a highlight that stays on the first column unless
+// full-row selection is on.
+class RowDelegate : public QStyledItemDelegate {
 public:
-    ReportDelegate(const ListView* owner, QObject* parent)
-        : QStyledItemDelegate(parent), owner_(owner) {}
+    RowDelegate(const ListView* owner, bool report, QObject* parent)
+        : QStyledItemDelegate(parent), owner_(owner), report_(report) {}
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
         QStyleOptionViewItem opt(option);
-        if (!owner_->fullRowSelect() && index.column() > 0) {
+        if (index.row() == owner_->dropHighlightRow()) {
+            opt.state |= QStyle::State_Selected;
+        }
+        if (report_ && !owner_->fullRowSelect() && index.column() > 0) {
             opt.state &= ~QStyle::State_Selected;
         }
         QStyledItemDelegate::paint(painter, opt, index);
-        if (owner_->gridLines()) {
+        if (report_ && owner_->gridLines()) {
             painter->save();
             painter->setPen(option.palette.color(QPalette::Midlight));
             painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
@@ -39,7 +49,42 @@ public:
 
 private:
     const ListView* owner_;
+    bool report_;
 };
+
+// The two views tell the list when an editor opens on a label, however it was asked for, once
+// the editor holds its text; and whether one is open.
+template <class View>
+class LabelView : public View {
+public:
+    explicit LabelView(ListView* owner) : View(owner), owner_(owner) {}
+
+    bool editing() const { return this->state() == QAbstractItemView::EditingState; }
+
+protected:
+    bool edit(const QModelIndex& index, QAbstractItemView::EditTrigger trigger,
+              QEvent* event) override {
+        const QWidget* before = this->indexWidget(index);
+        const bool result = View::edit(index, trigger, event);
+        QWidget* editor = this->indexWidget(index);
+        if (result && editor && editor != before) {
+            emit owner_->labelEditStarted(index.row(), editor);
+        }
+        return result;
+    }
+
+private:
+    ListView* owner_;
+};
+
+using ReportView = LabelView<QTreeView>;
+using IconView = LabelView<QListView>;
+
+// Names one list of one running program in the data of its row drags.
+QByteArray dragToken(const ListView* list) {
+    return QByteArray::number(QCoreApplication::applicationPid()) + ':' +
+           QByteArray::number(reinterpret_cast<quintptr>(list));
+}
 
 }  // namespace
 
@@ -133,6 +178,11 @@ void ListViewModel::removeRowAt(int row) {
     if (row < 0 || row >= rows.size()) {
         return;
     }
+    if (dropHighlight == row) {
+        dropHighlight = -1;
+    } else if (dropHighlight > row) {
+        --dropHighlight;
+    }
     beginRemoveRows(QModelIndex(), row, row);
     rows.removeAt(row);
     endRemoveRows();
@@ -141,6 +191,7 @@ void ListViewModel::removeRowAt(int row) {
 void ListViewModel::clearRows() {
     beginResetModel();
     rows.clear();
+    dropHighlight = -1;
     endResetModel();
 }
 
@@ -163,14 +214,76 @@ void ListViewModel::refreshAll() {
     }
 }
 
+void ListViewModel::swapRows(int first, int second) {
+    if (first < 0 || second < 0 || first >= rows.size() || second >= rows.size() ||
+        first == second) {
+        return;
+    }
+    ListRow& a = rows[first];
+    ListRow& b = rows[second];
+    std::swap(a.texts, b.texts);
+    std::swap(a.smallImage, b.smallImage);
+    std::swap(a.largeImage, b.largeImage);
+    std::swap(a.icon, b.icon);
+    const int lastColumn = std::max(columnCount() - 1, 0);
+    for (const int row : {first, second}) {
+        emit dataChanged(index(row, 0), index(row, lastColumn));
+    }
+}
+
+void ListViewModel::sortRows(int column, Qt::SortOrder order) {
+    const int count = rowCount();
+    if (column < 0 || count < 2) {
+        return;
+    }
+    // By the user's language, ignoring letter case, as the desktop's file lists sort.
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::vector<QString> keys(static_cast<size_t>(count));
+    for (int row = 0; row < count; ++row) {
+        const QStringList& texts = rows.at(row).texts;
+        keys[static_cast<size_t>(row)] = column < texts.size() ? texts.at(column) : QString();
+    }
+    std::vector<int> byKey(static_cast<size_t>(count));
+    std::iota(byKey.begin(), byKey.end(), 0);
+    std::stable_sort(byKey.begin(), byKey.end(), [&](int left, int right) {
+        const QString& a = keys[static_cast<size_t>(left)];
+        const QString& b = keys[static_cast<size_t>(right)];
+        const int compared = collator.compare(a, b);
+        return order == Qt::AscendingOrder ? compared < 0 : compared > 0;
+    });
+
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<int> newPosition(static_cast<size_t>(count));
+    QList<ListRow> sorted;
+    sorted.reserve(count);
+    for (int position = 0; position < count; ++position) {
+        const int oldRow = byKey[static_cast<size_t>(position)];
+        newPosition[static_cast<size_t>(oldRow)] = position;
+        sorted.append(std::move(rows[oldRow]));
+    }
+    rows = std::move(sorted);
+    dropHighlight = -1;
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& old : before) {
+        after.append(old.isValid() && old.row() < count
+                         ? index(newPosition[static_cast<size_t>(old.row())], old.column())
+                         : QModelIndex());
+    }
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
 // ---- ListView ----
 
 ListView::ListView(QWidget* parent)
     : QWidget(parent),
       model_(new ListViewModel(this)),
       selection_(new QItemSelectionModel(model_, this)),
-      report_(new QTreeView(this)),
-      icons_(new QListView(this)),
+      report_(new ReportView(this)),
+      icons_(new IconView(this)),
       stack_(new QStackedLayout(this)) {
     stack_->setContentsMargins(0, 0, 0, 0);
 
@@ -182,9 +295,10 @@ ListView::ListView(QWidget* parent)
     report_->setAllColumnsShowFocus(true);
     report_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     report_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    report_->setItemDelegate(new ReportDelegate(this, report_));
+    report_->setItemDelegate(new RowDelegate(this, true, report_));
     report_->header()->setStretchLastSection(false);
     report_->header()->setSectionsMovable(false);
+    report_->header()->setSectionsClickable(true);
 
     icons_->setModel(model_);
     icons_->setSelectionModel(selection_);
@@ -197,6 +311,7 @@ ListView::ListView(QWidget* parent)
     icons_->setLayoutMode(QListView::Batched);
     icons_->setBatchSize(200);
     icons_->setWordWrap(true);
+    icons_->setItemDelegate(new RowDelegate(this, false, icons_));
 
     stack_->addWidget(report_);
     stack_->addWidget(icons_);
@@ -213,6 +328,7 @@ ListView::ListView(QWidget* parent)
     connect(icons_, &QAbstractItemView::activated, this,
             [this](const QModelIndex& index) { emit rowActivated(index.row()); });
     connect(model_, &ListViewModel::labelEdited, this, &ListView::labelEdited);
+    connect(report_->header(), &QHeaderView::sectionClicked, this, &ListView::columnClicked);
     applyEditTriggers();
 }
 
@@ -289,6 +405,7 @@ void ListView::removeRow(int row) {
 
 void ListView::clear() {
     model_->clearRows();
+    sortOrder_ = Qt::AscendingOrder;
 }
 
 QString ListView::text(int row, int column) const {
@@ -305,6 +422,10 @@ void ListView::setText(int row, int column, const QString& text) {
 
 const ListRow& ListView::row(int row) const {
     return model_->rows.at(row);
+}
+
+void ListView::swapRows(int first, int second) {
+    model_->swapRows(first, second);
 }
 
 QVariant ListView::rowTag(int row) const {
@@ -382,9 +503,27 @@ void ListView::clearSelection() {
     selection_->clearSelection();
 }
 
+void ListView::selectAll() {
+    if (rowCount() == 0) {
+        return;
+    }
+    // One change for the whole range, not one per row.
+    selection_->select(QItemSelection(model_->index(0, 0), model_->index(rowCount() - 1, 0)),
+                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
 int ListView::currentRow() const {
     const QModelIndex current = selection_->currentIndex();
     return current.isValid() ? current.row() : -1;
+}
+
+int ListView::actingRow() const {
+    const int current = currentRow();
+    if (current >= 0 && current < rowCount()) {
+        return current;
+    }
+    const QList<int> selected = selectedRows();
+    return selected.isEmpty() ? -1 : selected.first();
 }
 
 void ListView::setCurrentRow(int row) {
@@ -393,6 +532,61 @@ void ListView::setCurrentRow(int row) {
         return;
     }
     selection_->setCurrentIndex(model_->index(row, 0), QItemSelectionModel::NoUpdate);
+}
+
+int ListView::rowAt(const QPoint& position, const QWidget* from) const {
+    const auto* view = static_cast<const QAbstractItemView*>(activeView());
+    const QPoint global = (from ? from : static_cast<const QWidget*>(this))->mapToGlobal(position);
+    const QModelIndex index = view->indexAt(view->viewport()->mapFromGlobal(global));
+    return index.isValid() ? index.row() : -1;
+}
+
+void ListView::sortByColumn(int column) {
+    model_->sortRows(column, sortOrder_);
+}
+
+int ListView::dropHighlightRow() const {
+    return model_->dropHighlight;
+}
+
+void ListView::setDropHighlightRow(int row) {
+    if (row < 0 || row >= rowCount()) {
+        row = -1;
+    }
+    if (row == model_->dropHighlight) {
+        return;
+    }
+    model_->dropHighlight = row;
+    activeView()->update();
+    static_cast<QAbstractItemView*>(activeView())->viewport()->update();
+}
+
+QString ListView::rowDragMimeType() {
+    return QStringLiteral("application/x-quenza-list-rows");
+}
+
+QMimeData* ListView::createRowDragData() const {
+    auto* data = new QMimeData;
+    data->setData(rowDragMimeType(), dragToken(this));
+    return data;
+}
+
+bool ListView::isOwnRowDrag(const QMimeData* data) const {
+    return data && data->hasFormat(rowDragMimeType()) &&
+           data->data(rowDragMimeType()) == dragToken(this);
+}
+
+void ListView::startRowDrag(int row) {
+    auto* drag = new QDrag(this);
+    drag->setMimeData(createRowDragData());
+    const QVariant picture = model_->data(model_->index(row, 0), Qt::DecorationRole);
+    if (picture.canConvert<QIcon>()) {
+        const QPixmap pixmap = picture.value<QIcon>().pixmap(QSize(32, 32));
+        if (!pixmap.isNull()) {
+            drag->setPixmap(pixmap);
+        }
+    }
+    drag->exec(Qt::MoveAction);
 }
 
 void ListView::setView(View view) {
@@ -449,6 +643,11 @@ void ListView::startLabelEdit(int row) {
     auto* view = qobject_cast<QAbstractItemView*>(activeView());
     view->setCurrentIndex(index);
     view->edit(index);
+}
+
+bool ListView::isEditing() const {
+    return view_ == View::Report ? static_cast<const ReportView*>(report_)->editing()
+                                 : static_cast<const IconView*>(icons_)->editing();
 }
 
 QWidget* ListView::activeView() const {

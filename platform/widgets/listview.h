@@ -8,6 +8,7 @@
 #include <QFont>
 #include <QIcon>
 #include <QList>
+#include <QPoint>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -18,6 +19,7 @@
 
 class QItemSelectionModel;
 class QListView;
+class QMimeData;
 class QStackedLayout;
 class QTreeView;
 
@@ -64,6 +66,14 @@ public:
     void clearRows();
     void setText(int row, int column, const QString& text);
     void refreshAll();
+    // Exchanges the texts and pictures of two rows; their tags stay where they are.
+    void swapRows(int first, int second);
+    // Reorders the rows by the texts of one column (stable: equal texts keep their order).
+    // Selection and current row follow their rows.
+    void sortRows(int column, Qt::SortOrder order);
+
+    // The row drawn as the target of a drag, -1 for none.
+    int dropHighlight = -1;
 
 signals:
     void labelEdited(int row, const QString& text);
@@ -96,10 +106,14 @@ public:
     // Appends all rows in one model change: fast for tens of thousands of rows.
     void addRows(const QList<ListRow>& rows);
     void removeRow(int row);
+    // Removes every row. A list filled afresh sorts ascending again, so the next header click
+    // sorts descending.
     void clear();
     QString text(int row, int column = 0) const;
     void setText(int row, int column, const QString& text);
     const ListRow& row(int row) const;
+    // Exchanges the texts and pictures of two rows (0-based); their tags and the selection stay.
+    void swapRows(int first, int second);
     QVariant rowTag(int row) const;
     void setRowTag(int row, const QVariant& tag);
     void setRowImages(int row, int smallImage, int largeImage);
@@ -113,8 +127,36 @@ public:
     bool isRowSelected(int row) const;
     void selectRow(int row, bool selected = true);
     void clearSelection();
+    void selectAll();
     int currentRow() const;  // -1 when there is none
+    // The row a command acts on: the current row, else the first selected one; -1 for none.
+    int actingRow() const;
     void setCurrentRow(int row);
+    // The row at a point given in the coordinates of the list itself, or of any widget inside
+    // it when `from` is given; -1 on empty space.
+    int rowAt(const QPoint& position, const QWidget* from = nullptr) const;
+
+    // Sorting. The direction belongs to the list, not to a column; sortByColumn applies it
+    // once: rows added later are appended, not sorted in.
+    Qt::SortOrder sortOrder() const { return sortOrder_; }
+    void setSortOrder(Qt::SortOrder order) { sortOrder_ = order; }
+    void sortByColumn(int column);
+
+    // The drop highlight: the row drawn as the target while rows are dragged (-1 for none).
+    int dropHighlightRow() const;
+    void setDropHighlightRow(int row);
+
+    // Dragging rows inside the list. The drag's data names this list, so that a drop can tell
+    // its own rows from files dragged in from elsewhere.
+    static QString rowDragMimeType();
+    QMimeData* createRowDragData() const;
+    bool isOwnRowDrag(const QMimeData* data) const;
+    // Runs a drag of the row with this list as its source; returns when it has been dropped
+    // or cancelled.
+    void startRowDrag(int row);
+    // The widget that drops on the list arrive at, whichever view shows the rows: the list
+    // itself (its views leave drops to it). Drops are taken once setAcceptDrops(true).
+    QWidget* viewport() { return this; }
 
     // Looks.
     View view() const { return view_; }
@@ -128,6 +170,8 @@ public:
     void setLabelEditor(std::function<bool(int row, QString& text)> editor);
     // Starts editing the label (first column) of the row in the current view.
     void startLabelEdit(int row);
+    // An editor is open on a label.
+    bool isEditing() const;
 
     ListViewModel* model() const { return model_; }
     QItemSelectionModel* selectionModel() const { return selection_; }
@@ -141,6 +185,10 @@ signals:
     void currentRowChanged(int row);
     void rowActivated(int row);
     void labelEdited(int row, const QString& text);
+    // An editor has just opened on the label of `row`, with its whole text selected.
+    void labelEditStarted(int row, QWidget* editor);
+    // A column header was clicked (report view).
+    void columnClicked(int column);
 
 private:
     void applyEditTriggers();
@@ -155,6 +203,7 @@ private:
     bool gridLines_ = false;
     LabelEdit labelEdit_ = LabelEdit::Automatic;
     QSize largeIconSize_{32, 32};
+    Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
 };
 
 }  // namespace platform

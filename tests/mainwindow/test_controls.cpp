@@ -390,8 +390,9 @@ TEST_F(ControlTableTest, PopupMenusHoldTheirItemsInOrder) {
     };
     auto* tree = window->control<QMenu>(QStringLiteral("mnuPopupTreeview"));
     ASSERT_NE(tree, nullptr);
-    EXPECT_EQ(names(tree), (QStringList{"mnuTreeviewAdd", "mnuTreeviewAddRecursive", "mnuSep2",
-                                        "mnuTreeviewCopy", "mnuTreeviewRefresh"}));
+    EXPECT_EQ(names(tree), (QStringList{"mnuTreeviewAdd", "mnuTreeviewAddRecursive", "mnuSep1",
+                                        "mnuTreeviewParentDir", "mnuTreeviewRefresh", "mnuSep2",
+                                        "mnuTreeviewCopy"}));
     EXPECT_TRUE(window->control<QAction>(QStringLiteral("mnuSep2"))->isSeparator());
     EXPECT_FALSE(window->control<QAction>(QStringLiteral("mnuTreeviewRefresh"))->isVisible());
 
@@ -413,7 +414,7 @@ TEST_F(ControlTableTest, PopupMenusHoldTheirItemsInOrder) {
               (QStringList{"mnuDragdropCopy", "mnuDragdropCopyPreview", "mnuDragdropCopyPath"}));
     EXPECT_EQ(window->control<QAction>(QStringLiteral("mnuDragdropClear"))->text(),
               QStringLiteral("Clear All   (Shift+Del)"));
-    EXPECT_EQ(names(window->control<QMenu>(QStringLiteral("mnuPopupListview"))).size(), 11);
+    EXPECT_EQ(names(window->control<QMenu>(QStringLiteral("mnuPopupListview"))).size(), 14);
 }
 
 TEST_F(ControlTableTest, TokenPickersHoldTheirEntriesInOrder) {

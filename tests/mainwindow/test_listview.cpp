@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
 #include <QListView>
+#include <QMimeData>
 #include <QTreeView>
+
+#include <memory>
 
 #include "platform/widgets/listview.h"
 
@@ -185,6 +189,105 @@ TEST(ListViewLabels, ManualEditingAndTheEditorsVerdict) {
     EXPECT_EQ(edited, QStringList{QStringLiteral("0new.txt")});
     // Only the label (first column) can be edited.
     EXPECT_FALSE(list.model()->flags(list.model()->index(0, 1)) & Qt::ItemIsEditable);
+}
+
+TEST(ListViewRows, SwapMovesTextsAndPicturesButNotTags) {
+    ListView list;
+    withColumns(list);
+    ListRow first;
+    first.texts = {QStringLiteral("a"), QString(), QStringLiteral("/x/")};
+    first.smallImage = 1;
+    first.tag = 1;
+    ListRow second;
+    second.texts = {QStringLiteral("b")};
+    second.largeImage = 2;
+    second.tag = 2;
+    list.addRow(first);
+    list.addRow(second);
+    list.selectRow(0);
+
+    list.swapRows(0, 1);
+    EXPECT_EQ(list.row(0).texts, second.texts);
+    EXPECT_EQ(list.row(1).texts, first.texts);
+    EXPECT_EQ(list.row(0).largeImage, 2);
+    EXPECT_EQ(list.row(1).smallImage, 1);
+    EXPECT_EQ(list.rowTag(0).toInt(), 1);
+    EXPECT_EQ(list.selectedRows(), QList<int>{0});  // the selection is the caller's
+}
+
+TEST(ListViewSorting, StableByOneColumnWithTheSelectionFollowingItsRow) {
+    ListView list;
+    withColumns(list);
+    for (const char* name : {"b", "C", "a", "B"}) {
+        list.addRow({QString::fromLatin1(name), QString(), QString::fromLatin1(name) + "/"});
+    }
+    list.selectRow(1);  // "C"
+    list.setCurrentRow(1);
+    EXPECT_EQ(list.sortOrder(), Qt::AscendingOrder);
+
+    list.sortByColumn(0);
+    // Letter case is ignored; "b" and "B" keep their order.
+    EXPECT_EQ(list.text(0), QStringLiteral("a"));
+    EXPECT_EQ(list.text(1), QStringLiteral("b"));
+    EXPECT_EQ(list.text(2), QStringLiteral("B"));
+    EXPECT_EQ(list.text(3), QStringLiteral("C"));
+    EXPECT_EQ(list.selectedRows(), QList<int>{3});
+    EXPECT_EQ(list.currentRow(), 3);
+
+    list.setSortOrder(Qt::DescendingOrder);
+    list.sortByColumn(2);
+    EXPECT_EQ(list.text(0), QStringLiteral("C"));
+    EXPECT_EQ(list.text(3), QStringLiteral("a"));
+    // Rows added afterwards are appended, and a cleared list sorts ascending again.
+    list.addRow({QStringLiteral("0")});
+    EXPECT_EQ(list.text(4), QStringLiteral("0"));
+    list.clear();
+    EXPECT_EQ(list.sortOrder(), Qt::AscendingOrder);
+}
+
+TEST(ListViewDrags, RowDragsNameTheirListAndTheHighlightFollowsRows) {
+    ListView list;
+    ListView other;
+    withColumns(list);
+    for (const char* name : {"a", "b", "c"}) {
+        list.addRow({QString::fromLatin1(name)});
+    }
+    std::unique_ptr<QMimeData> own(list.createRowDragData());
+    std::unique_ptr<QMimeData> foreign(other.createRowDragData());
+    QMimeData files;
+    files.setData(QStringLiteral("text/uri-list"), "file:///tmp/a\r\n");
+    EXPECT_TRUE(list.isOwnRowDrag(own.get()));
+    EXPECT_FALSE(list.isOwnRowDrag(foreign.get()));
+    EXPECT_FALSE(list.isOwnRowDrag(&files));
+    EXPECT_FALSE(list.isOwnRowDrag(nullptr));
+
+    list.setDropHighlightRow(2);
+    EXPECT_EQ(list.dropHighlightRow(), 2);
+    list.removeRow(0);
+    EXPECT_EQ(list.dropHighlightRow(), 1);
+    list.removeRow(1);
+    EXPECT_EQ(list.dropHighlightRow(), -1);
+    list.setDropHighlightRow(7);
+    EXPECT_EQ(list.dropHighlightRow(), -1);
+}
+
+TEST(ListViewLabels, EveryOpenedEditorIsAnnouncedOnce) {
+    ListView list;
+    withColumns(list);
+    list.addRow({QStringLiteral("photo.jpg")});
+    list.show();
+    QList<int> started;
+    QObject::connect(&list, &ListView::labelEditStarted, [&](int row, QWidget* editor) {
+        started.append(row);
+        auto* line = qobject_cast<QLineEdit*>(editor);
+        ASSERT_NE(line, nullptr);
+        EXPECT_EQ(line->text(), QStringLiteral("photo.jpg"));
+    });
+    EXPECT_FALSE(list.isEditing());
+    list.startLabelEdit(0);
+    list.startLabelEdit(0);  // already open: not a new editor
+    EXPECT_EQ(started, QList<int>{0});
+    EXPECT_TRUE(list.isEditing());
 }
 
 }  // namespace

@@ -1,0 +1,236 @@
+#include "mainwindow/contextmenus.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QItemSelection>
+#include <QItemSelectionModel>
+#include <QTreeWidgetItem>
+
+#include <vector>
+
+#include "filelists/rowtext.h"
+#include "mainwindow/controls.h"
+#include "mainwindow/filesource.h"
+#include "mainwindow/focuskeeper.h"
+#include "mainwindow/foldersource.h"
+#include "mainwindow/freeselect.h"
+#include "mainwindow/frmmain.h"
+#include "mainwindow/listcommands.h"
+#include "mainwindow/modepanels.h"
+#include "platform/widgets/busy.h"
+#include "platform/widgets/listview.h"
+
+namespace mainwindow {
+
+namespace {
+
+using platform::ListView;
+
+// Copied lists end every line this way, the last one included, whatever the system.
+constexpr char kLineEnd[] = "\r\n";
+
+// Replaces the list's selection in one change: a row-by-row walk would cost a selection
+// merge (and a signal) per row on lists of tens of thousands of rows.
+void applySelection(ListView* list, const std::vector<char>& wanted) {
+    QItemSelection selection;
+    const int rows = static_cast<int>(wanted.size());
+    for (int row = 0; row < rows;) {
+        if (!wanted[row]) {
+            ++row;
+            continue;
+        }
+        const int first = row;
+        while (row < rows && wanted[row]) {
+            ++row;
+        }
+        selection.select(list->model()->index(first, 0), list->model()->index(row - 1, 0));
+    }
+    list->selectionModel()->select(selection,
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+}  // namespace
+
+ContextMenus::ContextMenus(FrmMain& window, Controls& ui) : window_(window), ui_(ui) {
+    // The window builds every separator and submenu shown; the table also hides some of them.
+    for (const MenuDef& def : menuTable()) {
+        if (def.depth == 0) {
+            continue;
+        }
+        QObject* object = window_.controlObject(QString::fromUtf8(def.name));
+        if (auto* submenu = qobject_cast<QMenu*>(object)) {
+            submenu->menuAction()->setVisible(def.visible);
+        } else if (auto* action = qobject_cast<QAction*>(object)) {
+            action->setVisible(def.visible);
+        }
+    }
+}
+
+QAction* ContextMenus::item(const char* name) const {
+    QAction* action = window_.control<QAction>(QString::fromUtf8(name));
+    Q_ASSERT_X(action, "ContextMenus", name);
+    return action;
+}
+
+void ContextMenus::onItem(const char* name, std::function<void()> handler) {
+    QObject::connect(item(name), &QAction::triggered, &window_,
+                     [handler = std::move(handler)] { handler(); });
+}
+
+void ContextMenus::connectHandlers() {
+    ListView* directory = ui_.lwDirectory;
+    ListView* dragDrop = ui_.lwDragDrop;
+
+    // The twin items of the two lists, the Directory list's name first.
+    struct ListItems {
+        ListView* list;
+        const char* open;
+        const char* rename;
+        const char* selAll;
+        const char* selNone;
+        const char* selInvert;
+        const char* selPreview;
+        const char* selNoPreview;
+        const char* listNames;
+        const char* listPreviews;
+        const char* copyName;
+        const char* copyPreview;
+        const char* copyPath;
+    };
+    const ListItems twins[] = {
+        {directory, "mnuListviewOpen", "mnuListviewRename", "mnuSelAll", "mnuSelNone",
+         "mnuSelInvert", "mnuSelPreview", "mnuSelNoPreview", "mnuListFilenames", "mnuListPreviews",
+         "mnuListviewCopy", "mnuListviewCopyPreview", "mnuListviewCopyPath"},
+        {dragDrop, "mnuDragdropOpen", "mnuDrapDropRename", "mnuFsSelAll", "mnuFsSelNone",
+         "mnuFsSelInvert", "mnuFSSelPreview", "mnuFSSelNoPreview", "mnuFSListFilenames",
+         "mnuFSListPreviews", "mnuDragdropCopy", "mnuDragdropCopyPreview", "mnuDragdropCopyPath"},
+    };
+    for (const ListItems& twin : twins) {
+        ListView* list = twin.list;
+        onItem(twin.open, [this, list] { window_.listCommands().openRow(list); });
+        onItem(twin.rename, [this, list] { window_.listCommands().startManualRename(list); });
+        onItem(twin.selAll, [this, list] { selectRows(list, SelectRule::All); });
+        onItem(twin.selNone, [this, list] { selectRows(list, SelectRule::None); });
+        onItem(twin.selInvert, [this, list] { selectRows(list, SelectRule::Invert); });
+        onItem(twin.selPreview, [this, list] { selectRows(list, SelectRule::WithPreview); });
+        onItem(twin.selNoPreview, [this, list] { selectRows(list, SelectRule::WithoutPreview); });
+        onItem(twin.listNames, [this, list] { copyAll(list, filelists::kColumnName, false); });
+        onItem(twin.listPreviews, [this, list] { copyAll(list, filelists::kColumnPreview, true); });
+        onItem(twin.copyName, [list] { copyCell(list, filelists::kColumnName); });
+        onItem(twin.copyPreview, [list] { copyCell(list, filelists::kColumnPreview); });
+        onItem(twin.copyPath, [list] { copyCell(list, filelists::kColumnFolder); });
+    }
+
+    onItem("mnuListviewAdd", [this] { window_.freeSelect().mnuListviewAddClick(); });
+    onItem("mnuListviewParentDir", [this] { window_.folderSource().cmdParentDirClick(); });
+    onItem("mnuListviewRefresh", [this] { window_.folderSource().treeviewRefresh(); });
+    onItem("mnuDragdropRemove", [this] { window_.freeSelect().mnuDragdropRemoveClick(); });
+    onItem("mnuDragdropClear", [this] { window_.freeSelect().mnuDragdropClearClick(); });
+
+    onItem("mnuTreeviewAdd", [this] { window_.freeSelect().mnuTreeviewAddClick(); });
+    onItem("mnuTreeviewAddRecursive",
+           [this] { window_.freeSelect().mnuTreeviewAddRecursiveClick(); });
+    onItem("mnuTreeviewParentDir", [this] { window_.folderSource().cmdParentDirClick(); });
+    onItem("mnuTreeviewRefresh", [this] { window_.folderSource().treeviewRefresh(); });
+    onItem("mnuTreeviewCopy", [this] { copyTreeNode(); });
+}
+
+void ContextMenus::popupListview(QPoint globalPosition) {
+    popupList(ui_.mnuPopupListview, ui_.lwDirectory, item("mnuListviewOpen"), globalPosition);
+}
+
+void ContextMenus::popupDragdrop(QPoint globalPosition) {
+    popupList(ui_.mnuPopupDragdrop, ui_.lwDragDrop, item("mnuDragdropOpen"), globalPosition);
+}
+
+void ContextMenus::popupTreeview(QPoint globalPosition) {
+    if (ui_.TreeView->topLevelItemCount() == 0) {
+        return;
+    }
+    ui_.mnuPopupTreeview->setDefaultAction(nullptr);
+    ui_.mnuPopupTreeview->popup(globalPosition);
+}
+
+void ContextMenus::popupList(QMenu* menu, const ListView* list, QAction* open,
+                             QPoint globalPosition) {
+    // A list without rows has nothing for the menu to act on.
+    if (list->rowCount() == 0) {
+        return;
+    }
+    menu->setDefaultAction(open);
+    menu->popup(globalPosition);
+}
+
+void ContextMenus::selectRows(ListView* list, SelectRule rule) {
+    {
+        const FocusKeeper focus(&window_);
+        const platform::BusyScope busy(&window_);
+        const int rows = list->rowCount();
+        std::vector<char> wanted(static_cast<size_t>(rows), 0);
+        if (rule == SelectRule::Invert) {
+            for (const int row : list->selectedRows()) {
+                wanted[static_cast<size_t>(row)] = 1;
+            }
+        }
+        for (int row = 0; row < rows; ++row) {
+            char& selected = wanted[static_cast<size_t>(row)];
+            switch (rule) {
+                case SelectRule::All:
+                    selected = 1;
+                    break;
+                case SelectRule::None:
+                    selected = 0;
+                    break;
+                case SelectRule::Invert:
+                    selected = !selected;
+                    break;
+                case SelectRule::WithPreview:
+                    selected = !list->text(row, filelists::kColumnPreview).isEmpty();
+                    break;
+                case SelectRule::WithoutPreview:
+                    selected = list->text(row, filelists::kColumnPreview).isEmpty();
+                    break;
+            }
+        }
+        applySelection(list, wanted);
+    }
+    window_.fileSource().updateSelectedCount(0);
+    window_.modePanels().optionsChanged();
+}
+
+void ContextMenus::copyAll(const ListView* list, int column, bool skipEmpty) {
+    const FocusKeeper focus(&window_);
+    const platform::BusyScope busy(&window_);
+    QString text;
+    for (int row = 0; row < list->rowCount(); ++row) {
+        const QString cell = list->text(row, column);
+        if (skipEmpty && cell.isEmpty()) {
+            continue;
+        }
+        text += cell;
+        text += QLatin1String(kLineEnd);
+    }
+    QApplication::clipboard()->setText(text);
+}
+
+void ContextMenus::copyCell(const ListView* list, int column) {
+    const int row = list->actingRow();
+    if (row < 0) {
+        return;
+    }
+    QApplication::clipboard()->setText(list->text(row, column));
+}
+
+void ContextMenus::copyTreeNode() {
+    const QTreeWidget* tree = ui_.TreeView;
+    const QTreeWidgetItem* node = tree->currentItem();
+    if (!node) {
+        const QList<QTreeWidgetItem*> selected = tree->selectedItems();
+        node = selected.isEmpty() ? nullptr : selected.first();
+    }
+    if (node) {
+        QApplication::clipboard()->setText(node->text(0));
+    }
+}
+
+}  // namespace mainwindow

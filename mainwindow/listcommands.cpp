@@ -1,0 +1,570 @@
+#include "mainwindow/listcommands.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QClipboard>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListView>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QTreeView>
+
+#include "engine/log.h"
+#include "engine/namescope.h"
+#include "filelists/rowtext.h"
+#include "mainwindow/contextmenus.h"
+#include "mainwindow/controls.h"
+#include "mainwindow/filesource.h"
+#include "mainwindow/focuskeeper.h"
+#include "mainwindow/foldersource.h"
+#include "mainwindow/freeselect.h"
+#include "mainwindow/frmmain.h"
+#include "mainwindow/modepanels.h"
+#include "platform/filesystem.h"
+#include "platform/messages.h"
+#include "platform/programfolder.h"
+#include "platform/widgets/busy.h"
+#include "platform/widgets/documents.h"
+#include "platform/widgets/listview.h"
+#include "runs/rename.h"
+
+namespace mainwindow {
+
+using platform::ListView;
+
+namespace {
+
+// Every entry equal to `from` becomes `to` (whole texts, case-sensitive).
+void replaceEntries(QStringList& entries, const QString& from, const QString& to) {
+    for (QString& entry : entries) {
+        if (entry == from) {
+            entry = to;
+        }
+    }
+}
+
+}  // namespace
+
+// Hands the events of both lists, their views and viewports to the commands. Owned by the
+// commands, so nothing reaches them once they are gone.
+class ListCommands::EventRelay : public QObject {
+public:
+    explicit EventRelay(ListCommands& commands) : commands_(commands) {}
+
+    void watch(ListView* list, QObject* object) {
+        lists_.insert(object, list);
+        object->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        ListView* list = lists_.value(watched);
+        return list && commands_.filterEvent(list, watched, event);
+    }
+
+private:
+    ListCommands& commands_;
+    QHash<QObject*, QPointer<ListView>> lists_;
+};
+
+ListCommands::ListCommands(FrmMain& window, Controls& ui) : window_(window), ui_(ui) {}
+
+ListCommands::~ListCommands() {
+    // An editor still open while the window goes must not reach the gone commands.
+    for (ListView* list : {ui_.lwDirectory, ui_.lwDragDrop}) {
+        if (list) {
+            list->setLabelEditor({});
+        }
+    }
+}
+
+void ListCommands::connectHandlers() {
+    relay_ = std::make_unique<EventRelay>(*this);
+    for (ListView* list : {ui_.lwDirectory, ui_.lwDragDrop}) {
+        for (auto* view : {static_cast<QAbstractItemView*>(list->reportView()),
+                           static_cast<QAbstractItemView*>(list->iconView())}) {
+            relay_->watch(list, view);
+            relay_->watch(list, view->viewport());
+            // A move with no button pressed recounts a selection the mouse may have changed.
+            view->viewport()->setMouseTracking(true);
+            QObject::connect(
+                view, &QAbstractItemView::pressed, relay_.get(),
+                [this, list](const QModelIndex& index) { itemClick(list, index.row()); });
+        }
+        // Rows dragged inside the list are dropped on the list itself, whichever view shows.
+        relay_->watch(list, list);
+        list->setAcceptDrops(true);
+        QObject::connect(list, &ListView::columnClicked, relay_.get(),
+                         [this, list](int column) { columnClick(list, column); });
+        QObject::connect(
+            list, &ListView::labelEditStarted, relay_.get(),
+            [this, list](int row, QWidget* editor) { labelEditStarted(list, row, editor); });
+        list->setLabelEditor(
+            [this, list](int row, QString& text) { return commitLabelEdit(list, row, text); });
+    }
+}
+
+ListView* ListCommands::otherList(const ListView* list) const {
+    return list == ui_.lwDirectory ? ui_.lwDragDrop : ui_.lwDirectory;
+}
+
+int ListCommands::sourceOf(const ListView* list) const {
+    return list == ui_.lwDragDrop ? 1 : 0;
+}
+
+// ---- Events ----
+
+bool ListCommands::filterEvent(ListView* list, QObject* watched, QEvent* event) {
+    const bool onView = watched == list->reportView() || watched == list->iconView();
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            if (!onView && watched != list) {
+                pressPosition_ = static_cast<QMouseEvent*>(event)->position().toPoint();
+                mouseDown();
+            }
+            return false;
+        case QEvent::MouseMove:
+            return !onView && watched != list && mouseMove(list, static_cast<QMouseEvent*>(event));
+        case QEvent::MouseButtonRelease:
+            if (!onView && watched != list) {
+                mouseUp(list, static_cast<QMouseEvent*>(event));
+            }
+            return false;
+        case QEvent::MouseButtonDblClick:
+            if (!onView && watched != list &&
+                static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+                // Opening a folder fills the list again; the view finishes its own handling
+                // of the click first.
+                QMetaObject::invokeMethod(
+                    relay_.get(),
+                    [this, guarded = QPointer<ListView>(list)] {
+                        if (guarded) {
+                            openRow(guarded);
+                        }
+                    },
+                    Qt::QueuedConnection);
+            }
+            return false;
+        case QEvent::KeyPress:
+            // Keys typed into a label's editor travel up through the view: not the list's.
+            return onView && !list->isEditing() && keyDown(list, static_cast<QKeyEvent*>(event));
+        case QEvent::KeyRelease:
+            if (onView && !list->isEditing()) {
+                const auto* key = static_cast<QKeyEvent*>(event);
+                if (!key->isAutoRepeat()) {
+                    keyUp(list, key);
+                }
+            }
+            return false;
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+            return dragOver(list, watched, static_cast<QDropEvent*>(event));
+        case QEvent::DragLeave:
+            if (window_.state().internalDragActive) {
+                list->setDropHighlightRow(-1);
+            }
+            return false;
+        case QEvent::Drop:
+            return dragDrop(list, static_cast<QDropEvent*>(event));
+        default:
+            return false;
+    }
+}
+
+void ListCommands::mouseDown() {
+    WindowState& state = window_.state();
+    state.selectionRecountPending = true;
+    state.itemClicked = false;
+    state.itemOpenable = false;
+}
+
+void ListCommands::itemClick(ListView* list, int row) {
+    if (row < 0 || row >= list->rowCount()) {
+        return;
+    }
+    WindowState& state = window_.state();
+    // The row itself, by its position: rows of equal names are still different rows.
+    state.dragSourceRow = row;
+    state.itemClicked = true;
+    state.itemOpenable = true;
+}
+
+bool ListCommands::mouseMove(ListView* list, const QMouseEvent* event) {
+    WindowState& state = window_.state();
+    const Qt::MouseButtons buttons = event->buttons();
+    if (buttons == Qt::NoButton) {
+        if (state.selectionRecountPending) {
+            window_.fileSource().updateSelectedCount(0);
+        }
+        return false;
+    }
+    if (buttons != Qt::LeftButton || !state.itemClicked) {
+        return false;
+    }
+    // A press on a row moves that row; it never sweeps a selection. A jitter of the hand
+    // within a click starts no drag.
+    if ((event->position().toPoint() - pressPosition_).manhattanLength() <
+        QApplication::startDragDistance()) {
+        return true;
+    }
+    const int row = state.dragSourceRow;
+    if (row < 0 || row >= list->rowCount()) {
+        return true;
+    }
+    state.internalDragActive = true;
+    list->startRowDrag(row);
+    // The drag took the button's release: the click is over, dropped or not.
+    state.internalDragActive = false;
+    state.itemClicked = false;
+    list->setDropHighlightRow(-1);
+    return true;
+}
+
+void ListCommands::mouseUp(ListView* list, const QMouseEvent* event) {
+    WindowState& state = window_.state();
+    const Qt::MouseButton button = event->button();
+    if (button == Qt::RightButton && list->rowCount() > 0) {
+        const QPoint at = event->globalPosition().toPoint();
+        if (list == ui_.lwDirectory) {
+            window_.contextMenus().popupListview(at);
+        } else {
+            window_.contextMenus().popupDragdrop(at);
+        }
+    }
+    if (button == Qt::MiddleButton) {
+        copyName(list);
+    }
+    bool deselected = false;
+    constexpr Qt::KeyboardModifiers kShiftKeys =
+        Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
+    if (!(event->modifiers() & kShiftKeys) && !state.itemClicked) {
+        list->clearSelection();
+        deselected = true;
+    }
+    window_.fileSource().updateSelectedCount(0);
+    if (deselected) {
+        state.previewPending = true;
+    }
+    state.itemClicked = false;
+}
+
+bool ListCommands::keyDown(ListView* list, const QKeyEvent* event) {
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) {
+        return false;
+    }
+    openRow(list);
+    return true;
+}
+
+void ListCommands::keyUp(ListView* list, const QKeyEvent* event) {
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    const bool ctrl = modifiers & Qt::ControlModifier;
+    const bool directory = list == ui_.lwDirectory;
+    FileSource& source = window_.fileSource();
+    switch (event->key()) {
+        case Qt::Key_A:
+            if (ctrl) {
+                selectAll(list);
+            } else {
+                source.updateSelectedCount(0);
+            }
+            break;
+        case Qt::Key_C:
+            if (ctrl) {
+                copyName(list);
+            }
+            break;
+        case Qt::Key_F2:
+            source.updateSelectedCount(0);
+            startManualRename(list);
+            break;
+        case Qt::Key_Backspace:
+            if (directory) {
+                window_.state().keepListFocus = true;
+                window_.folderSource().cmdParentDirClick();
+            }
+            break;
+        case Qt::Key_Delete:
+            if (!directory) {
+                if (modifiers & Qt::ShiftModifier) {
+                    window_.freeSelect().mnuDragdropClearClick();
+                } else {
+                    window_.freeSelect().mnuDragdropRemoveClick();
+                }
+            }
+            break;
+        case Qt::Key_Insert:
+            if (!directory) {
+                window_.freeSelect().cmdDragDropAddClick();
+            }
+            break;
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+            source.updateSelectedCount(0);
+            break;
+        default:
+            break;
+    }
+}
+
+// ---- Row drags ----
+
+bool ListCommands::dragOver(ListView* list, QObject* watched, QDropEvent* event) {
+    WindowState& state = window_.state();
+    if (!state.internalDragActive || !list->isOwnRowDrag(event->mimeData())) {
+        return false;
+    }
+    list->setDropHighlightRow(
+        list->rowAt(event->position().toPoint(), qobject_cast<QWidget*>(watched)));
+    event->setDropAction(Qt::MoveAction);
+    event->accept();
+    return true;
+}
+
+bool ListCommands::dragDrop(ListView* list, QDropEvent* event) {
+    WindowState& state = window_.state();
+    if (!list->isOwnRowDrag(event->mimeData())) {
+        return false;
+    }
+    event->setDropAction(Qt::MoveAction);
+    event->accept();
+    const int target = list->dropHighlightRow();
+    const int source = state.dragSourceRow;
+    list->setDropHighlightRow(-1);
+    state.internalDragActive = false;
+    if (target < 0 || source < 0 || source >= list->rowCount()) {
+        return true;
+    }
+    // The same row, not merely a row of the same name: two entries of one name from different
+    // folders are still moved past each other.
+    if (target == source) {
+        return true;
+    }
+    // One step at a time, so that the rows in between shift one place towards the source.
+    if (source < target) {
+        for (int row = source; row < target; ++row) {
+            swapRows(list, row, row + 1);
+        }
+    } else {
+        for (int row = source - 1; row >= target; --row) {
+            swapRows(list, row, row + 1);
+        }
+    }
+    list->selectRow(target);
+    list->setCurrentRow(target);
+    state.dragSourceRow = -1;
+    if (window_.modeTabKey() == QLatin1String("Enum") && ui_.chkEnumTab_Enum->isChecked()) {
+        window_.modePanels().optionsChanged();
+    }
+    return true;
+}
+
+// ---- Rows ----
+
+void ListCommands::swapListItems(int first, int second) {
+    ListView* list = window_.state().fileMode == 1 ? ui_.lwDragDrop : ui_.lwDirectory;
+    swapRows(list, first - 1, second - 1);
+}
+
+void ListCommands::swapRows(ListView* list, int first, int second) {
+    if (list == ui_.lwDirectory) {
+        window_.state().listOrderChanged = true;
+    }
+    list->swapRows(first, second);
+    list->selectRow(first, false);
+    list->selectRow(second, false);
+}
+
+void ListCommands::columnClick(ListView* list, int column) {
+    list->setSortOrder(list->sortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder
+                                                               : Qt::AscendingOrder);
+    // Sizes sort by their byte count, which the hidden key column holds.
+    int key = column;
+    if (list->columnKey(column) == QLatin1String("size")) {
+        const int bytes = list->columnIndex(QStringLiteral("sizeb"));
+        if (bytes >= 0) {
+            key = bytes;
+        }
+    }
+    list->sortByColumn(key);
+    // The Free Select order is put back after every run anyway; the Directory order only when
+    // the user changed it.
+    if (list == ui_.lwDirectory) {
+        window_.state().listOrderChanged = true;
+    }
+    window_.modePanels().optionsChanged();
+}
+
+void ListCommands::selectAll(ListView* list) {
+    {
+        const FocusKeeper focus(&window_);
+        const platform::BusyScope busy(&window_);
+        list->selectAll();
+    }
+    window_.fileSource().updateSelectedCount(0);
+}
+
+void ListCommands::copyName(const ListView* list) {
+    const int row = list->actingRow();
+    if (row >= 0) {
+        QApplication::clipboard()->setText(list->text(row));
+    }
+}
+
+void ListCommands::openRow(ListView* list) {
+    WindowState& state = window_.state();
+    if (!state.itemOpenable || list->rowCount() == 0) {
+        return;
+    }
+    state.stopPreview();
+    QComboBox* pathBox = ui_.txtPath;
+    state.previousPath = pathBox->currentText();
+    const int row = list->actingRow();
+    if (row < 0) {
+        return;
+    }
+    const QString folder = list->text(row, filelists::kColumnFolder);
+    const QString path = folder + list->text(row);
+    // A row without a folder (a placeholder) names nothing on disk; nor may a relative name
+    // reach the current folder of the process.
+    const platform::fs::Kind kind = folder.isEmpty()
+                                        ? platform::fs::Kind::Missing
+                                        : platform::fs::kindOf(platform::nativePath(path));
+    if (kind == platform::fs::Kind::Directory) {
+        pathBox->setEditText(path);
+        window_.folderSource().txtPathLostFocus();
+    } else if (kind != platform::fs::Kind::Missing) {
+        platform::openDocument(path);
+    } else {
+        const QString context = list == ui_.lwDirectory ? QStringLiteral("lwDirectory_DblClick")
+                                                        : QStringLiteral("lwDragDrop_DblClick");
+        engine::logFailure(engine::kFileNotFound, context + QStringLiteral(": NEWDIR=") + path +
+                                                      QStringLiteral(" OLDDIR=") +
+                                                      pathBox->currentText());
+    }
+}
+
+// ---- Manual rename ----
+
+void ListCommands::startManualRename(ListView* list) {
+    const int row = list->actingRow();
+    // A row without a folder is the placeholder: there is nothing on disk to rename.
+    if (row < 0 || list->text(row, filelists::kColumnFolder).isEmpty()) {
+        return;
+    }
+    list->startLabelEdit(row);
+}
+
+void ListCommands::labelEditStarted(ListView*, int, QWidget* editor) {
+    // The caret waits before the extension, so that typing replaces the name and keeps the
+    // type; a name without a "." stays wholly selected.
+    auto* line = qobject_cast<QLineEdit*>(editor);
+    if (!line) {
+        return;
+    }
+    const qsizetype dot = line->text().lastIndexOf(QLatin1Char('.'));
+    if (dot < 0) {
+        return;
+    }
+    line->deselect();
+    line->setCursorPosition(static_cast<int>(dot));
+}
+
+bool ListCommands::commitLabelEdit(ListView* list, int row, QString& text) {
+    // Closing the editor may hand the same text in again while this one is still busy.
+    if (committing_) {
+        return false;
+    }
+    const QString oldName = list->text(row);
+    const QString folder = list->text(row, filelists::kColumnFolder);
+    if (text == oldName || text.trimmed().isEmpty() || folder.isEmpty()) {
+        return false;
+    }
+    committing_ = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{committing_};
+
+    // The name as a run would give it: the forbidden characters mapped (so a typed "/" or "\"
+    // never moves the item), and refused where a run refuses it.
+    const runs::TargetName target = runs::parseNewName(engine::replaceForbiddenChars(text));
+    const QString newName = target.text();
+    const QString oldPath = folder + oldName;
+    const QString newPath = folder + newName;
+    if (newName == oldName) {
+        return false;
+    }
+    const bool isDir =
+        platform::fs::kindOf(platform::nativePath(oldPath)) == platform::fs::Kind::Directory;
+    QString reason;
+    if (!target.valid) {
+        reason = runs::kReasonSkipping +
+                 QStringLiteral(" (a name or sub-folder may not be empty, \".\" or \"..\")");
+    } else if (const platform::Status renamed = platform::fs::renameNoReplace(
+                   platform::nativePath(oldPath), platform::nativePath(newPath));
+               !renamed) {
+        if (platform::fs::exists(platform::nativePath(newPath))) {
+            reason = runs::kReasonExists;
+        } else {
+            reason = runs::kReasonSkipping + QStringLiteral(" (") +
+                     QString::fromStdString(renamed.reason()) + QLatin1Char(')');
+        }
+    }
+    if (!reason.isEmpty()) {
+        // The run's warning, shown once the editor has closed: a box opened from inside the
+        // commit would take the focus from the editor, which commits again.
+        const QString message = (isDir ? QStringLiteral("WARNING: Couldn't rename dir <")
+                                       : QStringLiteral("WARNING: Couldn't rename file <")) +
+                                oldName + QStringLiteral("> as <") + newName +
+                                QStringLiteral("> ") + reason;
+        const QString title = window_.state().appName;
+        QMetaObject::invokeMethod(
+            relay_.get(),
+            [message, title] {
+                platform::messages().showMessage(message, title, platform::MessageIcon::Exclamation,
+                                                 platform::MessageButtons::Ok);
+            },
+            Qt::QueuedConnection);
+        return false;
+    }
+
+    text = newName;
+    WindowState& state = window_.state();
+    const int source = sourceOf(list);
+    for (const int n : {source, 1 - source}) {
+        replaceEntries(state.lstFiles[n], oldPath, newPath);
+        replaceEntries(state.lstDirs[n], oldPath, newPath);
+    }
+    ListView* other = otherList(list);
+    for (int r = 0; r < other->rowCount(); ++r) {
+        if (other->text(r, filelists::kColumnFolder) + other->text(r) == oldPath) {
+            other->setText(r, 0, newName);
+        }
+    }
+    window_.modePanels().optionsChanged();
+
+    if (row + 1 < list->rowCount()) {
+        // The editor is still open: moving the current row now would close it from inside
+        // its own commit. The selection moves on once it has closed, and the preview timer
+        // opens the next editor there.
+        QPointer<ListView> guarded(list);
+        QMetaObject::invokeMethod(
+            relay_.get(),
+            [this, guarded, row] {
+                if (!guarded || row + 1 >= guarded->rowCount()) {
+                    return;
+                }
+                guarded->selectRow(row, false);
+                guarded->setCurrentRow(row + 1);
+                guarded->selectRow(row + 1);
+                window_.state().labelEditPending = true;
+            },
+            Qt::QueuedConnection);
+    }
+    return true;
+}
+
+}  // namespace mainwindow
