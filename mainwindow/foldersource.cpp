@@ -559,7 +559,7 @@ void FolderSource::chkFilesClick() {
     QCheckBox* files = ui_.chkFiles;
     QCheckBox* dirs = ui_.chkDirs;
     // A tab that processes files only keeps "Files" ticked.
-    if (!dirs->isEnabled()) {
+    if (!enabledSetting(dirs)) {
         setVbValue(files, 1);
         return;
     }

@@ -145,6 +145,7 @@ private:
     void buildMenus();
     void registerControl(QObject* object);
     void placeOnCaptionLine(QWidget* option, const QGroupBox* frame);
+    void nameInputsForAssistiveTechnology();
 
     void connectHandlers();
     void formLoad(const QStringList& arguments);

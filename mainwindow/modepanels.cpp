@@ -146,8 +146,9 @@ void ModePanels::optionsChanged() {
             QStringLiteral("main"),
             QStringLiteral("%1 Files, %2 Directories").arg(fileCount).arg(dirCount));
         const bool filesQualify =
-            filesBox->isEnabled() && vbValue(filesBox) == 1 && !files.isEmpty();
-        const bool dirsQualify = dirsBox->isEnabled() && vbValue(dirsBox) == 1 && !dirs.isEmpty();
+            enabledSetting(filesBox) && vbValue(filesBox) == 1 && !files.isEmpty();
+        const bool dirsQualify =
+            enabledSetting(dirsBox) && vbValue(dirsBox) == 1 && !dirs.isEmpty();
         blocked = !filesQualify && !dirsQualify;
     } else {
         window_.setPanelText(
@@ -350,7 +351,7 @@ void ModePanels::generatePreview() {
     job.shared = {&state.previewPending, &state.previewRunToken, &state.previewChangeCount};
     job.doEventsEvery = state.previewDoEventsEvery;
     QPushButton* execute = ui_.cmdExecute;
-    job.renameEnabled = [execute] { return execute->isEnabled(); };
+    job.renameEnabled = [execute] { return enabledSetting(execute); };
     job.onlySelectedInForce = [&state] { return state.onlySelectedInForce; };
     // The executors' own computation, so the preview shows exactly what a run would do;
     // modes without a transform (and "Attrib") give no names. The pass asks for the rows that

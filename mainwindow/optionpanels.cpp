@@ -144,14 +144,14 @@ void OptionPanels::connectHandlers() {
     connect(ui_.cmdGetCurrentDate, &QAbstractButton::clicked, this, [this] {
         choose(ui_.optAttrib_Date);
         ui_.dtDate->setDate(QDate::currentDate());
-        if (ui_.dtDate->isEnabled()) {
+        if (enabledSetting(ui_.dtDate)) {
             ui_.dtDate->setFocus(Qt::OtherFocusReason);
         }
     });
     connect(ui_.cmdGetCurrentTime, &QAbstractButton::clicked, this, [this] {
         choose(ui_.optAttrib_Date);
         ui_.dtTime->setTime(QTime::currentTime());
-        if (ui_.dtTime->isEnabled()) {
+        if (enabledSetting(ui_.dtTime)) {
             ui_.dtTime->setFocus(Qt::OtherFocusReason);
         }
     });
@@ -342,7 +342,7 @@ void OptionPanels::focusAwayFromHiddenPanel(const char* tabKey) {
     if (window_.modeTabKey() == QLatin1String(tabKey)) {
         return;
     }
-    if (ui_.cmdExecute->isEnabled()) {
+    if (enabledSetting(ui_.cmdExecute)) {
         ui_.cmdExecute->setFocus(Qt::OtherFocusReason);
     } else {
         ui_.cmdAbout->setFocus(Qt::OtherFocusReason);
@@ -400,7 +400,7 @@ void OptionPanels::focusGained(QObject* watched) {
 }
 
 bool OptionPanels::mp3FormatKey(int key) {
-    if ((key != Qt::Key_Return && key != Qt::Key_Enter) || !ui_.cmdExecute->isEnabled()) {
+    if ((key != Qt::Key_Return && key != Qt::Key_Enter) || !enabledSetting(ui_.cmdExecute)) {
         return false;
     }
     // The first Enter moves to "Rename!"; a second one presses it.

@@ -43,7 +43,7 @@ void RunController::formKeyF5() {
     QCoreApplication::processEvents();
     window_.modePanels().optionsChanged();
     QCoreApplication::processEvents();
-    if (ui_.cmdExecute->isEnabled()) {
+    if (enabledSetting(ui_.cmdExecute)) {
         cmdExecuteClick();
     }
 }
@@ -109,7 +109,7 @@ runs::DriverContext RunController::driverContext() {
     runs::DriverHooks& hooks = context.hooks;
     hooks.validate = [window] {
         window->modePanels().optionsChanged();
-        return window->ui().cmdExecute->isEnabled();
+        return enabledSetting(window->ui().cmdExecute);
     };
     hooks.inputs = [this] { return driverInputs(); };
     hooks.setMainPanel = [window](const QString& text) {
@@ -183,7 +183,7 @@ void RunController::runCommandLineMode() {
             break;
         }
     }
-    if (ui_.cmdExecute->isEnabled()) {
+    if (enabledSetting(ui_.cmdExecute)) {
         cmdExecuteClick();
     }
     if (state.cmdAutoExit) {

@@ -12,6 +12,13 @@ int vbValue(const QCheckBox* box);
 // Sets the value; refuses anything but 0, 1 and 2. Setting 2 lets the box show grayed.
 bool setVbValue(QCheckBox* box, int value);
 
+// Whether a control is enabled by its own setting. While a run window is open the main window
+// is disabled, and Qt then reports every control in it as disabled; the rules ask about the
+// control's own state, which that does not change.
+inline bool enabledSetting(const QWidget* control) {
+    return control->isEnabledTo(control->window());
+}
+
 // An attribute box: a click ticks an unticked box and unticks a ticked or grayed one; only
 // code makes it grayed ("leave the attribute as it is").
 class AttributeBox : public QCheckBox {

@@ -60,6 +60,61 @@ void FrmMain::registerControl(QObject* object) {
     controls_.insert(object->objectName(), object);
 }
 
+// Screen readers announce an input by its accessible name, which Qt otherwise takes from the
+// frame around it: the Start, Find and Replace boxes would all be "Single Replace". Each input
+// is named after the label beside it (left of it on its line, else just above it) and becomes
+// that label's buddy; an icon-only button is named after its tooltip.
+void FrmMain::nameInputsForAssistiveTechnology() {
+    const std::span<const ControlDef> defs = controlTable();
+    for (const ControlDef& input : defs) {
+        const bool namedByLabel = input.kind == Kind::TextBox || input.kind == Kind::PathBox ||
+                                  input.kind == Kind::DatePicker || input.kind == Kind::TimePicker;
+        QWidget* widget = control<QWidget>(QString::fromUtf8(input.name));
+        if (!widget) {
+            continue;
+        }
+        if (input.kind == Kind::PictureButton && input.caption[0] == '\0' && input.tip[0] != '\0') {
+            widget->setAccessibleName(QString::fromUtf8(input.tip));
+            continue;
+        }
+        if (!namedByLabel) {
+            continue;
+        }
+        const ControlDef* best = nullptr;
+        int bestDistance = 0;
+        for (const ControlDef& label : defs) {
+            if (label.kind != Kind::Label || qstrcmp(label.container, input.container) != 0 ||
+                label.caption[0] == '\0') {
+                continue;
+            }
+            const int labelMiddle = label.top + label.height / 2;
+            const bool onTheLine = labelMiddle >= input.top &&
+                                   labelMiddle <= input.top + input.height &&
+                                   label.left + label.width <= input.left + 60;
+            const bool above = label.top + label.height <= input.top + 30 &&
+                               input.top - (label.top + label.height) <= 300 &&
+                               label.left < input.left + input.width &&
+                               label.left + label.width > input.left;
+            if (!onTheLine && !above) {
+                continue;
+            }
+            const int distance = onTheLine ? input.left - (label.left + label.width)
+                                           : input.top - (label.top + label.height) + 10000;
+            if (!best || distance < bestDistance) {
+                best = &label;
+                bestDistance = distance;
+            }
+        }
+        if (best) {
+            auto* label = control<QLabel>(QString::fromUtf8(best->name));
+            widget->setAccessibleName(labelCaption(QString::fromUtf8(best->caption)));
+            if (label) {
+                label->setBuddy(widget);
+            }
+        }
+    }
+}
+
 void FrmMain::buildControls() {
     client_ = new QWidget(this);
     client_->setObjectName(QStringLiteral("frmMainClient"));
@@ -262,6 +317,8 @@ void FrmMain::buildControls() {
             label->setGapEnd(gapEnd + kGapMargin);
         }
     }
+
+    nameInputsForAssistiveTechnology();
 
     if (auto* logo = control<QLabel>(QStringLiteral("imgLogo"))) {
         logo->setPixmap(logoPixmap(logo->size(), state_.appName, palette()));

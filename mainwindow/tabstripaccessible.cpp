@@ -1,0 +1,137 @@
+#include "mainwindow/tabstripaccessible.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QPointer>
+
+#include <vector>
+
+#include "mainwindow/tabstrip.h"
+
+namespace mainwindow {
+
+namespace {
+
+class TabStripAccessible;
+
+// One tab: its caption, its drawn rectangle, and pressing it selects it.
+class TabAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    TabAccessible(TabStrip* strip, int index) : strip_(strip), index_(index) {}
+
+    bool isValid() const override { return strip_ && index_ < strip_->count(); }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return strip_ ? strip_->window()->windowHandle() : nullptr; }
+    QAccessibleInterface* parent() const override {
+        return strip_ ? QAccessible::queryAccessibleInterface(strip_.data()) : nullptr;
+    }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface* focusChild() const override { return nullptr; }
+    QString text(QAccessible::Text kind) const override {
+        if (!isValid()) {
+            return {};
+        }
+        switch (kind) {
+            case QAccessible::Name:
+                return strip_->tabText(index_).remove(QLatin1Char('&'));
+            case QAccessible::Description:
+                return strip_->tabToolTip(index_);
+            default:
+                return {};
+        }
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override {
+        if (!isValid()) {
+            return {};
+        }
+        const QRect area = strip_->tabArea(index_);
+        return QRect(strip_->mapToGlobal(area.topLeft()), area.size());
+    }
+    QAccessible::Role role() const override { return QAccessible::PageTab; }
+    QAccessible::State state() const override {
+        QAccessible::State state;
+        if (!isValid()) {
+            state.invalid = true;
+            return state;
+        }
+        state.selectable = true;
+        state.selected = strip_->currentIndex() == index_;
+        state.disabled = !strip_->isTabEnabled(index_);
+        state.invisible = !strip_->isVisible();
+        return state;
+    }
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
+                                                    : nullptr;
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& action) override {
+        if (isValid() && action == pressAction()) {
+            strip_->setCurrentIndex(index_);
+        }
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+private:
+    QPointer<TabStrip> strip_;
+    int index_;
+};
+
+// The strip: a page tab list whose children are the tabs where they are drawn.
+class TabStripAccessible : public QAccessibleWidget {
+public:
+    explicit TabStripAccessible(TabStrip* strip)
+        : QAccessibleWidget(strip, QAccessible::PageTabList) {}
+    ~TabStripAccessible() override {
+        for (const QAccessible::Id id : tabs_) {
+            QAccessible::deleteAccessibleInterface(id);
+        }
+    }
+
+    int childCount() const override { return strip()->count(); }
+    QAccessibleInterface* child(int index) const override {
+        if (index < 0 || index >= strip()->count()) {
+            return nullptr;
+        }
+        while (static_cast<int>(tabs_.size()) <= index) {
+            auto* tab = new TabAccessible(strip(), static_cast<int>(tabs_.size()));
+            tabs_.push_back(QAccessible::registerAccessibleInterface(tab));
+        }
+        return QAccessible::accessibleInterface(tabs_[static_cast<std::size_t>(index)]);
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        for (std::size_t i = 0; i < tabs_.size(); ++i) {
+            if (QAccessible::accessibleInterface(tabs_[i]) == child) {
+                return static_cast<int>(i);
+            }
+        }
+        return -1;
+    }
+    QAccessibleInterface* childAt(int x, int y) const override {
+        const int index = strip()->tabAtPoint(strip()->mapFromGlobal(QPoint(x, y)));
+        return index < 0 ? nullptr : child(index);
+    }
+    QAccessibleInterface* focusChild() const override {
+        return strip()->hasFocus() ? child(strip()->currentIndex()) : nullptr;
+    }
+
+private:
+    TabStrip* strip() const { return static_cast<TabStrip*>(object()); }
+
+    mutable std::vector<QAccessible::Id> tabs_;
+};
+
+}  // namespace
+
+QAccessibleInterface* tabStripAccessible(const QString&, QObject* object) {
+    if (auto* strip = qobject_cast<TabStrip*>(object)) {
+        return new TabStripAccessible(strip);
+    }
+    return nullptr;
+}
+
+}  // namespace mainwindow
