@@ -12,6 +12,7 @@
 #include "engine/log.h"
 #include "filelists/sysicons.h"
 #include "mainwindow/contextmenus.h"
+#include "mainwindow/dialogs/about.h"
 #include "mainwindow/dialogs/getposition.h"
 #include "mainwindow/filesource.h"
 #include "mainwindow/foldersource.h"
@@ -216,6 +217,15 @@ void FrmMain::connectHandlers() {
     }
     WindowKeys* keys = windowKeys_.get();
     connect(ui_.cmdHelp, &QPushButton::clicked, this, [keys] { keys->formKeyF1(); });
+    connect(ui_.cmdAbout, &QPushButton::clicked, this, [this] {
+        // Only once start-up has finished.
+        if (!state_.windowReady) {
+            return;
+        }
+        AboutBox box(state_.appName, state_.appVersion, runState_.totNumberOfFilesRenamedNew,
+                     runState_.totNumberOfDirsRenamedNew);
+        box.exec();
+    });
     keyWatch_ = new KeyWatch(this);
     QCoreApplication::instance()->installEventFilter(keyWatch_);
     connect(ui_.chkPreview, &QCheckBox::stateChanged, this, [modes] { modes->chkPreviewClick(); });

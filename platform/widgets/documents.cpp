@@ -22,6 +22,14 @@ void openDocument(const QString& path) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
+void openLink(const QString& url) {
+    if (opener()) {
+        opener()(url);
+        return;
+    }
+    QDesktopServices::openUrl(QUrl(url));
+}
+
 void setDocumentOpener(DocumentOpener replacement) {
     opener() = std::move(replacement);
 }

@@ -11,6 +11,9 @@ namespace platform {
 using DocumentOpener = std::function<void(const QString& path)>;
 
 void openDocument(const QString& path);
+// A link (a web address, a "mailto:" address) with the desktop's default application; the
+// same opener hook sees it.
+void openLink(const QString& url);
 // Replaces how documents are opened (tests record the path instead of starting a program);
 // an empty opener restores the desktop's.
 void setDocumentOpener(DocumentOpener opener);
