@@ -30,6 +30,7 @@
 #include "platform/localetext.h"
 #include "platform/messages.h"
 #include "platform/programfolder.h"
+#include "platform/stretches.h"
 #include "platform/widgets/busy.h"
 #include "platform/widgets/filedialog.h"
 #include "platform/widgets/listview.h"
@@ -113,28 +114,8 @@ void probeAll(std::vector<Probe>& probes, bool withDetails) {
             probe(probes[i], withDetails);
         }
     };
-    const std::size_t total = probes.size();
-    const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
-    const auto threads = std::min<std::size_t>(
-        {cores, kMostProbeThreads, total / static_cast<std::size_t>(kProbesPerThread)});
-    if (threads <= 1) {
-        stretch(0, total);
-        return;
-    }
-    std::vector<std::thread> helpers;
-    helpers.reserve(threads - 1);
-    for (std::size_t t = 1; t < threads; ++t) {
-        try {
-            helpers.emplace_back(stretch, total * t / threads, total * (t + 1) / threads);
-        } catch (const std::system_error&) {
-            // No thread to be had: this thread looks at that stretch itself.
-            stretch(total * t / threads, total * (t + 1) / threads);
-        }
-    }
-    stretch(0, total / threads);
-    for (std::thread& helper : helpers) {
-        helper.join();
-    }
+    platform::forEachStretch(probes.size(), static_cast<std::size_t>(kProbesPerThread),
+                             kMostProbeThreads, stretch);
 }
 
 // The folder the tree's nodes lie in: the one the last completed read listed (the path box may

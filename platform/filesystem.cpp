@@ -1,5 +1,7 @@
 #include "platform/filesystem.h"
 
+#include "platform/stretches.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -314,28 +316,7 @@ std::unique_ptr<Examined[]> examineAll(int dirFd, const std::string& prefix,
             examine(dirFd, prefix, names[i], found[i], path);
         }
     };
-    const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
-    const auto threads = static_cast<std::size_t>(
-        std::min<std::size_t>({cores, kMostThreads, names.size() / kEntriesPerThread}));
-    if (threads <= 1) {
-        stretch(0, names.size());
-        return found;
-    }
-    std::vector<std::thread> helpers;
-    helpers.reserve(threads - 1);
-    const std::size_t total = names.size();
-    for (std::size_t t = 1; t < threads; ++t) {
-        try {
-            helpers.emplace_back(stretch, total * t / threads, total * (t + 1) / threads);
-        } catch (const std::system_error&) {
-            // No thread to be had: this thread examines that stretch itself afterwards.
-            stretch(total * t / threads, total * (t + 1) / threads);
-        }
-    }
-    stretch(0, total / threads);
-    for (std::thread& helper : helpers) {
-        helper.join();
-    }
+    forEachStretch(names.size(), kEntriesPerThread, kMostThreads, stretch);
     return found;
 }
 
