@@ -55,6 +55,9 @@ void FileSource::tabStripFilemodeClick() {
             paintInput(input, true);
             input->setVisible(true);
         }
+        // The pattern box filters nothing while neither pattern setting is on.
+        ui_.txtPattern->setEnabled(settings.usePatternForFiles != 0 ||
+                                   settings.usePatternForDirs != 0);
         ui_.chkFiles->setEnabled(true);
         ui_.chkSub->setEnabled(true);
         ui_.chkDirs->setEnabled(state.dirsAllowed);

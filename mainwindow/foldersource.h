@@ -58,6 +58,10 @@ public:
     // event is consumed.
     bool filterEvent(QObject* watched, QEvent* event);
 
+    // The path box's text in red (a folder that cannot be listed, or a hidden system folder),
+    // or in the normal text colour.
+    void setPathRed(bool red);
+
     // What the list builders and thumbnail runs take from the window.
     filelists::IconOptions directoryIconOptions() const;
     filelists::StatusPanels statusAccess();
@@ -72,7 +76,6 @@ private:
 
     QString pathText() const;
     void setPathText(const QString& text);
-    void setPathRed(bool red);
     void addToPathHistory(const QString& folder);
     void showDirectoryRows();
     filelists::ViewSwitches viewSwitches() const;

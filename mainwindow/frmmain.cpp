@@ -14,6 +14,7 @@
 #include "mainwindow/contextmenus.h"
 #include "mainwindow/dialogs/about.h"
 #include "mainwindow/dialogs/getposition.h"
+#include "mainwindow/dialogs/settingsdialog.h"
 #include "mainwindow/filesource.h"
 #include "mainwindow/foldersource.h"
 #include "mainwindow/freeselect.h"
@@ -226,6 +227,20 @@ void FrmMain::connectHandlers() {
                      runState_.totNumberOfDirsRenamedNew);
         box.exec();
     });
+    connect(ui_.cmdSettings, &QPushButton::clicked, this, [this, source, modes] {
+        if (!state_.windowReady) {
+            return;
+        }
+        showSettingsDialog(*this);
+        source->updateSelectedCount(-1);
+        modes->optionsChanged();
+        state_.previewPending = true;
+    });
+    // Straight to the list's tab; the dialog's "Ok" reads the folder again itself if needed.
+    connect(ui_.cmdExceptionsEdit, &QToolButton::clicked, this,
+            [this] { showSettingsDialog(*this, QStringLiteral("exceptions")); });
+    connect(ui_.cmdReplaceEdit, &QToolButton::clicked, this,
+            [this] { showSettingsDialog(*this, QStringLiteral("batchreplace")); });
     keyWatch_ = new KeyWatch(this);
     QCoreApplication::instance()->installEventFilter(keyWatch_);
     connect(ui_.chkPreview, &QCheckBox::stateChanged, this, [modes] { modes->chkPreviewClick(); });
@@ -403,28 +418,32 @@ void FrmMain::applySavedGeometry() {
 }
 
 void FrmMain::applyColumns() {
-    struct Target {
-        platform::ListView* list;
-        const std::array<qint16, 8>& widths;
-    };
-    const Target targets[] = {{ui_.lwDirectory, settings_.dirColWidth},
-                              {ui_.lwDragDrop, settings_.dragColWidth}};
-    for (const Target& target : targets) {
+    for (platform::ListView* list : {ui_.lwDirectory, ui_.lwDragDrop}) {
+        const auto& widths =
+            list == ui_.lwDirectory ? settings_.dirColWidth : settings_.dragColWidth;
         for (int column = 0; column < kBaseColumnCount; ++column) {
-            target.list->setColumnWidth(column, twipsToPixels(target.widths[column]));
+            list->setColumnWidth(column, twipsToPixels(widths[column]));
         }
     }
-    if (settings_.showAllColumns != 1) {
-        return;
+    if (settings_.showAllColumns == 1) {
+        showDetailColumns(true);
     }
+}
+
+void FrmMain::showDetailColumns(bool shown) {
     const std::span<const ColumnDef> columns = listColumns();
-    for (const Target& target : targets) {
+    for (platform::ListView* list : {ui_.lwDirectory, ui_.lwDragDrop}) {
+        const auto& widths =
+            list == ui_.lwDirectory ? settings_.dirColWidth : settings_.dragColWidth;
         for (size_t column = kBaseColumnCount; column < columns.size(); ++column) {
+            const QString key = QString::fromUtf8(columns[column].key);
+            if (!shown) {
+                list->removeColumn(key);
+                continue;
+            }
             // The last column only holds the sort key of the size column: never shown.
-            const int width =
-                column < target.widths.size() ? twipsToPixels(target.widths[column]) : 0;
-            target.list->addColumn(QString::fromUtf8(columns[column].text),
-                                   QString::fromUtf8(columns[column].key), width);
+            const int width = column < widths.size() ? twipsToPixels(widths[column]) : 0;
+            list->addColumn(QString::fromUtf8(columns[column].text), key, width);
         }
     }
 }

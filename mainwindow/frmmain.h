@@ -97,6 +97,8 @@ public:
     // The runs and the run window keep their totals and geometry here.
     settings::ProgramSettings& settings() { return settings_; }
     const engine::TextLists& lists() const { return lists_; }
+    // The settings dialog and the Replace tab's add button change the editable lists.
+    engine::TextLists& lists() { return lists_; }
     bool hasMp3Library() const { return static_cast<bool>(mp3Library_); }
     // The library's cMP3File (created with its own interface), or null.
     orvane::_cMP3File* mp3Library() const {
@@ -114,6 +116,10 @@ public:
     filelists::SourceImages& sourceImages(int source) {
         return source == 1 ? freeSelImages_ : dirImages_;
     }
+
+    // Adds the six detail columns to both lists, each with its width as loaded at start-up,
+    // or removes them by their keys.
+    void showDetailColumns(bool shown);
 
     // The first activation: runs once, when the window is first shown.
     void formActivate();

@@ -2,12 +2,12 @@
 #include <QApplication>
 #include <QStringList>
 
+#include "mainwindow/dialogs/folderdialog.h"
 #include "mainwindow/frmmain.h"
 #include "platform/folderdialog.h"
 #include "platform/messages.h"
 #include "platform/programfolder.h"
 #include "platform/widgets/filedialog.h"
-#include "platform/widgets/qtfolderdialog.h"
 #include "platform/widgets/qtmessages.h"
 
 #include <malloc.h>
@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
 
     platform::QtMessageService messages;
     platform::setMessageService(&messages);
-    platform::QtFolderDialog folderDialog;
+    mainwindow::FolderDialog folderDialog;
     platform::setFolderDialogService(&folderDialog);
     platform::QtOpenFilesDialog openFiles;
     platform::setOpenFilesService(&openFiles);

@@ -14,10 +14,13 @@
 #include <QValidator>
 
 #include "mainwindow/controls.h"
+#include "mainwindow/dialogs/batchreplaceitem.h"
 #include "mainwindow/frmmain.h"
 #include "mainwindow/modepanels.h"
 #include "mainwindow/widgetvalues.h"
 #include "platform/localetext.h"
+#include "platform/messages.h"
+#include "settings/textlists.h"
 
 namespace mainwindow {
 
@@ -61,29 +64,23 @@ constexpr FocusRule kFocusRules[] = {
     {&Controls::txtNormalize, &Controls::chkEnumTab_Normalize, true},
 };
 
-// Only the digits of whatever reaches the box, typed, pasted or dropped alike: a "-1" pasted
-// into a position becomes "1" as it would had it been typed.
-class DigitsOnly : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString& input, int& position) const override {
-        QString digits;
-        digits.reserve(input.size());
-        int caret = position;
-        for (int i = 0; i < input.size(); ++i) {
-            if (input.at(i) >= u'0' && input.at(i) <= u'9') {
-                digits += input.at(i);
-            } else if (i < position) {
-                --caret;
-            }
-        }
-        input = digits;
-        position = caret;
-        return Acceptable;
-    }
-};
-
 }  // namespace
+
+QValidator::State DigitsOnly::validate(QString& input, int& position) const {
+    QString digits;
+    digits.reserve(input.size());
+    int caret = position;
+    for (int i = 0; i < input.size(); ++i) {
+        if (input.at(i) >= u'0' && input.at(i) <= u'9') {
+            digits += input.at(i);
+        } else if (i < position) {
+            --caret;
+        }
+    }
+    input = digits;
+    position = caret;
+    return Acceptable;
+}
 
 QString repairedText(const QString& text, const NumberBoxRule& rule) {
     QString repaired = text;
@@ -217,6 +214,8 @@ void OptionPanels::connectHandlers() {
         input->installEventFilter(this);
     }
 
+    connect(ui_.cmdReplaceAdd, &QAbstractButton::clicked, this, [this] { cmdReplaceAddClick(); });
+
     // Token pickers: the chosen entry's token goes into the box at its caret.
     const struct {
         QComboBox* picker;
@@ -231,6 +230,33 @@ void OptionPanels::connectHandlers() {
         connect(picker, &QComboBox::activated, this,
                 [this, picker, box] { pickToken(picker, box); });
     }
+}
+
+void OptionPanels::cmdReplaceAddClick() {
+    const QString find = ui_.txtFind->text();
+    if (find.isEmpty()) {
+        return;
+    }
+    const QString replace = ui_.txtReplace->text();
+    // An item replace.txt cannot hold would work until the next start and then be gone.
+    if (!batchItemStorable(find, replace)) {
+        platform::messages().showMessage(batchItemNotStorableText(), window_.state().appName,
+                                         platform::MessageIcon::Exclamation,
+                                         platform::MessageButtons::Ok);
+        return;
+    }
+    engine::BatchReplaceItem item;
+    item.find = find;
+    item.replace = replace;
+    // The list holds 0 or 1; a grayed box counts as ticked, as it does for the single replace.
+    item.caseSensitive = vbValue(ui_.chkCaseSensitive) != 0 ? 1 : 0;
+    item.swapMode = vbValue(ui_.chkReplaceMode) != 0 ? 1 : 0;
+    item.start = batchItemNumber(numberText(ui_.txtReplaceStart));
+    item.count = batchItemNumber(numberText(ui_.txtReplaceCount));
+    QList<engine::BatchReplaceItem>& list = window_.lists().batchReplaceList;
+    list.append(item);
+    ui_.lblBatchReplace->setText(settings::batchReplaceCaption(static_cast<int>(list.size())));
+    window_.state().previewPending = true;
 }
 
 void OptionPanels::attributeBoxClick(int index) {

@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QValidator>
 
 #include <array>
 
@@ -27,6 +28,14 @@ struct NumberBoxRule {
     double minimum;
     bool onlyZeroIsLow;
     double maximum;
+};
+
+// Only the digits of whatever reaches a numeric box, typed, pasted or dropped alike: a "-1"
+// pasted into a position becomes "1" as it would had it been typed.
+class DigitsOnly : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& position) const override;
 };
 
 // The text a numeric box holds after its repair: what the transforms read, so that a value
@@ -53,6 +62,8 @@ protected:
 
 private:
     void choose(QRadioButton* option);
+    // Appends the single replacement of the Replace tab to the batch replace list.
+    void cmdReplaceAddClick();
     void attributeBoxClick(int index);
     void dateBoxClick(QCheckBox* box, QCheckBox* partner, QWidget* picker);
     void processBoxClick(QCheckBox* box, QCheckBox* partner);

@@ -12,6 +12,8 @@
 #include "mainwindow/foldersource.h"
 #include "mainwindow/frmmain.h"
 #include "mainwindow/widgetvalues.h"
+#include "platform/filesystem.h"
+#include "platform/messages.h"
 #include "platform/programfolder.h"
 #include "platform/widgets/busy.h"
 #include "platform/widgets/documents.h"
@@ -31,7 +33,18 @@ qint16 twips16(int pixels) {
 }  // namespace
 
 void WindowKeys::formKeyF1() {
-    platform::openDocument(platform::programFolder() + QStringLiteral("help.html"));
+    const QString page = platform::programFolder() + QStringLiteral("help.html");
+    // Handing the desktop a page that is not there would open nothing, or an error page of
+    // some other program; a missing or unreadable page is reported here instead. Opening it
+    // to check also refuses a folder or a pipe in its place without blocking.
+    if (!platform::fs::ReadFile::open(platform::nativePath(page)).ok()) {
+        platform::messages().showMessage(
+            QStringLiteral("The help page is missing or cannot be read:\n\n") + page,
+            window_.state().appName, platform::MessageIcon::Exclamation,
+            platform::MessageButtons::Ok);
+        return;
+    }
+    platform::openDocument(page);
 }
 
 void WindowKeys::formKeyF12() {

@@ -24,7 +24,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work"/{home,config,data,cache,program,runtime}
 chmod 700 "$work/runtime"
-cp "$root"/data/*.txt "$work/program/" 2>/dev/null || true
+cp "$root"/data/*.txt "$root"/data/help.html "$work/program/" 2>/dev/null || true
 mkdir -p "$(dirname "$output")"
 
 # The settings of the first start, in the store the program reads.

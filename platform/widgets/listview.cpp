@@ -164,6 +164,20 @@ void ListViewModel::appendColumn(const ListColumn& column) {
     endInsertColumns();
 }
 
+void ListViewModel::removeColumnAt(int column) {
+    if (column < 0 || column >= columns.size()) {
+        return;
+    }
+    beginRemoveColumns(QModelIndex(), column, column);
+    columns.removeAt(column);
+    for (ListRow& row : rows) {
+        if (column < row.texts.size()) {
+            row.texts.removeAt(column);
+        }
+    }
+    endRemoveColumns();
+}
+
 void ListViewModel::appendRows(const QList<ListRow>& newRows) {
     if (newRows.isEmpty()) {
         return;
@@ -337,6 +351,15 @@ int ListView::addColumn(const QString& text, const QString& key, int width) {
     const int column = columnCount() - 1;
     setColumnWidth(column, width);
     return column;
+}
+
+bool ListView::removeColumn(const QString& key) {
+    const int column = columnIndex(key);
+    if (column < 0) {
+        return false;
+    }
+    model_->removeColumnAt(column);
+    return true;
 }
 
 int ListView::columnCount() const {

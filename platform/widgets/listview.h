@@ -61,6 +61,7 @@ public:
     std::function<bool(int row, QString& text)> labelEditor;
 
     void appendColumn(const ListColumn& column);
+    void removeColumnAt(int column);
     void appendRows(const QList<ListRow>& newRows);
     void removeRowAt(int row);
     void clearRows();
@@ -91,6 +92,8 @@ public:
 
     // Columns. Widths are pixels; a width of 0 hides the column (it still holds texts).
     int addColumn(const QString& text, const QString& key, int width);
+    // Removes the column with `key` and its cells; false when no column has the key.
+    bool removeColumn(const QString& key);
     int columnCount() const;
     QString columnText(int column) const;
     QString columnKey(int column) const;

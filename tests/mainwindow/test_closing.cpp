@@ -181,6 +181,7 @@ TEST_F(ClosingTest, F1OpensTheHelpPageAndF12ReadsTheFolderAgain) {
     platform::setDocumentOpener([&opened](const QString& document) { opened << document; });
     TempDir folder;
     folder.write("a.txt", "a");
+    sandbox.program().write("help.html", "<p>help</p>");
     const auto window = start();
     openFolder(*window, folder);
     press(*window, Qt::Key_F1, Qt::ShiftModifier);

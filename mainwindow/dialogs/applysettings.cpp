@@ -1,0 +1,151 @@
+#include "mainwindow/dialogs/applysettings.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "filelists/imagelist.h"
+#include "mainwindow/controltable.h"
+#include "mainwindow/foldersource.h"
+#include "mainwindow/frmmain.h"
+#include "mainwindow/optionpanels.h"
+#include "mainwindow/windowkeys.h"
+#include "platform/localetext.h"
+#include "platform/widgets/busy.h"
+#include "platform/widgets/listview.h"
+#include "settings/textlists.h"
+
+namespace mainwindow {
+
+namespace {
+
+constexpr int kThumbMinimum = 16;
+constexpr int kThumbMaximum = 256;
+const NumberBoxRule kThumbSizeRule{nullptr, "64", kThumbMinimum, false, kThumbMaximum};
+
+qint16 boxSetting(int value) {
+    return static_cast<qint16>(value);
+}
+
+}  // namespace
+
+QString repairedThumbSize(const QString& text) {
+    return repairedText(text, kThumbSizeRule);
+}
+
+int thumbSize(const QString& text) {
+    const double value = platform::roundHalfEven(platform::vbVal(repairedThumbSize(text)));
+    if (std::isnan(value)) {
+        return kThumbMinimum;
+    }
+    return static_cast<int>(std::clamp(value, double{kThumbMinimum}, double{kThumbMaximum}));
+}
+
+bool applySettings(FrmMain& window, const SettingsInputs& in) {
+    const platform::BusyScope busy;
+    settings::ProgramSettings& s = window.settings();
+    Controls& ui = window.ui();
+    const int thumbWidth = std::clamp(in.thumbWidth, kThumbMinimum, kThumbMaximum);
+    const int thumbHeight = std::clamp(in.thumbHeight, kThumbMinimum, kThumbMaximum);
+
+    // The folder is read again when what the listing shows changes.
+    bool refresh =
+        in.chkHidden != s.processHidden || in.chkSystem != s.processSystem ||
+        in.chkWriteProtected != s.processWriteProtected ||
+        in.chkPatternFile != s.usePatternForFiles || in.chkPatternDir != s.usePatternForDirs ||
+        in.chkAlwaysShowDirs != s.alwaysShowDirs ||
+        in.chkHideSystemFolders != s.hideSystemFolders || in.chkUseSysIcons != s.useSysIcons ||
+        in.chkEnableTreeview != s.enableTreeview || in.chkShowAllColumns != s.showAllColumns;
+
+    // A new thumbnail size needs image lists of that size, before the folder is read again.
+    if (thumbWidth != s.thumbsWidth || thumbHeight != s.thumbsHeight) {
+        s.thumbsWidth = static_cast<qint16>(thumbWidth);
+        s.thumbsHeight = static_cast<qint16>(thumbHeight);
+        s.thumbsAspect = boxSetting(in.chkThumbAspect);
+        s.thumbsBorder = boxSetting(in.chkThumbBorder);
+        const QSize large = filelists::largeImageSize(s);
+        filelists::initSysIcons(window.sourceImages(0), large, ui.lwDirectory);
+        filelists::initSysIconsFreeSel(window.sourceImages(1), large, ui.lwDragDrop);
+        refresh = true;
+    }
+    if (in.chkThumbAspect != s.thumbsAspect || in.chkThumbBorder != s.thumbsBorder) {
+        refresh = true;
+    }
+
+    // The read shows a hidden system folder's path in red; without the rule it is plain again.
+    if (in.chkHideSystemFolders == 0) {
+        window.folderSource().setPathRed(false);
+    }
+
+    s.processHidden = boxSetting(in.chkHidden);
+    s.processSystem = boxSetting(in.chkSystem);
+    s.processWriteProtected = boxSetting(in.chkWriteProtected);
+    s.showFullPath = boxSetting(in.chkShowPath);
+    s.alwaysShowDirs = boxSetting(in.chkAlwaysShowDirs);
+    s.usePatternForFiles = boxSetting(in.chkPatternFile);
+    s.usePatternForDirs = boxSetting(in.chkPatternDir);
+
+    // The pattern box and "View as Tree" belong to the Directory source. While Free Select is
+    // shown they stay hidden and disabled; switching back sets them from these settings.
+    const bool directoryShown = window.state().fileMode == 0;
+    if (directoryShown) {
+        ui.txtPattern->setEnabled(s.usePatternForFiles != 0 || s.usePatternForDirs != 0);
+    }
+
+    s.startupInLastDir = boxSetting(in.chkStartupInLastDir);
+    s.uncheckSubsdirsAtStartup = boxSetting(in.chkUncheckSubsdirsAtStartup);
+    s.hideSystemFolders = boxSetting(in.chkHideSystemFolders);
+    s.useSysIcons = boxSetting(in.chkUseSysIcons);
+    s.enableTreeview = boxSetting(in.chkEnableTreeview);
+
+    if (s.enableTreeview != 0) {
+        if (directoryShown) {
+            ui.chkShowTreeview->setVisible(true);
+        }
+    } else {
+        // Its handler takes the Directory source back from the tree to the list.
+        setVbValue(ui.chkShowTreeview, 0);
+        ui.chkShowTreeview->setVisible(false);
+    }
+
+    s.enableRenameAllIfNoneSelected = in.chkRenameAllIfNoneSelected != 0;
+
+    s.thumbsWidth = static_cast<qint16>(thumbWidth);
+    s.thumbsHeight = static_cast<qint16>(thumbHeight);
+    s.thumbsAspect = boxSetting(in.chkThumbAspect);
+    s.thumbsBorder = boxSetting(in.chkThumbBorder);
+    s.cacheIcons = boxSetting(in.chkCache);
+
+    if (in.chkShowAllColumns != s.showAllColumns) {
+        window.showDetailColumns(in.chkShowAllColumns != 0);
+    }
+    s.showAllColumns = boxSetting(in.chkShowAllColumns);
+
+    s.lwFullRowSelect = boxSetting(in.chkLwFullRowSelect);
+    s.lwShowGuidelines = boxSetting(in.chkLwShowGuidelines);
+    for (platform::ListView* list : {ui.lwDirectory, ui.lwDragDrop}) {
+        list->setFullRowSelect(s.lwFullRowSelect == 1);
+        list->setGridLines(s.lwShowGuidelines == 1);
+    }
+
+    s.shellShowQuenza = boxSetting(in.chkShellShowQuenza);
+
+    engine::TextLists& lists = window.lists();
+    lists.exceptionsList = in.exceptions;
+    if (lists.exceptionsList.isEmpty()) {
+        lists.exceptionsList.append(QString());
+    }
+    lists.batchReplaceList = in.batchReplace;
+    window.setCaption(
+        QStringLiteral("lblBatchReplace"),
+        settings::batchReplaceCaption(static_cast<int>(lists.batchReplaceList.size())));
+
+    window.windowKeys().saveSettings();
+
+    if (refresh) {
+        window.folderSource().readDirectoryStructure();
+        window.folderSource().updateTreeview();
+    }
+    return refresh;
+}
+
+}  // namespace mainwindow
