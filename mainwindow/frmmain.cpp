@@ -202,10 +202,16 @@ void FrmMain::connectHandlers() {
     FreeSelect* freeSelect = freeSelect_.get();
     connect(ui_.cmdDragDropAdd, &QAbstractButton::clicked, this,
             [freeSelect] { freeSelect->cmdDragDropAddClick(); });
-    connect(ui_.cmdDragDropDel, &QAbstractButton::clicked, this,
-            [freeSelect] { freeSelect->mnuDragdropRemoveClick(); });
-    connect(ui_.cmdDragDropClear, &QAbstractButton::clicked, this,
-            [freeSelect] { freeSelect->mnuDragdropClearClick(); });
+    // The toolbar buttons leave the focus in the list, also where the menu commands gave it
+    // to Add Files.
+    connect(ui_.cmdDragDropDel, &QAbstractButton::clicked, this, [this, freeSelect] {
+        freeSelect->mnuDragdropRemoveClick();
+        ui_.lwDragDrop->setFocus();
+    });
+    connect(ui_.cmdDragDropClear, &QAbstractButton::clicked, this, [this, freeSelect] {
+        freeSelect->mnuDragdropClearClick();
+        ui_.lwDragDrop->setFocus();
+    });
     const std::pair<QToolButton*, PositionButton> positionButtons[] = {
         {ui_.cmdAddGetPosition, PositionButton::AddGetPosition},
         {ui_.cmdCropGetPosition, PositionButton::CropGetPosition},

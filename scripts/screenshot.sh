@@ -6,6 +6,9 @@
 #     scripts/screenshot.sh shot.png /p /some/folder
 # Settings for that first start, as KEY=VALUE pairs separated by blanks:
 #     QUENZA_SCREENSHOT_SETTINGS="showAllColumns=1 chkDirs=1" scripts/screenshot.sh ...
+# Clicks before the picture is taken, as X,Y pixel pairs inside the window that is active at
+# that moment (the main window, then any dialog a click opened), one second apart:
+#     QUENZA_SCREENSHOT_CLICKS="220,460 40,20" scripts/screenshot.sh settings.png
 # QUENZA_BUILD_DIR builds elsewhere than build/. The session poses as a GNOME desktop so that
 # the icon theme (file-type icons) is used as on a desktop.
 set -euo pipefail
@@ -17,7 +20,7 @@ if (($#)); then
 fi
 
 # The virtual screen, a window manager (for the title bar) and the screen grabber.
-"$root/scripts/setup.sh" xvfb xauth imagemagick x11-utils openbox
+"$root/scripts/setup.sh" xvfb xauth imagemagick x11-utils openbox xdotool
 "$root/scripts/build.sh" "$build"
 
 work=$(mktemp -d)
@@ -58,6 +61,15 @@ for _ in $(seq 1 100); do
 done
 # Let the first activation finish (it reads the folder) and the window paint.
 sleep 3
+for click in ${QUENZA_SCREENSHOT_CLICKS:-}; do
+    active=$(xdotool getactivewindow)
+    xdotool mousemove --window "$active" "${click%,*}" "${click#*,}"
+    sleep 0.5
+    xdotool mousedown 1
+    sleep 0.2
+    xdotool mouseup 1
+    sleep 1.5
+done
 import -window root "$output"
 kill "$pid" 2>/dev/null || true
 wait "$pid" 2>/dev/null || true

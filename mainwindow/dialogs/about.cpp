@@ -33,8 +33,8 @@ QString AboutBox::mailAddress() {
 
 AboutBox::AboutBox(const QString& appName, const QString& appVersion, qint64 filesRenamed,
                    qint64 dirsRenamed, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint) {
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint |
+                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral(" About ") + appName);
     setFixedSize(twipsToPixels(4695), twipsToPixels(3180));

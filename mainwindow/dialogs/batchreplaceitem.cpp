@@ -68,8 +68,8 @@ qint16 batchItemNumber(const QString& text) {
 
 BatchReplaceItemDialog::BatchReplaceItemDialog(int editMode, const QStringList& cells,
                                                QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint) {
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint |
+                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("frmBatchReplaceAdd"));
     setModal(true);
     // A dialog does not take its owner's font by itself; it shows in the program's.

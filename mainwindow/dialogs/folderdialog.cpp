@@ -1,37 +1,19 @@
 #include "mainwindow/dialogs/folderdialog.h"
 
-#include <QAbstractSlider>
 #include <QDialogButtonBox>
-#include <QDir>
-#include <QFile>
-#include <QFileSystemModel>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QScrollBar>
+#include <QShowEvent>
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "mainwindow/dialogs/foldertree.h"
 #include "platform/filesystem.h"
-#include "platform/folderlist.h"
-#include "platform/messages.h"
 #include "platform/programfolder.h"
 
 namespace mainwindow {
-
-namespace {
-
-const QString kRoot = QStringLiteral("/");
-
-QString withoutTrailingSlash(QString path) {
-    while (path.size() > 1 && path.endsWith(u'/')) {
-        path.chop(1);
-    }
-    return path;
-}
-
-}  // namespace
 
 QString FolderDialog::chooseFolder(QWidget* owner, const QString& title,
                                    const QString& startFolder) {
@@ -50,41 +32,21 @@ FolderBrowser::FolderBrowser(QWidget* owner, const QString& title, const QString
     title_->setWordWrap(true);
     title_->setTextFormat(Qt::PlainText);
 
-    model_ = new QFileSystemModel(this);
-    // Hidden folders (dot names) are left out, as the desktop's file dialogs do by default: a
-    // home folder holds dozens of them, which would bury the folders people work in. The
-    // model still shows the ones on the start folder's path (it opens the way to a path it is
-    // asked for), so a working folder inside one stays visible and can be chosen again.
-    model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
-    model_->setReadOnly(true);
+    // A start folder that is not there selects nothing (the tree opens at its top) and opens no
+    // way into dot folders.
+    const bool startIsFolder = startFolder.startsWith(u'/') &&
+                               platform::fs::isDirectory(platform::nativePath(startFolder));
+    model_ = new FolderTree(startIsFolder ? startFolder : QString(), this);
 
     tree_ = new QTreeView(this);
     tree_->setModel(model_);
     tree_->setHeaderHidden(true);
-    for (int column = 1; column < model_->columnCount(); ++column) {
-        tree_->hideColumn(column);
-    }
     tree_->setSelectionMode(QAbstractItemView::SingleSelection);
     tree_->setSelectionBehavior(QAbstractItemView::SelectRows);
     tree_->setUniformRowHeights(true);
     tree_->setAnimated(false);
     connect(tree_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { selectionMoved(); });
-    // Folders keep arriving (and the model sorts them) after the start folder was selected;
-    // the view stays on it until the user takes over.
-    const auto keepInView = [this] {
-        if (followSelection_) {
-            const QModelIndexList rows = tree_->selectionModel()->selectedRows();
-            if (!rows.isEmpty()) {
-                tree_->scrollTo(rows.first(), QAbstractItemView::PositionAtCenter);
-            }
-        }
-    };
-    connect(model_, &QAbstractItemModel::rowsInserted, this, keepInView);
-    connect(model_, &QAbstractItemModel::layoutChanged, this, keepInView);
-    for (QScrollBar* bar : {tree_->verticalScrollBar(), tree_->horizontalScrollBar()}) {
-        connect(bar, &QAbstractSlider::actionTriggered, this, [this] { followSelection_ = false; });
-    }
+            [this] { showStatus(); });
 
     status_ = new QLabel(this);
     status_->setTextFormat(Qt::PlainText);
@@ -113,62 +75,38 @@ FolderBrowser::FolderBrowser(QWidget* owner, const QString& title, const QString
     const int em = fontMetrics().height();
     resize(em * 22, em * 26);
 
-    model_->setRootPath(kRoot);
-    selectStartFolder(startFolder);
+    if (startIsFolder) {
+        selectStartFolder(startFolder);
+    }
     tree_->setFocus();
 }
 
 void FolderBrowser::selectStartFolder(const QString& startFolder) {
-    const std::string native = platform::nativePath(startFolder);
-    // A start folder that is not there selects nothing: the tree opens at its top.
-    if (!startFolder.startsWith(u'/') || !platform::fs::isDirectory(native)) {
-        return;
-    }
-    // The model names folders as Qt reads them. Qt reads a name that is not UTF-8 with U+FFFD,
-    // which names no file, and leaves such folders out of its listings: one of them, or a
-    // folder below one, cannot be shown, and the nearest folder above it is selected instead.
-    const QString qtPath = QDir::cleanPath(QFile::decodeName(QByteArray::fromStdString(native)));
-    QModelIndex index = model_->index(qtPath);
-    if (!index.isValid()) {
-        const qsizetype unreadable = qtPath.indexOf(QChar::ReplacementCharacter);
-        if (unreadable >= 0) {
-            const QString above = qtPath.left(qtPath.lastIndexOf(u'/', unreadable));
-            index = model_->index(above.isEmpty() ? kRoot : above);
-        }
-    }
+    // Reads the folders on the way, which the model shows whatever their names.
+    const QModelIndex index = model_->index(startFolder);
     if (index.isValid()) {
         selectFolder(index);
     }
 }
 
 void FolderBrowser::selectFolder(const QModelIndex& index) {
-    selectingByProgram_ = true;
+    for (QModelIndex above = index.parent(); above.isValid(); above = above.parent()) {
+        tree_->expand(above);
+    }
     tree_->setCurrentIndex(index);
     tree_->selectionModel()->select(
         index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     tree_->scrollTo(index, QAbstractItemView::PositionAtCenter);
-    selectingByProgram_ = false;
-    followSelection_ = true;
     showStatus();
 }
 
-void FolderBrowser::selectionMoved() {
-    if (!selectingByProgram_) {
-        followSelection_ = false;
-    }
-    showStatus();
-}
-
-QString FolderBrowser::selectedQtPath() const {
+QString FolderBrowser::selectedPath() const {
     const QModelIndexList rows = tree_->selectionModel()->selectedRows();
-    if (rows.isEmpty()) {
-        return QString();
-    }
-    return withoutTrailingSlash(model_->filePath(rows.first()));
+    return rows.isEmpty() ? QString() : model_->filePath(rows.first());
 }
 
 void FolderBrowser::showStatus() {
-    const QString path = selectedQtPath();
+    const QString path = selectedPath();
     ok_->setEnabled(!path.isEmpty());
     // With nothing selected the line keeps the last folder it showed.
     if (!path.isEmpty()) {
@@ -184,26 +122,26 @@ void FolderBrowser::resizeEvent(QResizeEvent* event) {
     showStatus();
 }
 
+void FolderBrowser::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Until the dialog is first shown the tree has no size of its own to centre the start
+    // folder in.
+    if (!shown_) {
+        shown_ = true;
+        const QModelIndexList rows = tree_->selectionModel()->selectedRows();
+        if (!rows.isEmpty()) {
+            tree_->scrollTo(rows.first(), QAbstractItemView::PositionAtCenter);
+        }
+    }
+}
+
 void FolderBrowser::accept() {
-    const QString path = selectedQtPath();
+    // The model's path is the folder's own bytes in the program's reading: nothing to look up.
+    const QString path = selectedPath();
     if (path.isEmpty()) {
         return;
     }
-    // A name Qt shows with U+FFFD holds that character, or bytes that are not UTF-8 in another
-    // entry that reads the same; the folder's own bytes are looked up among its entries. When two
-    // entries read alike neither can be told from the other: nothing is chosen, and the user
-    // learns why.
-    const platform::Result<QString> exact = platform::pathFromQtFileName(path);
-    if (!exact.ok()) {
-        platform::messages().showMessage(
-            QStringLiteral("This folder cannot be chosen: ") +
-                QString::fromUtf8(exact.reason().data(),
-                                  static_cast<qsizetype>(exact.reason().size())) +
-                QLatin1Char('.'),
-            QStringLiteral("Quenza Renamer"), platform::MessageIcon::Exclamation,
-            platform::MessageButtons::Ok);
-    }
-    chosen_ = exact.ok() ? *exact : QString();
+    chosen_ = path;
     QDialog::accept();
 }
 

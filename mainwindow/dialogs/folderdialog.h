@@ -8,7 +8,6 @@
 
 #include "platform/folderdialog.h"
 
-class QFileSystemModel;
 class QLabel;
 class QModelIndex;
 class QPushButton;
@@ -16,15 +15,17 @@ class QTreeView;
 
 namespace mainwindow {
 
+class FolderTree;
+
 class FolderDialog : public platform::FolderDialogService {
 public:
     QString chooseFolder(QWidget* owner, const QString& title, const QString& startFolder) override;
 };
 
-// The dialog itself. Folders only; dot folders stay out of the tree as in the desktop's own
-// file dialogs, except those on the way to the start folder, so that a working folder inside
-// one can still be seen and chosen. The tree is Qt's file system model, read on a thread of its
-// own: folders keep arriving after the dialog has opened.
+// The dialog itself. Folders only, read through the platform layer as the user opens them
+// (foldertree.h): every folder can be shown and chosen, whatever bytes its name holds. Dot
+// folders stay out of the tree, except those on the way to the start folder, so that a working
+// folder inside one can still be seen and chosen.
 class FolderBrowser : public QDialog {
     Q_OBJECT
 public:
@@ -32,7 +33,7 @@ public:
 
     QLabel* titleLabel() const { return title_; }
     QTreeView* tree() const { return tree_; }
-    QFileSystemModel* model() const { return model_; }
+    FolderTree* model() const { return model_; }
     QLabel* statusLine() const { return status_; }
     QPushButton* okButton() const { return ok_; }
     QPushButton* cancelButton() const { return cancel_; }
@@ -40,35 +41,31 @@ public:
     // The path the status line shows in full (the line itself may shorten it to fit).
     QString statusText() const { return statusText_; }
     // Once accepted: the chosen folder as the program names it, its exact bytes kept, without a
-    // trailing "/" (the root stays "/"). Empty before that, after Cancel, and when the folder
-    // cannot be told from another that Qt reads alike.
+    // trailing "/" (the root stays "/"). Empty before that and after Cancel.
     QString chosenFolder() const { return chosen_; }
 
     void accept() override;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void selectStartFolder(const QString& startFolder);
     void selectFolder(const QModelIndex& index);
-    void selectionMoved();
     void showStatus();
-    QString selectedQtPath() const;
+    QString selectedPath() const;
 
     QLabel* title_ = nullptr;
     QTreeView* tree_ = nullptr;
-    QFileSystemModel* model_ = nullptr;
+    FolderTree* model_ = nullptr;
     QLabel* status_ = nullptr;
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;
 
     QString statusText_;
     QString chosen_;
-    // The view follows the start folder while the folders around it are still arriving and
-    // moving it, until the user moves the selection.
-    bool followSelection_ = false;
-    bool selectingByProgram_ = false;
+    bool shown_ = false;
 };
 
 }  // namespace mainwindow

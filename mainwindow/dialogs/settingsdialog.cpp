@@ -61,17 +61,18 @@ const InputDef kControls[] = {
     {"chkHideSystemFolders", Input::CheckBox, "frmSecurity", "Hide System Folders", 315, 285, 1815, 255},
     {"frmGeneralMisc", Input::Frame, "", "Misc.", 240, 3675, 4450, 705},
     {"chkRenameAllIfNoneSelected", Input::CheckBox, "frmGeneralMisc",
-     "Rename all if nothing is selected when 'only rename selected' is on.", 315, 210, 3960, 405},
-    // Interface
+     "Rename all if nothing is selected when 'only rename selected' is on.", 315, 255, 3960, 405},
+    // Interface. Check boxes are at least 255 twips tall, so that the box is drawn whole,
+    // and the first of a frame starts below the frame's line.
     {"frmListview", Input::Frame, "", "Listviews", 240, 840, 4455, 1380},
-    {"chkLwShowGuidelines", Input::CheckBox, "frmListview", "Show Guidelines", 360, 285, 1695, 195},
+    {"chkLwShowGuidelines", Input::CheckBox, "frmListview", "Show Guidelines", 360, 330, 1695, 255},
     {"chkLwFullRowSelect", Input::CheckBox, "frmListview", "Full Row Select", 360, 615, 1935, 255},
     {"chkShowAllColumns", Input::CheckBox, "frmListview", "Show All Columns", 360, 990, 1695, 255},
     {"frmTreeview", Input::Frame, "", "Treeview", 240, 2325, 4455, 735},
     {"chkEnableTreeview", Input::CheckBox, "frmTreeview", "Enable Treeview", 360, 300, 2055, 255},
     {"frmMisc", Input::Frame, "", "Misc.", 240, 3150, 4455, 1080},
-    {"chkShowPath", Input::CheckBox, "frmMisc", "Show full path in log window", 360, 300, 2415, 210},
-    {"chkAlwaysShowDirs", Input::CheckBox, "frmMisc", "Always show dir icons (for easier navigation)", 360, 690, 3960, 210},
+    {"chkShowPath", Input::CheckBox, "frmMisc", "Show full path in log window", 360, 330, 2415, 255},
+    {"chkAlwaysShowDirs", Input::CheckBox, "frmMisc", "Always show dir icons (for easier navigation)", 360, 690, 3960, 255},
     // Icons & Thumbnails. The first frame is made taller and the second moved down a little:
     // the cache box would otherwise hang out of its frame, and it may need a second line.
     {"frmSysIcons", Input::Frame, "", "System Icons && Thumbnails", 240, 840, 4455, 1110},
@@ -86,11 +87,11 @@ const InputDef kControls[] = {
     {"chkThumbBorder", Input::CheckBox, "frmThumbs", "Black border", 360, 1485, 1455, 255},
     // File System
     {"frmPattern", Input::Frame, "", "Pattern Mask", 240, 840, 4455, 1125},
-    {"chkPatternFile", Input::CheckBox, "frmPattern", "Apply to Files", 330, 330, 2055, 195},
+    {"chkPatternFile", Input::CheckBox, "frmPattern", "Apply to Files", 330, 330, 2055, 255},
     {"chkPatternDir", Input::CheckBox, "frmPattern", "Apply to Directories", 330, 645, 1935, 255},
     {"frmInclude", Input::Frame, "", " File && Directory Listing", 240, 2040, 4455, 1455},
     {"chkWriteProtected", Input::CheckBox, "frmInclude", "Show Write Protected", 330, 300, 2970, 315},
-    {"chkHidden", Input::CheckBox, "frmInclude", "Show Hidden", 330, 675, 3015, 195},
+    {"chkHidden", Input::CheckBox, "frmInclude", "Show Hidden", 330, 660, 3015, 255},
     {"chkSystem", Input::CheckBox, "frmInclude", "Show System", 330, 960, 2970, 315},
     // Exceptions
     {"frmExceptions", Input::Frame, "", "Case Convert Exceptions", 240, 840, 4455, 3540},
@@ -260,8 +261,8 @@ void fitToContent(QWidget* widget) {
 }  // namespace
 
 FrmSettings::FrmSettings(FrmMain& window)
-    : QDialog(&window, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                           Qt::WindowCloseButtonHint),
+    : QDialog(&window, Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint |
+                           Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       window_(window) {
     setObjectName(QStringLiteral("frmSettings"));
     setWindowTitle(QStringLiteral("Quenza Renamer Settings"));

@@ -1,22 +1,22 @@
 // The folder dialog: the start folder selected and in view, the status line following the
 // selection, what OK gives (exact bytes, no trailing "/"), every way of cancelling, and start
-// folders that do not exist or that Qt cannot name.
+// folders that do not exist, names that are not UTF-8, and links that lead back up the tree.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QFileSystemModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QSet>
-#include <QThread>
 #include <QTimer>
 #include <QTreeView>
 
+#include <filesystem>
 #include <functional>
 
 #include "mainwindow/dialogs/folderdialog.h"
+#include "mainwindow/dialogs/foldertree.h"
 #include "platform/programfolder.h"
 #include "tests/support/fakemessages.h"
 #include "tests/support/tempdir.h"
@@ -33,34 +33,23 @@ QString path(const std::string& native) {
     return platform::fromNativePath(native);
 }
 
-// The folder tree is read on a thread of its own; every wait is bounded.
-bool waitFor(const std::function<bool()>& done, int milliseconds = 10000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > milliseconds) {
-            return false;
-        }
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(2);
+// The names of a folder's rows in the tree, in their order.
+QStringList rowNames(mainwindow::FolderTree& model, const QModelIndex& folder) {
+    QStringList names;
+    for (int row = 0; row < model.rowCount(folder); ++row) {
+        names << model.fileName(model.index(row, 0, folder));
     }
-    return true;
+    return names;
 }
 
-// The folders a browser's model has finished reading, from the moment it was made.
-class LoadWatch {
-public:
-    explicit LoadWatch(const FolderBrowser& browser) {
-        QObject::connect(browser.model(), &QFileSystemModel::directoryLoaded, browser.model(),
-                         [this](const QString& folder) { loaded_.insert(folder); });
+// Opens a folder's row as the user does and gives the names of the rows below it.
+QStringList openRow(FolderBrowser& browser, const QModelIndex& folder) {
+    for (QModelIndex index = folder; index.isValid(); index = index.parent()) {
+        browser.tree()->expand(index);
+        QApplication::processEvents();
     }
-    bool waitFor(const QString& folder) {
-        return ::waitFor([&] { return loaded_.contains(folder); });
-    }
-
-private:
-    QSet<QString> loaded_;
-};
+    return rowNames(*browser.model(), folder);
+}
 
 QString selectedPath(const FolderBrowser& browser) {
     const QModelIndexList rows = browser.tree()->selectionModel()->selectedRows();
@@ -113,6 +102,11 @@ protected:
 };
 
 TEST_F(FolderDialogTest, OpensWithTheStartFolderSelectedInViewAndItsPathInTheStatusLine) {
+    // Folders above and below it in the same level, more than the tree has room for.
+    for (int i = 0; i < 60; ++i) {
+        root.mkdir("aa" + std::to_string(i));
+        root.mkdir("zz" + std::to_string(i));
+    }
     const QString start = path(root.file("alpha/inner"));
     FolderBrowser browser(nullptr, kTitle, start);
     browser.show();
@@ -121,20 +115,20 @@ TEST_F(FolderDialogTest, OpensWithTheStartFolderSelectedInViewAndItsPathInTheSta
     EXPECT_EQ(browser.statusText(), start);
     EXPECT_TRUE(browser.okButton()->isEnabled());
 
-    // The folders around it keep arriving and moving it; it stays in view.
+    // Every folder above it is read, and their neighbours push it far down; it is in view.
+    QApplication::processEvents();
     QTreeView* tree = browser.tree();
     const QModelIndex selected = browser.model()->index(start);
-    EXPECT_TRUE(waitFor(
-        [&] { return tree->viewport()->rect().contains(tree->visualRect(selected).center()); }));
+    EXPECT_TRUE(tree->viewport()->rect().contains(tree->visualRect(selected).center()));
+    // In the middle, with the folders around it in sight.
+    EXPECT_NEAR(tree->visualRect(selected).center().y(), tree->viewport()->rect().center().y(),
+                tree->visualRect(selected).height());
     EXPECT_TRUE(tree->isExpanded(browser.model()->index(path(root.file("alpha")))));
 }
 
 TEST_F(FolderDialogTest, MovingTheSelectionShowsEachFolderInTheStatusLine) {
     FolderBrowser browser(nullptr, kTitle, path(root.file("alpha/inner")));
-    LoadWatch loads(browser);
     browser.show();
-    ASSERT_TRUE(loads.waitFor(path(root.path())));
-    ASSERT_TRUE(loads.waitFor(path(root.file("alpha"))));
 
     // The keys move through the tree; the row after "inner" is its parent's next sibling.
     pressKey(browser.tree(), Qt::Key_Down);
@@ -213,14 +207,9 @@ TEST_F(FolderDialogTest, AStartFolderThatIsNotThereSelectsNothing) {
 TEST_F(FolderDialogTest, DotFoldersStayOutOfTheTreeUnlessTheStartFolderIsInOne) {
     {
         FolderBrowser browser(nullptr, kTitle, path(root.file("alpha")));
-        LoadWatch loads(browser);
         browser.show();
-        ASSERT_TRUE(loads.waitFor(path(root.path())));
         const QModelIndex top = browser.model()->index(path(root.path()));
-        QStringList names;
-        for (int row = 0; row < browser.model()->rowCount(top); ++row) {
-            names << browser.model()->fileName(browser.model()->index(row, 0, top));
-        }
+        QStringList names = rowNames(*browser.model(), top);
         names.sort();
         EXPECT_EQ(names, QStringList({"alpha", "beta", "gamma"}));
     }
@@ -228,36 +217,133 @@ TEST_F(FolderDialogTest, DotFoldersStayOutOfTheTreeUnlessTheStartFolderIsInOne) 
     EXPECT_EQ(choose(hidden, [](FolderBrowser& browser) { browser.okButton()->click(); }), hidden);
 }
 
-TEST_F(FolderDialogTest, AFolderQtCannotNameOpensAtTheNearestFolderAboveIt) {
-    // Qt reads "caf\xE9" as "caf\uFFFD", which names no file, and leaves it out of the tree;
-    // a folder below it cannot be reached either.
-    root.mkdir("caf\xE9");
-    const std::string below = root.mkdir("caf\xE9/sub");
-    EXPECT_EQ(choose(path(below),
-                     [&](FolderBrowser& browser) {
-                         EXPECT_EQ(browser.statusText(), path(root.path()));
-                         browser.okButton()->click();
-                     }),
-              path(root.path()));
+TEST_F(FolderDialogTest, AFolderWhoseNameIsNotUtf8OpensAtItselfAndGivesItsOwnBytes) {
+    // A stray Latin-1 byte, bytes that never begin UTF-8 and a cut-off sequence: each name is
+    // its own bytes, shown in the tree and given back exactly.
+    for (const std::string name : {"caf\xE9", "\xFF\xFE", "cut\xC3"}) {
+        SCOPED_TRACE(name);
+        const std::string folder = root.mkdir(name);
+        const std::string below = root.mkdir(name + "/sub");
+
+        const QString chosen = choose(path(below), [&](FolderBrowser& browser) {
+            EXPECT_EQ(platform::nativePath(browser.statusText()), below);
+            browser.okButton()->click();
+        });
+        EXPECT_EQ(platform::nativePath(chosen), below);
+
+        // Picked in the tree from a plain start folder.
+        const QString picked = choose(path(root.file("alpha")), [&](FolderBrowser& browser) {
+            mainwindow::FolderTree& model = *browser.model();
+            const QModelIndex top = model.index(path(root.path()));
+            QModelIndex found;
+            for (int row = 0; row < model.rowCount(top); ++row) {
+                const QModelIndex candidate = model.index(row, 0, top);
+                if (platform::nativePath(model.fileName(candidate)) == name) {
+                    found = candidate;
+                }
+            }
+            ASSERT_TRUE(found.isValid());
+            browser.tree()->setCurrentIndex(found);
+            browser.okButton()->click();
+        });
+        EXPECT_EQ(platform::nativePath(picked), folder);
+    }
     EXPECT_TRUE(messages.shown.isEmpty());
 }
 
-TEST_F(FolderDialogTest, AFolderThatReadsLikeAnotherIsNotChosen) {
-    // "caf\uFFFD" in UTF-8 is a name Qt can show; "caf\xE9" beside it reads the same way, so
-    // the path Qt gives cannot tell which of the two is meant.
+TEST_F(FolderDialogTest, FoldersThatQtReadsAlikeAreEachChosenAsThemselves) {
+    // "caf\uFFFD" in UTF-8 and "caf\xE9" read the same to Qt; here they are two rows, and each
+    // gives its own bytes.
     const std::string replacement = root.mkdir("caf\xEF\xBF\xBD");
-    EXPECT_EQ(
-        choose(path(replacement), [](FolderBrowser& browser) { browser.okButton()->click(); }),
-        path(replacement));
-    root.mkdir("caf\xE9");
-    EXPECT_EQ(
-        choose(path(replacement), [](FolderBrowser& browser) { browser.okButton()->click(); }),
-        QString());
-    ASSERT_EQ(messages.shown.size(), 1);
-    EXPECT_EQ(messages.shown.front().title, "Quenza Renamer");
-    EXPECT_EQ(messages.shown.front().icon, platform::MessageIcon::Exclamation);
-    EXPECT_TRUE(messages.shown.front().text.contains("more than one name"))
-        << messages.shown.front().text.toStdString();
+    const std::string latin1 = root.mkdir("caf\xE9");
+    for (const std::string& folder : {replacement, latin1}) {
+        EXPECT_EQ(platform::nativePath(choose(
+                      path(folder), [](FolderBrowser& browser) { browser.okButton()->click(); })),
+                  folder);
+    }
+    FolderBrowser browser(nullptr, kTitle, path(root.path()));
+    browser.show();
+    const QStringList names = openRow(browser, browser.model()->index(path(root.path())));
+    EXPECT_EQ(names.size(), 5);
+    EXPECT_TRUE(names.contains(platform::fromNativePath("caf\xEF\xBF\xBD")));
+    EXPECT_TRUE(names.contains(platform::fromNativePath("caf\xE9")));
+    EXPECT_TRUE(messages.shown.isEmpty());
+}
+
+TEST_F(FolderDialogTest, TheTreeListsFoldersAndLinkedFoldersByNameOnly) {
+    root.mkdir("mixed");
+    root.mkdir("mixed/Zulu");
+    root.mkdir("mixed/echo");
+    root.mkdir("mixed/.hidden");
+    root.write("mixed/file.txt", "not a folder");
+    namespace stdfs = std::filesystem;
+    stdfs::create_directory_symlink(root.file("beta"), root.file("mixed/Link"));
+    stdfs::create_symlink(root.file("mixed/file.txt"), root.file("mixed/note"));
+    stdfs::create_symlink(root.file("mixed/gone"), root.file("mixed/dangling"));
+
+    FolderBrowser browser(nullptr, kTitle, path(root.file("mixed")));
+    browser.show();
+    mainwindow::FolderTree& model = *browser.model();
+    const QModelIndex mixed = model.index(path(root.file("mixed")));
+    EXPECT_EQ(openRow(browser, mixed), QStringList({"echo", "Link", "Zulu"}));
+
+    // A linked folder is chosen by its own path, and opens to what it leads to.
+    EXPECT_EQ(choose(path(root.file("mixed")),
+                     [&](FolderBrowser& dialog) {
+                         dialog.tree()->setCurrentIndex(
+                             dialog.model()->index(path(root.file("mixed/Link"))));
+                         dialog.okButton()->click();
+                     }),
+              path(root.file("mixed/Link")));
+    const QModelIndex link = model.index(path(root.file("mixed/Link")));
+    EXPECT_EQ(openRow(browser, link), QStringList());  // beta holds no folders
+    EXPECT_FALSE(model.hasChildren(link));
+
+    // A folder that cannot be read opens to nothing, without a word: one gone since its
+    // parent was read, and one without permissions (which do not stop the superuser).
+    root.mkdir("mixed/echo/vanishing/inside");
+    const std::string locked = root.mkdir("mixed/echo/locked");
+    root.mkdir("mixed/echo/locked/inside");
+    stdfs::permissions(locked, stdfs::perms::none);
+    const QModelIndex vanishing = model.index(path(root.file("mixed/echo/vanishing")));
+    ASSERT_TRUE(vanishing.isValid());
+    stdfs::remove_all(root.file("mixed/echo/vanishing"));
+    EXPECT_EQ(openRow(browser, vanishing), QStringList());
+    EXPECT_FALSE(model.hasChildren(vanishing));
+    const QModelIndex lockedRow = model.index(path(root.file("mixed/echo/locked")));
+    ASSERT_TRUE(lockedRow.isValid());
+    EXPECT_EQ(openRow(browser, lockedRow).size(), ::geteuid() == 0 ? 1 : 0);
+    stdfs::permissions(locked, stdfs::perms::owner_all);
+    EXPECT_TRUE(messages.shown.isEmpty());
+}
+
+TEST_F(FolderDialogTest, ALinkToItsOwnFolderOpensOneLevelAtATime) {
+    root.mkdir("ring");
+    std::filesystem::create_directory_symlink(root.file("ring"), root.file("ring/again"));
+    FolderBrowser browser(nullptr, kTitle, path(root.file("ring")));
+    browser.show();
+    QTreeView* tree = browser.tree();
+    mainwindow::FolderTree& model = *browser.model();
+
+    // The user opens it level after level; each level is read once, when opened.
+    std::string deepest = root.file("ring");
+    for (int level = 0; level < 5; ++level) {
+        const QModelIndex index = model.index(path(deepest));
+        ASSERT_TRUE(index.isValid()) << deepest;
+        EXPECT_EQ(openRow(browser, index), QStringList({"again"}));
+        deepest += "/again";
+    }
+    const QModelIndex last = model.index(path(deepest));
+    EXPECT_TRUE(model.canFetchMore(last));
+    EXPECT_EQ(model.rowCount(last), 0);
+
+    // "*" opens everything below the current row: what is read stays bounded.
+    tree->setCurrentIndex(model.index(path(root.file("ring"))));
+    pressKey(tree, Qt::Key_Asterisk);
+    QApplication::processEvents();
+
+    EXPECT_EQ(choose(path(deepest), [](FolderBrowser& dialog) { dialog.okButton()->click(); }),
+              path(deepest));
 }
 
 }  // namespace

@@ -420,8 +420,11 @@ TEST_F(FreeSelectTest, TheToolbarButtonsRemoveAndClear) {
     list(*window)->selectRow(1);
     window->ui().cmdDragDropDel->click();
     EXPECT_EQ(rowPaths(*window), QStringList{path("a.txt")});
+    EXPECT_TRUE(window->ui().lwDragDrop->hasFocus());
+    window->ui().cmdDragDropAdd->setFocus();
     window->ui().cmdDragDropClear->click();
     EXPECT_TRUE(inPlaceholderState(*window));
+    EXPECT_TRUE(window->ui().lwDragDrop->hasFocus());
 }
 
 // ---- Add Files ----
