@@ -239,7 +239,7 @@ void OptionPanels::cmdReplaceAddClick() {
     }
     const QString replace = ui_.txtReplace->text();
     // An item replace.txt cannot hold would work until the next start and then be gone.
-    if (!batchItemStorable(find, replace)) {
+    if (!settings::batchItemStorable(find, replace)) {
         platform::messages().showMessage(batchItemNotStorableText(), window_.state().appName,
                                          platform::MessageIcon::Exclamation,
                                          platform::MessageButtons::Ok);

@@ -327,6 +327,10 @@ bool readsBack(const QString& field) {
 
 }  // namespace
 
+bool batchItemStorable(const QString& find, const QString& replace) {
+    return readsBack(find) && readsBack(replace) && !isCommentLine(find);
+}
+
 bool saveLists(const QString& folder, const engine::TextLists& lists) {
     const auto target = [&](const QString& name) {
         // An existing file whose name differs in case is the one the next start reads.
@@ -339,10 +343,9 @@ bool saveLists(const QString& folder, const engine::TextLists& lists) {
         if (item.find.isEmpty()) {
             continue;
         }
-        // "/" separates the fields, a line break the items, and a find text that starts like a
-        // comment is passed over when read: such an item would come back as another one (or
-        // not at all), so it is not written, and the error log says which.
-        if (!readsBack(item.find) || !readsBack(item.replace) || isCommentLine(item.find)) {
+        // Such an item would come back as another one (or not at all), so it is not written,
+        // and the error log says which.
+        if (!batchItemStorable(item.find, item.replace)) {
             engine::logError(QStringLiteral("replace.txt: the batch item \"%1\" -> \"%2\" holds "
                                             "\"/\", a line break or a comment start and was not "
                                             "saved")

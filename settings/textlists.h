@@ -36,6 +36,11 @@ QByteArray defaultFileTypesContent();
 // was written.
 bool saveLists(const QString& folder, const engine::TextLists& lists);
 
+// Whether a batch item with these texts comes back from replace.txt as it went in: "/"
+// separates the fields of a line, a line break the items, and a line that starts like a
+// comment is passed over. The saver leaves any other item out.
+bool batchItemStorable(const QString& find, const QString& replace);
+
 // "1 item in batch replace list..." or "<n> items in batch replace list...".
 QString batchReplaceCaption(int count);
 

@@ -14,6 +14,7 @@
 #include "mainwindow/controltable.h"
 #include "mainwindow/optionpanels.h"
 #include "platform/localetext.h"
+#include "settings/textlists.h"
 
 namespace mainwindow {
 
@@ -44,15 +45,6 @@ void placeCaption(QWidget* caption, const QRect& twips, int rightLimit = -1) {
 }
 
 }  // namespace
-
-bool batchItemStorable(const QString& find, const QString& replace) {
-    for (const QString& text : {find, replace}) {
-        if (text.contains(u'/') || text.contains(u'\r') || text.contains(u'\n')) {
-            return false;
-        }
-    }
-    return !find.startsWith(u'#');
-}
 
 QString batchItemNotStorableText() {
     return QStringLiteral(
@@ -176,7 +168,7 @@ QStringList BatchReplaceItemDialog::cells() const {
 
 void BatchReplaceItemDialog::txtFindChange() {
     const QString find = txtFind_->text();
-    const bool storable = batchItemStorable(find, txtReplace_->text());
+    const bool storable = settings::batchItemStorable(find, txtReplace_->text());
     cmdOK_->setEnabled(!find.isEmpty() && storable);
     // A disabled "OK" says why, when the reason is not plain to see.
     cmdOK_->setToolTip(storable ? QString() : batchItemNotStorableText());

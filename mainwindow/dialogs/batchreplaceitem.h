@@ -12,11 +12,8 @@ class QPushButton;
 
 namespace mainwindow {
 
-// Whether an item with these texts comes back from replace.txt as it went in: "/" separates
-// the fields of a line and a line break the items, and a line that starts with "#" is a note.
-// The saver leaves such an item out, so it is refused where it would be made.
-bool batchItemStorable(const QString& find, const QString& replace);
-// Why an item was refused.
+// Why an item was refused: replace.txt cannot hold it (settings::batchItemStorable), and the
+// saver would leave it out, so it is refused where it would be made.
 QString batchItemNotStorableText();
 // A Start or Count text as the item's number: the number its repair leaves (empty or not a
 // number counts 0), kept to 0..999, the range the list file holds.
