@@ -5,7 +5,6 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -398,16 +397,7 @@ void OptionPanels::focusGained(QObject* watched) {
                 },
                 Qt::QueuedConnection);
         } else {
-            box->setSelection(0, static_cast<int>(box->text().size()));
-            // A click places the caret after the focus arrives; the selection comes after it.
-            QMetaObject::invokeMethod(
-                box,
-                [box] {
-                    if (box->hasFocus()) {
-                        box->selectAll();
-                    }
-                },
-                Qt::QueuedConnection);
+            selectAllOnFocus(box);
         }
         return;
     }
@@ -453,16 +443,11 @@ bool OptionPanels::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::FocusIn:
             focusGained(watched);
             break;
-        case QEvent::FocusOut: {
-            // Leaving the window, or opening a context menu to paste, is not leaving the box.
-            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-                if (auto* box = qobject_cast<QLineEdit*>(watched)) {
-                    repairOnLeaving(box);
-                }
+        case QEvent::FocusOut:
+            if (auto* box = qobject_cast<QLineEdit*>(watched); box && leavesForGood(event)) {
+                repairOnLeaving(box);
             }
             break;
-        }
         case QEvent::KeyPress:
             if (watched == ui_.txtMp3Format &&
                 mp3FormatKey(static_cast<QKeyEvent*>(event)->key())) {

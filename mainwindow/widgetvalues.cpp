@@ -1,6 +1,9 @@
 #include "mainwindow/widgetvalues.h"
 
 #include <QCheckBox>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QMetaObject>
 
 namespace mainwindow {
 
@@ -47,6 +50,26 @@ QString labelCaption(const QString& stored) {
         shown += stored.at(i);
     }
     return shown;
+}
+
+void selectAllOnFocus(QLineEdit* box) {
+    box->setSelection(0, static_cast<int>(box->text().size()));
+    QMetaObject::invokeMethod(
+        box,
+        [box] {
+            if (box->hasFocus()) {
+                box->selectAll();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+bool leavesForGood(const QEvent* event) {
+    if (event->type() != QEvent::FocusOut) {
+        return false;
+    }
+    const Qt::FocusReason reason = static_cast<const QFocusEvent*>(event)->reason();
+    return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
 }
 
 }  // namespace mainwindow

@@ -5,6 +5,9 @@
 
 #include <QCheckBox>
 
+class QEvent;
+class QLineEdit;
+
 namespace mainwindow {
 
 // Check box values: 0 clear, 1 ticked, 2 grayed.
@@ -34,5 +37,12 @@ protected:
 // A stored caption as a label shows it: "&&" is one ampersand, a single "&" marks the
 // access key and is not shown.
 QString labelCaption(const QString& stored);
+
+// A box that has just taken the focus selects its whole text, also after a click, which
+// places the caret once the focus has arrived.
+void selectAllOnFocus(QLineEdit* box);
+// Whether a focus-out event leaves the box for good: the window losing the focus, or a context
+// menu opening to paste, does not.
+bool leavesForGood(const QEvent* event);
 
 }  // namespace mainwindow

@@ -1,7 +1,6 @@
 #include "mainwindow/dialogs/batchreplaceitem.h"
 
 #include <QCheckBox>
-#include <QFocusEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +12,7 @@
 
 #include "mainwindow/controltable.h"
 #include "mainwindow/optionpanels.h"
+#include "mainwindow/widgetvalues.h"
 #include "platform/localetext.h"
 #include "settings/textlists.h"
 
@@ -197,23 +197,9 @@ bool BatchReplaceItemDialog::eventFilter(QObject* watched, QEvent* event) {
         return QDialog::eventFilter(watched, event);
     }
     if (event->type() == QEvent::FocusIn) {
-        box->setSelection(0, static_cast<int>(box->text().size()));
-        // A click places the caret after the focus arrives; the selection comes after it.
-        QMetaObject::invokeMethod(
-            box,
-            [box] {
-                if (box->hasFocus()) {
-                    box->selectAll();
-                }
-            },
-            Qt::QueuedConnection);
-    } else if (event->type() == QEvent::FocusOut &&
-               (box == txtReplaceStart_ || box == txtReplaceCount_)) {
-        // Leaving the window, or opening a context menu to paste, is not leaving the box.
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-            repair(box);
-        }
+        selectAllOnFocus(box);
+    } else if ((box == txtReplaceStart_ || box == txtReplaceCount_) && leavesForGood(event)) {
+        repair(box);
     }
     return QDialog::eventFilter(watched, event);
 }

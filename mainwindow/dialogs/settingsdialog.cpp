@@ -1,6 +1,5 @@
 #include "mainwindow/dialogs/settingsdialog.h"
 
-#include <QFocusEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -11,7 +10,6 @@
 #include <QScreen>
 #include <QStyleOptionButton>
 #include <QStylePainter>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -581,18 +579,10 @@ void FrmSettings::showEvent(QShowEvent* event) {
 }
 
 bool FrmSettings::eventFilter(QObject* watched, QEvent* event) {
-    auto* sizeBoxWatched = qobject_cast<QLineEdit*>(watched);
-    if (sizeBoxWatched && event->type() == QEvent::FocusIn) {
-        // After the click that brought the focus has placed the caret.
-        QTimer::singleShot(0, sizeBoxWatched, [sizeBoxWatched] {
-            if (sizeBoxWatched->hasFocus()) {
-                sizeBoxWatched->selectAll();
-            }
-        });
-    } else if (sizeBoxWatched && event->type() == QEvent::FocusOut) {
-        // Leaving the window, or opening the context menu to paste, is not leaving the box.
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+    if (auto* sizeBoxWatched = qobject_cast<QLineEdit*>(watched)) {
+        if (event->type() == QEvent::FocusIn) {
+            selectAllOnFocus(sizeBoxWatched);
+        } else if (leavesForGood(event)) {
             const QString repaired = repairedThumbSize(sizeBoxWatched->text());
             if (repaired != sizeBoxWatched->text()) {
                 sizeBoxWatched->setText(repaired);
