@@ -7,6 +7,7 @@
 #include "mainwindow/controltable.h"
 #include "mainwindow/foldersource.h"
 #include "mainwindow/frmmain.h"
+#include "mainwindow/modepanels.h"
 #include "mainwindow/optionpanels.h"
 #include "mainwindow/windowkeys.h"
 #include "platform/localetext.h"
@@ -130,10 +131,13 @@ bool applySettings(FrmMain& window, const SettingsInputs& in) {
     s.shellShowQuenza = boxSetting(in.chkShellShowQuenza);
 
     engine::TextLists& lists = window.lists();
-    lists.exceptionsList = in.exceptions;
-    if (lists.exceptionsList.isEmpty()) {
-        lists.exceptionsList.append(QString());
+    QStringList exceptions = in.exceptions;
+    if (exceptions.isEmpty()) {
+        exceptions.append(QString());
     }
+    const bool listsChanged =
+        lists.exceptionsList != exceptions || lists.batchReplaceList != in.batchReplace;
+    lists.exceptionsList = exceptions;
     lists.batchReplaceList = in.batchReplace;
     window.setCaption(
         QStringLiteral("lblBatchReplace"),
@@ -144,6 +148,10 @@ bool applySettings(FrmMain& window, const SettingsInputs& in) {
     if (refresh) {
         window.folderSource().readDirectoryStructure();
         window.folderSource().updateTreeview();
+    }
+    // The Case and Replace tabs name by these lists: the preview shown is stale.
+    if (listsChanged) {
+        window.modePanels().optionsChanged();
     }
     return refresh;
 }

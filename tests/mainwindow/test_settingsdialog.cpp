@@ -646,3 +646,60 @@ TEST_F(SettingsDialogTest, TheSettingsButtonWaitsForStartUpAndMarksAPreviewAfter
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SettingsDialogTest, EditingEitherListThroughItsTabButtonPreviewsAgain) {
+    // The Case tab lower-cases with exceptions; a word added to them changes what a run does.
+    dir.write("IBM_PC_History.TXT");
+    sandbox.program().write("replace.txt", "x/y/0/0/0/0\r\nq/z/0/0/0/0\r\n");
+    const auto window = open({{"tabStrip", "2"},
+                              {"Case1", "2"},
+                              {"exceptionsEnabled", "1"},
+                              {"chkRealtimePreview", "1"}});
+    platform::ListView* list = window->ui().lwDirectory;
+    const auto previewOf = [&](const QString& name) {
+        window->modePanels().tmrPreviewTimer();
+        for (int row = 0; row < list->rowCount(); ++row) {
+            if (list->text(row) == name) {
+                return list->text(row, 1);
+            }
+        }
+        return QStringLiteral("(no row)");
+    };
+    const QString name = QStringLiteral("IBM_PC_History.TXT");
+    ASSERT_EQ(previewOf(name), QStringLiteral("ibm_pc_history.txt"));
+
+    messages.inputs.push_back(QStringLiteral("IBM"));
+    withDialog(
+        *window,
+        [](FrmSettings& dialog) {
+            dialog.control<QPushButton>(QStringLiteral("cmdExceptionsAdd"))->click();
+            pressOk(dialog);
+        },
+        window->ui().cmdExceptionsEdit);
+    EXPECT_TRUE(window->state().previewPending);
+    EXPECT_EQ(previewOf(name), QStringLiteral("IBM_pc_history.txt"));
+
+    // Moving a batch row changes what a run does as well; "Ok" with the lists unchanged
+    // leaves the preview as it was.
+    for (const bool move : {false, true}) {
+        window->state().stopPreview();
+        withDialog(
+            *window,
+            [move](FrmSettings& dialog) {
+                auto* rows = dialog.control<ListView>(QStringLiteral("lwBatchReplace"));
+                ASSERT_EQ(rows->rowCount(), 2);
+                if (move) {
+                    rows->selectRow(1);
+                    rows->setCurrentRow(1);
+                    dialog.control<QPushButton>(QStringLiteral("cmdBatchReplaceUp"))->click();
+                }
+                pressOk(dialog);
+            },
+            window->ui().cmdReplaceEdit);
+        EXPECT_EQ(window->state().previewPending, move);
+    }
+}
+
+}  // namespace
