@@ -1,5 +1,7 @@
 #include "mainwindow/widgetvalues.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCheckBox>
 #include <QFocusEvent>
 #include <QLineEdit>
@@ -34,6 +36,61 @@ bool setVbValue(QCheckBox* box, int value) {
         default:
             return false;
     }
+}
+
+namespace {
+
+class CheckBoxAccessible : public QAccessibleWidget {
+public:
+    explicit CheckBoxAccessible(QCheckBox* box) : QAccessibleWidget(box, QAccessible::CheckBox) {}
+
+    QString text(QAccessible::Text kind) const override {
+        // Qt names a box without a name of its own after the frame around it; a box reads
+        // as its own caption.
+        if (kind == QAccessible::Name) {
+            const QString own = box()->accessibleName();
+            return own.isEmpty() ? labelCaption(box()->text()) : own;
+        }
+        return QAccessibleWidget::text(kind);
+    }
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.checkable = true;
+        // Qt counts a grayed box as checked, the attribute run as "leave as it is".
+        state.checked = box()->checkState() == Qt::Checked;
+        state.checkStateMixed = box()->checkState() == Qt::PartiallyChecked;
+        return state;
+    }
+    QStringList actionNames() const override {
+        return QStringList{toggleAction()} + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString& action) override {
+        if (action == toggleAction() || action == pressAction()) {
+            box()->click();
+        } else {
+            QAccessibleWidget::doAction(action);
+        }
+    }
+
+private:
+    QCheckBox* box() const { return static_cast<QCheckBox*>(object()); }
+};
+
+QAccessibleInterface* checkBoxAccessible(const QString&, QObject* object) {
+    if (auto* box = qobject_cast<QCheckBox*>(object)) {
+        return new CheckBoxAccessible(box);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+void describeCheckBoxesByTheirState() {
+    static const bool installed = [] {
+        QAccessible::installFactory(checkBoxAccessible);
+        return true;
+    }();
+    (void)installed;
 }
 
 QString labelCaption(const QString& stored) {

@@ -34,6 +34,10 @@ protected:
     }
 };
 
+// Makes assistive technology read a check box's three states as drawn: a grayed box ("leave
+// as it is") is mixed, not ticked. Once per program, before the first box is described.
+void describeCheckBoxesByTheirState();
+
 // A stored caption as a label shows it: "&&" is one ampersand, a single "&" marks the
 // access key and is not shown.
 QString labelCaption(const QString& stored);

@@ -355,6 +355,23 @@ void FrmSettings::build() {
         controls_.insert(widget->objectName(), widget);
     }
 
+    // A size box reads as the label on its line, not as the frame around both boxes; the
+    // labels run on underneath the boxes.
+    for (const InputDef& box : kControls) {
+        if (box.kind != Input::TextBox) {
+            continue;
+        }
+        for (const InputDef& label : kControls) {
+            if (label.kind == Input::Label && qstrcmp(label.frame, box.frame) == 0 &&
+                label.left < box.left && label.top < box.top + box.height &&
+                label.top + label.height > box.top) {
+                QWidget* input = controls_.value(QString::fromUtf8(box.name));
+                input->setAccessibleName(labelCaption(QString::fromUtf8(label.caption)).trimmed());
+                control<QLabel>(QString::fromUtf8(label.name))->setBuddy(input);
+            }
+        }
+    }
+
     auto* ok = control<QPushButton>(QStringLiteral("cmdOK"));
     ok->setDefault(true);
     auto* cancel = control<QPushButton>(QStringLiteral("cmdCancel"));
