@@ -445,7 +445,7 @@ bool OptionPanels::eventFilter(QObject* watched, QEvent* event) {
             break;
         case QEvent::FocusOut:
             if (auto* box = qobject_cast<QLineEdit*>(watched); box && leavesForGood(event)) {
-                repairOnLeaving(box);
+                leaveKeepingTheClick(event, [this, box] { repairOnLeaving(box); });
             }
             break;
         case QEvent::KeyPress:

@@ -2,10 +2,12 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QCheckBox>
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QMetaObject>
+#include <QPointer>
 
 namespace mainwindow {
 
@@ -127,6 +129,27 @@ bool leavesForGood(const QEvent* event) {
     }
     const Qt::FocusReason reason = static_cast<const QFocusEvent*>(event)->reason();
     return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+}
+
+void leaveKeepingTheClick(const QEvent* event, const std::function<void()>& rule) {
+    const bool byPress = event->type() == QEvent::FocusOut &&
+                         static_cast<const QFocusEvent*>(event)->reason() == Qt::MouseFocusReason;
+    const QPointer<QAbstractButton> pressed =
+        byPress ? qobject_cast<QAbstractButton*>(QApplication::focusWidget()) : nullptr;
+    rule();
+    if (!pressed) {
+        return;
+    }
+    QMetaObject::invokeMethod(
+        pressed,
+        [pressed] {
+            if (pressed && pressed->isDown() &&
+                !(QGuiApplication::mouseButtons() & Qt::LeftButton)) {
+                pressed->setDown(false);
+                pressed->click();
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 }  // namespace mainwindow
