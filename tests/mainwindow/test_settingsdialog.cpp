@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QWindow>
 
 #include <functional>
 #include <optional>
@@ -699,6 +700,43 @@ TEST_F(SettingsDialogTest, EditingEitherListThroughItsTabButtonPreviewsAgain) {
             },
             window->ui().cmdReplaceEdit);
         EXPECT_EQ(window->state().previewPending, move);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SettingsDialogTest, EnterFromEveryControlPressesOk) {
+    // Keys as the window delivers them: to the control with the focus, then up its frames.
+    const char* const controls[] = {"txtThumbWidth", "txtThumbHeight", "chkThumbAspect",
+                                    "chkCache"};
+    for (const char* name : controls) {
+        for (const int enter : {int(Qt::Key_Return), int(Qt::Key_Enter)}) {
+            const auto window = open();
+            bool closedByOk = false;
+            withDialog(*window, [&](FrmSettings& dialog) {
+                dialog.selectTab(QStringLiteral("interface2"));
+                auto* control = dialog.control<QWidget>(QString::fromUtf8(name));
+                control->setFocus(Qt::TabFocusReason);
+                if (auto* box = qobject_cast<QLineEdit*>(control)) {
+                    box->setText(QStringLiteral("5"));
+                }
+                QObject::connect(&dialog, &QDialog::accepted, [&] { closedByOk = true; });
+                const Qt::KeyboardModifiers modifiers =
+                    enter == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
+                QKeyEvent press(QEvent::KeyPress, enter, modifiers, QStringLiteral("\r"));
+                QApplication::sendEvent(dialog.windowHandle(), &press);
+            });
+            EXPECT_TRUE(closedByOk) << name << " " << enter;
+            if (QLatin1String(name).startsWith(QLatin1String("txt"))) {
+                // The box's repair ran first, as inside "Ok".
+                const ProgramSettings& s = window->settings();
+                EXPECT_EQ(name == QLatin1String("txtThumbWidth") ? s.thumbsWidth : s.thumbsHeight,
+                          16)
+                    << name;
+            }
+        }
     }
 }
 
