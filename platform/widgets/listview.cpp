@@ -311,6 +311,8 @@ ListView::ListView(QWidget* parent)
     report_->setSelectionBehavior(QAbstractItemView::SelectRows);
     report_->setItemDelegate(new RowDelegate(this, true, report_));
     report_->header()->setStretchLastSection(false);
+    report_->header()->viewport()->installEventFilter(this);
+    report_->viewport()->installEventFilter(this);
     report_->header()->setSectionsMovable(false);
     report_->header()->setSectionsClickable(true);
 
@@ -343,7 +345,61 @@ ListView::ListView(QWidget* parent)
             [this](const QModelIndex& index) { emit rowActivated(index.row()); });
     connect(model_, &ListViewModel::labelEdited, this, &ListView::labelEdited);
     connect(report_->header(), &QHeaderView::sectionClicked, this, &ListView::columnClicked);
+    connect(report_->header(), &QHeaderView::sectionResized, this,
+            [this](int column, int, int width) {
+                if (!headerPressed_ || column < 0 || column >= columnCount()) {
+                    return;
+                }
+                // Sized by hand: that width is kept (and saved), and the columns stay as
+                // the user leaves them.
+                userSizedColumns_ = true;
+                model_->columns[column].width = width;
+            });
     applyEditTriggers();
+}
+
+bool ListView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == report_->header()->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress ||
+            event->type() == QEvent::MouseButtonDblClick) {
+            headerPressed_ = true;
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            headerPressed_ = false;
+        }
+    } else if (watched == report_->viewport() && event->type() == QEvent::Resize) {
+        fitLastColumn();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void ListView::fitLastColumn() {
+    if (userSizedColumns_) {
+        return;
+    }
+    int last = -1;
+    int others = 0;
+    for (int column = 0; column < columnCount(); ++column) {
+        if (report_->isColumnHidden(column)) {
+            continue;
+        }
+        if (last >= 0) {
+            // A column that was last before keeps its own width again.
+            others += model_->columns.at(last).width;
+            if (report_->columnWidth(last) != model_->columns.at(last).width) {
+                report_->setColumnWidth(last, model_->columns.at(last).width);
+            }
+        }
+        last = column;
+    }
+    if (last < 0) {
+        return;
+    }
+    // The last column takes the room the others leave, never less than its own width.
+    const int width =
+        std::max(model_->columns.at(last).width, report_->viewport()->width() - others);
+    if (report_->columnWidth(last) != width) {
+        report_->setColumnWidth(last, width);
+    }
 }
 
 int ListView::addColumn(const QString& text, const QString& key, int width) {
@@ -359,6 +415,7 @@ bool ListView::removeColumn(const QString& key) {
         return false;
     }
     model_->removeColumnAt(column);
+    fitLastColumn();
     return true;
 }
 
@@ -397,6 +454,7 @@ void ListView::setColumnWidth(int column, int width) {
     if (width > 0) {
         report_->setColumnWidth(column, width);
     }
+    fitLastColumn();
 }
 
 bool ListView::isColumnHidden(int column) const {

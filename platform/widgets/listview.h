@@ -193,8 +193,12 @@ signals:
     // A column header was clicked (report view).
     void columnClicked(int column);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void applyEditTriggers();
+    void fitLastColumn();
 
     ListViewModel* model_;
     QItemSelectionModel* selection_;
@@ -207,6 +211,9 @@ private:
     LabelEdit labelEdit_ = LabelEdit::Automatic;
     QSize largeIconSize_{32, 32};
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
+    // The header is under the user's mouse: a resize now is the user sizing a column.
+    bool headerPressed_ = false;
+    bool userSizedColumns_ = false;
 };
 
 }  // namespace platform
