@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +16,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QWindow>
 
@@ -738,6 +740,30 @@ TEST_F(SettingsDialogTest, EnterFromEveryControlPressesOk) {
             }
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SettingsDialogTest, TheBatchListShowsAllSixColumnsWithWholeHeaders) {
+    const auto window = open();
+    withDialog(*window, [](FrmSettings& dialog) {
+        dialog.selectTab(QStringLiteral("batchreplace"));
+        auto* list = dialog.control<ListView>(QStringLiteral("lwBatchReplace"));
+        auto* report = list->findChild<QTreeView*>();
+        ASSERT_NE(report, nullptr);
+        QApplication::processEvents();
+        int right = 0;
+        for (int column = 0; column < list->columnCount(); ++column) {
+            right += report->columnWidth(column);
+            EXPECT_GE(report->columnWidth(column),
+                      report->header()->fontMetrics().horizontalAdvance(list->columnText(column)))
+                << list->columnText(column).toStdString();
+        }
+        EXPECT_LE(right, report->viewport()->width());
+        dialog.reject();
+    });
 }
 
 }  // namespace
