@@ -438,6 +438,8 @@ void FrmMain::buildMenus() {
         if (def.depth == 0) {
             auto* menu = new QMenu(caption, this);
             menu->setObjectName(name);
+            // A pop-up is a window of its own and takes the desktop's font, not the window's.
+            menu->setFont(font());
             registerControl(menu);
             open[0] = menu;
             continue;
@@ -451,6 +453,7 @@ void FrmMain::buildMenus() {
         } else if (hasChildren) {
             QMenu* submenu = parent->addMenu(caption);
             submenu->setObjectName(name);
+            submenu->setFont(font());
             registerControl(submenu);
             open[def.depth] = submenu;
         } else {
