@@ -107,8 +107,11 @@ QVariant ListViewModel::data(const QModelIndex& index, int role) const {
     const ListRow& row = rows.at(index.row());
     switch (role) {
         case Qt::DisplayRole:
-        case Qt::EditRole:
-            return index.column() < row.texts.size() ? row.texts.at(index.column()) : QString();
+        case Qt::EditRole: {
+            const QString text =
+                index.column() < row.texts.size() ? row.texts.at(index.column()) : QString();
+            return role == Qt::DisplayRole && shownText ? shownText(text) : text;
+        }
         case Qt::DecorationRole: {
             if (index.column() != 0) {
                 return {};
@@ -714,6 +717,11 @@ void ListView::setLabelEdit(LabelEdit mode) {
 
 void ListView::setLabelEditor(std::function<bool(int row, QString& text)> editor) {
     model_->labelEditor = std::move(editor);
+}
+
+void ListView::setShownText(std::function<QString(const QString&)> shown) {
+    model_->shownText = std::move(shown);
+    model_->refreshAll();
 }
 
 void ListView::startLabelEdit(int row) {

@@ -59,6 +59,8 @@ public:
     bool largeIconView = false;
     // Asked before a label edit is taken over; may change the text or refuse it.
     std::function<bool(int row, QString& text)> labelEditor;
+    // How a cell's text is drawn (the text itself stays as it is); none: as it is.
+    std::function<QString(const QString&)> shownText;
 
     void appendColumn(const ListColumn& column);
     void removeColumnAt(int column);
@@ -171,6 +173,8 @@ public:
     LabelEdit labelEdit() const { return labelEdit_; }
     void setLabelEdit(LabelEdit mode);
     void setLabelEditor(std::function<bool(int row, QString& text)> editor);
+    // Draws every cell's text through `shown` (a name with line breaks on one line, say).
+    void setShownText(std::function<QString(const QString&)> shown);
     // Starts editing the label (first column) of the row in the current view.
     void startLabelEdit(int row);
     // An editor is open on a label.
