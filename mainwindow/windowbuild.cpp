@@ -10,6 +10,7 @@
 
 #include "mainwindow/frmmain.h"
 #include "mainwindow/gaplabel.h"
+#include "mainwindow/toolicons.h"
 
 namespace mainwindow {
 
@@ -336,7 +337,10 @@ void FrmMain::buildControls() {
             widget->setToolTip(QString::fromUtf8(def.tip));
         }
         if (pictures.contains(name)) {
-            const QIcon icon = style()->standardIcon(pictures.value(name));
+            QIcon icon = drawnToolIcon(name);
+            if (icon.isNull()) {
+                icon = style()->standardIcon(pictures.value(name));
+            }
             if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
                 button->setIcon(icon);
             } else if (auto* picture = qobject_cast<QLabel*>(widget)) {

@@ -5,6 +5,7 @@
 #include <QDrag>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QListView>
 #include <QMimeData>
 #include <QPainter>
@@ -37,6 +38,10 @@ public:
         if (report_ && !owner_->fullRowSelect() && index.column() > 0) {
             opt.state &= ~QStyle::State_Selected;
         }
+        if (index.row() < owner_->rowCount() && owner_->model()->rows.at(index.row()).placeholder) {
+            opt.state &=
+                ~(QStyle::State_Selected | QStyle::State_HasFocus | QStyle::State_MouseOver);
+        }
         QStyledItemDelegate::paint(painter, opt, index);
         if (report_ && owner_->gridLines()) {
             painter->save();
@@ -45,6 +50,17 @@ public:
             painter->drawLine(option.rect.bottomLeft(), option.rect.bottomRight());
             painter->restore();
         }
+    }
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        // The in-place editor of a label shows where it is, over the row's own highlight.
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+            line->setFrame(true);
+            line->setAutoFillBackground(true);
+        }
+        return editor;
     }
 
 private:

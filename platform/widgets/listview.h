@@ -32,6 +32,9 @@ struct ListRow {
     int largeImage = -1;  // index into the large image list, -1 for none
     QIcon icon;           // used when the row has no image index for the current view
     QVariant tag;
+    // A placeholder ("Drop files here..."): drawn as its text only, never as selected, current
+    // or under the mouse.
+    bool placeholder = false;
 };
 
 struct ListColumn {

@@ -342,3 +342,42 @@ TEST(ListViewColumns, TheLastColumnTakesTheRoomLeftUntilTheUserSizesOne) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ListViewLooks, APlaceholderNeverLooksSelectedAndTheLabelEditorIsFramed) {
+    for (const auto view :
+         {platform::ListView::View::SmallIcon, platform::ListView::View::Report}) {
+        platform::ListView list;
+        list.resize(300, 120);
+        list.addColumn(QStringLiteral("Name"), QStringLiteral("name"), 200);
+        list.setView(view);
+        platform::ListRow row;
+        row.texts = QStringList{QStringLiteral("Drop files here...")};
+        row.placeholder = true;
+        list.addRow(row);
+        list.show();
+        QApplication::processEvents();
+        const QImage plain = list.grab().toImage();
+        list.setFocus();
+        list.setCurrentRow(0);
+        list.selectRow(0);
+        QApplication::processEvents();
+        EXPECT_EQ(list.grab().toImage(), plain);
+    }
+
+    platform::ListView list;
+    list.addColumn(QStringLiteral("Name"), QStringLiteral("name"), 200);
+    list.addRow(QStringList{QStringLiteral("a.txt")});
+    list.setLabelEdit(platform::ListView::LabelEdit::Manual);
+    QLineEdit* editor = nullptr;
+    QObject::connect(&list, &platform::ListView::labelEditStarted,
+                     [&](int, QWidget* opened) { editor = qobject_cast<QLineEdit*>(opened); });
+    list.show();
+    list.startLabelEdit(0);
+    QApplication::processEvents();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(editor->hasFrame());
+}
+
+}  // namespace
