@@ -6,10 +6,11 @@
 # the medians (and the highest ratio of one round), and the goal. Run by hand; not part of the
 # test suite.
 #
-#   bash bench/bench_all.sh [build-dir] [file-count] [rounds]
+#   bash bench/bench_all.sh [build-dir] [file-count] [rounds] [only]
 #
 # build-dir defaults to ./build (a RelWithDebInfo build is what the goals are set for),
-# file-count to 30000, rounds to 5. Measures whose baseline tool is missing (and cannot be
+# file-count to 30000, rounds to 5; `only`, a regular expression, keeps the measures whose
+# name it matches (all by default). Measures whose baseline tool is missing (and cannot be
 # installed) are skipped with a note. Everything happens below a fresh temporary folder: the
 # files, HOME, XDG_CONFIG_HOME (settings and the tag library's registration) and the program
 # folder with its logs. The 1 GiB file lives there too and is removed at the end.
@@ -18,6 +19,7 @@ set -euo pipefail
 build_dir=${1:-build}
 count=${2:-30000}
 rounds=${3:-5}
+only=${4:-}
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 program="$build_dir/mainwindow/QuenzaRen"
 regsvr="$build_dir/platform/quenza-regsvr"
@@ -137,6 +139,7 @@ folder="$work/files"
 pair_run() {  # name mode goal baseline-name baseline-command check-glob check-count -- ini...
     local name=$1 mode=$2 goal=$3 base_name=$4 base_cmd=$5 glob=$6 want=$7
     shift 8
+    wanted "$name" || return 0
     write_ini "$@"
     local qw=() qc=() bw=() bc=() ratios=() i
     for (( i = 0; i < rounds; ++i )); do
@@ -156,6 +159,7 @@ pair_run() {  # name mode goal baseline-name baseline-command check-glob check-c
 }
 
 have() { command -v "$1" >/dev/null 2>&1; }
+wanted() { [[ -z "$only" || "$1" =~ $only ]]; }
 skipped=()
 
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)" >&2
@@ -214,6 +218,7 @@ make_deep() {  # folder levels
 }
 declare -A deep_above
 for levels in 500 1000; do
+    wanted "Deep tree" || break
     make_deep "$work/deep" "$levels"
     dw=() dc=() fw=() fc=() ew=() ec=()
     for (( i = 0; i < rounds; ++i )); do
@@ -231,17 +236,20 @@ for levels in 500 1000; do
         "$(median "${fw[@]}")" "$goal" "$above"
     rows+=("$(printf '%-34s %8.3f' "  (empty-folder start)" "$start")")
 done
-rows+=("$(printf '%-34s %8.2f  (2.00 when linear)' "  1000 / 500 levels" \
-    "$(echo "${deep_above[1000]} / ${deep_above[500]}" | bc -l)")")
+if wanted "Deep tree"; then
+    rows+=("$(printf '%-34s %8.2f  (2.00 when linear)' "  1000 / 500 levels" \
+        "$(echo "${deep_above[1000]} / ${deep_above[500]}" | bc -l)")")
+fi
 rm -rf "$work/deep"
 
 # --- One 1 GiB .mp3 of 0xFF bytes: the Mp3 tab and file-type detection ---
 mkdir -p "$work/big"
-head -c $((1 << 30)) /dev/zero | tr '\0' '\377' >"$work/big/all-ff.mp3"
+wanted "1 GiB" && head -c $((1 << 30)) /dev/zero | tr '\0' '\377' >"$work/big/all-ff.mp3"
 big_rounds=$(( rounds < 3 ? rounds : 3 ))
 big_row() {  # name mode baseline-name baseline-command -- ini...
     local name=$1 mode=$2 base_name=$3 base_cmd=$4
     shift 5
+    wanted "$name" || return 0
     write_ini "$@"
     local qw=() qc=() bw=() bc=() ew=() ec=() i
     for (( i = 0; i < big_rounds; ++i )); do

@@ -87,7 +87,8 @@ const TimeLine kTimeLines[] = {
      &fs::FileTimes::modified},
 };
 
-void revertDateRecord(RunContext& ctx, const FileUndoRecord& record) {
+void revertDateRecord(RunContext& ctx, const platform::LocalClock& clock,
+                      const FileUndoRecord& record) {
     FileDatesOutcome outcome;
     try {
         outcome = restoreFileDates(record.folder + record.oldName, record.oldCreatedExact,
@@ -102,7 +103,7 @@ void revertDateRecord(RunContext& ctx, const FileUndoRecord& record) {
         const bool isCreated = time.current == &fs::FileTimes::created;
         QString current = kUnknownTimeText;
         if (outcome.read && (!isCreated || outcome.before.hasCreated)) {
-            current = fileTimeText(outcome.before.*time.current);
+            current = fileTimeText(clock, outcome.before.*time.current);
         }
         QString restored = record.*time.restoredText;
         if (restored.isEmpty()) {
@@ -149,8 +150,9 @@ void revertAttributes(RunContext& ctx) {
 void revertDates(RunContext& ctx) {
     const RunState& state = ctx.state;
     const qsizetype files = state.fileRecordCount();
+    const platform::LocalClock clock;
     for (qsizetype i = 0; i < files; ++i) {
-        revertDateRecord(ctx, state.undoFiles[i]);
+        revertDateRecord(ctx, clock, state.undoFiles[i]);
         updateProgress(ctx);
     }
 }
