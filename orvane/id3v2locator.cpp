@@ -18,7 +18,7 @@ constexpr std::size_t kHeaderSize = 10;
 constexpr std::int64_t kFirstWindow = 4 * 1024;
 constexpr std::int64_t kScanWindow = 64 * 1024;
 // A long scan reads ever larger windows, up to this: fewer reads for a file scanned to its end.
-constexpr std::int64_t kLargestWindow = 1024 * 1024;
+constexpr std::int64_t kLargestWindow = 256 * 1024;
 // In ID3v2.4, ten more bytes after the tag repeat its header.
 constexpr std::uint8_t kFooterFlag = 0x10;
 
