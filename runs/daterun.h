@@ -16,6 +16,7 @@
 #include <optional>
 
 #include "platform/filesystem.h"
+#include "platform/localclock.h"
 #include "platform/result.h"
 #include "runs/attribrun.h"
 
@@ -23,11 +24,10 @@ namespace runs {
 
 struct RunContext;
 
-// Texts of one file time in local time: the user's short date form, the long time form, and
-// both joined by one blank. A time the file system does not record (created == zero with
-// hasCreated false) has no texts; the lines show "?" for it.
-QString fileDateText(const struct timespec& when);
-QString fileTimeOfDayText(const struct timespec& when);
+// The text of one file time in local time: the user's short date form and the long time form
+// joined by one blank. A time the file system does not record (created == zero with hasCreated
+// false) has no text; the lines show "?" for it. A run converts through one clock.
+QString fileTimeText(const platform::LocalClock& clock, const struct timespec& when);
 QString fileTimeText(const struct timespec& when);
 // The text that stands in a line for a date, a time of day or a whole time that is unknown.
 inline const QString kUnknownTimeText = QStringLiteral("?");
@@ -50,6 +50,8 @@ DateChange dateChangeFrom(const AttribOptions& options);
 // One chosen time after the change, computed in local time: the date and the time of day are
 // replaced as asked; a kept time of day keeps its fraction of a second, a new one has none.
 // A local time that does not exist (a daylight-saving gap) moves forward past the gap.
+struct timespec changedTime(const platform::LocalClock& clock, const struct timespec& old,
+                            const DateChange& change);
 struct timespec changedTime(const struct timespec& old, const DateChange& change);
 
 // The outcome of setFileDates for one file.
@@ -77,7 +79,8 @@ struct FileDatesOutcome {
 // simulation nothing on disk is touched; the created time reports the failure a real run
 // would meet. A symbolic link takes the new times itself; its target is never read or
 // changed. Never fails its caller: the outcome says what happened.
-FileDatesOutcome setFileDates(const QString& path, const DateChange& change, bool simulate);
+FileDatesOutcome setFileDates(const platform::LocalClock& clock, const QString& path,
+                              const DateChange& change, bool simulate);
 
 // Puts the accessed and modified times of the file at `path` back to exactly `accessed` and
 // `modified`. The created time cannot be written on Linux: when the file's current created

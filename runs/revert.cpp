@@ -88,7 +88,8 @@ const TimeLine kTimeLines[] = {
      &fs::FileTimes::modified},
 };
 
-void revertDateRecord(RunContext& ctx, const FileUndoRecord& record) {
+void revertDateRecord(RunContext& ctx, const platform::LocalClock& clock,
+                      const FileUndoRecord& record) {
     FileDatesOutcome outcome;
     try {
         outcome = restoreFileDates(record.folder + record.oldName, record.oldCreatedExact,
@@ -103,7 +104,7 @@ void revertDateRecord(RunContext& ctx, const FileUndoRecord& record) {
         const bool isCreated = time.current == &fs::FileTimes::created;
         QString current = kUnknownTimeText;
         if (outcome.read && (!isCreated || outcome.before.hasCreated)) {
-            current = fileTimeText(outcome.before.*time.current);
+            current = fileTimeText(clock, outcome.before.*time.current);
         }
         QString restored = record.*time.restoredText;
         if (restored.isEmpty()) {
@@ -148,8 +149,9 @@ void revertAttributes(RunContext& ctx) {
 
 void revertDates(RunContext& ctx) {
     const RunState& state = ctx.state;
+    const platform::LocalClock clock;
     for (qsizetype i = state.fileRecordCount() - 1; i >= 0; --i) {
-        revertDateRecord(ctx, state.undoFiles[i]);
+        revertDateRecord(ctx, clock, state.undoFiles[i]);
         updateProgress(ctx);
     }
 }
