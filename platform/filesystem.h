@@ -71,6 +71,26 @@ bool hasStoredAttributes(const std::string& path);
 // neither it nor its target.
 Status setPermissions(const std::string& path, unsigned mode);
 
+// The entry `name` inside an open folder (a handle that platform/folderhandle.h walked, or
+// AT_FDCWD with a path), read once and never followed.
+struct EntryState {
+    Kind kind = Kind::Missing;  // Kind::Other for a link
+    bool link = false;
+    unsigned mode = 0;             // permission bits (07777)
+    std::uint32_t attributes = 0;  // as attributes() reads them
+    bool hasStoredAttributes = false;
+};
+Result<EntryState> entryStateAt(int folder, const std::string& name);
+// What the entry is itself: Kind::Other for a link (and `link` set), Missing when it cannot be
+// examined.
+Kind entryKindAt(int folder, const std::string& name, bool* link = nullptr);
+// setAttributes and setPermissions on the entry `name` inside an open folder: the entry is
+// opened once without following it and changed through that handle, so neither a folder on
+// the way nor the entry itself swapped for a link can redirect the change.
+Status setAttributesAt(int folder, const std::string& name, std::uint32_t attributes,
+                       bool dropStoredValue = false);
+Status setPermissionsAt(int folder, const std::string& name, unsigned mode);
+
 // File times -------------------------------------------------------------------------------
 struct FileTimes {
     struct timespec created {};  // birth time; zero when the file system does not record it
@@ -83,6 +103,10 @@ Result<FileTimes> fileTimes(const std::string& path);
 // a non-null `created` makes the call fail with a reason, after the other times were set.
 Status setFileTimes(const std::string& path, const struct timespec* created,
                     const struct timespec* accessed, const struct timespec* modified);
+// The same for the entry `name` inside an open folder; a link's own times, never its target's.
+Result<FileTimes> fileTimesAt(int folder, const std::string& name);
+Status setFileTimesAt(int folder, const std::string& name, const struct timespec* created,
+                      const struct timespec* accessed, const struct timespec* modified);
 
 // Changes ------------------------------------------------------------------------------
 // Renames a file or folder and never replaces anything that exists at `to`. A change of case
