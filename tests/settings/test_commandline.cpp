@@ -41,6 +41,14 @@ protected:
         return text;
     }
 
+    QStringList expandAll(const std::vector<const char*>& texts) const {
+        QStringList expanded;
+        for (const char* text : texts) {
+            expanded.append(expand(text));
+        }
+        return expanded;
+    }
+
     TempDir root_;
 };
 
@@ -209,10 +217,7 @@ TEST_F(CommandLineTest, ArgumentsGiveModeExitFlagStartFolderAndPattern) {
     std::filesystem::current_path(root_.path() + "/other");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
-        QStringList arguments;
-        for (const char* argument : c.arguments) {
-            arguments.append(expand(argument));
-        }
+        const QStringList arguments = expandAll(c.arguments);
         const settings::CommandLine result =
             settings::parseCommandLine(arguments, expand(c.saved), c.startupInLastDir);
         EXPECT_EQ(result.cmdExecMode.toStdString(), c.mode);
@@ -244,10 +249,7 @@ TEST_F(CommandLineTest, ExitSwitchAndNamedFolderAreKeptForTheReport) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
-        QStringList arguments;
-        for (const char* argument : c.arguments) {
-            arguments.append(expand(argument));
-        }
+        const QStringList arguments = expandAll(c.arguments);
         const settings::CommandLine result =
             settings::parseCommandLine(arguments, expand("{G}"), 1);
         EXPECT_EQ(result.exitSwitchGiven, c.exitSwitch);
