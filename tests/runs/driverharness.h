@@ -357,4 +357,19 @@ inline void replaceNames(runs::DriverInputs& inputs, const QString& find, const 
     inputs.naming.options.replace.caseSensitive = caseSensitive ? 1 : 0;
 }
 
+// A date run giving the modified time (with `allTimes` also the created and accessed ones) a new
+// date and time.
+inline void dateRun(runs::DriverInputs& inputs, bool allTimes) {
+    inputs.mode.tabKey = QStringLiteral("Attrib");
+    inputs.dirsAllowed = false;
+    inputs.attrib.optAttrib = 1;
+    inputs.attrib.chkDateCreated = allTimes;
+    inputs.attrib.chkDateAccessed = allTimes;
+    inputs.attrib.chkDateModified = true;
+    inputs.attrib.chkDateDate = true;
+    inputs.attrib.chkDateTime = true;
+    inputs.attrib.dtDate = QDate(2001, 2, 3);
+    inputs.attrib.dtTime = QTime(4, 5, 6);
+}
+
 }  // namespace testsupport

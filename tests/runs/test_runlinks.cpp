@@ -34,14 +34,7 @@ void attributeRun(DriverHarness& h) {
 }
 
 void dateRun(DriverHarness& h) {
-    h.inputs.mode.tabKey = QStringLiteral("Attrib");
-    h.inputs.attrib.optAttrib = 1;
-    h.inputs.attrib.chkDateModified = true;
-    h.inputs.attrib.chkDateAccessed = true;
-    h.inputs.attrib.chkDateDate = true;
-    h.inputs.attrib.chkDateTime = true;
-    h.inputs.attrib.dtDate = QDate(2001, 2, 3);
-    h.inputs.attrib.dtTime = QTime(4, 5, 6);
+    testsupport::dateRun(h.inputs, false);
 }
 
 void renameRun(DriverHarness& h) {
