@@ -1,7 +1,6 @@
 #include "platform/textfile.h"
 
 #include <QByteArray>
-#include <QStringDecoder>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -50,9 +49,9 @@ QString decodeText(QByteArray bytes, TextEncoding encoding) {
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         bytes.remove(0, 3);
     }
-    // The BOM is gone already; the decoder must not swallow a second one.
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::ConvertInitialBom);
-    return decoder.decode(bytes);
+    // The path codec, as the writer encodes: a byte that is not UTF-8 (a word typed in the
+    // Windows code page) reads as a name with that byte reads, and is written back as it came.
+    return fromNativePath(bytes.toStdString());
 }
 
 bool hasNul(const std::string& path) {

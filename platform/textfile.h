@@ -1,6 +1,7 @@
 // Line-based text files beside the program (logs and lists). Written as UTF-8 with CR LF line
-// ends, text going through the path codec, so that the bytes of a name that is not UTF-8 are
-// written back as they were; readers accept CR LF, LF and CR. The Latin-1 variants read and
+// ends, and read, through the path codec, so that the bytes of a name or list entry that is not
+// UTF-8 read as a name with those bytes does and are written back as they were; readers accept
+// CR LF, LF and CR. The Latin-1 variants read and
 // write byte for byte, for files whose fields hold raw bytes.
 //
 // Only regular files are opened, and a symbolic link in the file's place is never followed:
