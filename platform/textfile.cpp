@@ -226,7 +226,8 @@ Status appendLine(const QString& path, const QString& line, TextEncoding encodin
     return written;
 }
 
-Status writeLines(const QString& path, const QStringList& lines, TextEncoding encoding) {
+Status writeLines(const QString& path, const QStringList& lines, TextEncoding encoding,
+                  LineEnd lineEnd) {
     const std::string native = nativePath(path);
     if (hasNul(native)) {
         return Status::failure("Cannot replace " + describe(path) +
@@ -251,7 +252,7 @@ Status writeLines(const QString& path, const QStringList& lines, TextEncoding en
     std::string bytes;
     for (const QString& line : lines) {
         bytes += encodeText(line, encoding);
-        bytes += "\r\n";
+        bytes += lineEnd == LineEnd::Lf ? "\n" : "\r\n";
     }
     const Status status = replaceWith(native, bytes, existed ? &old : nullptr);
     if (!status) {
