@@ -456,10 +456,7 @@ void FrmMain::showDetailColumns(bool shown) {
 
 void FrmMain::fillTokenPickers() {
     for (const TokenPickerDef& picker : tokenPickers()) {
-        auto* list = control<QComboBox>(QString::fromUtf8(picker.picker));
-        for (const char* entry : picker.entries) {
-            list->addItem(QString::fromUtf8(entry));
-        }
+        control<QComboBox>(QString::fromUtf8(picker.picker))->addItems(picker.entries());
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 
 #include "engine/pattern.h"
@@ -23,11 +24,11 @@ namespace mainwindow {
 
 namespace {
 
-// The number of a text box as the transforms take it: its numeric value rounded (halves to
-// even) into the 16-bit range the boxes were designed for.
+// The number of a text box as the transforms take it: within the 16-bit range the boxes were
+// designed for.
 int boxNumber(const QString& text) {
-    return settings::clampToInt16(
-        static_cast<long long>(std::nearbyint(std::clamp(platform::vbVal(text), -1.0e9, 1.0e9))));
+    return static_cast<int>(platform::boxNumber(text, std::numeric_limits<qint16>::min(),
+                                                std::numeric_limits<qint16>::max()));
 }
 
 // The index of the chosen button of an option group; 0 ("No Change" on the Case tab) when

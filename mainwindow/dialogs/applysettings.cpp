@@ -33,11 +33,8 @@ QString repairedThumbSize(const QString& text) {
 }
 
 int thumbSize(const QString& text) {
-    const double value = platform::roundHalfEven(platform::vbVal(repairedThumbSize(text)));
-    if (std::isnan(value)) {
-        return kThumbMinimum;
-    }
-    return static_cast<int>(std::clamp(value, double{kThumbMinimum}, double{kThumbMaximum}));
+    return static_cast<int>(
+        platform::boxNumber(repairedThumbSize(text), kThumbMinimum, kThumbMaximum));
 }
 
 bool applySettings(FrmMain& window, const SettingsInputs& in) {
