@@ -41,6 +41,9 @@ struct Entry {
 // never followed: it is an entry of Kind::Other (whatever it points to, a folder included),
 // with no size, hidden when its name begins with ".".
 Result<std::vector<Entry>> readFolder(const std::string& folder);
+// The same for a folder already open (a directory handle); `folder` is its path, for the
+// reasons of failures.
+Result<std::vector<Entry>> readFolderAt(int folderFd, const std::string& folder);
 
 // What a path is (following links). Missing also for a path that cannot be examined.
 Kind kindOf(const std::string& path);
