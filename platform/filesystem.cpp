@@ -162,7 +162,7 @@ std::uint32_t attributesFrom(const struct stat& st, std::string_view name, std::
 
 int statxTimes(const char* path, struct statx& out) {
     if (statx(AT_FDCWD, path, AT_STATX_SYNC_AS_STAT | AT_SYMLINK_NOFOLLOW,
-              STATX_ATIME | STATX_MTIME | STATX_BTIME, &out) == 0) {
+              STATX_TYPE | STATX_ATIME | STATX_MTIME | STATX_BTIME, &out) == 0) {
         return 0;
     }
     return errno;
@@ -617,11 +617,12 @@ Status setPermissions(const std::string& path, unsigned mode) {
 
 // File times -------------------------------------------------------------------------------
 
-Result<FileTimes> fileTimes(const std::string& path) {
+Result<EntryTimes> entryTimes(const std::string& path) {
     if (hasNul(path)) {
         return nulFailure(path);
     }
-    FileTimes times;
+    EntryTimes entry;
+    FileTimes& times = entry.times;
     struct statx sx {};
     const int error = statxTimes(path.c_str(), sx);
     if (error == 0) {
@@ -631,7 +632,9 @@ Result<FileTimes> fileTimes(const std::string& path) {
             times.created = fromStatx(sx.stx_btime);
             times.hasCreated = true;
         }
-        return times;
+        entry.isLink = S_ISLNK(sx.stx_mode);
+        entry.kind = entry.isLink ? Kind::Other : kindFromMode(sx.stx_mode);
+        return entry;
     }
     if (error != ENOSYS) {
         return systemFailure("cannot read the times of " + quoted(path), error);
@@ -643,7 +646,17 @@ Result<FileTimes> fileTimes(const std::string& path) {
     }
     times.accessed = st.st_atim;
     times.modified = st.st_mtim;
-    return times;
+    entry.isLink = S_ISLNK(st.st_mode);
+    entry.kind = entry.isLink ? Kind::Other : kindFromMode(st.st_mode);
+    return entry;
+}
+
+Result<FileTimes> fileTimes(const std::string& path) {
+    Result<EntryTimes> entry = entryTimes(path);
+    if (!entry) {
+        return entry.status();
+    }
+    return entry->times;
 }
 
 Status setFileTimes(const std::string& path, const struct timespec* created,

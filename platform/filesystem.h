@@ -82,6 +82,15 @@ struct FileTimes {
     bool hasCreated = false;
 };
 Result<FileTimes> fileTimes(const std::string& path);
+// The times of the entry itself together with what it is, in one look: a symbolic link is
+// `isLink` (its own times; its target is never looked at), anything else has its Kind. Fails
+// when the entry cannot be examined (it is missing, or a folder on the way cannot be searched).
+struct EntryTimes {
+    FileTimes times;
+    Kind kind = Kind::Missing;
+    bool isLink = false;
+};
+Result<EntryTimes> entryTimes(const std::string& path);
 // Each pointer that is null leaves that time exactly as it is. Linux cannot set a birth time:
 // a non-null `created` makes the call fail with a reason, after the other times were set.
 Status setFileTimes(const std::string& path, const struct timespec* created,

@@ -37,13 +37,13 @@ bool sameTime(const struct timespec& a, const struct timespec& b) {
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
-// The file at `path` as the time service accepts it: a regular file, or a symbolic link, whose
-// own times change (never its target's, which lies beyond the item listed).
-QString fileProblem(const std::string& native) {
-    if (fs::isSymbolicLink(native)) {
+// The entry as the time service accepts it: a regular file, or a symbolic link, whose own
+// times change (never its target's, which lies beyond the item listed).
+QString fileProblem(const fs::EntryTimes& entry) {
+    if (entry.isLink) {
         return {};
     }
-    switch (fs::kindOf(native)) {
+    switch (entry.kind) {
         case fs::Kind::File:
             return {};
         case fs::Kind::Missing:
@@ -251,21 +251,19 @@ bool FileDatesOutcome::changedAny(const DateChange& change) const {
     return read && written.ok() && (change.accessed || change.modified);
 }
 
-// Reads the file's times into `outcome` (before and after alike); false, with the reason in
-// `outcome.failure`, when the file cannot be read.
+// Reads the file's times into `outcome` (before and after alike) with one look at the entry;
+// false, with the reason in `outcome.failure`, when the file cannot be read.
 static bool readTimes(const std::string& native, FileDatesOutcome& outcome) {
-    if (const QString problem = fileProblem(native); !problem.isEmpty()) {
+    const platform::Result<fs::EntryTimes> entry = fs::entryTimes(native);
+    // An entry that cannot be examined reads as one that is gone.
+    const QString problem = fileProblem(entry ? *entry : fs::EntryTimes());
+    if (!problem.isEmpty()) {
         outcome.failure = problem;
         return false;
     }
-    const platform::Result<fs::FileTimes> times = fs::fileTimes(native);
-    if (!times) {
-        outcome.failure = QString::fromStdString(times.reason());
-        return false;
-    }
     outcome.read = true;
-    outcome.before = *times;
-    outcome.after = *times;
+    outcome.before = entry->times;
+    outcome.after = entry->times;
     return true;
 }
 
