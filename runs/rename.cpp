@@ -173,11 +173,20 @@ Attempt renameOnHandles(RunContext& ctx, const QString& folder, const QString& o
                         platform::fs::FolderId expectedFolder, platform::fs::FolderId* actedIn) {
     namespace fs = platform::fs;
     Attempt attempt;
-    platform::Result<fs::FolderHandle> base = fs::FolderHandle::open(platform::nativePath(folder));
-    if (!base) {
-        attempt.status = base.status();
-        return attempt;
+    // The items of a folder follow one another: its handle, opened for the first, serves the
+    // rest, so a large folder is not looked up again for every item.
+    if (!ctx.openFolder || ctx.openFolderPath != folder) {
+        ctx.openFolder.reset();
+        platform::Result<fs::FolderHandle> opened =
+            fs::FolderHandle::open(platform::nativePath(folder));
+        if (!opened) {
+            attempt.status = opened.status();
+            return attempt;
+        }
+        ctx.openFolder.emplace(std::move(opened).value());
+        ctx.openFolderPath = folder;
     }
+    const fs::FolderHandle* base = &*ctx.openFolder;
     if (expectedFolder.known() && base->id() != expectedFolder) {
         attempt.status = platform::Status::failure(
             "the folder " + platform::nativePath(folder) +
@@ -294,6 +303,8 @@ bool renameItem(RunContext& ctx, ItemKind kind, const QString& oldName, const QS
 
     // From here on the change is done: every step below only records it and cannot fail.
     if (kind == ItemKind::Dir) {
+        // Paths at and below the folder now name other folders or none.
+        ctx.openFolder.reset();
         ctx.report.processEvents();
     }
     addRunLine(ctx, shortLine, fullLine);

@@ -14,6 +14,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "platform/folderhandle.h"
@@ -121,6 +122,10 @@ struct RunContext {
     // selectedSnapshot as a set, built by isIncluded on first use.
     QSet<QString> selectedSet{};
     qsizetype selectedSetSource = -1;
+    // The folder the last item was renamed in, still open for the next item of the same
+    // folder; let go after a folder is renamed.
+    QString openFolderPath{};
+    std::optional<platform::fs::FolderHandle> openFolder{};
 };
 
 // Renames the file `oldName` in `folder` to `newName`, or simulates it while
