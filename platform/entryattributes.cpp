@@ -202,7 +202,7 @@ Status cannotStoreFailure(const std::string& path) {
 
 int statxTimes(int folder, const char* name, struct statx& out) {
     if (statx(folder, name, AT_STATX_SYNC_AS_STAT | AT_SYMLINK_NOFOLLOW,
-              STATX_ATIME | STATX_MTIME | STATX_BTIME, &out) == 0) {
+              STATX_TYPE | STATX_ATIME | STATX_MTIME | STATX_BTIME, &out) == 0) {
         return 0;
     }
     return errno;
@@ -247,19 +247,6 @@ Result<std::uint32_t> attributes(const std::string& path) {
         return state.status();
     }
     return state->attributes;
-}
-
-Kind entryKindAt(int folder, const std::string& name, bool* link) {
-    struct stat st {};
-    const bool examined =
-        !hasNul(name) && fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
-    if (link != nullptr) {
-        *link = examined && S_ISLNK(st.st_mode);
-    }
-    if (!examined) {
-        return Kind::Missing;
-    }
-    return S_ISLNK(st.st_mode) ? Kind::Other : kindFromMode(st.st_mode);
 }
 
 // A name beginning with "." is hidden whatever is stored, so asking for Hidden on such a name
@@ -411,11 +398,12 @@ Status setPermissions(const std::string& path, unsigned mode) {
 
 // File times -------------------------------------------------------------------------------
 
-Result<FileTimes> fileTimesAt(int folder, const std::string& name) {
+Result<EntryTimes> entryTimesAt(int folder, const std::string& name) {
     if (hasNul(name)) {
         return nulFailure(name);
     }
-    FileTimes times;
+    EntryTimes entry;
+    FileTimes& times = entry.times;
     struct statx sx {};
     const int error = statxTimes(folder, name.c_str(), sx);
     if (error == 0) {
@@ -425,7 +413,9 @@ Result<FileTimes> fileTimesAt(int folder, const std::string& name) {
             times.created = fromStatx(sx.stx_btime);
             times.hasCreated = true;
         }
-        return times;
+        entry.isLink = S_ISLNK(sx.stx_mode);
+        entry.kind = entry.isLink ? Kind::Other : kindFromMode(sx.stx_mode);
+        return entry;
     }
     if (error != ENOSYS) {
         return systemFailure("cannot read the times of " + quoted(name), error);
@@ -437,7 +427,21 @@ Result<FileTimes> fileTimesAt(int folder, const std::string& name) {
     }
     times.accessed = st.st_atim;
     times.modified = st.st_mtim;
-    return times;
+    entry.isLink = S_ISLNK(st.st_mode);
+    entry.kind = entry.isLink ? Kind::Other : kindFromMode(st.st_mode);
+    return entry;
+}
+
+Result<EntryTimes> entryTimes(const std::string& path) {
+    return entryTimesAt(AT_FDCWD, path);
+}
+
+Result<FileTimes> fileTimesAt(int folder, const std::string& name) {
+    Result<EntryTimes> entry = entryTimesAt(folder, name);
+    if (!entry) {
+        return entry.status();
+    }
+    return entry->times;
 }
 
 Result<FileTimes> fileTimes(const std::string& path) {

@@ -190,17 +190,55 @@ std::unique_ptr<Examined[]> examineAll(int dirFd, const std::string& prefix,
     return found;
 }
 
+// Where the stored attributes of the entries of the folder `dirFd` are read: the folder's own
+// path, or, for a folder deep in a tree, the handle's name under /proc, so that each read
+// walks a few levels instead of every level down from the root (a deep tree would otherwise
+// cost the square of its depth).
+constexpr std::size_t kDeepFolderLevels = 8;
+
+std::string storedValuePrefix(int dirFd, const std::string& prefix) {
+    if (static_cast<std::size_t>(std::count(prefix.begin(), prefix.end(), '/')) <=
+        kDeepFolderLevels) {
+        return prefix;
+    }
+    const std::string handle = "/proc/self/fd/" + std::to_string(dirFd);
+    struct stat viaProc {};
+    struct stat own {};
+    if (stat(handle.c_str(), &viaProc) != 0 || fstat(dirFd, &own) != 0 ||
+        viaProc.st_dev != own.st_dev || viaProc.st_ino != own.st_ino) {
+        return prefix;  // no /proc here
+    }
+    return handle + '/';
+}
+
 }  // namespace
 
 Result<std::vector<Entry>> readFolder(const std::string& folder) {
     if (hasNul(folder)) {
         return nulFailure(folder);
     }
-    DIR* dir = opendir(folder.c_str());
-    if (dir == nullptr) {
+    const int dirFd = open(folder.c_str(), O_RDONLY | O_NONBLOCK | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0) {
         return systemFailure("cannot read the folder " + quoted(folder), errno);
     }
-    const int dirFd = dirfd(dir);
+    Result<std::vector<Entry>> entries = readFolderAt(dirFd, folder);
+    close(dirFd);
+    return entries;
+}
+
+Result<std::vector<Entry>> readFolderAt(int folderFd, const std::string& folder) {
+    // The listing reads through its own copy of the handle; the offset the two share starts
+    // over, so a handle can be listed more than once.
+    const int dirFd = fcntl(folderFd, F_DUPFD_CLOEXEC, 0);
+    DIR* dir = dirFd >= 0 ? fdopendir(dirFd) : nullptr;
+    if (dir == nullptr) {
+        const int error = errno;
+        if (dirFd >= 0) {
+            close(dirFd);
+        }
+        return systemFailure("cannot read the folder " + quoted(folder), error);
+    }
+    rewinddir(dir);
     std::string prefix = folder;
     if (prefix.empty() || prefix.back() != '/') {
         prefix += '/';
@@ -224,7 +262,8 @@ Result<std::vector<Entry>> readFolder(const std::string& folder) {
         }
     }
 
-    const std::unique_ptr<Examined[]> found = examineAll(dirFd, prefix, names);
+    const std::unique_ptr<Examined[]> found =
+        examineAll(dirFd, storedValuePrefix(dirFd, prefix), names);
     closedir(dir);
 
     std::vector<Entry> entries;

@@ -17,6 +17,8 @@ namespace {
 // O_PATH: stepping through and acting in a folder needs search permission only, as a path
 // does; the *at() calls take such a handle.
 constexpr int kLevelFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+// A folder to list needs read permission as well; O_NONBLOCK as opendir has it.
+constexpr int kListFlags = O_RDONLY | O_NONBLOCK | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 bool hasNul(const std::string& text) {
     return text.find('\0') != std::string::npos;
@@ -164,6 +166,42 @@ Descent descend(const FolderHandle& from, const std::vector<std::string>& levels
         }
         result.folder.emplace(std::move(again).value());
     }
+    return result;
+}
+
+Result<FolderHandle> openToList(const std::string& path) {
+    if (hasNul(path)) {
+        return Status::failure("the path beginning " + quoted(path.c_str()) +
+                               " holds a NUL character, which no file name may contain");
+    }
+    const int fd = ::open(path.c_str(), kListFlags & ~O_NOFOLLOW);
+    if (fd < 0) {
+        return systemFailure("cannot read the folder " + quoted(path), errno);
+    }
+    return FolderHandle::adopt(fd);
+}
+
+Descent enterToList(const FolderHandle& parent, const std::string& name) {
+    Descent result;
+    if (!isPlainName(name)) {
+        result.stop = LevelStop::Failed;
+        result.reason = quoted(name) + " cannot be a sub-folder";
+        return result;
+    }
+    const int fd = openat(parent.fd(), name.c_str(), kListFlags);
+    if (fd < 0) {
+        const int error = errno;
+        result.stop = classify(parent.fd(), name, error);
+        result.reason = systemFailure("cannot read the folder " + quoted(name), error).reason();
+        return result;
+    }
+    Result<FolderHandle> opened = FolderHandle::adopt(fd);
+    if (!opened) {
+        result.stop = LevelStop::Failed;
+        result.reason = opened.reason();
+        return result;
+    }
+    result.folder.emplace(std::move(opened).value());
     return result;
 }
 

@@ -66,6 +66,13 @@ struct Descent {
 Descent descend(const FolderHandle& from, const std::vector<std::string>& levels,
                 const std::function<void(std::size_t, FolderId)>& created = {});
 
+// Handles that can also be listed (fs::readFolderAt), for reading a tree: the chosen folder by
+// its path (links on the way followed), each sub-folder inside the handle of the folder above
+// it, never through a symbolic link (LevelStop::Link), so a deep tree costs as much per level
+// at the bottom as at the top.
+Result<FolderHandle> openToList(const std::string& path);
+Descent enterToList(const FolderHandle& parent, const std::string& name);
+
 // Renames `from` in `fromFolder` to `to` in `toFolder` (plain names), never replacing anything:
 // fs::renameNoReplace on handles.
 Status renameNoReplace(const FolderHandle& fromFolder, const std::string& from,

@@ -37,15 +37,13 @@ bool sameTime(const struct timespec& a, const struct timespec& b) {
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
-// The file `name` in `folder` as the time service accepts it: a regular file, or a symbolic
-// link, whose own times change (never its target's, which lies beyond the item listed).
-QString fileProblem(int folder, const std::string& name) {
-    bool link = false;
-    const fs::Kind kind = fs::entryKindAt(folder, name, &link);
-    if (link) {
+// The entry as the time service accepts it: a regular file, or a symbolic link, whose own
+// times change (never its target's, which lies beyond the item listed).
+QString fileProblem(const fs::EntryTimes& entry) {
+    if (entry.isLink) {
         return {};
     }
-    switch (kind) {
+    switch (entry.kind) {
         case fs::Kind::File:
             return {};
         case fs::Kind::Missing:
@@ -261,21 +259,19 @@ bool FileDatesOutcome::changedAny(const DateChange& change) const {
     return read && written.ok() && (change.accessed || change.modified);
 }
 
-// Reads the file's times into `outcome` (before and after alike); false, with the reason in
-// `outcome.failure`, when the file cannot be read.
+// Reads the file's times into `outcome` (before and after alike) with one look at the entry;
+// false, with the reason in `outcome.failure`, when the file cannot be read.
 static bool readTimes(int folder, const std::string& name, FileDatesOutcome& outcome) {
-    if (const QString problem = fileProblem(folder, name); !problem.isEmpty()) {
+    const platform::Result<fs::EntryTimes> entry = fs::entryTimesAt(folder, name);
+    // An entry that cannot be examined reads as one that is gone.
+    const QString problem = fileProblem(entry ? *entry : fs::EntryTimes());
+    if (!problem.isEmpty()) {
         outcome.failure = problem;
         return false;
     }
-    const platform::Result<fs::FileTimes> times = fs::fileTimesAt(folder, name);
-    if (!times) {
-        outcome.failure = QString::fromStdString(times.reason());
-        return false;
-    }
     outcome.read = true;
-    outcome.before = *times;
-    outcome.after = *times;
+    outcome.before = entry->times;
+    outcome.after = entry->times;
     return true;
 }
 
