@@ -41,6 +41,9 @@ struct Entry {
 // never followed: it is an entry of Kind::Other (whatever it points to, a folder included),
 // with no size, hidden when its name begins with ".".
 Result<std::vector<Entry>> readFolder(const std::string& folder);
+// The same for a folder already open (a directory handle); `folder` is its path, for the
+// reasons of failures.
+Result<std::vector<Entry>> readFolderAt(int folderFd, const std::string& folder);
 
 // What a path is (following links). Missing also for a path that cannot be examined.
 Kind kindOf(const std::string& path);
@@ -61,10 +64,32 @@ Result<std::uint32_t> attributes(const std::string& path);
 // reason when the file system cannot store the bits; permissions of a directory never change.
 // Linux keeps neither permissions nor user attributes on a symbolic link, and the target is
 // not the link's to change: a change asked of a link fails with that reason, touching nothing.
-Status setAttributes(const std::string& path, std::uint32_t attributes);
+// With `dropStoredValue` (putting back an item that had no stored value before a change made
+// one), a stored value that the bits asked for no longer need is removed instead of rewritten.
+Status setAttributes(const std::string& path, std::uint32_t attributes,
+                     bool dropStoredValue = false);
+// Whether the entry itself (never a link's target) carries user.DOSATTRIB.
+bool hasStoredAttributes(const std::string& path);
 // Sets the permission bits (07777) of the entry itself; a symbolic link is refused, touching
 // neither it nor its target.
 Status setPermissions(const std::string& path, unsigned mode);
+
+// The entry `name` inside an open folder (a handle that platform/folderhandle.h walked, or
+// AT_FDCWD with a path), read once and never followed.
+struct EntryState {
+    Kind kind = Kind::Missing;  // Kind::Other for a link
+    bool link = false;
+    unsigned mode = 0;             // permission bits (07777)
+    std::uint32_t attributes = 0;  // as attributes() reads them
+    bool hasStoredAttributes = false;
+};
+Result<EntryState> entryStateAt(int folder, const std::string& name);
+// setAttributes and setPermissions on the entry `name` inside an open folder: the entry is
+// opened once without following it and changed through that handle, so neither a folder on
+// the way nor the entry itself swapped for a link can redirect the change.
+Status setAttributesAt(int folder, const std::string& name, std::uint32_t attributes,
+                       bool dropStoredValue = false);
+Status setPermissionsAt(int folder, const std::string& name, unsigned mode);
 
 // File times -------------------------------------------------------------------------------
 struct FileTimes {
@@ -74,16 +99,35 @@ struct FileTimes {
     bool hasCreated = false;
 };
 Result<FileTimes> fileTimes(const std::string& path);
+// The times of the entry itself together with what it is, in one look: a symbolic link is
+// `isLink` (its own times; its target is never looked at), anything else has its Kind. Fails
+// when the entry cannot be examined (it is missing, or a folder on the way cannot be searched).
+struct EntryTimes {
+    FileTimes times;
+    Kind kind = Kind::Missing;
+    bool isLink = false;
+};
+Result<EntryTimes> entryTimes(const std::string& path);
 // Each pointer that is null leaves that time exactly as it is. Linux cannot set a birth time:
 // a non-null `created` makes the call fail with a reason, after the other times were set.
 Status setFileTimes(const std::string& path, const struct timespec* created,
                     const struct timespec* accessed, const struct timespec* modified);
+// The same for the entry `name` inside an open folder; a link's own times, never its target's.
+Result<FileTimes> fileTimesAt(int folder, const std::string& name);
+Result<EntryTimes> entryTimesAt(int folder, const std::string& name);
+Status setFileTimesAt(int folder, const std::string& name, const struct timespec* created,
+                      const struct timespec* accessed, const struct timespec* modified);
 
 // Changes ------------------------------------------------------------------------------
 // Renames a file or folder and never replaces anything that exists at `to`. A change of case
 // alone works on case-insensitive file systems too. `to`'s name may not hold NUL; both paths
 // must be absolute or both relative to the current folder.
 Status renameNoReplace(const std::string& from, const std::string& to);
+// The same with each name taken inside an open folder (a directory handle, or AT_FDCWD):
+// a folder swapped for a link after it was opened cannot redirect the rename.
+// platform/folderhandle.h walks to such handles.
+Status renameNoReplaceAt(int fromFolder, const std::string& from, int toFolder,
+                         const std::string& to);
 // Creates one folder (its parent must exist) or removes one empty folder; never recursive.
 Status makeDirectory(const std::string& path);
 Status removeDirectory(const std::string& path);

@@ -108,12 +108,16 @@ QString shortDateText(const QDate& date) {
     return QLocale().toString(date, QLocale::ShortFormat);
 }
 
+QString longTimeFormat(const QLocale& locale) {
+    return withoutTimeZone(locale.timeFormat(QLocale::LongFormat));
+}
+
 QString longTimeText(const QTime& time) {
     if (!time.isValid()) {
         return {};
     }
     const QLocale locale;
-    return locale.toString(time, withoutTimeZone(locale.timeFormat(QLocale::LongFormat)));
+    return locale.toString(time, longTimeFormat(locale));
 }
 
 QString dateTimeText(const QDateTime& when) {
@@ -303,6 +307,17 @@ double vbVal(const QString& text) {
         return 0;  // out of range: too large, or too small to be anything but zero
     }
     return value + 0.0;
+}
+
+qint64 boxNumber(const QString& text, qint64 low, qint64 high) {
+    const double value = roundHalfEven(vbVal(text));
+    if (!(value > static_cast<double>(low))) {
+        return low;  // also a value that is no number at all
+    }
+    if (value >= static_cast<double>(high)) {
+        return high;
+    }
+    return static_cast<qint64>(value);
 }
 
 QString numberText(double value) {

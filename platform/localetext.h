@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QLocale>
 #include <QString>
 
 namespace platform {
@@ -13,6 +14,8 @@ namespace platform {
 QString dateTimeText(const QDateTime& when);
 QString shortDateText(const QDate& date);
 QString longTimeText(const QTime& time);
+// The format longTimeText writes with in `locale`.
+QString longTimeFormat(const QLocale& locale);
 
 // Rounds to the nearest whole number, halves to the even neighbour (2.5 -> 2, 3.5 -> 4).
 double roundHalfEven(double value);
@@ -25,6 +28,11 @@ double roundHalfEven(double value, int decimals);
 // stops at the first character that does not fit and gives 0 when there is no number. The
 // decimal point is always ".", whatever the locale.
 double vbVal(const QString& text);
+
+// The number a box's text stands for, as every numeric option box is read: its leading number
+// (vbVal; 0 when it has none), rounded with halves to even, held within [low, high]. Each
+// caller names its own bounds, the range the value is taken into.
+qint64 boxNumber(const QString& text, qint64 low, qint64 high);
 
 // A number as text: whole values as plain digits with a leading "-" when negative, others with
 // up to 15 significant digits, no grouping, no exponent for ordinary magnitudes, trailing zeros

@@ -56,7 +56,8 @@ void showErrorsMessage(const DriverContext& ctx) {
                                      platform::MessageIcon::Critical, platform::MessageButtons::Ok);
 }
 
-void runSteps(DriverContext& ctx) {
+// True when the run logged an error or counted a warning.
+bool runSteps(DriverContext& ctx) {
     RunState& state = ctx.state;
     const DriverHooks& hooks = ctx.hooks;
     Pointer pointer;
@@ -81,6 +82,7 @@ void runSteps(DriverContext& ctx) {
     state.undoFiles.clear();
     state.undoDirs.clear();
     state.createdDirs.clear();
+    state.createdFolders.clear();
     state.lastRunFileCount = 0;
     state.lastRunDirCount = 0;
     state.undoInProgress = false;
@@ -123,6 +125,8 @@ void runSteps(DriverContext& ctx) {
         state.dragDropRefillDirs.clear();
         kinds.dirs = in.dirsAllowed;
     }
+    // The items are acted on only inside the folder they were read from.
+    state.chosenFolder = source == 0 && hooks.directoryFolder ? hooks.directoryFolder() : QString();
     // Copies: the executor walks the lists as they are now, whatever a yield may do.
     const QStringList files = ctx.lstFiles[source];
     const QStringList dirs = ctx.lstDirs[source];
@@ -133,7 +137,8 @@ void runSteps(DriverContext& ctx) {
                    .showFullPath = ctx.settings.showFullPath == 1,
                    .directoryImages = ctx.directoryImages,
                    .freeSelectImages = ctx.freeSelectImages,
-                   .setCaption = [window](const QString& text) { window->setStatus(text); }};
+                   .setCaption = [window](const QString& text) { window->setStatus(text); },
+                   .chosenFolder = state.chosenFolder};
     const NamingMode mode = namingModeFor(in.mode);
     const QStringList attribFiles = kinds.files ? files : QStringList();
     const QStringList attribDirs = kinds.dirs ? dirs : QStringList();
@@ -254,6 +259,7 @@ void runSteps(DriverContext& ctx) {
         showErrorsMessage(ctx);
         engine::setErrorsLogged(false);
     }
+    return errors || state.warningCount > 0;
 }
 
 }  // namespace
@@ -289,15 +295,14 @@ void OperationScope::finish() {
 
 // ---- The run ----
 
-void executeRun(DriverContext& ctx) {
+RunOutcome executeRun(DriverContext& ctx) {
     const engine::RunLogSession logSession;
     if (ctx.hooks.validate && !ctx.hooks.validate()) {
-        return;
+        return RunOutcome::NotStarted;
     }
     QString failure;
     try {
-        runSteps(ctx);
-        return;
+        return runSteps(ctx) ? RunOutcome::WithProblems : RunOutcome::Clean;
     } catch (const std::exception& error) {
         failure = QString::fromLocal8Bit(error.what());
     } catch (...) {
@@ -308,6 +313,7 @@ void executeRun(DriverContext& ctx) {
                        QStringLiteral("cmdExecute_Click"));
     showErrorsMessage(ctx);
     engine::setErrorsLogged(false);
+    return RunOutcome::WithProblems;
 }
 
 // ---- Rows ----

@@ -14,8 +14,11 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
+#include "platform/folderhandle.h"
+#include "platform/result.h"
 #include "runs/runreport.h"
 #include "runs/runstate.h"
 
@@ -105,6 +108,10 @@ struct RunContext {
     // Sets the run window's caption (updateProgress writes "Status: Renaming... 42%"). May be
     // left empty.
     std::function<void(const QString&)> setCaption{};
+    // The chosen folder (with its "/"): every item's folder is walked from it without following
+    // a link. Empty: each item's folder as the user gave it (Free Select items come from
+    // anywhere).
+    QString chosenFolder{};
 
     // Kept by the routines themselves -------------------------------------------------
     // The progress bar as set through setProgressMaximum and stepped by updateProgress (the
@@ -119,7 +126,16 @@ struct RunContext {
     // selectedSnapshot as a set, built by isIncluded on first use.
     QSet<QString> selectedSet{};
     qsizetype selectedSetSource = -1;
+    // The folders walked so far, made on first use from chosenFolder; closed with the context.
+    std::unique_ptr<platform::fs::FolderWalk> folders{};
 };
+
+// The open folder an item of the run lies in (`folder` ends with "/"), walked from
+// ctx.chosenFolder and kept for the next items in it; or why there is none (a level became a
+// link, the folder is gone, or, with `expected` known, it is no longer the folder a run acted
+// in). The pointer is valid until the next call.
+platform::Result<const platform::fs::FolderHandle*> itemFolder(
+    RunContext& ctx, const QString& folder, platform::fs::FolderId expected = {});
 
 // Renames the file `oldName` in `folder` to `newName`, or simulates it while
 // state.simulationMode is set. Returns true when the file was renamed (or would have been);
@@ -141,8 +157,15 @@ struct RunContext {
 // path ("2003/Jan/a.txt"). No journal record is written and no refill list is touched.
 //
 // `finalName`, when given, receives the name as used (relative path for sub-folder moves).
+//
+// Nothing is ever done through a level that is a symbolic link: the folder is opened once, the
+// levels below it are entered without following links (also those of an old name holding a
+// path), and the rename, the new folders and the journal's folder identity come from those
+// handles. With `expectedFolder` known (the undo gives the journalled one), a folder that is
+// no longer that very folder is refused with the warning line.
 bool renameFile(RunContext& ctx, const QString& oldName, const QString& newName,
-                const QString& folder, QString* finalName = nullptr);
+                const QString& folder, QString* finalName = nullptr,
+                platform::fs::FolderId expectedFolder = {});
 
 // The same for a directory: "Directory Renamed: " / "Couldn't rename dir", dirsRenamedCount,
 // undoDirs, dragDropRefillDirs. After a real rename in Free Select (not during an undo) the
@@ -150,7 +173,13 @@ bool renameFile(RunContext& ctx, const QString& oldName, const QString& newName,
 // "/") are moved under the new path, siblings such as "Photos 2005" beside "Photos" are left
 // alone, and the new directory path is appended to dragDropRefillDirs.
 bool renameDir(RunContext& ctx, const QString& oldName, const QString& newName,
-               const QString& folder, QString* finalName = nullptr);
+               const QString& folder, QString* finalName = nullptr,
+               platform::fs::FolderId expectedFolder = {});
+
+// Removes a folder that a rename of the last run created (a path of state.createdDirs) when
+// it is empty: from the folder it was made in, never through a link, and only when it is still
+// the folder made there.
+platform::Status removeCreatedFolder(const RunState& state, const QString& path);
 
 // One line to the run window and, unless simulating, to log.txt.
 void reportLine(RunContext& ctx, const QString& line);

@@ -34,11 +34,8 @@ QString repairedThumbSize(const QString& text) {
 }
 
 int thumbSize(const QString& text) {
-    const double value = platform::roundHalfEven(platform::vbVal(repairedThumbSize(text)));
-    if (std::isnan(value)) {
-        return kThumbMinimum;
-    }
-    return static_cast<int>(std::clamp(value, double{kThumbMinimum}, double{kThumbMaximum}));
+    return static_cast<int>(
+        platform::boxNumber(repairedThumbSize(text), kThumbMinimum, kThumbMaximum));
 }
 
 bool applySettings(FrmMain& window, const SettingsInputs& in) {
@@ -131,13 +128,24 @@ bool applySettings(FrmMain& window, const SettingsInputs& in) {
     s.shellShowQuenza = boxSetting(in.chkShellShowQuenza);
 
     engine::TextLists& lists = window.lists();
-    QStringList exceptions = in.exceptions;
-    if (exceptions.isEmpty()) {
-        exceptions.append(QString());
+    // A list refused at start is written again only once the user has changed it here: the
+    // dialog showed it empty, and an unchanged empty list is no reason to empty its file.
+    QStringList shownExceptions = lists.exceptionsList;
+    shownExceptions.removeAll(QString());
+    const bool exceptionsChanged = in.exceptions != shownExceptions;
+    if (exceptionsChanged) {
+        lists.exceptionsUnread = false;
     }
-    const bool listsChanged =
-        lists.exceptionsList != exceptions || lists.batchReplaceList != in.batchReplace;
-    lists.exceptionsList = exceptions;
+    QList<engine::BatchReplaceItem> shownBatch = lists.batchReplaceList;
+    shownBatch.removeIf([](const engine::BatchReplaceItem& item) { return item.find.isEmpty(); });
+    const bool batchChanged = in.batchReplace != shownBatch;
+    if (batchChanged) {
+        lists.batchReplaceUnread = false;
+    }
+    lists.exceptionsList = in.exceptions;
+    if (lists.exceptionsList.isEmpty()) {
+        lists.exceptionsList.append(QString());
+    }
     lists.batchReplaceList = in.batchReplace;
     window.setCaption(
         QStringLiteral("lblBatchReplace"),
@@ -150,7 +158,7 @@ bool applySettings(FrmMain& window, const SettingsInputs& in) {
         window.folderSource().updateTreeview();
     }
     // The Case and Replace tabs name by these lists: the preview shown is stale.
-    if (listsChanged) {
+    if (exceptionsChanged || batchChanged) {
         window.modePanels().optionsChanged();
     }
     return refresh;

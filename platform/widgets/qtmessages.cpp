@@ -6,6 +6,8 @@
 #include <QSpacerItem>
 #include <QStyle>
 
+#include "platform/widgets/unattended.h"
+
 namespace platform {
 
 QMessageBox::StandardButton defaultButtonOf(MessageButtons buttons) {
@@ -36,6 +38,9 @@ void fitTitle(QMessageBox& box) {
 
 MessageResult QtMessageService::showMessage(const QString& text, const QString& title,
                                             MessageIcon icon, MessageButtons buttons) {
+    if (nobodyCanAnswer()) {
+        return answerUnattended(text, title, buttons);
+    }
     QMessageBox box(parent_.data());
     box.setWindowTitle(title);
     box.setText(text);
@@ -90,6 +95,10 @@ MessageResult QtMessageService::showMessage(const QString& text, const QString& 
 
 std::optional<QString> QtMessageService::inputBox(const QString& prompt, const QString& title,
                                                   const QString& initial) {
+    if (nobodyCanAnswer()) {
+        answerUnattended(prompt, title, MessageButtons::OkCancel);
+        return std::nullopt;
+    }
     bool accepted = false;
     const QString text =
         QInputDialog::getText(parent_.data(), title, prompt, QLineEdit::Normal, initial, &accepted);
