@@ -377,6 +377,12 @@ ListView::ListView(QWidget* parent)
     applyEditTriggers();
 }
 
+ListView::~ListView() {
+    // An editor still open commits its text as its view goes; the list is no longer there to
+    // take it.
+    disconnect(model_, nullptr, this, nullptr);
+}
+
 bool ListView::eventFilter(QObject* watched, QEvent* event) {
     if (watched == report_->header()->viewport()) {
         if (event->type() == QEvent::MouseButtonPress ||

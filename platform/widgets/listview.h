@@ -94,6 +94,7 @@ public:
     enum class LabelEdit { Automatic, Manual };
 
     explicit ListView(QWidget* parent = nullptr);
+    ~ListView() override;
 
     // Columns. Widths are pixels; a width of 0 hides the column (it still holds texts).
     int addColumn(const QString& text, const QString& key, int width);
