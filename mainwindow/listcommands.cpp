@@ -355,7 +355,8 @@ bool ListCommands::dragDrop(ListView* list, QDropEvent* event) {
     list->selectRow(target);
     list->setCurrentRow(target);
     state.dragSourceRow = -1;
-    if (window_.modeTabKey() == QLatin1String("Enum") && ui_.chkEnumTab_Enum->isChecked()) {
+    // Names that follow the rows' order change with it.
+    if (runs::modeNumbersRows(window_.modePanels().namingMode())) {
         window_.modePanels().optionsChanged();
     }
     return true;

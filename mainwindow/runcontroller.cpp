@@ -81,7 +81,9 @@ runs::DriverInputs RunController::driverInputs() const {
     ModePanels& modes = window_.modePanels();
     runs::DriverInputs in;
     in.fileMode = state.fileMode;
-    in.mode = modes.modeSelection();
+    in.mode = modes.namingMode();
+    const ModeTab* tab = modeTab(window_.modeTabKey());
+    in.attributeRun = tab && tab->attributeRun;
     in.naming = modes.namingOptions();
     in.attrib = attribOptions();
     in.filesTicked = vbValue(ui_.chkFiles) == 1;

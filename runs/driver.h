@@ -39,11 +39,12 @@ namespace runs {
 struct DriverInputs {
     // 0: the Directory source, 1: the Free Select source.
     int fileMode = 0;
-    // The selected mode tab and the options that choose between its executors.
-    ModeSelection mode;
+    // The naming mode the selected tab and option pick.
+    NamingMode mode = NamingMode::None;
     NamingOptions naming;
-    // On the "Attrib" tab, attrib.optAttrib also chooses between the attribute run and the
-    // date run.
+    // The selected tab runs the attribute or the date run instead of a naming mode;
+    // attrib.optAttrib chooses between them.
+    bool attributeRun = false;
     AttribOptions attrib;
     // "Files" and "Directories" (Directory source), and whether the mode can process
     // directories at all.
