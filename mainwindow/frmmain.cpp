@@ -377,6 +377,8 @@ void FrmMain::formLoad(const QStringList& arguments) {
     state_.cmdExecMode = loaded.commandLine.cmdExecMode;
     state_.cmdAutoExit = loaded.commandLine.cmdAutoExit;
     state_.startPath = loaded.commandLine.startPath;
+    state_.exitSwitchGiven = loaded.commandLine.exitSwitchGiven;
+    state_.givenFolder = loaded.commandLine.givenFolder;
 
     setWindowTitle(state_.appName + QLatin1Char(' ') + state_.appVersion +
                    QStringLiteral(" - Press F1 for Help"));

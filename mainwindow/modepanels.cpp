@@ -123,36 +123,16 @@ void ModePanels::optionsChanged() {
     const int source = state.fileMode == 1 ? 1 : 0;
     const QStringList& files = state.lstFiles[source];
     const QStringList& dirs = state.lstDirs[source];
-    bool blocked = false;
+    qsizetype fileCount = files.size();
+    qsizetype dirCount = dirs.size();
     if (source == 0) {
-        QCheckBox* filesBox = ui_.chkFiles;
-        QCheckBox* dirsBox = ui_.chkDirs;
-        const qsizetype fileCount = vbValue(filesBox) == 0 ? 0 : files.size();
-        const qsizetype dirCount = vbValue(dirsBox) == 0 ? 0 : dirs.size();
-        window_.setPanelText(
-            QStringLiteral("main"),
-            QStringLiteral("%1 Files, %2 Directories").arg(fileCount).arg(dirCount));
-        const bool filesQualify =
-            enabledSetting(filesBox) && vbValue(filesBox) == 1 && !files.isEmpty();
-        const bool dirsQualify =
-            enabledSetting(dirsBox) && vbValue(dirsBox) == 1 && !dirs.isEmpty();
-        blocked = !filesQualify && !dirsQualify;
-    } else {
-        window_.setPanelText(
-            QStringLiteral("main"),
-            QStringLiteral("%1 Files, %2 Directories").arg(files.size()).arg(dirs.size()));
-        blocked = files.isEmpty() && dirs.isEmpty();
+        fileCount = vbValue(ui_.chkFiles) == 0 ? 0 : fileCount;
+        dirCount = vbValue(ui_.chkDirs) == 0 ? 0 : dirCount;
     }
-    const ModeTab* tab = modeTab(window_.modeTabKey());
-    if (!blocked && !(tab && tab->attributeRun) && state.onlySelectedInForce &&
-        state.selectedCount == 0) {
-        blocked = true;
-    }
-    if (!blocked) {
-        blocked = tab && tab->blocks(modeInputs());
-    }
+    window_.setPanelText(QStringLiteral("main"),
+                         QStringLiteral("%1 Files, %2 Directories").arg(fileCount).arg(dirCount));
 
-    ui_.cmdExecute->setEnabled(!blocked);
+    ui_.cmdExecute->setEnabled(renameBlock() == RenameBlock::None);
 
     // Queued messages run here, a nested validation among them; the timer is off meanwhile,
     // so no preview tick sees a half-finished check.
@@ -162,6 +142,31 @@ void ModePanels::optionsChanged() {
     }
     // Restarting the interval lets a burst of changes end in one preview.
     ui_.tmrPreview->start();
+}
+
+ModePanels::RenameBlock ModePanels::renameBlock() const {
+    const WindowState& state = window_.state();
+    const int source = state.fileMode == 1 ? 1 : 0;
+    const QStringList& files = state.lstFiles[source];
+    const QStringList& dirs = state.lstDirs[source];
+    bool listed = !files.isEmpty() || !dirs.isEmpty();
+    if (source == 0) {
+        const QCheckBox* filesBox = ui_.chkFiles;
+        const QCheckBox* dirsBox = ui_.chkDirs;
+        const bool filesQualify =
+            enabledSetting(filesBox) && vbValue(filesBox) == 1 && !files.isEmpty();
+        const bool dirsQualify =
+            enabledSetting(dirsBox) && vbValue(dirsBox) == 1 && !dirs.isEmpty();
+        listed = filesQualify || dirsQualify;
+    }
+    if (!listed) {
+        return RenameBlock::NothingListed;
+    }
+    const ModeTab* tab = modeTab(window_.modeTabKey());
+    if (!(tab && tab->attributeRun) && state.onlySelectedInForce && state.selectedCount == 0) {
+        return RenameBlock::NothingSelected;
+    }
+    return tab && tab->blocks(modeInputs()) ? RenameBlock::OptionsNotValid : RenameBlock::None;
 }
 
 engine::Options ModePanels::optionsSnapshot() const {

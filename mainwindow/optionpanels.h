@@ -78,8 +78,9 @@ private:
     // The Enter rule of the Mp3 pattern; true when the key is taken.
     bool mp3FormatKey(int key);
     void repairOnLeaving(QLineEdit* box);
-    // Leaves a panel of another tab: "Rename!" takes the focus, or "About" while it is off.
-    void focusAwayFromHiddenPanel(const char* tabKey);
+    // Leaves a panel (the option frame of its tab) unless its tab is chosen: "Rename!" takes
+    // the focus, or "About" while it is off.
+    void focusAwayFromHiddenPanel(QWidget* Controls::*frame);
 
     FrmMain& window_;
     Controls& ui_;
