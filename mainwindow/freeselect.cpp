@@ -125,10 +125,7 @@ QString treeFolder(FrmMain& window) {
     if (folder.isEmpty()) {
         folder = window.ui().txtPath->currentText();
     }
-    if (!folder.endsWith(QLatin1Char('/'))) {
-        folder += QLatin1Char('/');
-    }
-    return folder;
+    return platform::withTrailingSlash(folder);
 }
 
 // Takes file drops from outside the list onto lwDragDrop. Rows dragged inside the list are
