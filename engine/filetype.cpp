@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/namescope.h"
 #include "orvane/com/interfaces.h"
 #include "platform/com/automation.h"
 #include "platform/com/com.h"
@@ -168,8 +169,7 @@ QString detectedName(const QString& folder, const QString& name, const DetectOpt
         }
         return name + QLatin1Char('.') + ext;
     }
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    return (dot < 0 ? name : name.left(dot)) + QLatin1Char('.') + ext;
+    return splitExtension(name).name + QLatin1Char('.') + ext;
 }
 
 }  // namespace engine

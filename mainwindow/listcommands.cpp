@@ -465,12 +465,12 @@ void ListCommands::labelEditStarted(ListView*, int, QWidget* editor) {
     if (!line) {
         return;
     }
-    const qsizetype dot = line->text().lastIndexOf(QLatin1Char('.'));
-    if (dot < 0) {
+    const engine::NameParts parts = engine::splitExtension(line->text());
+    if (!parts.hasExtension) {
         return;
     }
     line->deselect();
-    line->setCursorPosition(static_cast<int>(dot));
+    line->setCursorPosition(static_cast<int>(parts.name.size()));
 }
 
 bool ListCommands::commitLabelEdit(ListView* list, int row, QString& text) {
