@@ -452,7 +452,7 @@ QString formatMp3Filename(_cMP3File* mp3, const QString& fileName, qint64 fileSi
     if (!allFilled && options.onlyFilledTags) {
         return {};
     }
-    if (options.addExtension && !result.toLower().endsWith(QLatin1String(".mp3"))) {
+    if (options.addExtension && !result.endsWith(QLatin1String(".mp3"), Qt::CaseInsensitive)) {
         result += QLatin1String(".mp3");
     }
     return result;
@@ -467,7 +467,8 @@ QString mp3NewName(_cMP3File* mp3, const QString& folder, const QString& name,
     if (options.onlyMp3Files) {
         // A name without a dot is compared whole.
         const NameParts parts = splitExtension(name);
-        if ((parts.hasExtension ? parts.extension : name).toLower() != QLatin1String("mp3")) {
+        if ((parts.hasExtension ? parts.extension : name)
+                .compare(QLatin1String("mp3"), Qt::CaseInsensitive) != 0) {
             return {};
         }
     }

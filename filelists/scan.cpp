@@ -18,14 +18,9 @@ namespace {
 
 namespace fs = platform::fs;
 
-// Ascending with letter case ignored; names equal but for case keep a fixed order too. A
-// folder's path is a prefix of its children's paths, so it always sorts before them. Files of
-// one folder are taken in the same order.
+// Files of one folder are taken in the order of folderOrderLess too.
 struct FolderOrder {
-    bool operator()(const QString& a, const QString& b) const {
-        const int folded = QString::compare(a, b, Qt::CaseInsensitive);
-        return folded != 0 ? folded < 0 : QString::compare(a, b, Qt::CaseSensitive) < 0;
-    }
+    bool operator()(const QString& a, const QString& b) const { return folderOrderLess(a, b); }
 };
 
 // The identity of a folder on disk. Links are never entered, but a folder can still be reached
@@ -278,6 +273,11 @@ void showTooManyFilesMessage() {
         QStringLiteral("Error: Too many files!\n\nQuenza Renamer can only handle 32768 files at "
                        "once.\nPlease limit number of files by selecting a more specified path."),
         QStringLiteral("Error!"), platform::MessageIcon::Critical, platform::MessageButtons::Ok);
+}
+
+bool folderOrderLess(const QString& a, const QString& b) {
+    const int folded = QString::compare(a, b, Qt::CaseInsensitive);
+    return folded != 0 ? folded < 0 : QString::compare(a, b, Qt::CaseSensitive) < 0;
 }
 
 }  // namespace filelists
