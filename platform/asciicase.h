@@ -1,6 +1,6 @@
-// Letter case of ASCII only, byte by byte: for names that are ASCII by their nature (registry
-// keys and value names, the member names of the component interfaces, markers in file
-// headers). Free of Qt.
+// Texts compared through a fold of their own, and letter case of ASCII only, byte by byte: for
+// names that are ASCII by their nature (registry keys and value names, the member names of the
+// component interfaces, markers in file headers). Free of Qt.
 //
 // The program has three other rules on purpose: names and texts of the user are compared by
 // Unicode case folding, the same in every language (Qt::CaseInsensitive, toCaseFolded);
@@ -19,16 +19,23 @@ constexpr Char asciiLower(Char c) {
     return c >= Char('A') && c <= Char('Z') ? static_cast<Char>(c - Char('A') + Char('a')) : c;
 }
 
-constexpr bool equalIgnoringAsciiCase(std::string_view a, std::string_view b) {
+// Whether two texts are equal once each character went through `fold`.
+template <class Char, class Fold>
+constexpr bool equalFolded(std::basic_string_view<Char> a, std::basic_string_view<Char> b,
+                           Fold fold) {
     if (a.size() != b.size()) {
         return false;
     }
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (asciiLower(a[i]) != asciiLower(b[i])) {
+        if (fold(a[i]) != fold(b[i])) {
             return false;
         }
     }
     return true;
+}
+
+constexpr bool equalIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    return equalFolded(a, b, asciiLower<char>);
 }
 
 }  // namespace platform
