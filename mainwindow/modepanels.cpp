@@ -290,7 +290,7 @@ void ModePanels::generatePreview() {
         }
     };
     const auto readNaming = [this, tokenYield] {
-        // The executor the selected tab and option pick: the one whose names the preview shows.
+        // The naming mode the selected tab and option pick: the one whose names the preview shows.
         RowNaming naming{namingMode(), namingOptions()};
         naming.options.media.yield = tokenYield;
         return naming;
@@ -305,8 +305,8 @@ void ModePanels::generatePreview() {
     QPushButton* execute = ui_.cmdExecute;
     job.renameEnabled = [execute] { return enabledSetting(execute); };
     job.onlySelectedInForce = [&state] { return state.onlySelectedInForce; };
-    // The executors' own computation, so the preview shows exactly what a run would do;
-    // modes without a transform (and "Attrib") give no names. The pass asks for the rows that
+    // The run's own computation, so the preview shows exactly what a run would do;
+    // NamingMode::None (the "Attrib" tab) gives no names. The pass asks for the rows that
     // take part in display order, so one counter per pass numbers them as a run does.
     auto counter = std::make_shared<runs::EnumCounter>();
     job.newName = [naming, counter](const QString& folder, const QString& name) {
