@@ -235,19 +235,20 @@ constexpr ModeTab kModeTabs[] = {
 };
 
 constexpr ModeWord kModeWords[] = {
-{"modecase",         nullptr,                         2},
-{"modereplace",      &Controls::optReplaceSingle,     1},
-{"modebatchreplace", &Controls::optReplaceBatch,      1},
-{"modeenum",         &Controls::chkEnumTab_Enum,      3},
-{"modenormalize",    &Controls::chkEnumTab_Normalize, 3},
-{"modeformat",       &Controls::chkFormatTab_Format,  8},
-{"modefiletype",     &Controls::chkFormatTab_Detect,  8},
-{"modedate",         &Controls::optAttrib_Date,       5},
-{"modeattrib",       &Controls::optAttrib_Attributes, 5},
-{"modemp3",          nullptr,                         7},
-{"modespace",        nullptr,                         4},
-{"modeadd",          &Controls::optAdd,               6},
-{"modecrop",         &Controls::optCrop,              6},
+// word              option                             tab
+{"modecase",         nullptr,                           "Case"},
+{"modereplace",      &Controls::optReplaceSingle,       "Replace"},
+{"modebatchreplace", &Controls::optReplaceBatch,        "Replace"},
+{"modeenum",         &Controls::chkEnumTab_Enum,        "Enum"},
+{"modenormalize",    &Controls::chkEnumTab_Normalize,   "Enum"},
+{"modeformat",       &Controls::chkFormatTab_Format,    "Format"},
+{"modefiletype",     &Controls::chkFormatTab_Detect,    "Format"},
+{"modedate",         &Controls::optAttrib_Date,         "Attrib"},
+{"modeattrib",       &Controls::optAttrib_Attributes,   "Attrib"},
+{"modemp3",          nullptr,                           "Mp3"},
+{"modespace",        nullptr,                           "misc"},
+{"modeadd",          &Controls::optAdd,                 "AddCrop"},
+{"modecrop",         &Controls::optCrop,                "AddCrop"},
 };
 // clang-format on
 
@@ -273,6 +274,11 @@ runs::NamingMode namingMode(const QString& tabKey, const ModeInputs& inputs) {
 
 std::span<const ModeWord> modeWords() {
     return kModeWords;
+}
+
+int modeTabPosition(const QString& key) {
+    const ModeTab* tab = modeTab(key);
+    return tab ? static_cast<int>(tab - kModeTabs) + 1 : 0;
 }
 
 }  // namespace mainwindow

@@ -48,12 +48,14 @@ const ModeTab* modeTab(const QString& key);
 runs::NamingMode namingMode(const QString& tabKey, const ModeInputs& inputs);
 
 // A mode word of the command line ("/e modereplace") and what it selects: an option (null for
-// the tab alone) and the 1-based position of the mode tab.
+// the tab alone) and the key of the mode tab.
 struct ModeWord {
     const char* word;
     QRadioButton* Controls::*option;
-    int tab;
+    const char* tab;
 };
 std::span<const ModeWord> modeWords();
+// The 1-based position of a tab in the mode tab strip; 0 for a key without a row.
+int modeTabPosition(const QString& key);
 
 }  // namespace mainwindow

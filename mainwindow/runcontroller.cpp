@@ -229,7 +229,7 @@ void RunController::runCommandLineMode() {
     if (mode->option) {
         (ui_.*(mode->option))->setChecked(true);
     }
-    window_.selectModeTab(mode->tab);
+    window_.selectModeTab(modeTabPosition(QLatin1String(mode->tab)));
 
     runs::RunOutcome outcome = runs::RunOutcome::NotStarted;
     if (enabledSetting(ui_.cmdExecute)) {

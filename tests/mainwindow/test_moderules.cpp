@@ -494,4 +494,16 @@ TEST(ModeRulesTest, OnlyTheFormatOptionOfTheFormatTabMarksTheFormatSelected) {
     }
 }
 
+TEST(ModeRulesTest, EveryModeWordNamesATabInItsStripPosition) {
+    for (const mainwindow::ModeWord& word : mainwindow::modeWords()) {
+        const int position = mainwindow::modeTabPosition(QLatin1String(word.tab));
+        ASSERT_GT(position, 0) << word.word;
+        EXPECT_STREQ(mainwindow::modeTabs()[static_cast<size_t>(position - 1)].key, word.tab)
+            << word.word;
+    }
+    EXPECT_EQ(mainwindow::modeTabPosition(QStringLiteral("Replace")), 1);
+    EXPECT_EQ(mainwindow::modeTabPosition(QStringLiteral("Format")), 8);
+    EXPECT_EQ(mainwindow::modeTabPosition(QStringLiteral("replace")), 0);
+}
+
 }  // namespace
