@@ -467,6 +467,24 @@ Result<std::uint64_t> fileSize(const std::string& path) {
 
 // Attributes ------------------------------------------------------------------------------
 
+Result<AttributeState> attributeState(const std::string& path) {
+    if (hasNul(path)) {
+        return nulFailure(path);
+    }
+    struct stat st {};
+    if (lstat(path.c_str(), &st) != 0) {
+        return systemFailure("cannot examine " + quoted(path), errno);
+    }
+    AttributeState state;
+    state.mode = static_cast<unsigned>(st.st_mode & 07777);
+    const StoredValue stored = readStored(path.c_str());
+    state.hasStored = stored.present;
+    state.attributes = S_ISLNK(st.st_mode)
+                           ? (isDotName(lastName(path)) ? std::uint32_t{Hidden} : std::uint32_t{0})
+                           : attributesFrom(st, lastName(path), storedBits(stored));
+    return state;
+}
+
 Result<std::uint32_t> attributes(const std::string& path) {
     if (hasNul(path)) {
         return nulFailure(path);

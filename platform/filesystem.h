@@ -60,6 +60,14 @@ Result<std::uint64_t> fileSize(const std::string& path);
 // user.DOSATTRIB. Where the file system keeps no extended attributes those read as clear.
 // A symbolic link is read as itself (hidden by its name only), never through to its target.
 Result<std::uint32_t> attributes(const std::string& path);
+// The same, with the entry's permission bits (07777) and whether it carries user.DOSATTRIB
+// (hasStoredAttributes), from one look at it.
+struct AttributeState {
+    std::uint32_t attributes = 0;
+    unsigned mode = 0;
+    bool hasStored = false;
+};
+Result<AttributeState> attributeState(const std::string& path);
 // Sets ReadOnly, Hidden, System and Archive as given (Directory is ignored). Fails with a
 // reason when the file system cannot store the bits; permissions of a directory never change.
 // Linux keeps neither permissions nor user attributes on a symbolic link, and the target is

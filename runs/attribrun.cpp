@@ -1,7 +1,5 @@
 #include "runs/attribrun.h"
 
-#include <sys/stat.h>
-
 #include <exception>
 
 #include "filelists/rowtext.h"
@@ -51,13 +49,13 @@ void changeItem(RunContext& ctx, const filelists::PathParts& parts, bool isDir,
     const QString item = (ctx.showFullPath ? parts.folder : QString()) + parts.name;
     const std::string native = platform::nativePath(parts.folder + parts.name);
 
-    const platform::Result<std::uint32_t> read = fs::attributes(native);
+    const platform::Result<fs::AttributeState> read = fs::attributeState(native);
     if (!read) {
         warn(ctx, isDir, item, unknownAttribText(nullptr), unknownAttribText(&options),
              QString::fromStdString(read.reason()));
         return;
     }
-    const std::uint32_t oldValue = *read & kAttribRunBits;
+    const std::uint32_t oldValue = read->attributes & kAttribRunBits;
     const std::uint32_t asked = applyAttribBoxes(oldValue, options);
     std::uint32_t newValue = asked;
     if (hiddenByName(parts.name)) {
@@ -72,10 +70,8 @@ void changeItem(RunContext& ctx, const filelists::PathParts& parts, bool isDir,
         return;
     }
     const QString newText = filelists::attributeLetters(newValue);
-    struct stat before {};
-    const unsigned oldMode =
-        ::lstat(native.c_str(), &before) == 0 ? static_cast<unsigned>(before.st_mode & 07777) : 0;
-    const bool hadStored = fs::hasStoredAttributes(native);
+    const unsigned oldMode = read->mode;
+    const bool hadStored = read->hasStored;
     if (!ctx.state.simulationMode) {
         // setAttributes writes these four bits only; everything else the item has stays.
         const platform::Status status = fs::setAttributes(native, newValue);
