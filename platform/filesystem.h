@@ -60,14 +60,6 @@ Result<std::uint64_t> fileSize(const std::string& path);
 // user.DOSATTRIB. Where the file system keeps no extended attributes those read as clear.
 // A symbolic link is read as itself (hidden by its name only), never through to its target.
 Result<std::uint32_t> attributes(const std::string& path);
-// The same, with the entry's permission bits (07777) and whether it carries user.DOSATTRIB
-// (hasStoredAttributes), from one look at it.
-struct AttributeState {
-    std::uint32_t attributes = 0;
-    unsigned mode = 0;
-    bool hasStored = false;
-};
-Result<AttributeState> attributeState(const std::string& path);
 // Sets ReadOnly, Hidden, System and Archive as given (Directory is ignored). Fails with a
 // reason when the file system cannot store the bits; permissions of a directory never change.
 // Linux keeps neither permissions nor user attributes on a symbolic link, and the target is
@@ -81,6 +73,23 @@ bool hasStoredAttributes(const std::string& path);
 // Sets the permission bits (07777) of the entry itself; a symbolic link is refused, touching
 // neither it nor its target.
 Status setPermissions(const std::string& path, unsigned mode);
+
+// The entry `name` inside an open folder (a handle that platform/folderhandle.h walked, or
+// AT_FDCWD with a path), read once and never followed.
+struct EntryState {
+    Kind kind = Kind::Missing;  // Kind::Other for a link
+    bool link = false;
+    unsigned mode = 0;             // permission bits (07777)
+    std::uint32_t attributes = 0;  // as attributes() reads them
+    bool hasStoredAttributes = false;
+};
+Result<EntryState> entryStateAt(int folder, const std::string& name);
+// setAttributes and setPermissions on the entry `name` inside an open folder: the entry is
+// opened once without following it and changed through that handle, so neither a folder on
+// the way nor the entry itself swapped for a link can redirect the change.
+Status setAttributesAt(int folder, const std::string& name, std::uint32_t attributes,
+                       bool dropStoredValue = false);
+Status setPermissionsAt(int folder, const std::string& name, unsigned mode);
 
 // File times -------------------------------------------------------------------------------
 struct FileTimes {
@@ -103,6 +112,11 @@ Result<EntryTimes> entryTimes(const std::string& path);
 // a non-null `created` makes the call fail with a reason, after the other times were set.
 Status setFileTimes(const std::string& path, const struct timespec* created,
                     const struct timespec* accessed, const struct timespec* modified);
+// The same for the entry `name` inside an open folder; a link's own times, never its target's.
+Result<FileTimes> fileTimesAt(int folder, const std::string& name);
+Result<EntryTimes> entryTimesAt(int folder, const std::string& name);
+Status setFileTimesAt(int folder, const std::string& name, const struct timespec* created,
+                      const struct timespec* accessed, const struct timespec* modified);
 
 // Changes ------------------------------------------------------------------------------
 // Renames a file or folder and never replaces anything that exists at `to`. A change of case

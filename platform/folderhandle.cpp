@@ -242,6 +242,92 @@ Status removeFolder(const FolderHandle& parent, const std::string& name, FolderI
     return systemFailure("cannot remove the folder " + quoted(name), errno);
 }
 
+namespace {
+
+// So many folders are kept at most; a run that goes beyond starts afresh (items come folder by
+// folder, so only the last few are ever asked for again).
+constexpr std::size_t kFoldersKept = 64;
+
+std::string withoutTrailingSlash(std::string path) {
+    while (path.size() > 1 && path.back() == '/') {
+        path.pop_back();
+    }
+    return path;
+}
+
+}  // namespace
+
+FolderWalk::FolderWalk(std::string root) : root_(withoutTrailingSlash(std::move(root))) {}
+
+Result<const FolderHandle*> FolderWalk::keep(std::string key, FolderHandle handle) {
+    if (held_.size() >= kFoldersKept) {
+        held_.clear();
+    }
+    return &held_.insert_or_assign(std::move(key), std::move(handle)).first->second;
+}
+
+Result<const FolderHandle*> FolderWalk::open(const std::string& folder) {
+    std::string key = withoutTrailingSlash(folder);
+    if (const auto known = held_.find(key); known != held_.end()) {
+        return &known->second;
+    }
+    if (root_.empty()) {
+        Result<FolderHandle> opened = FolderHandle::open(key);
+        if (!opened) {
+            return opened.status();
+        }
+        return keep(std::move(key), std::move(opened).value());
+    }
+    if (!rootHandle_) {
+        Result<FolderHandle> opened = FolderHandle::open(root_);
+        if (!opened) {
+            return opened.status();
+        }
+        rootHandle_.emplace(std::move(opened).value());
+    }
+    if (key == root_) {
+        return &*rootHandle_;
+    }
+    const std::string prefix = root_ == "/" ? root_ : root_ + "/";
+    if (key.compare(0, prefix.size(), prefix) != 0) {
+        return Status::failure("the folder " + quoted(key) + " lies outside the chosen folder " +
+                               quoted(root_) + "; nothing is done there");
+    }
+    // From the deepest folder already walked on the way, else from the root.
+    const FolderHandle* from = &*rootHandle_;
+    std::size_t walked = prefix.size();
+    for (std::size_t end = key.rfind('/'); end != std::string::npos && end >= prefix.size();
+         end = end == 0 ? std::string::npos : key.rfind('/', end - 1)) {
+        if (const auto known = held_.find(key.substr(0, end)); known != held_.end()) {
+            from = &known->second;
+            walked = end + 1;
+            break;
+        }
+    }
+    const std::vector<std::string> levels = pathLevels(key.substr(walked));
+    Descent descent = descend(*from, levels);
+    if (!descent.folder) {
+        if (descent.stop == LevelStop::Link) {
+            std::string linked = key.substr(0, walked);
+            for (std::size_t i = 0; i <= descent.stoppedAt && i < levels.size(); ++i) {
+                linked += (i == 0 ? "" : "/") + levels[i];
+            }
+            return Status::failure("the sub-folder " + quoted(linked) +
+                                   " is a symbolic link; nothing is done through it");
+        }
+        return Status::failure(descent.reason);
+    }
+    return keep(std::move(key), std::move(*descent.folder));
+}
+
+void FolderWalk::forget(const std::string& folder) {
+    const std::string key = withoutTrailingSlash(folder);
+    const std::string below = key == "/" ? key : key + "/";
+    std::erase_if(held_, [&](const auto& entry) {
+        return entry.first == key || entry.first.compare(0, below.size(), below) == 0;
+    });
+}
+
 std::vector<std::string> pathLevels(const std::string& relative) {
     std::vector<std::string> levels;
     std::size_t start = 0;

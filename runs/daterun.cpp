@@ -166,6 +166,7 @@ void reportFile(RunContext& ctx, const platform::LocalClock& clock,
         FileUndoRecord record;
         record.oldName = parts.name;
         record.folder = parts.folder;
+        record.folderId = outcome.folder;
         const platform::fs::FileTimes& before = outcome.before;
         record.oldCreated = before.hasCreated ? fileTimeText(clock, before.created) : QString();
         record.oldAccessed = fileTimeText(clock, before.accessed);
@@ -185,8 +186,15 @@ bool walkEntry(RunContext& ctx, const platform::LocalClock& clock, const QString
     const filelists::PathParts parts = filelists::splitPath(entry);
     try {
         if (isIncluded(ctx, parts.folder + parts.name)) {
-            const FileDatesOutcome outcome =
-                setFileDates(clock, parts.folder + parts.name, change, ctx.state.simulationMode);
+            const platform::Result<const fs::FolderHandle*> folder = itemFolder(ctx, parts.folder);
+            FileDatesOutcome outcome;
+            if (folder) {
+                outcome = setFileDates(clock, (*folder)->fd(), parts.name, change,
+                                       ctx.state.simulationMode);
+                outcome.folder = (*folder)->id();
+            } else {
+                outcome.failure = QString::fromStdString(folder.reason());
+            }
             reportFile(ctx, clock, parts, change, outcome);
         }
     } catch (const std::exception& failure) {
@@ -253,8 +261,8 @@ bool FileDatesOutcome::changedAny(const DateChange& change) const {
 
 // Reads the file's times into `outcome` (before and after alike) with one look at the entry;
 // false, with the reason in `outcome.failure`, when the file cannot be read.
-static bool readTimes(const std::string& native, FileDatesOutcome& outcome) {
-    const platform::Result<fs::EntryTimes> entry = fs::entryTimes(native);
+static bool readTimes(int folder, const std::string& name, FileDatesOutcome& outcome) {
+    const platform::Result<fs::EntryTimes> entry = fs::entryTimesAt(folder, name);
     // An entry that cannot be examined reads as one that is gone.
     const QString problem = fileProblem(entry ? *entry : fs::EntryTimes());
     if (!problem.isEmpty()) {
@@ -267,11 +275,11 @@ static bool readTimes(const std::string& native, FileDatesOutcome& outcome) {
     return true;
 }
 
-FileDatesOutcome setFileDates(const platform::LocalClock& clock, const QString& path,
+FileDatesOutcome setFileDates(const platform::LocalClock& clock, int folder, const QString& name,
                               const DateChange& change, bool simulate) {
     FileDatesOutcome outcome;
-    const std::string native = platform::nativePath(path);
-    if (!readTimes(native, outcome)) {
+    const std::string native = platform::nativePath(name);
+    if (!readTimes(folder, native, outcome)) {
         return outcome;
     }
     if (change.created) {
@@ -291,34 +299,35 @@ FileDatesOutcome setFileDates(const platform::LocalClock& clock, const QString& 
         return outcome;
     }
     if (change.accessed || change.modified) {
-        outcome.written =
-            fs::setFileTimes(native, nullptr, change.accessed ? &outcome.after.accessed : nullptr,
-                             change.modified ? &outcome.after.modified : nullptr);
+        outcome.written = fs::setFileTimesAt(folder, native, nullptr,
+                                             change.accessed ? &outcome.after.accessed : nullptr,
+                                             change.modified ? &outcome.after.modified : nullptr);
     }
     if (change.created) {
-        outcome.createdWritten = fs::setFileTimes(native, &outcome.after.created, nullptr, nullptr);
+        outcome.createdWritten =
+            fs::setFileTimesAt(folder, native, &outcome.after.created, nullptr, nullptr);
     }
     return outcome;
 }
 
-FileDatesOutcome restoreFileDates(const QString& path, const struct timespec& created,
+FileDatesOutcome restoreFileDates(int folder, const QString& name, const struct timespec& created,
                                   const struct timespec& accessed,
                                   const struct timespec& modified) {
     FileDatesOutcome outcome;
-    const std::string native = platform::nativePath(path);
-    if (!readTimes(native, outcome)) {
+    const std::string native = platform::nativePath(name);
+    if (!readTimes(folder, native, outcome)) {
         return outcome;
     }
     outcome.after.accessed = accessed;
     outcome.after.modified = modified;
-    outcome.written = fs::setFileTimes(native, nullptr, &accessed, &modified);
+    outcome.written = fs::setFileTimesAt(folder, native, nullptr, &accessed, &modified);
     const struct timespec none {};
     const bool createdAsRecorded = outcome.before.hasCreated
                                        ? sameTime(outcome.before.created, created)
                                        : sameTime(created, none);
     if (!createdAsRecorded) {
         outcome.after.created = created;
-        outcome.createdWritten = fs::setFileTimes(native, &created, nullptr, nullptr);
+        outcome.createdWritten = fs::setFileTimesAt(folder, native, &created, nullptr, nullptr);
     }
     return outcome;
 }

@@ -173,27 +173,13 @@ Attempt renameOnHandles(RunContext& ctx, const QString& folder, const QString& o
                         platform::fs::FolderId expectedFolder, platform::fs::FolderId* actedIn) {
     namespace fs = platform::fs;
     Attempt attempt;
-    // The items of a folder follow one another: its handle, opened for the first, serves the
-    // rest, so a large folder is not looked up again for every item.
-    if (!ctx.openFolder || ctx.openFolderPath != folder) {
-        ctx.openFolder.reset();
-        platform::Result<fs::FolderHandle> opened =
-            fs::FolderHandle::open(platform::nativePath(folder));
-        if (!opened) {
-            attempt.status = opened.status();
-            return attempt;
-        }
-        ctx.openFolder.emplace(std::move(opened).value());
-        ctx.openFolderPath = folder;
-    }
-    const fs::FolderHandle* base = &*ctx.openFolder;
-    if (expectedFolder.known() && base->id() != expectedFolder) {
-        attempt.status = platform::Status::failure(
-            "the folder " + platform::nativePath(folder) +
-            " is no longer the folder the run renamed in (a link or another folder took its "
-            "place); nothing is moved through it");
+    const platform::Result<const fs::FolderHandle*> opened =
+        itemFolder(ctx, folder, expectedFolder);
+    if (!opened) {
+        attempt.status = opened.status();
         return attempt;
     }
+    const fs::FolderHandle* base = *opened;
     *actedIn = base->id();
 
     // During an undo the old name may name the item inside sub-folders ("2003/Jan/a.txt").
@@ -303,8 +289,11 @@ bool renameItem(RunContext& ctx, ItemKind kind, const QString& oldName, const QS
 
     // From here on the change is done: every step below only records it and cannot fail.
     if (kind == ItemKind::Dir) {
-        // Paths at and below the folder now name other folders or none.
-        ctx.openFolder.reset();
+        // The walked handles of the old path now lead to the renamed folder.
+        if (ctx.folders) {
+            ctx.folders->forget(platform::nativePath(oldPath));
+            ctx.folders->forget(platform::nativePath(newPath));
+        }
         ctx.report.processEvents();
     }
     addRunLine(ctx, shortLine, fullLine);
@@ -422,6 +411,24 @@ bool renameFile(RunContext& ctx, const QString& oldName, const QString& newName,
 bool renameDir(RunContext& ctx, const QString& oldName, const QString& newName,
                const QString& folder, QString* finalName, platform::fs::FolderId expectedFolder) {
     return renameItem(ctx, ItemKind::Dir, oldName, newName, folder, finalName, expectedFolder);
+}
+
+platform::Result<const platform::fs::FolderHandle*> itemFolder(RunContext& ctx,
+                                                               const QString& folder,
+                                                               platform::fs::FolderId expected) {
+    if (!ctx.folders) {
+        ctx.folders = std::make_unique<platform::fs::FolderWalk>(
+            ctx.chosenFolder.isEmpty() ? std::string() : platform::nativePath(ctx.chosenFolder));
+    }
+    platform::Result<const platform::fs::FolderHandle*> opened =
+        ctx.folders->open(platform::nativePath(folder));
+    if (opened && expected.known() && (*opened)->id() != expected) {
+        return platform::Status::failure(
+            "the folder " + platform::nativePath(folder) +
+            " is no longer the folder the run acted in (a link or another folder took its "
+            "place); nothing is done through it");
+    }
+    return opened;
 }
 
 platform::Status removeCreatedFolder(const RunState& state, const QString& path) {
