@@ -141,10 +141,10 @@ private:
     const QList<platform::FolderEntry>* listing(const QString& folder) {
         if (listedFolder_ != folder || !listed_) {
             const std::uint32_t mask = mask_ | fs::Directory;
-            auto entries =
-                !branch_.empty() && branch_.back().path == folder
-                    ? platform::listFolderAt(branch_.back().handle.fd(), folder, QString(), mask)
-                    : platform::listFolder(folder, QString(), mask);
+            auto entries = !branch_.empty() && branch_.back().path == folder
+                               ? platform::listFolderAt(branch_.back().handle.fd(),
+                                                        branch_.back().native, QString(), mask)
+                               : platform::listFolder(folder, QString(), mask);
             listedFolder_ = folder;
             listed_ = entries.ok();
             listing_ = entries.ok() ? std::move(entries.value()) : QList<platform::FolderEntry>();
@@ -228,27 +228,39 @@ private:
     bool enter(const QString& folder, bool chosen) {
         std::optional<fs::FolderHandle> handle;
         bool isLink = false;
-        const std::string native = platform::nativePath(folder);
+        // The folder's path as bytes; below an open folder it is that folder's, extended, so a
+        // deep level does not encode the whole path again.
+        std::string native;
+        QString name;
+        if (chosen) {
+            branch_.clear();
+            native = platform::nativePath(folder);
+        } else {
+            // The folder above: the path up to the "/" before the last level.
+            const qsizetype cut = folder.lastIndexOf(u'/', folder.size() - 2);
+            const QStringView parent = QStringView(folder).first(cut + 1);
+            while (!branch_.empty() && branch_.back().path != parent) {
+                branch_.pop_back();
+            }
+            name = folder.mid(cut + 1, folder.size() - cut - 2);
+            native = branch_.empty() ? platform::nativePath(folder)
+                                     : branch_.back().native + platform::nativePath(name) + '/';
+        }
         if (native.size() >= PATH_MAX) {
             // Its items could not be named by any path: the listing by path reports it.
             branch_.clear();
             return true;
         }
         if (chosen) {
-            branch_.clear();
             if (auto opened = fs::openToList(native)) {
                 handle.emplace(std::move(opened).value());
             }
         } else {
-            // The folder above: the path up to the "/" before the last level.
-            const qsizetype cut = folder.lastIndexOf(u'/', folder.size() - 2);
-            const QString parent = folder.left(cut + 1);
-            while (!branch_.empty() && branch_.back().path != parent) {
-                branch_.pop_back();
-            }
             std::optional<fs::FolderHandle> parentHandle;
             if (branch_.empty()) {
-                if (auto opened = fs::openToList(platform::nativePath(parent))) {
+                const std::string parent =
+                    native.substr(0, native.rfind('/', native.size() - 2) + 1);
+                if (auto opened = fs::openToList(parent)) {
                     parentHandle.emplace(std::move(opened).value());
                 }
             }
@@ -256,7 +268,6 @@ private:
                                             : branch_.empty() ? nullptr
                                                               : &branch_.back().handle;
             if (above != nullptr) {
-                const QString name = folder.mid(cut + 1, folder.size() - cut - 2);
                 fs::Descent entered = fs::enterToList(*above, platform::nativePath(name));
                 isLink = entered.stop == fs::LevelStop::Link;
                 if (entered.folder) {
@@ -282,7 +293,7 @@ private:
         if (branch_.size() >= kMostOpenFolders) {
             branch_.pop_front();
         }
-        branch_.push_back(OpenFolder{folder, std::move(*handle)});
+        branch_.push_back(OpenFolder{folder, std::move(native), std::move(*handle)});
         return true;
     }
 
@@ -304,6 +315,7 @@ private:
     // closed first, so a deep tree holds few handles.
     struct OpenFolder {
         QString path;
+        std::string native;
         fs::FolderHandle handle;
     };
     static constexpr std::size_t kMostOpenFolders = 32;
