@@ -16,6 +16,7 @@
 #include "mainwindow/dialogs/batchreplaceitem.h"
 #include "mainwindow/frmmain.h"
 #include "mainwindow/modepanels.h"
+#include "mainwindow/modetable.h"
 #include "mainwindow/widgetvalues.h"
 #include "platform/localetext.h"
 #include "platform/messages.h"
@@ -363,8 +364,9 @@ void OptionPanels::pickToken(QComboBox* picker, QLineEdit* box) {
     box->insert(token);
 }
 
-void OptionPanels::focusAwayFromHiddenPanel(const char* tabKey) {
-    if (window_.modeTabKey() == QLatin1String(tabKey)) {
+void OptionPanels::focusAwayFromHiddenPanel(QWidget* Controls::*frame) {
+    const ModeTab* tab = modeTab(window_.modeTabKey());
+    if (tab && tab->frame == frame) {
         return;
     }
     if (enabledSetting(ui_.cmdExecute)) {
@@ -382,7 +384,7 @@ void OptionPanels::focusGained(QObject* watched) {
         }
         choose(ui_.*rule.option);
         if (box == ui_.txtFind) {
-            focusAwayFromHiddenPanel("Replace");
+            focusAwayFromHiddenPanel(&Controls::frmFindReplace);
         }
         if (!rule.selectAll) {
             // The pattern box keeps its caret, also when the focus comes by the Tab key,
@@ -411,7 +413,7 @@ void OptionPanels::focusGained(QObject* watched) {
         choose(ui_.optReplaceSingle);
     } else if (qobject_cast<QRadioButton*>(watched) &&
                watched->objectName().startsWith(QLatin1String("Case"))) {
-        focusAwayFromHiddenPanel("Case");
+        focusAwayFromHiddenPanel(&Controls::frmConvertCase);
     }
 }
 

@@ -81,8 +81,9 @@ private:
     void repairOnLeaving(QLineEdit* box);
     // Typing over a picker's selection; true when the key is spent.
     bool typeOverPicker(QObject* watched, const QKeyEvent* key);
-    // Leaves a panel of another tab: "Rename!" takes the focus, or "About" while it is off.
-    void focusAwayFromHiddenPanel(const char* tabKey);
+    // Leaves a panel (the option frame of its tab) unless its tab is chosen: "Rename!" takes
+    // the focus, or "About" while it is off.
+    void focusAwayFromHiddenPanel(QWidget* Controls::*frame);
 
     FrmMain& window_;
     Controls& ui_;

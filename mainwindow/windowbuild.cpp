@@ -10,6 +10,7 @@
 
 #include "mainwindow/frmmain.h"
 #include "mainwindow/gaplabel.h"
+#include "mainwindow/modetable.h"
 #include "mainwindow/toolicons.h"
 
 namespace mainwindow {
@@ -276,6 +277,12 @@ void FrmMain::buildControls() {
                 break;
             case Kind::TabStrip: {
                 auto* strip = new TabStrip(parent);
+                if (name == QLatin1String("TabStrip")) {
+                    for (const ModeTab& tab : modeTabs()) {
+                        strip->addKeyedTab(QString::fromUtf8(tab.caption),
+                                           QString::fromUtf8(tab.key));
+                    }
+                }
                 for (const TabDef& tab : tabTable()) {
                     if (name == QLatin1String(tab.strip)) {
                         strip->addKeyedTab(QString::fromUtf8(tab.caption),
