@@ -12,27 +12,14 @@
 
 namespace mainwindow {
 
-void showPlaceholder(platform::ListView* list, const QString& text) {
-    list->setView(platform::ListView::View::SmallIcon);
-    QFont placeholderFont(QStringLiteral("Arial"));
-    placeholderFont.setPointSize(10);
-    placeholderFont.setItalic(true);
-    placeholderFont.setBold(true);
-    list->setFont(placeholderFont);
-    list->setLabelEdit(platform::ListView::LabelEdit::Manual);
-    list->clear();
-    platform::ListRow row;
-    row.texts = QStringList{text};
-    row.placeholder = true;
-    list->addRow(row);
-    list->clearSelection();
-}
-
-bool showsPlaceholder(const platform::ListView* list) {
-    return list->font().bold();
-}
-
 FileSource::FileSource(FrmMain& window) : window_(window), ui_(window.ui()) {}
+
+void FileSource::connectHandlers() {
+    QObject::connect(ui_.TabStripFilemode, &QTabBar::currentChanged, &window_,
+                     [this] { tabStripFilemodeClick(); });
+    QObject::connect(ui_.chkThumbnailsFreeSelect, &QCheckBox::stateChanged, &window_,
+                     [this] { chkThumbnailsFreeSelectClick(); });
+}
 
 void FileSource::tabStripFilemodeClick() {
     WindowState& state = window_.state();

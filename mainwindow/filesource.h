@@ -8,27 +8,22 @@
 
 #include <initializer_list>
 
-class QWidget;
+#include "mainwindow/placeholder.h"
 
-namespace platform {
-class ListView;
-}
+class QWidget;
 
 namespace mainwindow {
 
 class FrmMain;
 struct Controls;
 
-inline constexpr char kDragDropPlaceholder[] = "Drop files here...";
-
-// Shows `text` as the list's only row. The bold font is the program-wide sign that a list
-// shows its placeholder row.
-void showPlaceholder(platform::ListView* list, const QString& text);
-bool showsPlaceholder(const platform::ListView* list);
-
 class FileSource {
 public:
     explicit FileSource(FrmMain& window);
+
+    // Connects the controls this controller handles; the window calls it once, before the
+    // settings are loaded, so the loader's writes run the handlers as a user's changes would.
+    void connectHandlers();
 
     // The file-source tab handler: shows the controls of the chosen source.
     void tabStripFilemodeClick();

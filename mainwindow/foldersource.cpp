@@ -78,6 +78,41 @@ QString resolved(const QString& folder) {
 
 FolderSource::FolderSource(FrmMain& window) : window_(window), ui_(window.ui()) {}
 
+void FolderSource::connectHandlers() {
+    // The include boxes read and rebuild before the validation, which follows their values.
+    QObject::connect(ui_.chkFiles, &QCheckBox::stateChanged, &window_, [this] { chkFilesClick(); });
+    QObject::connect(ui_.chkDirs, &QCheckBox::stateChanged, &window_, [this] { chkDirsClick(); });
+    QObject::connect(ui_.chkSub, &QCheckBox::stateChanged, &window_, [this] { chkSubClick(); });
+    QObject::connect(ui_.chkShowTreeview, &QCheckBox::stateChanged, &window_,
+                     [this] { chkShowTreeviewClick(); });
+    QObject::connect(ui_.chkThumbnails, &QCheckBox::stateChanged, &window_,
+                     [this] { chkThumbnailsClick(); });
+    QObject::connect(ui_.cmdShowDirReq, &QToolButton::clicked, &window_,
+                     [this] { cmdShowDirReqClick(); });
+    QObject::connect(ui_.cmdParentDir, &QToolButton::clicked, &window_,
+                     [this] { cmdParentDirClick(); });
+    QObject::connect(ui_.cmdRefresh, &QToolButton::clicked, &window_,
+                     [this] { cmdRefreshClick(); });
+
+    QComboBox* path = ui_.txtPath;
+    QObject::connect(path, &QComboBox::editTextChanged, &window_, [this] { txtPathChange(); });
+    // Also raised when the box is left with the text of a history item; the commit that
+    // leaving runs comes first, so this one then finds nothing changed.
+    QObject::connect(
+        path, &QComboBox::activated, &window_, [this] { txtPathClick(); }, Qt::QueuedConnection);
+    QObject::connect(ui_.txtPattern, &QLineEdit::returnPressed, &window_,
+                     [this] { txtPatternLostFocus(); });
+
+    QTreeWidget* tree = ui_.TreeView;
+    QObject::connect(tree, &QTreeWidget::itemExpanded, &window_, [this] { treeNodeToggled(); });
+    QObject::connect(tree, &QTreeWidget::itemCollapsed, &window_, [this] { treeNodeToggled(); });
+    // Opening a node rebuilds the tree; the view finishes its own handling of the click first.
+    QObject::connect(tree, &QTreeWidget::itemDoubleClicked, &window_, [this] {
+        QMetaObject::invokeMethod(
+            &window_, [this] { treeViewDblClick(); }, Qt::QueuedConnection);
+    });
+}
+
 // ---- Helpers ----
 
 QString FolderSource::pathText() const {

@@ -23,6 +23,10 @@ class FolderSource {
 public:
     explicit FolderSource(FrmMain& window);
 
+    // Connects the controls this controller handles; the window calls it once, before the
+    // settings are loaded, so the loader's writes run the handlers as a user's changes would.
+    void connectHandlers();
+
     // Reading the working folder. Every read is readDirectoryStructure followed by
     // updateTreeview: the first fills the Directory work lists from the path box's folder (or
     // shows a placeholder row), the second builds the tree, the rows and the counts from them.

@@ -192,6 +192,21 @@ FreeSelect::FreeSelect(FrmMain& window, Controls& ui) : window_(window), ui_(ui)
     }
 }
 
+void FreeSelect::connectHandlers() {
+    QObject::connect(ui_.cmdDragDropAdd, &QAbstractButton::clicked, &window_,
+                     [this] { cmdDragDropAddClick(); });
+    // The toolbar buttons leave the focus in the list, also where the menu commands gave it
+    // to Add Files.
+    QObject::connect(ui_.cmdDragDropDel, &QAbstractButton::clicked, &window_, [this] {
+        mnuDragdropRemoveClick();
+        ui_.lwDragDrop->setFocus();
+    });
+    QObject::connect(ui_.cmdDragDropClear, &QAbstractButton::clicked, &window_, [this] {
+        mnuDragdropClearClick();
+        ui_.lwDragDrop->setFocus();
+    });
+}
+
 // ---- Adding ----
 
 FreeSelect::AddOutcome FreeSelect::addEntries(const QStringList& paths,

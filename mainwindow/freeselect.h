@@ -22,6 +22,10 @@ class FreeSelect {
 public:
     FreeSelect(FrmMain& window, Controls& ui);
 
+    // Connects the controls this controller handles; the window calls it once, before the
+    // settings are loaded, so the loader's writes run the handlers as a user's changes would.
+    void connectHandlers();
+
     // One file or folder by its full path (no trailing "/" for a folder): a row and a work
     // list entry. False for a path already listed, or one that is neither a file nor a folder.
     bool dragDropAdd(const QString& path);

@@ -111,15 +111,6 @@ QRect onSomeScreen(const QRect& window) {
     return {area.topLeft(), size};
 }
 
-bool isInside(const QWidget* widget, const QWidget* container) {
-    for (const QWidget* w = widget; w; w = w->parentWidget()) {
-        if (w == container) {
-            return true;
-        }
-    }
-    return false;
-}
-
 }  // namespace
 
 // ---- Construction ----
@@ -188,31 +179,21 @@ runs::RunWindow* FrmMain::runWindow() const {
 // ---- Wiring ----
 
 void FrmMain::connectHandlers() {
-    FolderSource* folders = folderSource_.get();
-    FileSource* source = fileSource_.get();
-    ModePanels* modes = modePanels_.get();
-    RunController* runs = runController_.get();
-
-    connect(ui_.chkSimulation, &QCheckBox::stateChanged, this,
-            [runs] { runs->chkSimulationClick(); });
-    connect(ui_.cmdExecute, &QPushButton::clicked, this, [runs] { runs->cmdExecuteClick(); });
-    connect(ui_.cmdUndo, &QPushButton::clicked, this, [runs] { runs->cmdUndoClick(); });
+    // Each controller connects its own controls. The order matters where two handlers share a
+    // signal: the option couplings run before the validation, and the include boxes read and
+    // rebuild before the validation follows their values, so the revalidation comes last.
+    runController_->connectHandlers();
     optionPanels_->connectHandlers();
     listCommands_->connectHandlers();
     contextMenus_->connectHandlers();
-    FreeSelect* freeSelect = freeSelect_.get();
-    connect(ui_.cmdDragDropAdd, &QAbstractButton::clicked, this,
-            [freeSelect] { freeSelect->cmdDragDropAddClick(); });
-    // The toolbar buttons leave the focus in the list, also where the menu commands gave it
-    // to Add Files.
-    connect(ui_.cmdDragDropDel, &QAbstractButton::clicked, this, [this, freeSelect] {
-        freeSelect->mnuDragdropRemoveClick();
-        ui_.lwDragDrop->setFocus();
-    });
-    connect(ui_.cmdDragDropClear, &QAbstractButton::clicked, this, [this, freeSelect] {
-        freeSelect->mnuDragdropClearClick();
-        ui_.lwDragDrop->setFocus();
-    });
+    freeSelect_->connectHandlers();
+    windowKeys_->connectHandlers();
+    modePanels_->connectHandlers();
+    fileSource_->connectHandlers();
+    folderSource_->connectHandlers();
+    modePanels_->connectRevalidation();
+
+    // The window's own buttons: the dialogs it opens.
     const std::pair<QToolButton*, PositionButton> positionButtons[] = {
         {ui_.cmdAddGetPosition, PositionButton::AddGetPosition},
         {ui_.cmdCropGetPosition, PositionButton::CropGetPosition},
@@ -221,10 +202,8 @@ void FrmMain::connectHandlers() {
     };
     for (const auto& [button, which] : positionButtons) {
         connect(button, &QToolButton::clicked, this,
-                [this, which = which] { openPositionPicker(*this, which); });
+                [this, which = which] { openPositionPicker(ui_, state_, which); });
     }
-    WindowKeys* keys = windowKeys_.get();
-    connect(ui_.cmdHelp, &QPushButton::clicked, this, [keys] { keys->formKeyF1(); });
     connect(ui_.cmdAbout, &QPushButton::clicked, this, [this] {
         // Only once start-up has finished.
         if (!state_.windowReady) {
@@ -234,101 +213,37 @@ void FrmMain::connectHandlers() {
                      runState_.totNumberOfDirsRenamedNew);
         box.exec();
     });
-    connect(ui_.cmdSettings, &QPushButton::clicked, this, [this, source, modes] {
+    connect(ui_.cmdSettings, &QPushButton::clicked, this, [this] {
         if (!state_.windowReady) {
             return;
         }
-        showSettingsDialog(*this);
-        source->updateSelectedCount(-1);
-        modes->optionsChanged();
+        showSettingsDialog(settingsDialogParts());
+        fileSource_->updateSelectedCount(-1);
+        modePanels_->optionsChanged();
         state_.previewPending = true;
     });
     // Straight to the list's tab; the dialog's "Ok" reads the folder again itself if needed.
     connect(ui_.cmdExceptionsEdit, &QToolButton::clicked, this,
-            [this] { showSettingsDialog(*this, QStringLiteral("exceptions")); });
+            [this] { showSettingsDialog(settingsDialogParts(), QStringLiteral("exceptions")); });
     connect(ui_.cmdReplaceEdit, &QToolButton::clicked, this,
-            [this] { showSettingsDialog(*this, QStringLiteral("batchreplace")); });
+            [this] { showSettingsDialog(settingsDialogParts(), QStringLiteral("batchreplace")); });
     keyWatch_ = new KeyWatch(this);
     QCoreApplication::instance()->installEventFilter(keyWatch_);
-    connect(ui_.chkPreview, &QCheckBox::stateChanged, this, [modes] { modes->chkPreviewClick(); });
-    connect(ui_.tmrPreview, &QTimer::timeout, this, [modes] { modes->tmrPreviewTimer(); });
-    connect(ui_.chkOnlyRenameSelected, &QCheckBox::stateChanged, this,
-            [modes] { modes->chkOnlyRenameSelectedClick(); });
-    connect(ui_.TabStrip, &QTabBar::currentChanged, this, [modes] { modes->tabStripClick(); });
-    connect(ui_.TabStripFilemode, &QTabBar::currentChanged, this,
-            [source] { source->tabStripFilemodeClick(); });
 
-    // The include boxes read and rebuild first; the validation below follows their values.
-    connect(ui_.chkFiles, &QCheckBox::stateChanged, this, [folders] { folders->chkFilesClick(); });
-    connect(ui_.chkDirs, &QCheckBox::stateChanged, this, [folders] { folders->chkDirsClick(); });
-    connect(ui_.chkSub, &QCheckBox::stateChanged, this, [folders] { folders->chkSubClick(); });
-    connect(ui_.chkShowTreeview, &QCheckBox::stateChanged, this,
-            [folders] { folders->chkShowTreeviewClick(); });
-    connect(ui_.chkThumbnails, &QCheckBox::stateChanged, this,
-            [folders] { folders->chkThumbnailsClick(); });
-    connect(ui_.chkThumbnailsFreeSelect, &QCheckBox::stateChanged, this,
-            [source] { source->chkThumbnailsFreeSelectClick(); });
-    connect(ui_.cmdShowDirReq, &QToolButton::clicked, this,
-            [folders] { folders->cmdShowDirReqClick(); });
-    connect(ui_.cmdParentDir, &QToolButton::clicked, this,
-            [folders] { folders->cmdParentDirClick(); });
-    connect(ui_.cmdRefresh, &QToolButton::clicked, this, [folders] { folders->cmdRefreshClick(); });
-
-    QComboBox* path = ui_.txtPath;
-    connect(path, &QComboBox::editTextChanged, this, [folders] { folders->txtPathChange(); });
-    // Also raised when the box is left with the text of a history item; the commit that
-    // leaving runs comes first, so this one then finds nothing changed.
-    connect(
-        path, &QComboBox::activated, this, [folders] { folders->txtPathClick(); },
-        Qt::QueuedConnection);
-    path->installEventFilter(this);
-    if (path->lineEdit()) {
-        path->lineEdit()->installEventFilter(this);
+    // The keys, focus and mouse of the path box, the pattern box and the tree come here first
+    // (eventFilter) and go to the Directory source.
+    ui_.txtPath->installEventFilter(this);
+    if (ui_.txtPath->lineEdit()) {
+        ui_.txtPath->lineEdit()->installEventFilter(this);
     }
     ui_.txtPattern->installEventFilter(this);
-    connect(ui_.txtPattern, &QLineEdit::returnPressed, this,
-            [folders] { folders->txtPatternLostFocus(); });
+    ui_.TreeView->installEventFilter(this);
+    ui_.TreeView->viewport()->installEventFilter(this);
+}
 
-    QTreeWidget* tree = ui_.TreeView;
-    connect(tree, &QTreeWidget::itemExpanded, this, [folders] { folders->treeNodeToggled(); });
-    connect(tree, &QTreeWidget::itemCollapsed, this, [folders] { folders->treeNodeToggled(); });
-    // Opening a node rebuilds the tree; the view finishes its own handling of the click first.
-    connect(tree, &QTreeWidget::itemDoubleClicked, this, [this, folders] {
-        QMetaObject::invokeMethod(
-            this, [folders] { folders->treeViewDblClick(); }, Qt::QueuedConnection);
-    });
-    tree->installEventFilter(this);
-    tree->viewport()->installEventFilter(this);
-
-    // Every other input of the include/process options and of the mode frames revalidates
-    // when its value changes, whoever changed it.
-    const QWidget* options = ui_.Frame8;
-    const QWidget* modeFrames = ui_.modeFrames;
-    for (QObject* object : std::as_const(controls_)) {
-        auto* widget = qobject_cast<QWidget*>(object);
-        if (!widget || widget == ui_.chkOnlyRenameSelected) {
-            continue;
-        }
-        if (!isInside(widget, options) && !isInside(widget, modeFrames) &&
-            widget != ui_.chkPreview) {
-            continue;
-        }
-        if (auto* box = qobject_cast<QCheckBox*>(widget)) {
-            connect(box, &QCheckBox::stateChanged, this, [modes] { modes->optionsChanged(); });
-        } else if (auto* option = qobject_cast<QRadioButton*>(widget)) {
-            connect(option, &QRadioButton::toggled, this, [modes](bool chosen) {
-                if (chosen) {
-                    modes->optionsChanged();
-                }
-            });
-        } else if (auto* text = qobject_cast<QLineEdit*>(widget)) {
-            connect(text, &QLineEdit::textChanged, this, [modes] { modes->optionsChanged(); });
-        } else if (auto* time = qobject_cast<QTimeEdit*>(widget)) {
-            connect(time, &QTimeEdit::timeChanged, this, [modes] { modes->optionsChanged(); });
-        } else if (auto* date = qobject_cast<QDateEdit*>(widget)) {
-            connect(date, &QDateEdit::dateChanged, this, [modes] { modes->optionsChanged(); });
-        }
-    }
+SettingsDialogParts FrmMain::settingsDialogParts() {
+    return {*this, settings_, state_.settingsTabIndex, lists_,
+            [this](const SettingsInputs& inputs) { applySettings(inputs); }};
 }
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event) {

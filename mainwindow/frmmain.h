@@ -48,6 +48,8 @@ class OptionPanels;
 class FreeSelect;
 class ListCommands;
 class ContextMenus;
+struct SettingsDialogParts;
+struct SettingsInputs;
 
 // The tag-library class and the interface asked of it.
 extern const com::CLSID kMp3LibraryClass;
@@ -120,6 +122,15 @@ public:
     // Adds the six detail columns to both lists, each with its width as loaded at start-up,
     // or removes them by their keys.
     void showDetailColumns(bool shown);
+
+    // What the settings dialog reads and keeps, with "Ok" applying its inputs.
+    SettingsDialogParts settingsDialogParts();
+    // The settings dialog's "Ok" (applysettings.cpp): decides whether the working folder is
+    // read again, rebuilds the image lists for a new thumbnail size, copies every input into
+    // the settings, carries the visible consequences over to the parts of the window, takes
+    // both lists, saves everything and re-reads the folder when needed. Returns whether it
+    // re-read.
+    bool applySettings(const SettingsInputs& inputs);
 
     // The first activation: runs once, when the window is first shown.
     void formActivate();

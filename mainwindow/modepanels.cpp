@@ -37,6 +37,53 @@ struct RowNaming {
 
 ModePanels::ModePanels(FrmMain& window) : window_(window), ui_(window.ui()) {}
 
+void ModePanels::connectHandlers() {
+    QObject::connect(ui_.chkPreview, &QCheckBox::stateChanged, &window_,
+                     [this] { chkPreviewClick(); });
+    QObject::connect(ui_.tmrPreview, &QTimer::timeout, &window_, [this] { tmrPreviewTimer(); });
+    QObject::connect(ui_.chkOnlyRenameSelected, &QCheckBox::stateChanged, &window_,
+                     [this] { chkOnlyRenameSelectedClick(); });
+    QObject::connect(ui_.TabStrip, &QTabBar::currentChanged, &window_, [this] { tabStripClick(); });
+}
+
+void ModePanels::connectRevalidation() {
+    const QWidget* options = ui_.Frame8;
+    const QWidget* modeFrames = ui_.modeFrames;
+    const auto isInside = [](const QWidget* widget, const QWidget* container) {
+        for (const QWidget* w = widget; w; w = w->parentWidget()) {
+            if (w == container) {
+                return true;
+            }
+        }
+        return false;
+    };
+    for (const QString& name : window_.controlNames()) {
+        auto* widget = qobject_cast<QWidget*>(window_.controlObject(name));
+        if (!widget || widget == ui_.chkOnlyRenameSelected) {
+            continue;
+        }
+        if (!isInside(widget, options) && !isInside(widget, modeFrames) &&
+            widget != ui_.chkPreview) {
+            continue;
+        }
+        if (auto* box = qobject_cast<QCheckBox*>(widget)) {
+            QObject::connect(box, &QCheckBox::stateChanged, &window_, [this] { optionsChanged(); });
+        } else if (auto* option = qobject_cast<QRadioButton*>(widget)) {
+            QObject::connect(option, &QRadioButton::toggled, &window_, [this](bool chosen) {
+                if (chosen) {
+                    optionsChanged();
+                }
+            });
+        } else if (auto* text = qobject_cast<QLineEdit*>(widget)) {
+            QObject::connect(text, &QLineEdit::textChanged, &window_, [this] { optionsChanged(); });
+        } else if (auto* time = qobject_cast<QTimeEdit*>(widget)) {
+            QObject::connect(time, &QTimeEdit::timeChanged, &window_, [this] { optionsChanged(); });
+        } else if (auto* date = qobject_cast<QDateEdit*>(widget)) {
+            QObject::connect(date, &QDateEdit::dateChanged, &window_, [this] { optionsChanged(); });
+        }
+    }
+}
+
 // ---- Mode tabs ----
 
 void ModePanels::showSelectedFrame() {

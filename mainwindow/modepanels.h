@@ -16,6 +16,14 @@ class ModePanels {
 public:
     explicit ModePanels(FrmMain& window);
 
+    // Connects the controls this controller handles; the window calls it once, before the
+    // settings are loaded, so the loader's writes run the handlers as a user's changes would.
+    void connectHandlers();
+    // Every other input of the include/process options and of the mode frames revalidates
+    // when its value changes, whoever changed it. Connected after every other handler, so that
+    // the validation reads the values those handlers left.
+    void connectRevalidation();
+
     // The mode tab handler: shows the option frame of the selected tab and derives its flags.
     void tabStripClick();
     // Brings the option frame of the selected tab forward (start-up, before the handler runs).

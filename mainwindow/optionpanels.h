@@ -6,9 +6,10 @@
 
 #include <QObject>
 #include <QString>
-#include <QValidator>
 
 #include <array>
+
+#include "mainwindow/numberbox.h"
 
 class QCheckBox;
 class QComboBox;
@@ -20,28 +21,6 @@ namespace mainwindow {
 
 class FrmMain;
 struct Controls;
-
-// The repair a numeric box gets when it is left: its text when empty, its lower bound (for
-// the crop count: the value 0 alone is repaired) and its upper bound (0: none).
-struct NumberBoxRule {
-    QLineEdit* Controls::*box;
-    const char* empty;
-    double minimum;
-    bool onlyZeroIsLow;
-    double maximum;
-};
-
-// Only the digits of whatever reaches a numeric box, typed, pasted or dropped alike: a "-1"
-// pasted into a position becomes "1" as it would had it been typed.
-class DigitsOnly : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString& input, int& position) const override;
-};
-
-// The text a numeric box holds after its repair: what the transforms read, so that a value
-// typed but not yet repaired (the box still has the focus) never reaches a name.
-QString repairedText(const QString& text, const NumberBoxRule& rule);
 
 class OptionPanels : public QObject {
 public:

@@ -18,6 +18,14 @@ namespace mainwindow {
 
 RunController::RunController(FrmMain& window) : window_(window), ui_(window.ui()) {}
 
+void RunController::connectHandlers() {
+    QObject::connect(ui_.chkSimulation, &QCheckBox::stateChanged, &window_,
+                     [this] { chkSimulationClick(); });
+    QObject::connect(ui_.cmdExecute, &QPushButton::clicked, &window_,
+                     [this] { cmdExecuteClick(); });
+    QObject::connect(ui_.cmdUndo, &QPushButton::clicked, &window_, [this] { cmdUndoClick(); });
+}
+
 RunController::~RunController() {
     // A run window still open goes with the main window, without its close handling.
     if (runWindow_) {

@@ -21,6 +21,10 @@ public:
     RunController(const RunController&) = delete;
     RunController& operator=(const RunController&) = delete;
 
+    // Connects the controls this controller handles; the window calls it once, before the
+    // settings are loaded, so the loader's writes run the handlers as a user's changes would.
+    void connectHandlers();
+
     // "Rename!": validates and, when it stays enabled, runs the selected tab's naming mode (or
     // attribute run) with the run window. Returns with the run window open, saying whether a run
     // took place and how it ended.

@@ -32,6 +32,10 @@ qint16 twips16(int pixels) {
 
 }  // namespace
 
+void WindowKeys::connectHandlers() {
+    QObject::connect(ui_.cmdHelp, &QPushButton::clicked, &window_, [this] { formKeyF1(); });
+}
+
 void WindowKeys::formKeyF1() {
     const QString page = platform::programFolder() + QStringLiteral("help.html");
     // Handing the desktop a page that is not there would open nothing, or an error page of

@@ -20,6 +20,9 @@ class WindowKeys : public settings::ControlSource {
 public:
     WindowKeys(FrmMain& window, Controls& ui) : window_(window), ui_(ui) {}
 
+    // Connects the Help button.
+    void connectHandlers();
+
     // F1: the help page beside the program. F12: the folder is read again.
     void formKeyF1();
     void formKeyF12();

@@ -1,10 +1,13 @@
-#include "mainwindow/dialogs/applysettings.h"
-
+// What the settings dialog's "Ok" does with its inputs: decides whether the working folder is
+// read again, rebuilds the image lists for a new thumbnail size, copies every input into the
+// settings, carries the visible consequences over to the main window, takes both lists,
+// saves everything and re-reads the folder when needed.
 #include <algorithm>
 #include <cmath>
 
 #include "filelists/imagelist.h"
 #include "mainwindow/controltable.h"
+#include "mainwindow/dialogs/settingsdialog.h"
 #include "mainwindow/foldersource.h"
 #include "mainwindow/frmmain.h"
 #include "mainwindow/modepanels.h"
@@ -19,26 +22,14 @@ namespace mainwindow {
 
 namespace {
 
-constexpr int kThumbMinimum = 16;
-constexpr int kThumbMaximum = 256;
-const NumberBoxRule kThumbSizeRule{nullptr, "64", kThumbMinimum, false, kThumbMaximum};
-
 qint16 boxSetting(int value) {
     return static_cast<qint16>(value);
 }
 
 }  // namespace
 
-QString repairedThumbSize(const QString& text) {
-    return repairedText(text, kThumbSizeRule);
-}
-
-int thumbSize(const QString& text) {
-    return static_cast<int>(
-        platform::boxNumber(repairedThumbSize(text), kThumbMinimum, kThumbMaximum));
-}
-
-bool applySettings(FrmMain& window, const SettingsInputs& in) {
+bool FrmMain::applySettings(const SettingsInputs& in) {
+    FrmMain& window = *this;
     const platform::BusyScope busy;
     settings::ProgramSettings& s = window.settings();
     Controls& ui = window.ui();

@@ -11,7 +11,7 @@
 #include <cmath>
 
 #include "mainwindow/controltable.h"
-#include "mainwindow/optionpanels.h"
+#include "mainwindow/numberbox.h"
 #include "mainwindow/widgetvalues.h"
 #include "platform/localetext.h"
 #include "settings/textlists.h"

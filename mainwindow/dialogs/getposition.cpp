@@ -15,10 +15,11 @@
 #include "engine/characters.h"
 #include "engine/namescope.h"
 #include "filelists/rowtext.h"
+#include "mainwindow/controls.h"
 #include "mainwindow/controltable.h"
-#include "mainwindow/filesource.h"
-#include "mainwindow/frmmain.h"
+#include "mainwindow/placeholder.h"
 #include "mainwindow/widgetvalues.h"
+#include "mainwindow/windowstate.h"
 #include "settings/conversions.h"
 
 namespace mainwindow {
@@ -54,23 +55,23 @@ bool takesLength(PickMode mode) {
     return mode == PickMode::PositionAndLength || mode == PickMode::PositionAndLengthFromEnd;
 }
 
-platform::ListView* activeList(FrmMain& window) {
-    const QString key = window.fileModeTabKey();
+platform::ListView* activeList(const Controls& ui) {
+    const QString key = ui.TabStripFilemode->currentKey();
     if (key == QLatin1String("listview")) {
-        return window.ui().lwDirectory;
+        return ui.lwDirectory;
     }
     if (key == QLatin1String("dragdrop")) {
-        return window.ui().lwDragDrop;
+        return ui.lwDragDrop;
     }
     return nullptr;
 }
 
-bool activeSourceShowsPlaceholder(FrmMain& window) {
-    switch (window.state().fileMode) {
+bool activeSourceShowsPlaceholder(const Controls& ui, const WindowState& state) {
+    switch (state.fileMode) {
         case 0:
-            return showsPlaceholder(window.ui().lwDirectory);
+            return showsPlaceholder(ui.lwDirectory);
         case 1:
-            return showsPlaceholder(window.ui().lwDragDrop);
+            return showsPlaceholder(ui.lwDragDrop);
         default:
             return false;
     }
@@ -92,11 +93,11 @@ QWidget* buttonWidget(const Controls& ui, PositionButton button) {
 
 // A picture button takes no focus on a click, so the box would still hold it (unrepaired)
 // when the button reads it. Move the focus away and let the box's focus-out rules run first.
-void takeFocusFromBox(FrmMain& window, PositionButton button) {
-    QWidget* taker = buttonWidget(window.ui(), button);
+void takeFocusFromBox(const Controls& ui, PositionButton button) {
+    QWidget* taker = buttonWidget(ui, button);
     if (taker != nullptr && taker->isVisible() && taker->isEnabled()) {
         taker->setFocus(Qt::OtherFocusReason);
-    } else if (QWidget* focused = window.focusWidget()) {
+    } else if (QWidget* focused = taker ? taker->window()->focusWidget() : nullptr) {
         focused->clearFocus();
     }
     QCoreApplication::processEvents();
@@ -289,13 +290,11 @@ void GetPositionDialog::done(int result) {
     QDialog::done(result);
 }
 
-void openPositionPicker(FrmMain& window, PositionButton button) {
-    takeFocusFromBox(window, button);
-    if (activeSourceShowsPlaceholder(window)) {
+void openPositionPicker(Controls& ui, WindowState& state, PositionButton button) {
+    takeFocusFromBox(ui, button);
+    if (activeSourceShowsPlaceholder(ui, state)) {
         return;
     }
-    Controls& ui = window.ui();
-    WindowState& state = window.state();
     PickValues values{state.getPositionPos, state.getPositionLength, state.getPositionText};
     PickMode mode = PickMode::Position;
     switch (button) {
@@ -322,7 +321,7 @@ void openPositionPicker(FrmMain& window, PositionButton button) {
 
     QStringList samples;
     int current = -1;
-    if (const platform::ListView* list = activeList(window)) {
+    if (const platform::ListView* list = activeList(ui)) {
         engine::NameScope scope(engine::ScopeOptions{vbValue(ui.chkProcessFilename) == 1,
                                                      vbValue(ui.chkProcessFileExt) == 1});
         samples.reserve(list->rowCount());

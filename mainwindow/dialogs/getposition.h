@@ -15,7 +15,8 @@ class QTimer;
 
 namespace mainwindow {
 
-class FrmMain;
+struct Controls;
+struct WindowState;
 
 // The four "Open visual assist window..." buttons beside the Replace and AddCrop boxes.
 enum class PositionButton { AddGetPosition, CropGetPosition, ReplaceGetPosition, ReplaceGetString };
@@ -23,8 +24,9 @@ enum class PositionButton { AddGetPosition, CropGetPosition, ReplaceGetPosition,
 // The click of one of the four buttons: moves the focus off the box (so its repair runs before
 // it is read), refuses silently while the active source shows its placeholder, hands the boxes'
 // values to the modal picker, writes the outcome back into the boxes (after a cancel: the values
-// handed in) and puts the focus on the panel's option.
-void openPositionPicker(FrmMain& window, PositionButton button);
+// handed in) and puts the focus on the panel's option. The picker keeps its last values in
+// `state`.
+void openPositionPicker(Controls& ui, WindowState& state, PositionButton button);
 
 // What the picker picks. Positions "from the end" count back from the end of the sample.
 enum class PickMode {

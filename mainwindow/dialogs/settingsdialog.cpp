@@ -13,13 +13,15 @@
 #include <QStylePainter>
 
 #include <algorithm>
+#include <utility>
 
 #include "mainwindow/controltable.h"
 #include "mainwindow/dialogs/batchreplaceeditor.h"
 #include "mainwindow/dialogs/exceptionseditor.h"
-#include "mainwindow/frmmain.h"
+#include "mainwindow/numberbox.h"
 #include "mainwindow/tabstrip.h"
 #include "mainwindow/widgetvalues.h"
+#include "platform/localetext.h"
 #include "platform/widgets/listview.h"
 
 namespace mainwindow {
@@ -259,13 +261,24 @@ void fitToContent(QWidget* widget) {
 
 }  // namespace
 
-FrmSettings::FrmSettings(FrmMain& window)
-    : QDialog(&window, Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint |
-                           Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      window_(window) {
+QString repairedThumbSize(const QString& text) {
+    static const NumberBoxRule kThumbSizeRule{nullptr, "64", kThumbMinimum, false, kThumbMaximum};
+    return repairedText(text, kThumbSizeRule);
+}
+
+int thumbSize(const QString& text) {
+    return static_cast<int>(
+        platform::boxNumber(repairedThumbSize(text), kThumbMinimum, kThumbMaximum));
+}
+
+FrmSettings::FrmSettings(SettingsDialogParts parts)
+    : QDialog(&parts.owner, Qt::Dialog | Qt::CustomizeWindowHint |
+                                Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                                Qt::WindowCloseButtonHint),
+      parts_(std::move(parts)) {
     setObjectName(QStringLiteral("frmSettings"));
     setWindowTitle(QStringLiteral("Quenza Renamer Settings"));
-    setFont(window.font());
+    setFont(parts_.owner.font());
     setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
     build();
     load();
@@ -430,9 +443,9 @@ int FrmSettings::check(const char* name) const {
 // ---- Load ----
 
 void FrmSettings::load() {
-    const settings::ProgramSettings& s = window_.settings();
+    const settings::ProgramSettings& s = parts_.settings;
 
-    const int index = window_.state().settingsTabIndex;
+    const int index = parts_.rememberedTab;
     tabStrip_->setCurrentIndex(index >= 1 && index <= tabStrip_->count() ? index - 1 : 0);
     tabStripClick();
 
@@ -464,16 +477,16 @@ void FrmSettings::load() {
     setVbValue(box("chkThumbBorder"), boxValue(s.thumbsBorder));
     setVbValue(box("chkCache"), boxValue(s.cacheIcons));
 
-    exceptions_->load(window_.lists().exceptionsList);
+    exceptions_->load(parts_.lists.exceptionsList);
     chkUseSysIconsClick();
     connect(box("chkUseSysIcons"), &QCheckBox::stateChanged, this,
             &FrmSettings::chkUseSysIconsClick);
     place();
-    batchReplace_->load(window_.lists().batchReplaceList);
+    batchReplace_->load(parts_.lists.batchReplaceList);
 }
 
 void FrmSettings::place() {
-    const settings::ProgramSettings& s = window_.settings();
+    const settings::ProgramSettings& s = parts_.settings;
     if (s.frmSettings_Top != 0) {
         move(twipsToPixels(s.frmSettings_Left), twipsToPixels(s.frmSettings_Top));
         return;
@@ -485,7 +498,7 @@ void FrmSettings::place() {
 }
 
 void FrmSettings::centre() {
-    const QScreen* screen = window_.screen();
+    const QScreen* screen = parts_.owner.screen();
     if (!screen) {
         screen = QGuiApplication::primaryScreen();
     }
@@ -569,7 +582,7 @@ void FrmSettings::cmdOKClick() {
         return;
     }
     applying_ = true;
-    applySettings(window_, inputs());
+    parts_.apply(inputs());
     applying_ = false;
     accept();
 }
@@ -587,11 +600,11 @@ void FrmSettings::done(int result) {
     const long long top = static_cast<long long>(y()) * kTwipsPerPixel;
     const long long left = static_cast<long long>(x()) * kTwipsPerPixel;
     const auto fits = [](long long twips) { return twips >= -32768 && twips <= 32767; };
-    settings::ProgramSettings& s = window_.settings();
+    settings::ProgramSettings& s = parts_.settings;
     const bool storable = fits(top) && fits(left);
     s.frmSettings_Top = storable ? static_cast<qint16>(top) : qint16{0};
     s.frmSettings_Left = storable ? static_cast<qint16>(left) : qint16{0};
-    window_.state().settingsTabIndex = tabStrip_->currentIndex() + 1;
+    parts_.rememberedTab = tabStrip_->currentIndex() + 1;
     QDialog::done(result);
 }
 
@@ -630,8 +643,8 @@ bool FrmSettings::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void showSettingsDialog(FrmMain& window, const QString& tabKey) {
-    FrmSettings dialog(window);
+void showSettingsDialog(SettingsDialogParts parts, const QString& tabKey) {
+    FrmSettings dialog(std::move(parts));
     if (!tabKey.isEmpty()) {
         dialog.selectTab(tabKey);
     }

@@ -183,7 +183,7 @@ TEST_F(AccessibilityTest, EveryControlIsNamedAfterWhatASightedUserReads) {
     }
     expectEveryInputNamed(window.get(), "main window");
 
-    mainwindow::FrmSettings settings(*window);
+    mainwindow::FrmSettings settings(window->settingsDialogParts());
     EXPECT_EQ(accessibleName(settings.control<QWidget>(QStringLiteral("txtThumbWidth"))),
               QStringLiteral("Width:"));
     EXPECT_EQ(accessibleName(settings.control<QWidget>(QStringLiteral("txtThumbHeight"))),

@@ -374,7 +374,7 @@ protected:
             }
         });
         driver.start();
-        openPositionPicker(window, button);
+        openPositionPicker(window.ui(), window.state(), button);
         return opened;
     }
     // The window's focus widget: the window itself need not be active again yet.
