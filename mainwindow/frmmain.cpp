@@ -137,7 +137,7 @@ FrmMain::FrmMain(const QStringList& arguments, QWidget* parent) : QMainWindow(pa
     modePanels_ = std::make_unique<ModePanels>(*this);
     runController_ = std::make_unique<RunController>(*this);
     windowKeys_ = std::make_unique<WindowKeys>(*this, ui_);
-    optionPanels_ = std::make_unique<OptionPanels>(*this, ui_);
+    optionPanels_ = std::make_unique<OptionPanels>(ui_, controls_, state_, lists_);
     freeSelect_ = std::make_unique<FreeSelect>(*this, ui_);
     listCommands_ = std::make_unique<ListCommands>(*this, ui_);
     contextMenus_ = std::make_unique<ContextMenus>(*this, ui_);
@@ -184,6 +184,8 @@ void FrmMain::connectHandlers() {
     // rebuild before the validation follows their values, so the revalidation comes last.
     runController_->connectHandlers();
     optionPanels_->connectHandlers();
+    connect(optionPanels_.get(), &OptionPanels::optionsChanged, this,
+            [this] { modePanels_->optionsChanged(); });
     listCommands_->connectHandlers();
     contextMenus_->connectHandlers();
     freeSelect_->connectHandlers();

@@ -8,7 +8,7 @@
 #include <limits>
 
 #include "mainwindow/controls.h"
-#include "mainwindow/optionpanels.h"
+#include "mainwindow/numberbox.h"
 #include "mainwindow/widgetvalues.h"
 #include "platform/localetext.h"
 
@@ -36,9 +36,9 @@ int chosenIndex(const std::array<QRadioButton*, N>& group) {
 
 }  // namespace
 
-ModeInputs readModeInputs(const Controls& ui, const OptionPanels& panels) {
-    const auto number = [&panels](const QLineEdit* box) {
-        return NumberInput{box->text(), panels.numberText(box)};
+ModeInputs readModeInputs(const Controls& ui) {
+    const auto number = [&ui](const QLineEdit* box) {
+        return NumberInput{box->text(), numberBoxText(ui, box)};
     };
     ModeInputs in;
     in.processFilename = vbValue(ui.chkProcessFilename);

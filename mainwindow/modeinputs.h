@@ -14,7 +14,6 @@
 namespace mainwindow {
 
 struct Controls;
-class OptionPanels;
 
 // A number box: its text as it stands (the rules read it) and as the box's repair leaves it
 // (the transforms read that, so a value still being typed never reaches a name unrepaired).
@@ -92,8 +91,9 @@ struct ModeInputs {
     int mp3OnlyMp3Files = 0;
 };
 
-// The inputs as the controls hold them now; the number boxes also as `panels` repairs them.
-ModeInputs readModeInputs(const Controls& ui, const OptionPanels& panels);
+// The inputs as the controls hold them now; the number boxes also as their repair on leaving
+// makes them.
+ModeInputs readModeInputs(const Controls& ui);
 
 // The options snapshot's share of the mode tabs' inputs; the window adds the list counts, the
 // settings and the tab caption. `mode` is the naming mode the inputs pick.

@@ -14,7 +14,6 @@
 #include "mainwindow/filesource.h"
 #include "mainwindow/frmmain.h"
 #include "mainwindow/modetable.h"
-#include "mainwindow/optionpanels.h"
 #include "platform/localetext.h"
 #include "platform/messages.h"
 #include "runs/preview.h"
@@ -151,7 +150,7 @@ void ModePanels::tabStripClick() {
 }
 
 ModeInputs ModePanels::modeInputs() const {
-    return readModeInputs(ui_, window_.optionPanels());
+    return readModeInputs(ui_);
 }
 
 runs::NamingMode ModePanels::namingMode() const {

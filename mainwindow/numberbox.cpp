@@ -1,8 +1,30 @@
 #include "mainwindow/numberbox.h"
 
+#include <QLineEdit>
+
+#include "mainwindow/controls.h"
 #include "platform/localetext.h"
 
 namespace mainwindow {
+
+namespace {
+
+// clang-format off
+constexpr NumberBoxRule kNumberBoxes[] = {
+    // box                          empty  minimum  only 0  maximum
+    {&Controls::txtReplaceStart,    "0",   0,       false,  0},
+    {&Controls::txtReplaceCount,    "0",   0,       false,  0},
+    {&Controls::txtAddPos,          "0",   0,       false,  0},
+    {&Controls::txtCropPos,         "0",   0,       false,  0},
+    {&Controls::txtCropNumber,      "1",   1,       true,   0},
+    {&Controls::txtEnumStart,       "0",   0,       false,  999999999},
+    {&Controls::txtEnumStep,        "1",   1,       false,  999999},
+    {&Controls::txtEnumZeros,       "0",   0,       false,  32},
+    {&Controls::txtNormalize,       "0",   0,       false,  99},
+};
+// clang-format on
+
+}  // namespace
 
 QValidator::State DigitsOnly::validate(QString& input, int& position) const {
     QString digits;
@@ -33,6 +55,19 @@ QString repairedText(const QString& text, const NumberBoxRule& rule) {
         repaired = QString::number(static_cast<qint64>(rule.maximum));
     }
     return repaired;
+}
+
+std::span<const NumberBoxRule> modeNumberBoxes() {
+    return kNumberBoxes;
+}
+
+QString numberBoxText(const Controls& ui, const QLineEdit* box) {
+    for (const NumberBoxRule& rule : kNumberBoxes) {
+        if (ui.*rule.box == box) {
+            return repairedText(box->text(), rule);
+        }
+    }
+    return box->text();
 }
 
 }  // namespace mainwindow

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QValidator>
 
+#include <span>
+
 class QLineEdit;
 
 namespace mainwindow {
@@ -32,5 +34,11 @@ public:
 // The text a numeric box holds after its repair: what the transforms read, so that a value
 // typed but not yet repaired (the box still has the focus) never reaches a name.
 QString repairedText(const QString& text, const NumberBoxRule& rule);
+
+// The rules of the mode panels' numeric boxes.
+std::span<const NumberBoxRule> modeNumberBoxes();
+// The repaired text of one of the mode panels' numeric boxes (the box's own text for any other
+// box).
+QString numberBoxText(const Controls& ui, const QLineEdit* box);
 
 }  // namespace mainwindow

@@ -14,10 +14,9 @@
 
 #include "mainwindow/controls.h"
 #include "mainwindow/dialogs/batchreplaceitem.h"
-#include "mainwindow/frmmain.h"
-#include "mainwindow/modepanels.h"
 #include "mainwindow/modetable.h"
 #include "mainwindow/widgetvalues.h"
+#include "mainwindow/windowstate.h"
 #include "platform/localetext.h"
 #include "platform/messages.h"
 #include "settings/textlists.h"
@@ -25,21 +24,6 @@
 namespace mainwindow {
 
 namespace {
-
-// clang-format off
-constexpr NumberBoxRule kNumberBoxes[] = {
-    // box                          empty  minimum  only 0  maximum
-    {&Controls::txtReplaceStart,    "0",   0,       false,  0},
-    {&Controls::txtReplaceCount,    "0",   0,       false,  0},
-    {&Controls::txtAddPos,          "0",   0,       false,  0},
-    {&Controls::txtCropPos,         "0",   0,       false,  0},
-    {&Controls::txtCropNumber,      "1",   1,       true,   0},
-    {&Controls::txtEnumStart,       "0",   0,       false,  999999999},
-    {&Controls::txtEnumStep,        "1",   1,       false,  999999},
-    {&Controls::txtEnumZeros,       "0",   0,       false,  32},
-    {&Controls::txtNormalize,       "0",   0,       false,  99},
-};
-// clang-format on
 
 // The option a text box chooses when it gains the focus, and whether it then selects its
 // whole text.
@@ -66,19 +50,12 @@ constexpr FocusRule kFocusRules[] = {
 
 }  // namespace
 
-OptionPanels::OptionPanels(FrmMain& window, Controls& ui) : window_(window), ui_(ui) {}
+OptionPanels::OptionPanels(Controls& ui, const QHash<QString, QObject*>& controls,
+                           WindowState& state, engine::TextLists& lists)
+    : ui_(ui), controls_(controls), state_(state), lists_(lists) {}
 
 void OptionPanels::choose(QRadioButton* option) {
     option->setChecked(true);
-}
-
-QString OptionPanels::numberText(const QLineEdit* box) const {
-    for (const NumberBoxRule& rule : kNumberBoxes) {
-        if (ui_.*rule.box == box) {
-            return repairedText(box->text(), rule);
-        }
-    }
-    return box->text();
 }
 
 void OptionPanels::connectHandlers() {
@@ -167,7 +144,7 @@ void OptionPanels::connectHandlers() {
     for (QLineEdit* box : {ui_.txtFormat, ui_.txtFormatParts}) {
         connect(box, &QLineEdit::textChanged, this, [this] { choose(ui_.chkFormatTab_Format); });
     }
-    for (const NumberBoxRule& rule : kNumberBoxes) {
+    for (const NumberBoxRule& rule : modeNumberBoxes()) {
         (ui_.*rule.box)->setValidator(new DigitsOnly(ui_.*rule.box));
     }
     for (const FocusRule& rule : kFocusRules) {
@@ -194,8 +171,8 @@ void OptionPanels::connectHandlers() {
 
     // Token pickers: the chosen entry's token goes into the box at its caret.
     for (const TokenPickerDef& pair : tokenPickers()) {
-        auto* picker = window_.control<QComboBox>(QString::fromUtf8(pair.picker));
-        auto* box = window_.control<QLineEdit>(QString::fromUtf8(pair.box));
+        auto* picker = qobject_cast<QComboBox*>(controls_.value(QString::fromUtf8(pair.picker)));
+        auto* box = qobject_cast<QLineEdit*>(controls_.value(QString::fromUtf8(pair.box)));
         connect(picker, &QComboBox::activated, this,
                 [this, picker, box] { pickToken(picker, box); });
     }
@@ -209,7 +186,7 @@ void OptionPanels::cmdReplaceAddClick() {
     const QString replace = ui_.txtReplace->text();
     // An item replace.txt cannot hold would work until the next start and then be gone.
     if (!settings::batchItemStorable(find, replace)) {
-        platform::messages().showMessage(batchItemNotStorableText(), window_.state().appName,
+        platform::messages().showMessage(batchItemNotStorableText(), state_.appName,
                                          platform::MessageIcon::Exclamation,
                                          platform::MessageButtons::Ok);
         return;
@@ -220,12 +197,12 @@ void OptionPanels::cmdReplaceAddClick() {
     // The list holds 0 or 1; a grayed box counts as ticked, as it does for the single replace.
     item.caseSensitive = vbValue(ui_.chkCaseSensitive) != 0 ? 1 : 0;
     item.swapMode = vbValue(ui_.chkReplaceMode) != 0 ? 1 : 0;
-    item.start = batchItemNumber(numberText(ui_.txtReplaceStart));
-    item.count = batchItemNumber(numberText(ui_.txtReplaceCount));
-    QList<engine::BatchReplaceItem>& list = window_.lists().batchReplaceList;
+    item.start = batchItemNumber(numberBoxText(ui_, ui_.txtReplaceStart));
+    item.count = batchItemNumber(numberBoxText(ui_, ui_.txtReplaceCount));
+    QList<engine::BatchReplaceItem>& list = lists_.batchReplaceList;
     list.append(item);
     ui_.lblBatchReplace->setText(settings::batchReplaceCaption(static_cast<int>(list.size())));
-    window_.state().previewPending = true;
+    state_.previewPending = true;
 }
 
 void OptionPanels::attributeBoxClick(int index) {
@@ -237,12 +214,12 @@ void OptionPanels::attributeBoxClick(int index) {
         setVbValue(box, 2);
     }
     storedAttributes_[static_cast<std::size_t>(index)] = vbValue(box);
-    window_.modePanels().optionsChanged();
+    emit optionsChanged();
 }
 
 void OptionPanels::dateBoxClick(QCheckBox* box, QCheckBox* partner, QWidget* picker) {
     choose(ui_.optAttrib_Date);
-    window_.modePanels().optionsChanged();
+    emit optionsChanged();
     if (vbValue(box) != 0) {
         picker->setEnabled(true);
         return;
@@ -257,7 +234,7 @@ void OptionPanels::processBoxClick(QCheckBox* box, QCheckBox* partner) {
     if (vbValue(box) == 0) {
         setVbValue(partner, 1);
     }
-    window_.modePanels().optionsChanged();
+    emit optionsChanged();
 }
 
 void OptionPanels::autoZerosClick() {
@@ -269,7 +246,7 @@ void OptionPanels::autoZerosClick() {
     palette.setColor(QPalette::Base,
                      QApplication::palette().color(automatic ? QPalette::Button : QPalette::Base));
     zeros->setPalette(palette);
-    window_.modePanels().optionsChanged();
+    emit optionsChanged();
 }
 
 void OptionPanels::resetBetweenDirsClick() {
@@ -279,11 +256,11 @@ void OptionPanels::resetBetweenDirsClick() {
     } else {
         ui_.chkEnumAutoZeros->setEnabled(true);
     }
-    window_.modePanels().optionsChanged();
+    emit optionsChanged();
 }
 
 void OptionPanels::attribOptionChosen(bool dates) {
-    WindowState& state = window_.state();
+    WindowState& state = state_;
     if (dates) {
         state.dirsAllowed = false;
         ui_.chkDirs->setEnabled(false);
@@ -295,11 +272,11 @@ void OptionPanels::attribOptionChosen(bool dates) {
             ui_.chkDirs->setEnabled(true);
         }
     }
-    window_.modePanels().optionsChanged();
+    emit optionsChanged();
 }
 
 void OptionPanels::formatOptionChosen(bool detect) {
-    WindowState& state = window_.state();
+    WindowState& state = state_;
     if (detect) {
         ui_.chkDirs->setEnabled(false);
         state.dirsAllowed = false;
@@ -313,13 +290,13 @@ void OptionPanels::formatOptionChosen(bool detect) {
     }
     ui_.chkProcessFilename->setEnabled(!detect);
     ui_.chkProcessFileExt->setEnabled(!detect);
-    window_.modePanels().optionsChanged();
+    emit optionsChanged();
 }
 
 void OptionPanels::enumOptionChosen(bool numbering) {
     ui_.chkProcessFilename->setEnabled(!numbering);
     ui_.chkProcessFileExt->setEnabled(!numbering);
-    window_.modePanels().optionsChanged();
+    emit optionsChanged();
 }
 
 void OptionPanels::pickToken(QComboBox* picker, QLineEdit* box) {
@@ -334,7 +311,7 @@ void OptionPanels::pickToken(QComboBox* picker, QLineEdit* box) {
 }
 
 void OptionPanels::focusAwayFromHiddenPanel(QWidget* Controls::*frame) {
-    const ModeTab* tab = modeTab(window_.modeTabKey());
+    const ModeTab* tab = modeTab(ui_.TabStrip->currentKey());
     if (tab && tab->frame == frame) {
         return;
     }
@@ -424,14 +401,14 @@ bool OptionPanels::typeOverPicker(QObject* watched, const QKeyEvent* key) {
 }
 
 void OptionPanels::repairOnLeaving(QLineEdit* box) {
-    for (const NumberBoxRule& rule : kNumberBoxes) {
+    for (const NumberBoxRule& rule : modeNumberBoxes()) {
         if (ui_.*rule.box != box) {
             continue;
         }
         const QString repaired = repairedText(box->text(), rule);
         if (repaired != box->text()) {
             box->setText(repaired);
-            window_.modePanels().optionsChanged();
+            emit optionsChanged();
         }
         return;
     }

@@ -4,11 +4,13 @@
 // entering) and the token pickers that insert a token at the caret.
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 
 #include <array>
 
+#include "engine/lists.h"
 #include "mainwindow/numberbox.h"
 
 class QCheckBox;
@@ -19,23 +21,28 @@ class QRadioButton;
 
 namespace mainwindow {
 
-class FrmMain;
 struct Controls;
+struct WindowState;
 
 class OptionPanels : public QObject {
+    Q_OBJECT
 public:
-    OptionPanels(FrmMain& window, Controls& ui);
+    // `controls` finds the token pickers and their boxes by name; `lists` takes the Replace
+    // tab's additions to the batch list.
+    OptionPanels(Controls& ui, const QHash<QString, QObject*>& controls, WindowState& state,
+                 engine::TextLists& lists);
 
     // Wires every panel input; called before the settings are loaded, so the loader's writes
     // run the couplings as a user's changes would.
     void connectHandlers();
 
-    // The repaired text of a numeric box (the box's own text for any other box).
-    QString numberText(const QLineEdit* box) const;
-
     // The value each attribute box's handler stored last (Write Protect, Hidden, System,
     // Archive).
     const std::array<int, 4>& attributeSteps() const { return storedAttributes_; }
+
+signals:
+    // A coupling changed an option the validation reads.
+    void optionsChanged();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -64,8 +71,10 @@ private:
     // the focus, or "About" while it is off.
     void focusAwayFromHiddenPanel(QWidget* Controls::*frame);
 
-    FrmMain& window_;
     Controls& ui_;
+    const QHash<QString, QObject*>& controls_;
+    WindowState& state_;
+    engine::TextLists& lists_;
     std::array<int, 4> storedAttributes_{};
 };
 

@@ -11,7 +11,6 @@
 #include "mainwindow/foldersource.h"
 #include "mainwindow/frmmain.h"
 #include "mainwindow/modepanels.h"
-#include "mainwindow/optionpanels.h"
 #include "mainwindow/windowkeys.h"
 #include "platform/localetext.h"
 #include "platform/widgets/busy.h"

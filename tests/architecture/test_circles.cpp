@@ -39,8 +39,7 @@ const std::set<Circle> kKnownCircles = {
     // The main window and the controllers that still reach each other through it.
     {"mainwindow/contextmenus", "mainwindow/filesource", "mainwindow/foldersource",
      "mainwindow/freeselect", "mainwindow/frmmain", "mainwindow/listcommands",
-     "mainwindow/modeinputs", "mainwindow/modepanels", "mainwindow/modetable",
-     "mainwindow/optionpanels", "mainwindow/runcontroller", "mainwindow/windowkeys"},
+     "mainwindow/modepanels", "mainwindow/runcontroller", "mainwindow/windowkeys"},
 };
 
 Unit unitOf(const fs::path& path) {
