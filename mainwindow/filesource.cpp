@@ -27,7 +27,7 @@ void FileSource::tabStripFilemodeClick() {
     const QString key = window_.fileModeTabKey();
     QWidget* focusTarget = nullptr;
     if (key == QLatin1String("listview")) {
-        state.fileMode = 0;
+        state.fileMode = Source::Directory;
         const bool tree = settings.enableTreeview != 0 && vbValue(ui_.chkShowTreeview) == 1;
         setShown({ui_.lwDragDrop, ui_.cmdDragDropAdd, ui_.cmdDragDropDel, ui_.cmdDragDropClear,
                   ui_.chkThumbnailsFreeSelect},
@@ -54,7 +54,7 @@ void FileSource::tabStripFilemodeClick() {
         // Back in the Directory source the user picks the folder next.
         focusTarget = ui_.txtPath;
     } else if (key == QLatin1String("dragdrop")) {
-        state.fileMode = 1;
+        state.fileMode = Source::FreeSelect;
         setShown({ui_.lwDirectory, ui_.TreeView, ui_.cmdRefresh, ui_.cmdParentDir,
                   ui_.cmdShowDirReq, ui_.chkShowTreeview, ui_.chkThumbnails},
                  false);
@@ -115,7 +115,7 @@ void FileSource::updateSelectedCount(int force) {
     if (platform::isBusy() && force != -1) {
         return;
     }
-    const int source = state.fileMode == 1 ? 1 : 0;
+    const int source = sourceIndex(state.fileMode);
     if (state.lstFiles[source].isEmpty() && state.lstDirs[source].isEmpty()) {
         window_.setPanelText(QStringLiteral("selected"), QString());
         return;
@@ -160,7 +160,7 @@ void FileSource::layoutFileSource() {
 }
 
 void FileSource::generateFreeSelectThumbnails() {
-    filelists::generateThumbnailsFreeSel({*ui_.lwDragDrop, window_.sourceImages(1),
+    filelists::generateThumbnailsFreeSel({*ui_.lwDragDrop, window_.sourceImages(Source::FreeSelect),
                                           filelists::iconOptions(window_.settings(), true),
                                           &window_, window_.folderSource().statusAccess()});
 }
@@ -172,7 +172,7 @@ void FileSource::chkThumbnailsFreeSelectClick() {
         setVbValue(box, 0);
         return;
     }
-    filelists::SourceImages& images = window_.sourceImages(1);
+    filelists::SourceImages& images = window_.sourceImages(Source::FreeSelect);
     if (vbValue(box) != 0) {
         ui_.chkPreview->setEnabled(false);
         list->setView(platform::ListView::View::LargeIcon);

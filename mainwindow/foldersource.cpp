@@ -191,7 +191,7 @@ void FolderSource::readDirectoryStructure() {
     const ReadGuard guard(inRead_);
     const settings::ProgramSettings& settings = window_.settings();
     ModePanels& modes = window_.modePanels();
-    filelists::SourceImages& images = window_.sourceImages(0);
+    filelists::SourceImages& images = window_.sourceImages(Source::Directory);
     // A press before the read began is not a wish to cancel it.
     platform::EscapeWatch::clear();
     window_.state().stopPreview();
@@ -320,7 +320,7 @@ void FolderSource::updateTreeview() {
     job.switches = viewSwitches();
     job.windowReady = state.windowReady;
     job.operationRunning = window_.runState().operationRunning;
-    job.images = &window_.sourceImages(0);
+    job.images = &window_.sourceImages(Source::Directory);
     job.iconOptions = directoryIconOptions();
     job.status = statusAccess();
     job.hooks.stopPreview = [&state] { state.previewRunToken = -1; };
@@ -642,11 +642,11 @@ void FolderSource::chkSubClick() {
 }
 
 void FolderSource::chkShowTreeviewClick() {
-    if (window_.state().fileMode != 0) {
+    if (window_.state().fileMode != Source::Directory) {
         return;
     }
     const bool tree = vbValue(ui_.chkShowTreeview) != 0;
-    if (tree && window_.sourceImages(0).thumbsComplete) {
+    if (tree && window_.sourceImages(Source::Directory).thumbsComplete) {
         // The tree was not built while thumbnails were shown.
         window_.state().stopPreview();
         readDirectoryStructure();
@@ -672,7 +672,7 @@ void FolderSource::chkThumbnailsClick() {
         setVbValue(box, 0);
         return;
     }
-    filelists::SourceImages& images = window_.sourceImages(0);
+    filelists::SourceImages& images = window_.sourceImages(Source::Directory);
     if (vbValue(box) != 0) {
         ui_.chkPreview->setEnabled(false);
         list->setView(platform::ListView::View::LargeIcon);

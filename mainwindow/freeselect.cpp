@@ -215,7 +215,7 @@ FreeSelect::AddOutcome FreeSelect::addEntries(const QStringList& paths,
     AddOutcome outcome;
     platform::ListView* list = ui_.lwDragDrop;
     WindowState& state = window_.state();
-    filelists::SourceImages& images = window_.sourceImages(1);
+    filelists::SourceImages& images = window_.sourceImages(Source::FreeSelect);
     QStringList& listFiles = state.lstFiles[1];
     QStringList& listDirs = state.lstDirs[1];
     images.thumbsComplete = false;
@@ -314,7 +314,7 @@ int FreeSelect::addPaths(const QStringList& paths) {
 void FreeSelect::refill(const QStringList& files, const QStringList& dirs) {
     platform::ListView* list = ui_.lwDragDrop;
     WindowState& state = window_.state();
-    filelists::SourceImages& images = window_.sourceImages(1);
+    filelists::SourceImages& images = window_.sourceImages(Source::FreeSelect);
     auto& listFiles = state.lstFiles[1];
     auto& listDirs = state.lstDirs[1];
     list->clear();
@@ -410,7 +410,7 @@ void FreeSelect::makeThumbnails(const AddOutcome& outcome) {
 
 void FreeSelect::writeCounts() {
     const WindowState& state = window_.state();
-    const int source = state.fileMode == 1 ? 1 : 0;
+    const int source = sourceIndex(state.fileMode);
     window_.setPanelText(QStringLiteral("main"), QStringLiteral("%1 Files, %2 Directories")
                                                      .arg(state.lstFiles[source].size())
                                                      .arg(state.lstDirs[source].size()));
@@ -742,7 +742,7 @@ void FreeSelect::mnuDragdropClearClick() {
         state.lstFiles[1].clear();
         window_.modePanels().optionsChanged();
         if (window_.settings().cacheIcons == 0) {
-            filelists::initSysIconsFreeSel(window_.sourceImages(1),
+            filelists::initSysIconsFreeSel(window_.sourceImages(Source::FreeSelect),
                                            filelists::largeImageSize(window_.settings()), list);
         }
     }

@@ -114,9 +114,9 @@ public:
     QString panelText(const QString& key) const;
     void setPanelText(const QString& key, const QString& text);
 
-    // The image lists of a source: 0 Directory, 1 Free Select.
-    filelists::SourceImages& sourceImages(int source) {
-        return source == 1 ? freeSelImages_ : dirImages_;
+    // The image lists of a source.
+    filelists::SourceImages& sourceImages(Source source) {
+        return source == Source::FreeSelect ? freeSelImages_ : dirImages_;
     }
 
     // Adds the six detail columns to both lists, each with its width as loaded at start-up,

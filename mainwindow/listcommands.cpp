@@ -367,7 +367,8 @@ bool ListCommands::dragDrop(ListView* list, QDropEvent* event) {
 // ---- Rows ----
 
 void ListCommands::swapListItems(int first, int second) {
-    ListView* list = window_.state().fileMode == 1 ? ui_.lwDragDrop : ui_.lwDirectory;
+    ListView* list =
+        window_.state().fileMode == Source::FreeSelect ? ui_.lwDragDrop : ui_.lwDirectory;
     swapRows(list, first - 1, second - 1);
 }
 

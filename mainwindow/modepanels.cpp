@@ -122,7 +122,7 @@ void ModePanels::tabStripClick() {
     }
 
     QCheckBox* dirs = ui_.chkDirs;
-    if (state.fileMode == 1) {
+    if (state.fileMode == Source::FreeSelect) {
         dirs->setEnabled(false);
     } else {
         dirs->setEnabled(dirsAllowed);
@@ -166,7 +166,7 @@ void ModePanels::optionsChanged() {
     }
     ui_.tmrPreview->stop();
 
-    const int source = state.fileMode == 1 ? 1 : 0;
+    const int source = sourceIndex(state.fileMode);
     const QStringList& files = state.lstFiles[source];
     const QStringList& dirs = state.lstDirs[source];
     qsizetype fileCount = files.size();
@@ -192,7 +192,7 @@ void ModePanels::optionsChanged() {
 
 ModePanels::RenameBlock ModePanels::renameBlock() const {
     const WindowState& state = window_.state();
-    const int source = state.fileMode == 1 ? 1 : 0;
+    const int source = sourceIndex(state.fileMode);
     const QStringList& files = state.lstFiles[source];
     const QStringList& dirs = state.lstDirs[source];
     bool listed = !files.isEmpty() || !dirs.isEmpty();
@@ -221,7 +221,8 @@ engine::Options ModePanels::optionsSnapshot() const {
     engine::Options options =
         modeOptions(inputs, mainwindow::namingMode(window_.modeTabKey(), inputs));
     // The automatic width of sequential renaming counts the rows of the current source's list.
-    const platform::ListView* rows = state.fileMode == 1 ? ui_.lwDragDrop : ui_.lwDirectory;
+    const platform::ListView* rows =
+        state.fileMode == Source::FreeSelect ? ui_.lwDragDrop : ui_.lwDirectory;
     options.listCounts.rows = rows->rowCount();
     options.listCounts.selected = state.selectedCount;
     options.listCounts.onlySelectedInForce = state.onlySelectedInForce;
@@ -270,9 +271,8 @@ void ModePanels::tmrPreviewTimer() {
     WindowState& state = window_.state();
     if (state.labelEditPending) {
         state.labelEditPending = false;
-        platform::ListView* list = state.fileMode == 0   ? ui_.lwDirectory
-                                   : state.fileMode == 1 ? ui_.lwDragDrop
-                                                         : nullptr;
+        platform::ListView* list =
+            state.fileMode == Source::Directory ? ui_.lwDirectory : ui_.lwDragDrop;
         if (list) {
             int row = list->currentRow();
             if (row < 0 || !list->isRowSelected(row)) {

@@ -268,7 +268,7 @@ void OptionPanels::attribOptionChosen(bool dates) {
         setVbValue(ui_.chkDirs, 0);
     } else {
         state.dirsAllowed = true;
-        if (state.fileMode == 0) {
+        if (state.fileMode == Source::Directory) {
             ui_.chkDirs->setEnabled(true);
         }
     }
@@ -283,7 +283,7 @@ void OptionPanels::formatOptionChosen(bool detect) {
         setVbValue(ui_.chkFiles, 1);
         setVbValue(ui_.chkDirs, 0);
     } else {
-        if (state.fileMode == 0) {
+        if (state.fileMode == Source::Directory) {
             ui_.chkDirs->setEnabled(true);
         }
         state.dirsAllowed = true;

@@ -115,8 +115,8 @@ runs::DriverContext RunController::driverContext() {
                                 .lstFiles = state.lstFiles,
                                 .lstDirs = state.lstDirs,
                                 .lists = {ui_.lwDirectory, ui_.lwDragDrop},
-                                .directoryImages = &window_.sourceImages(0),
-                                .freeSelectImages = &window_.sourceImages(1),
+                                .directoryImages = &window_.sourceImages(Source::Directory),
+                                .freeSelectImages = &window_.sourceImages(Source::FreeSelect),
                                 .mainWindow = window,
                                 .appName = state.appName};
     runs::DriverHooks& hooks = context.hooks;
@@ -165,7 +165,7 @@ void RunController::runWindowClosed() {
     window_.setEnabled(true);
     window_.activateWindow();
     QWidget* focus = nullptr;
-    if (window_.state().fileMode != 0) {
+    if (window_.state().fileMode != Source::Directory) {
         focus = ui_.lwDragDrop;
     } else if (vbValue(ui_.chkShowTreeview) != 0) {
         focus = ui_.TreeView;

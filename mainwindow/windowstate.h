@@ -8,14 +8,19 @@
 
 #include <array>
 
+#include "filelists/source.h"
+
 namespace mainwindow {
+
+using filelists::Source;
+using filelists::sourceIndex;
 
 struct WindowState {
     // Start-up has finished (set by the first activation, never cleared). Before it the
     // validation, the mode tab handler and the folder read do nothing.
     bool windowReady = false;
-    // 0: the Directory source, 1: the Free Select source; indexes the work lists.
-    int fileMode = 0;
+    // The source the file-source tab shows; sourceIndex indexes the work lists by it.
+    Source fileMode = Source::Directory;
     // Directories can take part with the selected mode tab and option.
     bool dirsAllowed = true;
     // Creating the tag-library object failed; the Mp3 tab warns once and clears it.

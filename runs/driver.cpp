@@ -99,7 +99,7 @@ bool runSteps(DriverContext& ctx) {
     window->setStatus(QStringLiteral("Status: Preparing..."));
 
     // Snapshots of the rows of the current source.
-    const int source = in.fileMode == 1 ? 1 : 0;
+    const int source = sourceIndex(in.fileMode);
     platform::ListView* list = ctx.lists[source];
     RowSnapshot snapshot;
     if (list) {
@@ -133,7 +133,7 @@ bool runSteps(DriverContext& ctx) {
 
     RunContext run{.state = state,
                    .report = *window,
-                   .fileMode = source,
+                   .fileMode = in.fileMode,
                    .showFullPath = ctx.settings.showFullPath == 1,
                    .directoryImages = ctx.directoryImages,
                    .freeSelectImages = ctx.freeSelectImages,

@@ -38,8 +38,7 @@ namespace runs {
 
 // The main window's inputs as they stand when a run starts (after the validation).
 struct DriverInputs {
-    // 0: the Directory source, 1: the Free Select source.
-    int fileMode = 0;
+    Source fileMode = Source::Directory;
     // The naming mode the selected tab and option pick.
     NamingMode mode = NamingMode::None;
     NamingOptions naming;

@@ -52,7 +52,7 @@ QHash<QString, QString> enumNamesByRow(const RunContext& ctx, NamingMode mode,
 // list, so the rebuilt list keeps them under their unchanged paths.
 void keepUnwalked(RunContext& ctx, QStringList& refill, const QStringList& entries, qsizetype from,
                   qsizetype to) {
-    if (ctx.fileMode != 1 || ctx.state.undoInProgress) {
+    if (ctx.fileMode != Source::FreeSelect || ctx.state.undoInProgress) {
         return;
     }
     for (qsizetype i = from; i < to; ++i) {
@@ -168,7 +168,7 @@ bool isIncluded(RunContext& ctx, const QString& path) {
     if (ctx.selectedSet.contains(path)) {
         return true;
     }
-    if (ctx.fileMode == 1) {
+    if (ctx.fileMode == Source::FreeSelect) {
         state.dragDropRefillFiles.append(path);
     }
     return false;

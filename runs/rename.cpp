@@ -50,7 +50,7 @@ void addRunLine(RunContext& ctx, const QString& shortLine, const QString& fullLi
 }
 
 void appendRefill(RunContext& ctx, ItemKind kind, const QString& path) {
-    if (ctx.fileMode != 1 || ctx.state.undoInProgress) {
+    if (ctx.fileMode != Source::FreeSelect || ctx.state.undoInProgress) {
         return;
     }
     (kind == ItemKind::File ? ctx.state.dragDropRefillFiles : ctx.state.dragDropRefillDirs)
@@ -307,7 +307,7 @@ bool renameItem(RunContext& ctx, ItemKind kind, const QString& oldName, const QS
     ctx.snapshots.rewrite(state, oldPath, newPath, ctx.rewritesOrder);
     rekeyImages(ctx, oldPath, newPath);
     if (kind == ItemKind::Dir) {
-        if (ctx.fileMode == 1 && !state.undoInProgress) {
+        if (ctx.fileMode == Source::FreeSelect && !state.undoInProgress) {
             moveRefillEntries(state.dragDropRefillFiles, oldPath, newPath);
             moveRefillEntries(state.dragDropRefillDirs, oldPath, newPath);
             state.dragDropRefillDirs.append(newPath);

@@ -17,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+#include "filelists/source.h"
 #include "platform/folderhandle.h"
 #include "platform/result.h"
 #include "runs/runreport.h"
@@ -27,6 +28,9 @@ struct SourceImages;
 }
 
 namespace runs {
+
+using filelists::Source;
+using filelists::sourceIndex;
 
 // Stands for a folder separator in a new name: "2003<\>Jan<\>a.txt" moves a.txt into the
 // sub-folders 2003/Jan, creating them where missing. Every other "/" or "\" typed into a name
@@ -92,12 +96,12 @@ private:
 // What one run (or one undo) hands to the rename routines, the executors, isIncluded and
 // updateProgress. Make one per run or undo, after the run state has been reset and the row
 // snapshots taken:
-//     runs::RunContext ctx{.state = state, .report = window, .fileMode = 1};
+//     runs::RunContext ctx{.state = state, .report = window, .fileMode = Source::FreeSelect};
 struct RunContext {
     RunState& state;
     RunReport& report;
-    // 0: the Directory source, 1: the Free Select source (only it keeps refill lists).
-    int fileMode = 0;
+    // The source of the rows (only Free Select keeps refill lists).
+    Source fileMode = Source::Directory;
     // The run window's lines name items by their full path (log.txt always does).
     bool showFullPath = false;
     // The picture lists whose path keys follow renames: the Directory pair and the Free

@@ -78,7 +78,7 @@ void rewriteBelowDirectories(QStringList& entries, const QList<CarriedRename>& r
 
 QList<DeferredReversal> reverseRenames(RunContext& run) {
     RunState& state = run.state;
-    const bool freeSelect = run.fileMode == 1;
+    const bool freeSelect = run.fileMode == Source::FreeSelect;
     // A folder the run created may stand where an item must come back ("01" went into the new
     // folder "00", then another item made the folder "01"); that item waits until the created
     // folders are gone.
@@ -127,7 +127,7 @@ QList<DeferredReversal> reverseRenames(RunContext& run) {
 
 void finishDeferredReversals(RunContext& run, const QList<DeferredReversal>& deferred) {
     RunState& state = run.state;
-    const bool freeSelect = run.fileMode == 1;
+    const bool freeSelect = run.fileMode == Source::FreeSelect;
     PathIndex refill;
     QList<CarriedRename> restoredDirs;
     for (const DeferredReversal& item : deferred) {
@@ -162,7 +162,7 @@ bool undoLastRun(DriverContext& ctx) {
     RunState& state = ctx.state;
     const DriverHooks& hooks = ctx.hooks;
     const DriverInputs in = hooks.inputs ? hooks.inputs() : DriverInputs{};
-    const int source = in.fileMode == 1 ? 1 : 0;
+    const int source = sourceIndex(in.fileMode);
     platform::ListView* list = ctx.lists[source];
 
     // Whatever happens below, Undo ends disabled: the journal is played back once.
@@ -228,7 +228,7 @@ bool undoLastRun(DriverContext& ctx) {
         reversal.emplace(
             RunContext{.state = state,
                        .report = *window,
-                       .fileMode = source,
+                       .fileMode = in.fileMode,
                        .showFullPath = settings.showFullPath == 1,
                        .directoryImages = ctx.directoryImages,
                        .freeSelectImages = ctx.freeSelectImages,

@@ -51,8 +51,9 @@ bool FrmMain::applySettings(const SettingsInputs& in) {
         s.thumbsAspect = boxSetting(in.chkThumbAspect);
         s.thumbsBorder = boxSetting(in.chkThumbBorder);
         const QSize large = filelists::largeImageSize(s);
-        filelists::initSysIcons(window.sourceImages(0), large, ui.lwDirectory);
-        filelists::initSysIconsFreeSel(window.sourceImages(1), large, ui.lwDragDrop);
+        filelists::initSysIcons(window.sourceImages(Source::Directory), large, ui.lwDirectory);
+        filelists::initSysIconsFreeSel(window.sourceImages(Source::FreeSelect), large,
+                                       ui.lwDragDrop);
         refresh = true;
     }
     if (in.chkThumbAspect != s.thumbsAspect || in.chkThumbBorder != s.thumbsBorder) {
@@ -74,7 +75,7 @@ bool FrmMain::applySettings(const SettingsInputs& in) {
 
     // The pattern box and "View as Tree" belong to the Directory source. While Free Select is
     // shown they stay hidden and disabled; switching back sets them from these settings.
-    const bool directoryShown = window.state().fileMode == 0;
+    const bool directoryShown = window.state().fileMode == Source::Directory;
     if (directoryShown) {
         ui.txtPattern->setEnabled(s.usePatternForFiles != 0 || s.usePatternForDirs != 0);
     }

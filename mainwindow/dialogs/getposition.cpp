@@ -67,14 +67,7 @@ platform::ListView* activeList(const Controls& ui) {
 }
 
 bool activeSourceShowsPlaceholder(const Controls& ui, const WindowState& state) {
-    switch (state.fileMode) {
-        case 0:
-            return showsPlaceholder(ui.lwDirectory);
-        case 1:
-            return showsPlaceholder(ui.lwDragDrop);
-        default:
-            return false;
-    }
+    return showsPlaceholder(state.fileMode == Source::Directory ? ui.lwDirectory : ui.lwDragDrop);
 }
 
 QWidget* buttonWidget(const Controls& ui, PositionButton button) {

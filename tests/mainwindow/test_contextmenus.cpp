@@ -570,12 +570,12 @@ TEST_F(ContextMenuTest, RefreshDirReadsAgainFromTheDirectoryTab) {
         SCOPED_TRACE(item);
         const auto window = open(folder());
         window->fileSource().selectFileSourceTab(QStringLiteral("dragdrop"));
-        ASSERT_EQ(window->state().fileMode, 1);
+        ASSERT_EQ(window->state().fileMode, filelists::Source::FreeSelect);
         const std::string added = std::string(item) + ".txt";
         dir.write(added, "d");
         trigger(*window, item);
         EXPECT_EQ(window->fileModeTabKey(), QStringLiteral("listview"));
-        EXPECT_EQ(window->state().fileMode, 0);
+        EXPECT_EQ(window->state().fileMode, filelists::Source::Directory);
         EXPECT_TRUE(directory(*window)->isVisible());
         EXPECT_FALSE(dragDrop(*window)->isVisible());
         EXPECT_TRUE(rowTexts(directory(*window)).contains(QString::fromStdString(added)));

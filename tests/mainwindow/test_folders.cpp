@@ -476,12 +476,12 @@ TEST_F(FolderTest, TheFolderButtonReadsTheChosenFolder) {
     EXPECT_EQ(dialog.titles[0], QStringLiteral("Choose Working Directory:"));
     EXPECT_EQ(dialog.owners[0], window.get());
     EXPECT_EQ(dialog.starts[0], folder().chopped(1));  // without its "/"
-    EXPECT_EQ(window->state().fileMode, 1);
+    EXPECT_EQ(window->state().fileMode, filelists::Source::FreeSelect);
 
     // Chosen: back on the Directory tab with the folder read.
     dialog.answer = folder("sub").chopped(1);
     window->folderSource().cmdShowDirReqClick();
-    EXPECT_EQ(window->state().fileMode, 0);
+    EXPECT_EQ(window->state().fileMode, filelists::Source::Directory);
     EXPECT_EQ(window->fileModeTabKey(), QStringLiteral("listview"));
     EXPECT_EQ(pathBox(*window)->currentText(), folder("sub"));
     EXPECT_EQ(rows(*window), QStringList{"in-sub.txt"});
@@ -498,7 +498,7 @@ TEST_F(FolderTest, RefreshReadsAgainAndReturnsToTheDirectorySource) {
     put(dir, "c.txt");
     window->control<QTabBar>(QStringLiteral("TabStripFilemode"))->setCurrentIndex(1);
     window->folderSource().cmdRefreshClick();
-    EXPECT_EQ(window->state().fileMode, 0);
+    EXPECT_EQ(window->state().fileMode, filelists::Source::Directory);
     EXPECT_EQ(rows(*window), (QStringList{"a.txt", "b.txt", "c.txt"}));
 }
 
@@ -725,7 +725,7 @@ TEST_F(FolderTest, ThumbnailsOnAndOff) {
     ASSERT_TRUE(picture.save(QString::fromStdString(dir.file("pic.png"))));
     const auto window = open(folder(), {{"enableTreeview", "1"}});
     ASSERT_EQ(rows(*window), (QStringList{"a.txt", "b.txt", "pic.png"}));
-    const filelists::SourceImages& images = window->sourceImages(0);
+    const filelists::SourceImages& images = window->sourceImages(filelists::Source::Directory);
     EXPECT_FALSE(images.thumbsComplete);
 
     QCheckBox* thumbnails = box(*window, "chkThumbnails");

@@ -508,7 +508,7 @@ TEST_F(FreeSelectTest, AddSelectedTakesTheSelectedRowsOfTheDirectoryList) {
     EXPECT_EQ(window->state().lstDirs[1], QStringList{path("music")});
     EXPECT_EQ(window->state().lstFiles[1], QStringList{path("b.txt")});
     // The Directory source stays the current one, with its own counts.
-    EXPECT_EQ(window->state().fileMode, 0);
+    EXPECT_EQ(window->state().fileMode, filelists::Source::Directory);
     EXPECT_EQ(panel(*window, "main"), QStringLiteral("3 Files, 1 Directories"));
     // The menu's own count ran before the adding; the cancel hint does not stay behind it.
     EXPECT_EQ(panel(*window, "selected"), QStringLiteral("2 items selected..."));

@@ -402,7 +402,7 @@ TEST_F(GetPositionWindowTest, PlaceholderOfTheActiveSourceRefusesSilently) {
     }
 
     window->fileSource().selectFileSourceTab(QStringLiteral("dragdrop"));
-    ASSERT_EQ(window->state().fileMode, 1);
+    ASSERT_EQ(window->state().fileMode, filelists::Source::FreeSelect);
     for (const PositionButton button : buttons) {
         EXPECT_FALSE(pick(*window, button, [](GetPositionDialog&) {})) << int(button);
     }

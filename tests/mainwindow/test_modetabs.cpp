@@ -120,7 +120,7 @@ TEST_F(ModeTabTest, Mp3TabInTheDirectorySourceForcesFilesOnly) {
 
 TEST_F(ModeTabTest, FreeSelectSourceKeepsTheDirectoriesBox) {
     sources()->setCurrentIndex(1);
-    ASSERT_EQ(window->state().fileMode, 1);
+    ASSERT_EQ(window->state().fileMode, filelists::Source::FreeSelect);
 
     // Choosing detection takes files only in either source; the box is set again after it.
     window->selectOption(QStringLiteral("chkFormatTab_Detect"));
@@ -182,7 +182,7 @@ TEST_F(ModeTabTest, FrameClicksChooseTheFramesOption) {
 TEST_F(ModeTabTest, FileSourceTabsShowTheirControls) {
     sources()->setCurrentIndex(1);
     EXPECT_EQ(window->fileModeTabKey(), QStringLiteral("dragdrop"));
-    EXPECT_EQ(window->state().fileMode, 1);
+    EXPECT_EQ(window->state().fileMode, filelists::Source::FreeSelect);
     for (const char* shown : {"lwDragDrop", "cmdDragDropAdd", "cmdDragDropDel", "cmdDragDropClear",
                               "chkThumbnailsFreeSelect"}) {
         EXPECT_TRUE(window->control<QWidget>(QString::fromUtf8(shown))->isVisible()) << shown;
@@ -205,7 +205,7 @@ TEST_F(ModeTabTest, FileSourceTabsShowTheirControls) {
         face);
 
     sources()->setCurrentIndex(0);
-    EXPECT_EQ(window->state().fileMode, 0);
+    EXPECT_EQ(window->state().fileMode, filelists::Source::Directory);
     for (const char* shown : {"lwDirectory", "cmdRefresh", "cmdParentDir", "cmdShowDirReq",
                               "chkThumbnails", "txtPath", "txtPattern"}) {
         EXPECT_TRUE(window->control<QWidget>(QString::fromUtf8(shown))->isVisible()) << shown;

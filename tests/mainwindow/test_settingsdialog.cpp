@@ -412,7 +412,9 @@ TEST_F(SettingsDialogTest, ANewThumbnailSizeRebuildsTheImageListsOfBothSources) 
     for (const Case& c : {Case{"aspect", false}, Case{"size", true}}) {
         const auto window = open();
         const QPixmap probe(8, 8);
-        ASSERT_TRUE(window->sourceImages(1).large.add(QStringLiteral("probe"), probe).ok());
+        ASSERT_TRUE(window->sourceImages(filelists::Source::FreeSelect)
+                        .large.add(QStringLiteral("probe"), probe)
+                        .ok());
         applyInDialog(*window, [&](FrmSettings& dialog) {
             if (qstrcmp(c.change, "size") == 0) {
                 sizeBox(dialog, "txtThumbWidth")->setText(QStringLiteral("96"));
@@ -420,11 +422,15 @@ TEST_F(SettingsDialogTest, ANewThumbnailSizeRebuildsTheImageListsOfBothSources) 
                 toggle(dialog, "chkThumbAspect");
             }
         });
-        EXPECT_EQ(window->sourceImages(1).large.contains(QStringLiteral("probe")), !c.rebuilt)
+        EXPECT_EQ(window->sourceImages(filelists::Source::FreeSelect)
+                      .large.contains(QStringLiteral("probe")),
+                  !c.rebuilt)
             << c.change;
         const QSize expected = c.rebuilt ? QSize(96, 64) : QSize(64, 64);
-        EXPECT_EQ(window->sourceImages(0).large.imageSize(), expected) << c.change;
-        EXPECT_EQ(window->sourceImages(1).large.imageSize(), expected) << c.change;
+        EXPECT_EQ(window->sourceImages(filelists::Source::Directory).large.imageSize(), expected)
+            << c.change;
+        EXPECT_EQ(window->sourceImages(filelists::Source::FreeSelect).large.imageSize(), expected)
+            << c.change;
     }
 }
 
@@ -471,7 +477,9 @@ TEST_F(SettingsDialogTest, EnterInASizeBoxTakesTheRepairedNumber) {
             key(width, Qt::Key_Return, QStringLiteral("\r"));
         });
         EXPECT_EQ(window->settings().thumbsWidth, expected) << text;
-        EXPECT_EQ(window->sourceImages(1).large.imageSize().width(), expected) << text;
+        EXPECT_EQ(window->sourceImages(filelists::Source::FreeSelect).large.imageSize().width(),
+                  expected)
+            << text;
     }
 }
 
@@ -512,7 +520,7 @@ TEST_F(SettingsDialogTest, WhileFreeSelectIsShownTheDirectoryControlsWaitForTheS
         });
         EXPECT_FALSE(viewAsTree->isVisible());
         EXPECT_FALSE(pattern->isEnabled());
-        EXPECT_EQ(window->state().fileMode, 1);
+        EXPECT_EQ(window->state().fileMode, filelists::Source::FreeSelect);
 
         source.selectFileSourceTab(QStringLiteral("listview"));
         EXPECT_EQ(viewAsTree->isVisible(), round.treeview);

@@ -351,7 +351,7 @@ TEST_F(ActivationTest, FirstActivationFinishesStartUp) {
     const auto window = start();
     const auto& state = window->state();
     EXPECT_TRUE(state.windowReady);
-    EXPECT_EQ(state.fileMode, 0);
+    EXPECT_EQ(state.fileMode, filelists::Source::Directory);
     EXPECT_EQ(window->panelText(QStringLiteral("main")), QStringLiteral("0 Files, 0 Directories"));
     EXPECT_FALSE(window->control<QPushButton>(QStringLiteral("cmdExecute"))->isEnabled());
     EXPECT_FALSE(window->control<QWidget>(QStringLiteral("cmdUndo"))->isEnabled());

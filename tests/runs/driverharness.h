@@ -236,7 +236,7 @@ public:
         dragDrop.addRows(rows);
     }
     void useFreeSelect(const QStringList& files, const QStringList& dirs = {}) {
-        inputs.fileMode = 1;
+        inputs.fileMode = filelists::Source::FreeSelect;
         fillFreeSelect(files, dirs);
     }
 

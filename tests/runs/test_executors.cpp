@@ -160,7 +160,7 @@ TEST_F(ExecutorTest, TabsWithoutATransformRenameNothing) {
 
 TEST_F(ExecutorTest, Mp3WithoutTheTagLibraryEndsTheRunWithOneLine) {
     populate({"d"}, {"a.mp3", "b.mp3", "c.mp3"});
-    ctx_.fileMode = 1;
+    ctx_.fileMode = filelists::Source::FreeSelect;
     runs::NamingOptions options;
     options.options.mp3.pattern = "<TITLE>";
     const auto before = treeOf(dir_.path());
@@ -220,7 +220,7 @@ TEST_F(ExecutorTest, SimulationTouchesNothing) {
 
 TEST_F(ExecutorTest, OnlySelectedRenamesTheSelectionAndKeepsTheRest) {
     populate({"d1", "d2"}, {"a1", "a2", "a3"});
-    ctx_.fileMode = 1;
+    ctx_.fileMode = filelists::Source::FreeSelect;
     state_.onlySelectedInForce = true;
     state_.selectedSnapshot = {folder_ + "a1", folder_ + "a3", folder_ + "d2"};
     run(runs::NamingMode::Replace, replaceOptions("1", "9"));
@@ -259,7 +259,7 @@ TEST_F(ExecutorTest, IsIncludedComparesWholePathsExactly) {
 
 TEST_F(ExecutorTest, CancelLeavesBothLoopsAndKeepsTheUnwalkedItems) {
     populate({"ad"}, {"a1", "a2", "a3", "a4"});
-    ctx_.fileMode = 1;
+    ctx_.fileMode = filelists::Source::FreeSelect;
     report_.onEvents = [this] {
         if (state_.filesRenamedCount == 2) {
             state_.cancelRequested = true;
@@ -281,7 +281,7 @@ TEST_F(ExecutorTest, CancelLeavesBothLoopsAndKeepsTheUnwalkedItems) {
 
 TEST_F(ExecutorTest, CancelInTheDirectoryLoop) {
     populate({"a1", "a2", "a3"}, {});
-    ctx_.fileMode = 1;
+    ctx_.fileMode = filelists::Source::FreeSelect;
     // Cancel is pressed while the first directory is renamed.
     int yields = 0;
     report_.onEvents = [this, &yields] {
@@ -298,7 +298,7 @@ TEST_F(ExecutorTest, CancelInTheDirectoryLoop) {
 
 TEST_F(ExecutorTest, FilesOnlyWalksKeepTheDirectoriesInFreeSelect) {
     populate({"d"}, {"a"});
-    ctx_.fileMode = 1;
+    ctx_.fileMode = filelists::Source::FreeSelect;
     runs::setProgressMaximum(ctx_, 5);
     // A files-only mode, and a run whose driver left files out.
     runs::executeNaming(ctx_, runs::NamingMode::DetectType, {}, files_, dirs_);

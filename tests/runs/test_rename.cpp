@@ -87,7 +87,7 @@ TEST_F(RenameTest, DirectoryRenameUsesItsOwnTextsCounterAndJournal) {
 TEST_F(RenameTest, NothingToDoKeepsOnlyTheFreeSelectListComplete) {
     dir_.write("a.txt", "A");
     dir_.mkdir("d");
-    ctx_.fileMode = 1;
+    ctx_.fileMode = filelists::Source::FreeSelect;
     for (const QString& newName : {QString(), QString("a.txt")}) {
         EXPECT_FALSE(runs::renameFile(ctx_, "a.txt", newName, folder_));
     }
@@ -135,7 +135,8 @@ TEST_F(RenameTest, CollisionNeverReplacesAndCountsAWarning) {
 
         runs::RunState state;
         RecordingReport report;
-        runs::RunContext ctx{.state = state, .report = report, .fileMode = 1};
+        runs::RunContext ctx{
+            .state = state, .report = report, .fileMode = filelists::Source::FreeSelect};
         const bool renamed = c.sourceIsDir ? runs::renameDir(ctx, "src", "dst", folder)
                                            : runs::renameFile(ctx, "src", "dst", folder);
         EXPECT_FALSE(renamed);
@@ -311,7 +312,7 @@ TEST_F(RenameTest, SimulationLeavesTheDiskAndTheBookkeepingAlone) {
     dir_.mkdir("d");
     const auto before = treeOf(dir_.path());
     state_.simulationMode = true;
-    ctx_.fileMode = 1;
+    ctx_.fileMode = filelists::Source::FreeSelect;
     state_.orderSnapshot = {folder_ + "a.txt", folder_ + "d"};
     state_.reselectList = state_.orderSnapshot;
 
@@ -397,7 +398,7 @@ TEST_F(RenameTest, FreeSelectRefillFollowsTheRenamedDirectoryOnly) {
     dir_.mkdir("Photos 2005");
     dir_.write("Photos/x.jpg", "x");
     dir_.write("Photos 2005/y.jpg", "y");
-    ctx_.fileMode = 1;
+    ctx_.fileMode = filelists::Source::FreeSelect;
     const QString photos = folder_ + "Photos";
     const QString photos2005 = folder_ + "Photos 2005";
     state_.dragDropRefillFiles = {QString(), photos + "/x.jpg", photos2005 + "/y.jpg",
@@ -416,7 +417,7 @@ TEST_F(RenameTest, FreeSelectRefillAfterFileAndFailedDirectory) {
     dir_.write("a.txt", "A");
     dir_.mkdir("d");
     dir_.mkdir("taken");
-    ctx_.fileMode = 1;
+    ctx_.fileMode = filelists::Source::FreeSelect;
     ASSERT_TRUE(runs::renameFile(ctx_, "a.txt", "b.txt", folder_));
     EXPECT_FALSE(runs::renameDir(ctx_, "d", "taken", folder_));
     EXPECT_EQ(state_.dragDropRefillFiles, QStringList{folder_ + "b.txt"});
@@ -452,7 +453,7 @@ TEST_F(RenameTest, UndoRestoresTheRecordedNameExactly) {
     dir_.mkdir("2003/Jan");
     dir_.write("2003/Jan/plain.txt", "P");
     dir_.write("moved", "M");
-    ctx_.fileMode = 1;
+    ctx_.fileMode = filelists::Source::FreeSelect;
     state_.undoInProgress = true;
     state_.orderSnapshot = {folder_ + "moved"};
 
