@@ -18,6 +18,7 @@
 #include "mainwindow/filesource.h"
 #include "mainwindow/foldersource.h"
 #include "mainwindow/freeselect.h"
+#include "mainwindow/inputvalues.h"
 #include "mainwindow/listcommands.h"
 #include "mainwindow/modepanels.h"
 #include "mainwindow/optionpanels.h"
@@ -136,7 +137,8 @@ FrmMain::FrmMain(const QStringList& arguments, QWidget* parent) : QMainWindow(pa
     fileSource_ = std::make_unique<FileSource>(*this);
     modePanels_ = std::make_unique<ModePanels>(*this);
     runController_ = std::make_unique<RunController>(*this);
-    windowKeys_ = std::make_unique<WindowKeys>(*this, ui_);
+    inputValues_ = std::make_unique<InputValues>(ui_, controls_);
+    windowKeys_ = std::make_unique<WindowKeys>(*this, ui_, *inputValues_);
     optionPanels_ = std::make_unique<OptionPanels>(ui_, controls_, state_, lists_);
     freeSelect_ = std::make_unique<FreeSelect>(*this, ui_);
     listCommands_ = std::make_unique<ListCommands>(*this, ui_);

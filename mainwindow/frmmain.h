@@ -44,6 +44,7 @@ class FolderSource;
 class ModePanels;
 class RunController;
 class WindowKeys;
+class InputValues;
 class OptionPanels;
 class FreeSelect;
 class ListCommands;
@@ -194,6 +195,7 @@ private:
     std::unique_ptr<FileSource> fileSource_;
     std::unique_ptr<ModePanels> modePanels_;
     std::unique_ptr<RunController> runController_;
+    std::unique_ptr<InputValues> inputValues_;
     std::unique_ptr<WindowKeys> windowKeys_;
     std::unique_ptr<OptionPanels> optionPanels_;
     std::unique_ptr<FreeSelect> freeSelect_;

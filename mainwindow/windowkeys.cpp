@@ -1,12 +1,7 @@
 #include "mainwindow/windowkeys.h"
 
-#include <QCheckBox>
 #include <QComboBox>
-#include <QDateEdit>
-#include <QLineEdit>
 #include <QMetaObject>
-#include <QRadioButton>
-#include <QTimeEdit>
 
 #include "mainwindow/controltable.h"
 #include "mainwindow/foldersource.h"
@@ -87,7 +82,7 @@ void WindowKeys::saveSettings() {
     settings::SettingsStore store;
     const settings::SaveInput input{values,          window_.state().startPath, history,
                                     window_.lists(), platform::programFolder(), {}};
-    settings::saveSettings(store, *this, input);
+    settings::saveSettings(store, inputs_, input);
 }
 
 void WindowKeys::formResize() {
@@ -123,63 +118,6 @@ void WindowKeys::rememberGeometry() {
     } else {
         values.Main_Maximized = 2;
     }
-}
-
-std::optional<int> WindowKeys::checkValue(const QString& name) const {
-    if (const auto* box = window_.control<QCheckBox>(name)) {
-        return vbValue(box);
-    }
-    return std::nullopt;
-}
-
-std::optional<QString> WindowKeys::textValue(const QString& name) const {
-    if (const auto* box = window_.control<QLineEdit>(name)) {
-        return box->text();
-    }
-    if (const auto* combo = window_.control<QComboBox>(name); combo && combo->isEditable()) {
-        return combo->currentText();
-    }
-    return std::nullopt;
-}
-
-std::optional<int> WindowKeys::chosenOption(const QStringList& buttons) const {
-    for (qsizetype i = 0; i < buttons.size(); ++i) {
-        const auto* option = window_.control<QRadioButton>(buttons.at(i));
-        if (!option) {
-            return std::nullopt;
-        }
-        if (option->isChecked()) {
-            return static_cast<int>(i);
-        }
-    }
-    return std::nullopt;
-}
-
-std::optional<int> WindowKeys::modeTabPosition() const {
-    return ui_.TabStrip->currentIndex() + 1;
-}
-
-std::optional<QDate> WindowKeys::dateValue(const QString& name) const {
-    if (const auto* picker = window_.control<QDateEdit>(name)) {
-        return picker->date();
-    }
-    return std::nullopt;
-}
-
-std::optional<QTime> WindowKeys::timeValue(const QString& name) const {
-    if (const auto* picker = window_.control<QTimeEdit>(name)) {
-        return picker->time();
-    }
-    return std::nullopt;
-}
-
-std::optional<bool> WindowKeys::showsCheckBox(const QString& name) const {
-    // The pickers show no check box of their own; the date and time boxes beside them say
-    // whether each part is set.
-    if (window_.control<QDateEdit>(name) || window_.control<QTimeEdit>(name)) {
-        return false;
-    }
-    return std::nullopt;
 }
 
 }  // namespace mainwindow

@@ -5,8 +5,6 @@
 
 #include <QString>
 
-#include <optional>
-
 #include "settings/controlsource.h"
 
 class QCloseEvent;
@@ -16,9 +14,11 @@ namespace mainwindow {
 class FrmMain;
 struct Controls;
 
-class WindowKeys : public settings::ControlSource {
+class WindowKeys {
 public:
-    WindowKeys(FrmMain& window, Controls& ui) : window_(window), ui_(ui) {}
+    // `inputs` reads the window's inputs for saving.
+    WindowKeys(FrmMain& window, Controls& ui, const settings::ControlSource& inputs)
+        : window_(window), ui_(ui), inputs_(inputs) {}
 
     // Connects the Help button.
     void connectHandlers();
@@ -39,20 +39,12 @@ public:
     // remembered from the first activation on.
     void formResize();
 
-    // settings::ControlSource: the saver reads the inputs through these.
-    std::optional<int> checkValue(const QString& name) const override;
-    std::optional<QString> textValue(const QString& name) const override;
-    std::optional<int> chosenOption(const QStringList& buttons) const override;
-    std::optional<int> modeTabPosition() const override;
-    std::optional<QDate> dateValue(const QString& name) const override;
-    std::optional<QTime> timeValue(const QString& name) const override;
-    std::optional<bool> showsCheckBox(const QString& name) const override;
-
 private:
     void rememberGeometry();
 
     FrmMain& window_;
     Controls& ui_;
+    const settings::ControlSource& inputs_;
     bool geometryPending_ = false;
 };
 
