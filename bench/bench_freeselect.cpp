@@ -25,10 +25,10 @@
 
 #include "bench/benchsettings.h"
 #include "bench/sandbox.h"
-#include "mainwindow/filesource.h"
 #include "mainwindow/foldersource.h"
 #include "mainwindow/freeselect.h"
 #include "mainwindow/frmmain.h"
+#include "mainwindow/sourceswitch.h"
 #include "platform/programfolder.h"
 
 namespace {
@@ -97,12 +97,12 @@ int main(int argc, char** argv) {
     data.setData(QStringLiteral("text/uri-list"), uriList);
 
     mainwindow::FreeSelect& freeSelect = window.freeSelect();
-    window.fileSource().selectFileSourceTab(QStringLiteral("dragdrop"));
+    window.sourceSwitch().selectFileSourceTab(QStringLiteral("dragdrop"));
     const double drop = bestOf([&] { freeSelect.mnuDragdropClearClick(); },
                                [&] { freeSelect.dropMimeData(&data); });
     const qsizetype added = window.state().lstFiles[1].size();
 
-    window.fileSource().selectFileSourceTab(QStringLiteral("listview"));
+    window.sourceSwitch().selectFileSourceTab(QStringLiteral("listview"));
     auto* pathBox = window.control<QComboBox>(QStringLiteral("txtPath"));
     const auto setPath = [&] {
         window.state().previousPath.clear();

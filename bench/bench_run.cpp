@@ -20,11 +20,11 @@
 
 #include "bench/benchsettings.h"
 #include "bench/sandbox.h"
-#include "mainwindow/filesource.h"
 #include "mainwindow/foldersource.h"
 #include "mainwindow/frmmain.h"
 #include "mainwindow/modepanels.h"
 #include "mainwindow/runcontroller.h"
+#include "mainwindow/sourceswitch.h"
 #include "platform/messages.h"
 #include "runs/runwindow.h"
 #include "settings/store.h"

@@ -10,13 +10,13 @@
 
 #include "filelists/rowtext.h"
 #include "mainwindow/controls.h"
-#include "mainwindow/filesource.h"
 #include "mainwindow/focuskeeper.h"
 #include "mainwindow/foldersource.h"
 #include "mainwindow/freeselect.h"
 #include "mainwindow/frmmain.h"
 #include "mainwindow/listcommands.h"
 #include "mainwindow/modepanels.h"
+#include "mainwindow/sourceswitch.h"
 #include "platform/widgets/busy.h"
 #include "platform/widgets/listview.h"
 
@@ -194,7 +194,7 @@ void ContextMenus::selectRows(ListView* list, SelectRule rule) {
         }
         applySelection(list, wanted);
     }
-    window_.fileSource().updateSelectedCount(0);
+    window_.sourceSwitch().updateSelectedCount(0);
     window_.modePanels().optionsChanged();
 }
 

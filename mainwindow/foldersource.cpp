@@ -13,10 +13,10 @@
 #include "filelists/scan.h"
 #include "filelists/thumbnails.h"
 #include "mainwindow/contextmenus.h"
-#include "mainwindow/filesource.h"
 #include "mainwindow/focuskeeper.h"
 #include "mainwindow/frmmain.h"
 #include "mainwindow/modepanels.h"
+#include "mainwindow/sourceswitch.h"
 #include "platform/filesystem.h"
 #include "platform/folderdialog.h"
 #include "platform/folderlist.h"
@@ -330,7 +330,7 @@ void FolderSource::updateTreeview() {
     };
     job.hooks.listBuilt = [&state] { state.listOrderChanged = false; };
     job.hooks.optionsChanged = [this] { window_.modePanels().optionsChanged(); };
-    job.hooks.updateSelectedCount = [this] { window_.fileSource().updateSelectedCount(0); };
+    job.hooks.updateSelectedCount = [this] { window_.sourceSwitch().updateSelectedCount(0); };
     const FocusKeeper focus(&window_);
     filelists::updateTreeview(job);
     // The closing recount of an empty list clears the selection panel; a failed read keeps its
@@ -463,7 +463,7 @@ void FolderSource::cmdShowDirReqClick() {
     QString chosen =
         platform::browseForFolder(&window_, QStringLiteral("Choose Working Directory:"), start);
     if (!chosen.isEmpty() && chosen != start) {
-        window_.fileSource().selectFileSourceTab(QStringLiteral("listview"));
+        window_.sourceSwitch().selectFileSourceTab(QStringLiteral("listview"));
         setPathText(platform::withTrailingSlash(chosen));
         readDirectoryStructure();
         updateTreeview();
@@ -498,7 +498,7 @@ void FolderSource::cmdParentDirClick() {
 }
 
 void FolderSource::treeviewRefresh() {
-    window_.fileSource().selectFileSourceTab(QStringLiteral("listview"));
+    window_.sourceSwitch().selectFileSourceTab(QStringLiteral("listview"));
     readDirectoryStructure();
     updateTreeview();
 }

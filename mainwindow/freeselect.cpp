@@ -23,9 +23,9 @@
 #include "filelists/scan.h"
 #include "filelists/sysicons.h"
 #include "filelists/treebuilder.h"
-#include "mainwindow/filesource.h"
 #include "mainwindow/frmmain.h"
 #include "mainwindow/modepanels.h"
+#include "mainwindow/sourceswitch.h"
 #include "platform/filesystem.h"
 #include "platform/localetext.h"
 #include "platform/messages.h"
@@ -404,7 +404,7 @@ FreeSelect::AddOutcome FreeSelect::addWithProgress(const QStringList& candidates
 
 void FreeSelect::makeThumbnails(const AddOutcome& outcome) {
     if (!outcome.stopped && vbValue(ui_.chkThumbnailsFreeSelect) == 1) {
-        window_.fileSource().generateFreeSelectThumbnails();
+        window_.sourceSwitch().generateFreeSelectThumbnails();
     }
 }
 
@@ -450,7 +450,7 @@ bool FreeSelect::dropMimeData(const QMimeData* data) {
         writeCounts();
         QCoreApplication::processEvents();
         busy.reset();
-        window_.fileSource().updateSelectedCount(0);
+        window_.sourceSwitch().updateSelectedCount(0);
     }
     reportFull(outcome.full);
     if (!refused.isEmpty()) {
@@ -496,7 +496,7 @@ void FreeSelect::mnuListviewAddClick() {
     window_.modePanels().optionsChanged();
     // The list counted its selection when the menu closed, before the adding wrote its
     // cancel hint over the count.
-    window_.fileSource().updateSelectedCount(0);
+    window_.sourceSwitch().updateSelectedCount(0);
     reportFull(outcome.full);
 }
 
@@ -559,7 +559,7 @@ void FreeSelect::mnuTreeviewAddRecursiveClick() {
         makeThumbnails(outcome);
         QCoreApplication::processEvents();
     }
-    window_.fileSource().updateSelectedCount(0);
+    window_.sourceSwitch().updateSelectedCount(0);
     reportFull(outcome.full);
 }
 
@@ -628,7 +628,7 @@ void FreeSelect::cmdDragDropAddClick() {
         busy.reset();
     }
     ui_.lwDragDrop->setFocus();
-    window_.fileSource().updateSelectedCount(0);
+    window_.sourceSwitch().updateSelectedCount(0);
     reportFull(outcome.full);
 }
 
@@ -727,7 +727,7 @@ void FreeSelect::mnuDragdropRemoveClick() {
         list->setFocus();
     }
     window_.modePanels().optionsChanged();
-    window_.fileSource().updateSelectedCount(0);
+    window_.sourceSwitch().updateSelectedCount(0);
 }
 
 void FreeSelect::mnuDragdropClearClick() {
@@ -747,7 +747,7 @@ void FreeSelect::mnuDragdropClearClick() {
         }
     }
     enterPlaceholder();
-    window_.fileSource().updateSelectedCount(0);
+    window_.sourceSwitch().updateSelectedCount(0);
 }
 
 }  // namespace mainwindow

@@ -15,7 +15,6 @@
 #include "mainwindow/dialogs/about.h"
 #include "mainwindow/dialogs/getposition.h"
 #include "mainwindow/dialogs/settingsdialog.h"
-#include "mainwindow/filesource.h"
 #include "mainwindow/foldersource.h"
 #include "mainwindow/freeselect.h"
 #include "mainwindow/inputvalues.h"
@@ -23,6 +22,7 @@
 #include "mainwindow/modepanels.h"
 #include "mainwindow/optionpanels.h"
 #include "mainwindow/runcontroller.h"
+#include "mainwindow/sourceswitch.h"
 #include "mainwindow/windowkeys.h"
 #include "orvane/com/interfaces.h"
 #include "platform/com/activation.h"
@@ -134,7 +134,7 @@ FrmMain::FrmMain(const QStringList& arguments, QWidget* parent) : QMainWindow(pa
     const QStringList missing = ui_.fill(controls_);
     Q_ASSERT_X(missing.isEmpty(), "FrmMain", qPrintable(missing.join(QLatin1Char(' '))));
     folderSource_ = std::make_unique<FolderSource>(*this);
-    fileSource_ = std::make_unique<FileSource>(*this);
+    sourceSwitch_ = std::make_unique<SourceSwitch>(*this);
     modePanels_ = std::make_unique<ModePanels>(*this);
     runController_ = std::make_unique<RunController>(*this);
     inputValues_ = std::make_unique<InputValues>(ui_, controls_);
@@ -193,7 +193,7 @@ void FrmMain::connectHandlers() {
     freeSelect_->connectHandlers();
     windowKeys_->connectHandlers();
     modePanels_->connectHandlers();
-    fileSource_->connectHandlers();
+    sourceSwitch_->connectHandlers();
     folderSource_->connectHandlers();
     modePanels_->connectRevalidation();
 
@@ -222,7 +222,7 @@ void FrmMain::connectHandlers() {
             return;
         }
         showSettingsDialog(settingsDialogParts());
-        fileSource_->updateSelectedCount(-1);
+        sourceSwitch_->updateSelectedCount(-1);
         modePanels_->optionsChanged();
         state_.previewPending = true;
     });
@@ -254,7 +254,7 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
     if (!folderSource_) {
         // Still being built.
     } else if (watched == client_ && event->type() == QEvent::Resize) {
-        fileSource_->layoutFileSource();
+        sourceSwitch_->layoutFileSource();
     } else if (event->type() == QEvent::MouseButtonRelease && frameOptions_.contains(watched)) {
         // A click on a free part of an option's frame chooses that option.
         const auto* mouse = static_cast<QMouseEvent*>(event);
@@ -492,13 +492,13 @@ void FrmMain::formActivate() {
     }
 
     modePanels_->tabStripClick();
-    fileSource_->tabStripFilemodeClick();
+    sourceSwitch_->tabStripFilemodeClick();
 
     // The first folder read; an empty path box shows the placeholder row instead.
     folderSource_->readDirectoryStructure();
     folderSource_->updateTreeview();
 
-    fileSource_->updateSelectedCount(0);
+    sourceSwitch_->updateSelectedCount(0);
     modePanels_->optionsChanged();
     ui_.txtPath->setFocus();
 

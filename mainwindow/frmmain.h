@@ -3,7 +3,7 @@
 // control to the controller that handles it. The window's concerns live in those controllers:
 //   FolderSource   the Directory source: folder reading, path and pattern boxes, history,
 //                  folder button, Parent Directory, Refresh, tree view, include boxes
-//   FileSource     the switch between Directory and Free Select, the selection count, the
+//   SourceSwitch     the switch between Directory and Free Select, the selection count, the
 //                  layout of the file-source area, placeholder rows
 //   ModePanels     the mode tabs, the validation that enables "Rename!", the options
 //                  snapshot, the preview timer and the preview pass
@@ -39,7 +39,7 @@ class RunWindow;
 
 namespace mainwindow {
 
-class FileSource;
+class SourceSwitch;
 class FolderSource;
 class ModePanels;
 class RunController;
@@ -79,7 +79,7 @@ public:
     QStringList controlNames() const { return controls_.keys(); }
 
     FolderSource& folderSource() { return *folderSource_; }
-    FileSource& fileSource() { return *fileSource_; }
+    SourceSwitch& sourceSwitch() { return *sourceSwitch_; }
     ModePanels& modePanels() { return *modePanels_; }
     RunController& runController() { return *runController_; }
     WindowKeys& windowKeys() { return *windowKeys_; }
@@ -192,7 +192,7 @@ private:
     QObject* keyWatch_ = nullptr;
 
     std::unique_ptr<FolderSource> folderSource_;
-    std::unique_ptr<FileSource> fileSource_;
+    std::unique_ptr<SourceSwitch> sourceSwitch_;
     std::unique_ptr<ModePanels> modePanels_;
     std::unique_ptr<RunController> runController_;
     std::unique_ptr<InputValues> inputValues_;

@@ -16,12 +16,12 @@
 #include "filelists/rowtext.h"
 #include "mainwindow/contextmenus.h"
 #include "mainwindow/controls.h"
-#include "mainwindow/filesource.h"
 #include "mainwindow/focuskeeper.h"
 #include "mainwindow/foldersource.h"
 #include "mainwindow/freeselect.h"
 #include "mainwindow/frmmain.h"
 #include "mainwindow/modepanels.h"
+#include "mainwindow/sourceswitch.h"
 #include "platform/filesystem.h"
 #include "platform/messages.h"
 #include "platform/programfolder.h"
@@ -198,7 +198,7 @@ bool ListCommands::mouseMove(ListView* list, const QMouseEvent* event) {
     const Qt::MouseButtons buttons = event->buttons();
     if (buttons == Qt::NoButton) {
         if (state.selectionRecountPending) {
-            window_.fileSource().updateSelectedCount(0);
+            window_.sourceSwitch().updateSelectedCount(0);
         }
         return false;
     }
@@ -245,7 +245,7 @@ void ListCommands::mouseUp(ListView* list, const QMouseEvent* event) {
         list->clearSelection();
         deselected = true;
     }
-    window_.fileSource().updateSelectedCount(0);
+    window_.sourceSwitch().updateSelectedCount(0);
     if (deselected) {
         state.previewPending = true;
     }
@@ -264,7 +264,7 @@ void ListCommands::keyUp(ListView* list, const QKeyEvent* event) {
     const Qt::KeyboardModifiers modifiers = event->modifiers();
     const bool ctrl = modifiers & Qt::ControlModifier;
     const bool directory = list == ui_.lwDirectory;
-    FileSource& source = window_.fileSource();
+    SourceSwitch& source = window_.sourceSwitch();
     switch (event->key()) {
         case Qt::Key_A:
             if (ctrl) {
@@ -407,7 +407,7 @@ void ListCommands::selectAll(ListView* list) {
         const platform::BusyScope busy(&window_);
         list->selectAll();
     }
-    window_.fileSource().updateSelectedCount(0);
+    window_.sourceSwitch().updateSelectedCount(0);
 }
 
 void ListCommands::copyName(const ListView* list) {

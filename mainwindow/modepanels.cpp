@@ -11,9 +11,9 @@
 #include <memory>
 
 #include "engine/pattern.h"
-#include "mainwindow/filesource.h"
 #include "mainwindow/frmmain.h"
 #include "mainwindow/modetable.h"
+#include "mainwindow/sourceswitch.h"
 #include "platform/localetext.h"
 #include "platform/messages.h"
 #include "runs/preview.h"
@@ -261,7 +261,7 @@ void ModePanels::chkPreviewClick() {
 }
 
 void ModePanels::chkOnlyRenameSelectedClick() {
-    window_.fileSource().updateSelectedCount(0);
+    window_.sourceSwitch().updateSelectedCount(0);
     optionsChanged();
 }
 
@@ -287,7 +287,7 @@ void ModePanels::tmrPreviewTimer() {
 
     // A selection dragged with the mouse is counted once the button is up.
     if (state.selectionRecountPending && !(QGuiApplication::mouseButtons() & Qt::LeftButton)) {
-        window_.fileSource().updateSelectedCount(0);
+        window_.sourceSwitch().updateSelectedCount(0);
     }
 
     if (state.previewPending) {

@@ -2,12 +2,12 @@
 
 #include <QCoreApplication>
 
-#include "mainwindow/filesource.h"
 #include "mainwindow/foldersource.h"
 #include "mainwindow/freeselect.h"
 #include "mainwindow/frmmain.h"
 #include "mainwindow/modepanels.h"
 #include "mainwindow/modetable.h"
+#include "mainwindow/sourceswitch.h"
 #include "mainwindow/tabstrip.h"
 #include "platform/folderlist.h"
 #include "platform/messages.h"
@@ -137,9 +137,9 @@ runs::DriverContext RunController::driverContext() {
         refillFreeSelect(files, dirs);
     };
     hooks.generateThumbnailsFreeSel = [window] {
-        window->fileSource().generateFreeSelectThumbnails();
+        window->sourceSwitch().generateFreeSelectThumbnails();
     };
-    hooks.updateSelectedCount = [window] { window->fileSource().updateSelectedCount(-1); };
+    hooks.updateSelectedCount = [window] { window->sourceSwitch().updateSelectedCount(-1); };
     hooks.setUndoEnabled = [window](bool enabled) { window->ui().cmdUndo->setEnabled(enabled); };
     hooks.markListOrderChanged = [&state] { state.listOrderChanged = true; };
     return context;

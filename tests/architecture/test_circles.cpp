@@ -37,7 +37,7 @@ const std::set<Circle> kKnownCircles = {
     {"mainwindow/controls", "mainwindow/controltable"},
     {"mainwindow/tabstrip", "mainwindow/tabstripaccessible"},
     // The main window and the controllers that still reach each other through it.
-    {"mainwindow/contextmenus", "mainwindow/filesource", "mainwindow/foldersource",
+    {"mainwindow/contextmenus", "mainwindow/sourceswitch", "mainwindow/foldersource",
      "mainwindow/freeselect", "mainwindow/frmmain", "mainwindow/listcommands",
      "mainwindow/modepanels", "mainwindow/runcontroller", "mainwindow/windowkeys"},
 };

@@ -52,7 +52,7 @@ TEST_F(AccessibilityTest, AnOpenRunWindowLeavesRenameAndThePreviewAsTheyWere) {
     platform::ListView* list = window->ui().lwDirectory;
     ASSERT_EQ(list->rowCount(), 3);
     list->selectAll();
-    window->fileSource().updateSelectedCount(0);
+    window->sourceSwitch().updateSelectedCount(0);
     window->modePanels().optionsChanged();
     window->modePanels().tmrPreviewTimer();
     const QStringList before = previewColumn(list);

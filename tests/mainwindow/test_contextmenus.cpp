@@ -569,7 +569,7 @@ TEST_F(ContextMenuTest, RefreshDirReadsAgainFromTheDirectoryTab) {
     for (const char* item : {"mnuListviewRefresh", "mnuTreeviewRefresh"}) {
         SCOPED_TRACE(item);
         const auto window = open(folder());
-        window->fileSource().selectFileSourceTab(QStringLiteral("dragdrop"));
+        window->sourceSwitch().selectFileSourceTab(QStringLiteral("dragdrop"));
         ASSERT_EQ(window->state().fileMode, filelists::Source::FreeSelect);
         const std::string added = std::string(item) + ".txt";
         dir.write(added, "d");
@@ -644,7 +644,7 @@ const std::vector<HandOffCase>& handOffCases() {
             if (window.freeSelect().addPaths(paths) != paths.size()) {
                 return false;
             }
-            window.fileSource().selectFileSourceTab(QStringLiteral("dragdrop"));
+            window.sourceSwitch().selectFileSourceTab(QStringLiteral("dragdrop"));
             ListView* free = window.control<ListView>(QStringLiteral("lwDragDrop"));
             free->clearSelection();
             free->selectRow(0);

@@ -706,13 +706,13 @@ TEST_F(FolderTest, TheSelectionCountWaitsWhileBusy) {
     directory(*window)->selectRow(0);
     {
         const platform::BusyScope busy;
-        window->fileSource().updateSelectedCount(0);
+        window->sourceSwitch().updateSelectedCount(0);
         EXPECT_EQ(panel(*window, "selected"), QStringLiteral("0 items selected..."));
-        window->fileSource().updateSelectedCount(-1);
+        window->sourceSwitch().updateSelectedCount(-1);
         EXPECT_EQ(panel(*window, "selected"), QStringLiteral("1 item selected..."));
     }
     directory(*window)->selectRow(1);
-    window->fileSource().updateSelectedCount(0);
+    window->sourceSwitch().updateSelectedCount(0);
     EXPECT_EQ(panel(*window, "selected"), QStringLiteral("2 items selected..."));
     EXPECT_EQ(window->state().selectedCount, 2);
 }

@@ -89,7 +89,7 @@ protected:
         std::initializer_list<std::pair<const char*, QString>> keys = {}) {
         sandbox.store(keys);
         auto window = start({QStringLiteral("/p"), path()});
-        window->fileSource().selectFileSourceTab(QStringLiteral("dragdrop"));
+        window->sourceSwitch().selectFileSourceTab(QStringLiteral("dragdrop"));
         return window;
     }
 

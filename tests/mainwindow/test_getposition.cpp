@@ -401,7 +401,7 @@ TEST_F(GetPositionWindowTest, PlaceholderOfTheActiveSourceRefusesSilently) {
         EXPECT_TRUE(pick(*window, button, [](GetPositionDialog&) {})) << int(button);
     }
 
-    window->fileSource().selectFileSourceTab(QStringLiteral("dragdrop"));
+    window->sourceSwitch().selectFileSourceTab(QStringLiteral("dragdrop"));
     ASSERT_EQ(window->state().fileMode, filelists::Source::FreeSelect);
     for (const PositionButton button : buttons) {
         EXPECT_FALSE(pick(*window, button, [](GetPositionDialog&) {})) << int(button);
@@ -430,7 +430,7 @@ TEST_F(GetPositionWindowTest, PlaceholderOfTheActiveSourceRefusesSilently) {
     EXPECT_EQ(samples, (QStringList{"one", "second"}));
     EXPECT_EQ(current, QStringLiteral("second"));
 
-    window->fileSource().selectFileSourceTab(QStringLiteral("listview"));
+    window->sourceSwitch().selectFileSourceTab(QStringLiteral("listview"));
     EXPECT_FALSE(pick(*window, PositionButton::ReplaceGetPosition, [](GetPositionDialog&) {}));
 }
 

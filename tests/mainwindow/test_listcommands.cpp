@@ -82,7 +82,7 @@ protected:
     }
     // The Free Select source holding exactly these entries, in this order.
     void openFreeSelect(FrmMain& window, const QStringList& paths) {
-        window.fileSource().selectFileSourceTab(QStringLiteral("dragdrop"));
+        window.sourceSwitch().selectFileSourceTab(QStringLiteral("dragdrop"));
         ASSERT_EQ(window.freeSelect().addPaths(paths), paths.size());
     }
 
@@ -525,7 +525,7 @@ TEST_F(ListCommandTest, BackspaceGoesUpOnlyFromTheDirectoryList) {
     key(dragDrop(*window), Qt::Key_Backspace);
     EXPECT_EQ(window->ui().txtPath->currentText(), folder("sub"));
 
-    window->fileSource().selectFileSourceTab(QStringLiteral("listview"));
+    window->sourceSwitch().selectFileSourceTab(QStringLiteral("listview"));
     key(list, Qt::Key_Backspace);
     EXPECT_EQ(window->ui().txtPath->currentText(), folder());
     EXPECT_EQ(column(list), QStringList{"top.txt"});
@@ -591,7 +591,7 @@ TEST_F(ListCommandTest, F2OpensTheEditorWithTheCaretBeforeTheExtension) {
 
 TEST_F(ListCommandTest, TheFreeSelectPlaceholderIsNeverEdited) {
     const auto window = open();
-    window->fileSource().selectFileSourceTab(QStringLiteral("dragdrop"));
+    window->sourceSwitch().selectFileSourceTab(QStringLiteral("dragdrop"));
     ListView* list = dragDrop(*window);
     ASSERT_EQ(list->rowCount(), 1);
     list->setCurrentRow(0);
@@ -604,7 +604,7 @@ TEST_F(ListCommandTest, AnAcceptedNameRenamesOnDiskAndEverywhereTheItemIsListed)
     dir.write("b.txt", "B");
     const auto window = open();
     openFreeSelect(*window, {path("a.txt"), path("b.txt")});
-    window->fileSource().selectFileSourceTab(QStringLiteral("listview"));
+    window->sourceSwitch().selectFileSourceTab(QStringLiteral("listview"));
     ListView* list = directory(*window);
     auto& state = window->state();
 

@@ -310,24 +310,24 @@ TEST_F(ValidationTest, SelectionCountShowsInItsPanel) {
     for (const char* name : {"a", "b", "c"}) {
         directory->addRow({QString::fromLatin1(name)});
     }
-    window->fileSource().updateSelectedCount(0);
+    window->sourceSwitch().updateSelectedCount(0);
     EXPECT_EQ(window->panelText(QStringLiteral("selected")), QString());  // lists are empty
 
     window->state().lstFiles[0] = QStringList{"/d/a", "/d/b", "/d/c"};
-    window->fileSource().updateSelectedCount(0);
+    window->sourceSwitch().updateSelectedCount(0);
     EXPECT_EQ(window->panelText(QStringLiteral("selected")), QStringLiteral("0 items selected..."));
     // "Only Rename Selected" is ticked, and by default nothing selected renames everything.
     EXPECT_FALSE(window->state().onlySelectedInForce);
 
     directory->selectRow(1);
-    window->fileSource().updateSelectedCount(0);
+    window->sourceSwitch().updateSelectedCount(0);
     EXPECT_EQ(window->panelText(QStringLiteral("selected")), QStringLiteral("1 item selected..."));
     EXPECT_EQ(window->state().selectedCount, 1);
     EXPECT_TRUE(window->state().onlySelectedInForce);
     EXPECT_TRUE(renameEnabled());
 
     directory->selectRow(2);
-    window->fileSource().updateSelectedCount(0);
+    window->sourceSwitch().updateSelectedCount(0);
     EXPECT_EQ(window->panelText(QStringLiteral("selected")), QStringLiteral("2 items selected..."));
 }
 

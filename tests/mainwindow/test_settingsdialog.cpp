@@ -506,7 +506,7 @@ TEST_F(SettingsDialogTest, WhileFreeSelectIsShownTheDirectoryControlsWaitForTheS
     const auto window = open({{"enableTreeview", "0"}});
     QCheckBox* viewAsTree = window->ui().chkShowTreeview;
     QLineEdit* pattern = window->ui().txtPattern;
-    auto& source = window->fileSource();
+    auto& source = window->sourceSwitch();
     struct Round {
         bool treeview;
         bool patterns;

@@ -18,11 +18,11 @@
 #include <utility>
 #include <vector>
 
-#include "mainwindow/filesource.h"
 #include "mainwindow/foldersource.h"
 #include "mainwindow/frmmain.h"
 #include "mainwindow/modepanels.h"
 #include "mainwindow/runcontroller.h"
+#include "mainwindow/sourceswitch.h"
 #include "settings/store.h"
 #include "tests/support/fakemessages.h"
 #include "tests/support/tempdir.h"

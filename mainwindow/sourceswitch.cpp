@@ -1,4 +1,4 @@
-#include "mainwindow/filesource.h"
+#include "mainwindow/sourceswitch.h"
 
 #include <QApplication>
 
@@ -12,16 +12,16 @@
 
 namespace mainwindow {
 
-FileSource::FileSource(FrmMain& window) : window_(window), ui_(window.ui()) {}
+SourceSwitch::SourceSwitch(FrmMain& window) : window_(window), ui_(window.ui()) {}
 
-void FileSource::connectHandlers() {
+void SourceSwitch::connectHandlers() {
     QObject::connect(ui_.TabStripFilemode, &QTabBar::currentChanged, &window_,
                      [this] { tabStripFilemodeClick(); });
     QObject::connect(ui_.chkThumbnailsFreeSelect, &QCheckBox::stateChanged, &window_,
                      [this] { chkThumbnailsFreeSelectClick(); });
 }
 
-void FileSource::tabStripFilemodeClick() {
+void SourceSwitch::tabStripFilemodeClick() {
     WindowState& state = window_.state();
     const settings::ProgramSettings& settings = window_.settings();
     const QString key = window_.fileModeTabKey();
@@ -81,7 +81,7 @@ void FileSource::tabStripFilemodeClick() {
     }
 }
 
-void FileSource::selectFileSourceTab(const QString& key) {
+void SourceSwitch::selectFileSourceTab(const QString& key) {
     TabStrip* strip = ui_.TabStripFilemode;
     {
         const QSignalBlocker blocker(strip);
@@ -94,13 +94,13 @@ void FileSource::selectFileSourceTab(const QString& key) {
     tabStripFilemodeClick();
 }
 
-void FileSource::setShown(std::initializer_list<QWidget*> widgets, bool shown) {
+void SourceSwitch::setShown(std::initializer_list<QWidget*> widgets, bool shown) {
     for (QWidget* widget : widgets) {
         widget->setVisible(shown);
     }
 }
 
-void FileSource::paintInput(QWidget* input, bool enabled) {
+void SourceSwitch::paintInput(QWidget* input, bool enabled) {
     // Disabled inputs take the face colour of buttons, enabled ones that of windows.
     QPalette palette = input->palette();
     const QPalette system = QApplication::palette();
@@ -108,7 +108,7 @@ void FileSource::paintInput(QWidget* input, bool enabled) {
     input->setPalette(palette);
 }
 
-void FileSource::updateSelectedCount(int force) {
+void SourceSwitch::updateSelectedCount(int force) {
     WindowState& state = window_.state();
     state.selectionRecountPending = false;
     // Not in the middle of a read or a run, whose loops yield to the event loop.
@@ -138,7 +138,7 @@ void FileSource::updateSelectedCount(int force) {
     }
 }
 
-void FileSource::layoutFileSource() {
+void SourceSwitch::layoutFileSource() {
     const QWidget* client = window_.centralWidget();
     const int clientWidth = client->width() * kTwipsPerPixel;
     const int clientHeight = client->height() * kTwipsPerPixel;
@@ -159,13 +159,13 @@ void FileSource::layoutFileSource() {
     pattern->move(path->x() + path->width() + twipsToPixels(100), pattern->y());
 }
 
-void FileSource::generateFreeSelectThumbnails() {
+void SourceSwitch::generateFreeSelectThumbnails() {
     filelists::generateThumbnailsFreeSel({*ui_.lwDragDrop, window_.sourceImages(Source::FreeSelect),
                                           filelists::iconOptions(window_.settings(), true),
                                           &window_, window_.folderSource().statusAccess()});
 }
 
-void FileSource::chkThumbnailsFreeSelectClick() {
+void SourceSwitch::chkThumbnailsFreeSelectClick() {
     QCheckBox* box = ui_.chkThumbnailsFreeSelect;
     platform::ListView* list = ui_.lwDragDrop;
     if (showsPlaceholder(list)) {

@@ -17,9 +17,9 @@ namespace mainwindow {
 class FrmMain;
 struct Controls;
 
-class FileSource {
+class SourceSwitch {
 public:
-    explicit FileSource(FrmMain& window);
+    explicit SourceSwitch(FrmMain& window);
 
     // Connects the controls this controller handles; the window calls it once, before the
     // settings are loaded, so the loader's writes run the handlers as a user's changes would.
