@@ -1,16 +1,25 @@
 // The main window: builds itself from the tables of controltable.h, runs the start-up and the
-// first activation, takes the settings loader's values (settings::ControlSink) and wires each
-// control to the controller that handles it. The window's concerns live in those controllers:
+// first activation, takes the settings loader's values (settings::ControlSink), and builds, owns
+// and connects the parts that handle its concerns. Each part connects its own controls and gets
+// what it needs at construction:
 //   FolderSource   the Directory source: folder reading, path and pattern boxes, history,
 //                  folder button, Parent Directory, Refresh, tree view, include boxes
-//   SourceSwitch     the switch between Directory and Free Select, the selection count, the
-//                  layout of the file-source area, placeholder rows
+//   SourceSwitch   the switch between Directory and Free Select, the selection count, the
+//                  layout of the file-source area, the Free Select thumbnails
 //   ModePanels     the mode tabs, the validation that enables "Rename!", the options
 //                  snapshot, the preview timer and the preview pass
+//   OptionPanels   the mode panels' couplings, the text boxes' rules and the token pickers
+//                  (knows only the controls, the window state and the lists; tells a changed
+//                  option by its signal)
 //   RunController  "Rename!", "Undo", F5, the simulation box, the run window, the command
 //                  line's run
-// Every control is reachable by its name (for the settings loader and tests) and, in code,
-// through the typed pointers of ui().
+//   FreeSelect     the Free Select source's commands: drops, Add Files, Remove, Clear All
+//   ListCommands   the lists' mouse and keys, dragging rows, F2 and the manual rename
+//   ContextMenus   the three context menus
+//   WindowKeys     F1, F12, Help, closing and saving (through InputValues)
+// The dialogs take the parts they use (SettingsDialogParts, the position picker's controls and
+// state), never the window. Every control is reachable by its name (for the settings loader and
+// tests) and, in code, through the typed pointers of ui().
 #pragma once
 
 #include <QHash>
