@@ -420,6 +420,7 @@ private:
 
     // A name not yet taken in `folder`, as a full path.
     std::string freeName(const std::string& folder, std::string name) {
+        name.resize(std::min<std::size_t>(name.size(), 255));
         for (int serial = 2; exists(folder + "/" + name); ++serial) {
             name = std::to_string(serial) + name.substr(std::min<std::size_t>(name.size(), 2));
         }
@@ -662,6 +663,7 @@ public:
         h_.state.simulationMode = simulate_;
         runs::DriverContext ctx = context();
         runs::executeRun(ctx);
+        runLines_ = h_.lines();
         h_.closeWindow();
         afterRun_ = snapshot(tree_);
         EXPECT_EQ(differences(outsideBefore_, snapshot(outside_, true)), "")
@@ -677,16 +679,18 @@ public:
         }
         const bool swapped = chance(rng_, 0.3) && swap();
         const Snapshot outsideBeforeUndo = snapshot(outside_, true);
-        const Snapshot parkingBeforeUndo = snapshot(parking_, true);
+        // Without change times: a parked file may be a hard link of one the undo renames.
+        const Snapshot parkingBeforeUndo = snapshot(parking_);
         h_.answerYes();
         runs::DriverContext undoCtx = context();
         EXPECT_TRUE(runs::undoLastRun(undoCtx));
+        undoLines_ = h_.lines();
         h_.closeWindow();
         const Snapshot undone = snapshot(tree_);
         EXPECT_EQ(differences(outsideBeforeUndo, snapshot(outside_, true)), "")
             << "the undo changed what lies beside the tree\n"
             << log();
-        EXPECT_EQ(differences(parkingBeforeUndo, snapshot(parking_, true)), "")
+        EXPECT_EQ(differences(parkingBeforeUndo, snapshot(parking_)), "")
             << "the undo changed a folder moved out of the tree\n"
             << log();
         if (!swapped) {
@@ -699,7 +703,8 @@ public:
 
 private:
     std::string log() const {
-        return "run window lines:\n" + h_.lines().join(QStringLiteral("\n")).toStdString();
+        return "the run's lines:\n" + runLines_.join(QStringLiteral("\n")).toStdString() +
+               "\nthe undo's lines:\n" + undoLines_.join(QStringLiteral("\n")).toStdString();
     }
 
     runs::DriverContext context() {
@@ -1220,6 +1225,8 @@ private:
     ino_t deleted_ = 0;
     int victims_ = 0;
     std::string swapText_;
+    QStringList runLines_;
+    QStringList undoLines_;
 };
 
 // The rounds of this run: one replayed seed, a number of rounds, or the fixed list.
@@ -1264,7 +1271,8 @@ TEST_F(Torture, RandomRunsAndTheirUndoLoseNothingAndRestoreEverything) {
         if (testing::UnitTest::GetInstance()->current_test_info()->result()->total_part_count() >
             failuresBefore) {
             std::cerr << "torture: round failed, replay with QUENZA_TORTURE_SEED=" << seed << "\n";
-            if (++failed >= 5) {
+            // A soak goes on to the end; otherwise a few failed rounds tell enough.
+            if (++failed >= 5 && seconds <= 0) {
                 break;
             }
         }
