@@ -638,9 +638,17 @@ const FormatPattern kFormatPatterns[] = {
     {"<DEPTH> <CODEC> <FULLNAME>", true},
 };
 
+// How many rounds reached each stage, so a soak tells what it covered.
+struct Tally {
+    int changed = 0;
+    int undone = 0;
+    int swapped = 0;
+};
+
 class Round {
 public:
-    Round(std::uint64_t seed, orvane::_cMP3File* mp3) : rng_(seed), mp3_(mp3) {}
+    Round(std::uint64_t seed, orvane::_cMP3File* mp3, Tally& tally)
+        : rng_(seed), mp3_(mp3), tally_(tally) {}
 
     void play() {
         tree_ = base_.path() + "/tree";
@@ -677,13 +685,16 @@ public:
             EXPECT_EQ(differences(before_, afterRun_), "") << "a run without changes changed";
             return;
         }
+        ++tally_.changed;
         const bool swapped = chance(rng_, 0.3) && swap();
+        tally_.swapped += swapped ? 1 : 0;
         const Snapshot outsideBeforeUndo = snapshot(outside_, true);
         // Without change times: a parked file may be a hard link of one the undo renames.
         const Snapshot parkingBeforeUndo = snapshot(parking_);
         h_.answerYes();
         runs::DriverContext undoCtx = context();
         EXPECT_TRUE(runs::undoLastRun(undoCtx));
+        ++tally_.undone;
         undoLines_ = h_.lines();
         h_.closeWindow();
         const Snapshot undone = snapshot(tree_);
@@ -1205,6 +1216,7 @@ private:
 
     Rng rng_;
     orvane::_cMP3File* mp3_;
+    Tally& tally_;
     TempDir base_;
     testsupport::ProgramFolder programFolder_;
     std::string tree_;
@@ -1234,7 +1246,7 @@ std::vector<std::uint64_t> fixedSeeds() {
     if (const char* seed = std::getenv("QUENZA_TORTURE_SEED")) {
         return {std::strtoull(seed, nullptr, 10)};
     }
-    int rounds = 60;
+    int rounds = 400;
     if (const char* count = std::getenv("QUENZA_TORTURE_ROUNDS")) {
         rounds = std::max(1, std::atoi(count));
     }
@@ -1259,13 +1271,14 @@ TEST_F(Torture, RandomRunsAndTheirUndoLoseNothingAndRestoreEverything) {
     clock.start();
     int failed = 0;
     int played = 0;
+    Tally tally;
     for (std::size_t i = 0; i < seeds.size() || clock.elapsed() < seconds * 1000; ++i) {
         const std::uint64_t seed = i < seeds.size() ? seeds[i] : 1'000'000 + i;
         const int failuresBefore =
             testing::UnitTest::GetInstance()->current_test_info()->result()->total_part_count();
         {
             SCOPED_TRACE("QUENZA_TORTURE_SEED=" + std::to_string(seed) + " replays this round");
-            Round(seed, mp3.get()).play();
+            Round(seed, mp3.get(), tally).play();
         }
         ++played;
         if (testing::UnitTest::GetInstance()->current_test_info()->result()->total_part_count() >
@@ -1277,7 +1290,9 @@ TEST_F(Torture, RandomRunsAndTheirUndoLoseNothingAndRestoreEverything) {
             }
         }
     }
-    std::cerr << "torture: " << played << " rounds, " << failed << " failed\n";
+    std::cerr << "torture: " << played << " rounds, " << failed << " failed; " << tally.changed
+              << " changed the tree, " << tally.undone << " undone, " << tally.swapped
+              << " with a change between run and undo\n";
 }
 
 }  // namespace
