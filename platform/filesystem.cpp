@@ -176,9 +176,9 @@ struct timespec fromStatx(const struct statx_timestamp& t) {
 }
 
 // One rename step that never replaces anything: 0 or an errno value (EEXIST when something is
-// in the way).
-int renameStep(const std::string& from, const std::string& to) {
-    if (syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) ==
+// in the way). Names are taken inside the folder handles (AT_FDCWD: the current folder).
+int renameStep(int fromFolder, const std::string& from, int toFolder, const std::string& to) {
+    if (syscall(SYS_renameat2, fromFolder, from.c_str(), toFolder, to.c_str(), RENAME_NOREPLACE) ==
         0) {
         return 0;
     }
@@ -189,17 +189,17 @@ int renameStep(const std::string& from, const std::string& to) {
 
     // The file system does not take the flag (some network and FUSE file systems).
     struct stat source {};
-    if (lstat(from.c_str(), &source) != 0) {
+    if (fstatat(fromFolder, from.c_str(), &source, AT_SYMLINK_NOFOLLOW) != 0) {
         return errno;
     }
     if (!S_ISDIR(source.st_mode)) {
         // A second link fails atomically when the new name exists.
-        if (link(from.c_str(), to.c_str()) == 0) {
-            if (unlink(from.c_str()) == 0) {
+        if (linkat(fromFolder, from.c_str(), toFolder, to.c_str(), 0) == 0) {
+            if (unlinkat(fromFolder, from.c_str(), 0) == 0) {
                 return 0;
             }
             const int unlinkError = errno;
-            unlink(to.c_str());
+            unlinkat(toFolder, to.c_str(), 0);
             return unlinkError;
         }
         const int linkError = errno;
@@ -213,22 +213,23 @@ int renameStep(const std::string& from, const std::string& to) {
     // creating that name in between would be replaced (an empty folder only, for a folder),
     // which is the best these file systems allow.
     struct stat target {};
-    if (lstat(to.c_str(), &target) == 0) {
+    if (fstatat(toFolder, to.c_str(), &target, AT_SYMLINK_NOFOLLOW) == 0) {
         return EEXIST;
     }
     if (errno != ENOENT) {
         return errno;
     }
-    if (rename(from.c_str(), to.c_str()) != 0) {
+    if (renameat(fromFolder, from.c_str(), toFolder, to.c_str()) != 0) {
         return errno;
     }
     return 0;
 }
 
-bool sameObject(const std::string& a, const std::string& b) {
+bool sameObject(int firstFolder, const std::string& a, int secondFolder, const std::string& b) {
     struct stat first {};
     struct stat second {};
-    return lstat(a.c_str(), &first) == 0 && lstat(b.c_str(), &second) == 0 &&
+    return fstatat(firstFolder, a.c_str(), &first, AT_SYMLINK_NOFOLLOW) == 0 &&
+           fstatat(secondFolder, b.c_str(), &second, AT_SYMLINK_NOFOLLOW) == 0 &&
            first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
@@ -239,7 +240,8 @@ std::string folderPart(const std::string& path) {
 
 // A change of case on a case-insensitive file system: the new name "exists" because it is the
 // old one. Going through a temporary name changes the case without replacing anything.
-Status renameThroughTemporary(const std::string& from, const std::string& to) {
+Status renameThroughTemporary(int fromFolder, const std::string& from, int toFolder,
+                              const std::string& to) {
     static std::atomic<unsigned> counter{0};
     std::string temporary;
     int error = EEXIST;
@@ -248,16 +250,16 @@ Status renameThroughTemporary(const std::string& from, const std::string& to) {
         std::snprintf(name, sizeof name, ".quenza-rename-%ld-%u", static_cast<long>(getpid()),
                       counter.fetch_add(1));
         temporary = folderPart(from) + name;
-        error = renameStep(from, temporary);
+        error = renameStep(fromFolder, from, fromFolder, temporary);
     }
     if (error != 0) {
         return systemFailure("cannot rename " + quoted(from), error);
     }
-    error = renameStep(temporary, to);
+    error = renameStep(fromFolder, temporary, toFolder, to);
     if (error == 0) {
         return Status::success();
     }
-    const int restoreError = renameStep(temporary, from);
+    const int restoreError = renameStep(fromFolder, temporary, fromFolder, from);
     std::string reason =
         error == EEXIST
             ? "a file or folder named " + quoted(baseName(to)) + " already exists"
@@ -444,7 +446,7 @@ Result<std::uint32_t> attributes(const std::string& path) {
 // A name beginning with "." is hidden whatever is stored, so asking for Hidden on such a name
 // changes nothing and needs no storage. Asking to clear it removes a stored Hidden bit only:
 // the name keeps the file hidden until it is renamed.
-Status setAttributes(const std::string& path, std::uint32_t wanted) {
+Status setAttributes(const std::string& path, std::uint32_t wanted, bool dropStoredValue) {
     if (hasNul(path)) {
         return nulFailure(path);
     }
@@ -491,8 +493,13 @@ Status setAttributes(const std::string& path, std::uint32_t wanted) {
     if (storeChange && !stored.supported) {
         return cannotStoreFailure(path);
     }
+    // A value a change made where there was none goes again once nothing needs it; one that
+    // cannot be read is never dropped.
+    const bool dropStored =
+        dropStoredValue && stored.present && storedValid && (newStored & needsValue) == 0;
     // An unreadable value is left alone unless there is something to store.
-    const bool writeStored = storeChange && (storedValid || (newStored & needsValue) != 0);
+    const bool writeStored =
+        !dropStored && storeChange && (storedValid || (newStored & needsValue) != 0);
 
     // Make the file writable before storing (user extended attributes need write access) and
     // read-only only after.
@@ -502,16 +509,23 @@ Status setAttributes(const std::string& path, std::uint32_t wanted) {
             return modeFailure(path, " writable", error);
         }
     }
-    if (writeStored) {
+    if (writeStored || dropStored) {
         // Like Samba, a folder's value also carries Directory.
         const std::uint32_t bits = newStored | (folder ? std::uint32_t{Directory} : 0);
         const std::string blob = dosattrib::encode(bits, storedValid ? stored.blob : std::string());
-        int result = lsetxattr(path.c_str(), kDosAttributeName, blob.data(), blob.size(), 0);
+        const auto store = [&] {
+            if (dropStored) {
+                const int removed = lremovexattr(path.c_str(), kDosAttributeName);
+                return removed != 0 && errno == ENODATA ? 0 : removed;
+            }
+            return lsetxattr(path.c_str(), kDosAttributeName, blob.data(), blob.size(), 0);
+        };
+        int result = store();
         if (result != 0 && errno == EACCES && !folder && !gainsWrite &&
             (oldMode & kWriteBits) == 0 && st.st_uid == geteuid()) {
             // A read-only file of ours: lend it write permission for the moment.
             if (changeMode(path.c_str(), oldMode | S_IWUSR) == 0) {
-                result = lsetxattr(path.c_str(), kDosAttributeName, blob.data(), blob.size(), 0);
+                result = store();
                 const int error = errno;
                 changeMode(path.c_str(), oldMode);
                 errno = error;
@@ -530,7 +544,7 @@ Status setAttributes(const std::string& path, std::uint32_t wanted) {
     }
     if (newMode != oldMode && !gainsWrite) {
         if (const int error = changeMode(path.c_str(), newMode); error != 0) {
-            if (writeStored) {
+            if (writeStored || dropStored) {
                 if (stored.present) {
                     lsetxattr(path.c_str(), kDosAttributeName, stored.blob.data(),
                               stored.blob.size(), 0);
@@ -542,6 +556,10 @@ Status setAttributes(const std::string& path, std::uint32_t wanted) {
         }
     }
     return Status::success();
+}
+
+bool hasStoredAttributes(const std::string& path) {
+    return !hasNul(path) && readStored(path.c_str()).present;
 }
 
 Status setPermissions(const std::string& path, unsigned mode) {
@@ -616,6 +634,11 @@ Status setFileTimes(const std::string& path, const struct timespec* created,
 // Changes ------------------------------------------------------------------------------
 
 Status renameNoReplace(const std::string& from, const std::string& to) {
+    return renameNoReplaceAt(AT_FDCWD, from, AT_FDCWD, to);
+}
+
+Status renameNoReplaceAt(int fromFolder, const std::string& from, int toFolder,
+                         const std::string& to) {
     if (hasNul(to)) {
         return Status::failure("the new name may not contain a NUL character");
     }
@@ -635,13 +658,13 @@ Status renameNoReplace(const std::string& from, const std::string& to) {
         return Status::failure(quoted(name) + " cannot be used as a name");
     }
 
-    const int error = renameStep(from, to);
+    const int error = renameStep(fromFolder, from, toFolder, to);
     if (error == 0) {
         return Status::success();
     }
     if (error == EEXIST || error == ENOTEMPTY) {
-        if (sameObject(from, to)) {
-            return renameThroughTemporary(from, to);
+        if (sameObject(fromFolder, from, toFolder, to)) {
+            return renameThroughTemporary(fromFolder, from, toFolder, to);
         }
         return Status::failure("a file or folder named " + quoted(name) + " already exists");
     }

@@ -61,7 +61,12 @@ Result<std::uint32_t> attributes(const std::string& path);
 // reason when the file system cannot store the bits; permissions of a directory never change.
 // Linux keeps neither permissions nor user attributes on a symbolic link, and the target is
 // not the link's to change: a change asked of a link fails with that reason, touching nothing.
-Status setAttributes(const std::string& path, std::uint32_t attributes);
+// With `dropStoredValue` (putting back an item that had no stored value before a change made
+// one), a stored value that the bits asked for no longer need is removed instead of rewritten.
+Status setAttributes(const std::string& path, std::uint32_t attributes,
+                     bool dropStoredValue = false);
+// Whether the entry itself (never a link's target) carries user.DOSATTRIB.
+bool hasStoredAttributes(const std::string& path);
 // Sets the permission bits (07777) of the entry itself; a symbolic link is refused, touching
 // neither it nor its target.
 Status setPermissions(const std::string& path, unsigned mode);
@@ -84,6 +89,11 @@ Status setFileTimes(const std::string& path, const struct timespec* created,
 // alone works on case-insensitive file systems too. `to`'s name may not hold NUL; both paths
 // must be absolute or both relative to the current folder.
 Status renameNoReplace(const std::string& from, const std::string& to);
+// The same with each name taken inside an open folder (a directory handle, or AT_FDCWD):
+// a folder swapped for a link after it was opened cannot redirect the rename.
+// platform/folderhandle.h walks to such handles.
+Status renameNoReplaceAt(int fromFolder, const std::string& from, int toFolder,
+                         const std::string& to);
 // Creates one folder (its parent must exist) or removes one empty folder; never recursive.
 Status makeDirectory(const std::string& path);
 Status removeDirectory(const std::string& path);

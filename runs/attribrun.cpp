@@ -75,6 +75,7 @@ void changeItem(RunContext& ctx, const filelists::PathParts& parts, bool isDir,
     struct stat before {};
     const unsigned oldMode =
         ::lstat(native.c_str(), &before) == 0 ? static_cast<unsigned>(before.st_mode & 07777) : 0;
+    const bool hadStored = fs::hasStoredAttributes(native);
     if (!ctx.state.simulationMode) {
         // setAttributes writes these four bits only; everything else the item has stays.
         const platform::Status status = fs::setAttributes(native, newValue);
@@ -96,6 +97,7 @@ void changeItem(RunContext& ctx, const filelists::PathParts& parts, bool isDir,
         record.oldAttributes = static_cast<int>(oldValue);
         record.newAttribText = newText;
         record.oldAttribText = oldText;
+        record.hadStoredAttributes = hadStored;
         putJournalRecord(state.undoDirs, state.dirsRenamedCount, std::move(record));
     } else {
         ++state.filesRenamedCount;
@@ -107,6 +109,7 @@ void changeItem(RunContext& ctx, const filelists::PathParts& parts, bool isDir,
         record.oldMode = oldMode;
         record.newAttribText = newText;
         record.oldAttribText = oldText;
+        record.hadStoredAttributes = hadStored;
         putJournalRecord(state.undoFiles, state.filesRenamedCount, std::move(record));
     }
 }

@@ -81,6 +81,7 @@ void runSteps(DriverContext& ctx) {
     state.undoFiles.clear();
     state.undoDirs.clear();
     state.createdDirs.clear();
+    state.createdFolders.clear();
     state.lastRunFileCount = 0;
     state.lastRunDirCount = 0;
     state.undoInProgress = false;

@@ -1,11 +1,15 @@
 #include "runs/rename.h"
 
 #include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "engine/log.h"
 #include "engine/namescope.h"
 #include "filelists/imagelist.h"
 #include "platform/filesystem.h"
+#include "platform/folderhandle.h"
 #include "platform/programfolder.h"
 
 namespace runs {
@@ -64,7 +68,7 @@ void countRenamed(RunContext& ctx, ItemKind kind) {
 }
 
 void writeJournal(RunContext& ctx, ItemKind kind, const QString& oldName, const QString& newName,
-                  const QString& folder) {
+                  const QString& folder, platform::fs::FolderId folderId) {
     // The journal grows with the run: the record of the k-th change is at k - 1 whatever size
     // the driver gave the list, so no change can go unrecorded.
     auto fill = [&](auto& journal, std::int32_t count) {
@@ -75,6 +79,7 @@ void writeJournal(RunContext& ctx, ItemKind kind, const QString& oldName, const 
         }
         auto& record = journal[count - 1];
         record.folder = folder;
+        record.folderId = folderId;
         record.oldName = oldName;
         record.newName = newName;
     };
@@ -142,29 +147,92 @@ QString linkedLevel(const QString& folder, const QStringList& levels) {
     return QString();
 }
 
-// Creates the missing levels below `folder`, from the outermost in. Stops at the
-// first one that cannot be created; the rename that follows then fails with its warning.
-void makeSubfolders(RunContext& ctx, const QString& folder, const QStringList& levels) {
-    QString soFar;
+std::vector<std::string> nativeLevels(const QStringList& levels) {
+    std::vector<std::string> native;
+    native.reserve(static_cast<std::size_t>(levels.size()));
     for (const QString& level : levels) {
-        // Every level below the first is shown with the separator that joins it to the path
-        // so far, as "Created directory: /Jan" in the short form.
-        const QString shownLevel = soFar.isEmpty() ? level : kSeparator + level;
-        const QString fullPath = folder + soFar + shownLevel;
-        if (!platform::fs::exists(platform::nativePath(fullPath))) {
-            if (!platform::fs::makeDirectory(platform::nativePath(fullPath))) {
-                return;
-            }
-            const QString prefix = QStringLiteral("Created directory: ");
-            addRunLine(ctx, prefix + shownLevel, prefix + fullPath);
-            ctx.state.createdDirs.append(fullPath);
-        }
-        soFar += shownLevel;
+        native.push_back(platform::nativePath(level));
     }
+    return native;
+}
+
+// A rename that could not be made, and whether it got as far as the rename itself (only then
+// can a name in the way be the reason).
+struct Attempt {
+    platform::Status status = platform::Status::success();
+    bool reachedRename = false;
+};
+
+// Renames folder + oldName to folder + levels + leaf on folder handles, so that a level
+// swapped for a link after a check cannot redirect it: the folder is opened once (as the user
+// chose it; during an undo it must be the very folder the run acted in), every level below it
+// is entered without following a link, and missing target levels are created from the
+// outermost in, each with its "Created directory: " line (shown as "/Jan" below the first).
+Attempt renameOnHandles(RunContext& ctx, const QString& folder, const QString& oldName,
+                        const QStringList& levels, const QString& leaf,
+                        platform::fs::FolderId expectedFolder, platform::fs::FolderId* actedIn) {
+    namespace fs = platform::fs;
+    Attempt attempt;
+    platform::Result<fs::FolderHandle> base = fs::FolderHandle::open(platform::nativePath(folder));
+    if (!base) {
+        attempt.status = base.status();
+        return attempt;
+    }
+    if (expectedFolder.known() && base->id() != expectedFolder) {
+        attempt.status = platform::Status::failure(
+            "the folder " + platform::nativePath(folder) +
+            " is no longer the folder the run renamed in (a link or another folder took its "
+            "place); nothing is moved through it");
+        return attempt;
+    }
+    *actedIn = base->id();
+
+    // During an undo the old name may name the item inside sub-folders ("2003/Jan/a.txt").
+    std::vector<std::string> sourceLevels = fs::pathLevels(platform::nativePath(oldName));
+    const std::string sourceName = sourceLevels.empty() ? std::string() : sourceLevels.back();
+    if (!sourceLevels.empty()) {
+        sourceLevels.pop_back();
+    }
+    std::optional<fs::FolderHandle> sourceHeld;
+    if (!sourceLevels.empty()) {
+        fs::Descent source = fs::descend(*base, sourceLevels);
+        if (!source.folder) {
+            attempt.status = platform::Status::failure(source.reason);
+            return attempt;
+        }
+        sourceHeld = std::move(source.folder);
+    }
+
+    std::optional<fs::FolderHandle> targetHeld;
+    if (!levels.isEmpty()) {
+        RunState& state = ctx.state;
+        const fs::FolderId baseId = base->id();
+        const auto created = [&](std::size_t index, fs::FolderId id) {
+            const QString path =
+                folder + levels.mid(0, static_cast<qsizetype>(index) + 1).join(kSeparator);
+            const QString& level = levels.at(static_cast<qsizetype>(index));
+            const QString shownLevel = index == 0 ? level : kSeparator + level;
+            const QString prefix = QStringLiteral("Created directory: ");
+            addRunLine(ctx, prefix + shownLevel, prefix + path);
+            state.createdDirs.append(path);
+            state.createdFolders.insert(path, CreatedFolder{baseId, folder.size(), id});
+        };
+        fs::Descent target = fs::descend(*base, nativeLevels(levels), created);
+        if (!target.folder) {
+            attempt.status = platform::Status::failure(target.reason);
+            return attempt;
+        }
+        targetHeld = std::move(target.folder);
+    }
+    attempt.reachedRename = true;
+    attempt.status =
+        fs::renameNoReplace(sourceHeld ? *sourceHeld : *base, sourceName,
+                            targetHeld ? *targetHeld : *base, platform::nativePath(leaf));
+    return attempt;
 }
 
 bool renameItem(RunContext& ctx, ItemKind kind, const QString& oldName, const QString& newName,
-                const QString& folder, QString* finalName) {
+                const QString& folder, QString* finalName, platform::fs::FolderId expectedFolder) {
     RunState& state = ctx.state;
     if (finalName != nullptr) {
         *finalName = newName;
@@ -177,10 +245,12 @@ bool renameItem(RunContext& ctx, ItemKind kind, const QString& oldName, const QS
     // The undo gives back a name as it was on disk: it may hold any character, and a marker
     // or a level in it is none.
     QString target = newName;
+    QString leaf = newName;
     QStringList levels;
     if (!state.undoInProgress) {
         const TargetName parsed = parseNewName(newName);
         target = parsed.text();
+        leaf = parsed.leaf;
         levels = parsed.levels;
         if (finalName != nullptr) {
             *finalName = target;
@@ -212,14 +282,14 @@ bool renameItem(RunContext& ctx, ItemKind kind, const QString& oldName, const QS
         return true;
     }
 
-    makeSubfolders(ctx, folder, levels);
     const QString oldPath = folder + oldName;
     const QString newPath = folder + target;
-    const platform::Status renamed =
-        platform::fs::renameNoReplace(platform::nativePath(oldPath), platform::nativePath(newPath));
-    if (!renamed) {
-        return fail(ctx, kind, oldName, target, folder, QString::fromStdString(renamed.reason()),
-                    true);
+    platform::fs::FolderId actedIn;
+    const Attempt renamed =
+        renameOnHandles(ctx, folder, oldName, levels, leaf, expectedFolder, &actedIn);
+    if (!renamed.status) {
+        return fail(ctx, kind, oldName, target, folder,
+                    QString::fromStdString(renamed.status.reason()), renamed.reachedRename);
     }
 
     // From here on the change is done: every step below only records it and cannot fail.
@@ -229,7 +299,7 @@ bool renameItem(RunContext& ctx, ItemKind kind, const QString& oldName, const QS
     addRunLine(ctx, shortLine, fullLine);
     countRenamed(ctx, kind);
     if (!state.undoInProgress) {
-        writeJournal(ctx, kind, oldName, target, folder);
+        writeJournal(ctx, kind, oldName, target, folder, actedIn);
         if (kind == ItemKind::File) {
             appendRefill(ctx, kind, newPath);
         }
@@ -334,13 +404,49 @@ void PathIndex::rewrite(QStringList& list, const QString& oldPath, const QString
 // Renames -----------------------------------------------------------------------------------
 
 bool renameFile(RunContext& ctx, const QString& oldName, const QString& newName,
-                const QString& folder, QString* finalName) {
-    return renameItem(ctx, ItemKind::File, oldName, newName, folder, finalName);
+                const QString& folder, QString* finalName, platform::fs::FolderId expectedFolder) {
+    return renameItem(ctx, ItemKind::File, oldName, newName, folder, finalName, expectedFolder);
 }
 
 bool renameDir(RunContext& ctx, const QString& oldName, const QString& newName,
-               const QString& folder, QString* finalName) {
-    return renameItem(ctx, ItemKind::Dir, oldName, newName, folder, finalName);
+               const QString& folder, QString* finalName, platform::fs::FolderId expectedFolder) {
+    return renameItem(ctx, ItemKind::Dir, oldName, newName, folder, finalName, expectedFolder);
+}
+
+platform::Status removeCreatedFolder(const RunState& state, const QString& path) {
+    namespace fs = platform::fs;
+    // Without a record of where it was made (a journal from elsewhere): from its parent.
+    CreatedFolder where;
+    where.baseLength = path.lastIndexOf(kSeparator) + 1;
+    const auto known = state.createdFolders.constFind(path);
+    if (known != state.createdFolders.cend()) {
+        where = known.value();
+    }
+    const QString basePath = path.left(where.baseLength);
+    std::vector<std::string> levels =
+        fs::pathLevels(platform::nativePath(path.mid(basePath.size())));
+    if (levels.empty()) {
+        return platform::Status::failure("no folder to remove was given");
+    }
+    platform::Result<fs::FolderHandle> base =
+        fs::FolderHandle::open(platform::nativePath(basePath));
+    if (!base) {
+        return base.status();
+    }
+    if (where.base.known() && base->id() != where.base) {
+        return platform::Status::failure("the folder " + platform::nativePath(basePath) +
+                                         " is no longer the one the folder was made in");
+    }
+    const std::string name = levels.back();
+    levels.pop_back();
+    if (levels.empty()) {
+        return fs::removeFolder(*base, name, where.self);
+    }
+    fs::Descent parent = fs::descend(*base, levels);
+    if (!parent.folder) {
+        return platform::Status::failure(parent.reason);
+    }
+    return fs::removeFolder(*parent.folder, name, where.self);
 }
 
 void reportLine(RunContext& ctx, const QString& line) {

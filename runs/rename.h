@@ -16,6 +16,8 @@
 #include <functional>
 #include <vector>
 
+#include "platform/folderhandle.h"
+#include "platform/result.h"
 #include "runs/runreport.h"
 #include "runs/runstate.h"
 
@@ -141,8 +143,15 @@ struct RunContext {
 // path ("2003/Jan/a.txt"). No journal record is written and no refill list is touched.
 //
 // `finalName`, when given, receives the name as used (relative path for sub-folder moves).
+//
+// Nothing is ever done through a level that is a symbolic link: the folder is opened once, the
+// levels below it are entered without following links (also those of an old name holding a
+// path), and the rename, the new folders and the journal's folder identity come from those
+// handles. With `expectedFolder` known (the undo gives the journalled one), a folder that is
+// no longer that very folder is refused with the warning line.
 bool renameFile(RunContext& ctx, const QString& oldName, const QString& newName,
-                const QString& folder, QString* finalName = nullptr);
+                const QString& folder, QString* finalName = nullptr,
+                platform::fs::FolderId expectedFolder = {});
 
 // The same for a directory: "Directory Renamed: " / "Couldn't rename dir", dirsRenamedCount,
 // undoDirs, dragDropRefillDirs. After a real rename in Free Select (not during an undo) the
@@ -150,7 +159,13 @@ bool renameFile(RunContext& ctx, const QString& oldName, const QString& newName,
 // "/") are moved under the new path, siblings such as "Photos 2005" beside "Photos" are left
 // alone, and the new directory path is appended to dragDropRefillDirs.
 bool renameDir(RunContext& ctx, const QString& oldName, const QString& newName,
-               const QString& folder, QString* finalName = nullptr);
+               const QString& folder, QString* finalName = nullptr,
+               platform::fs::FolderId expectedFolder = {});
+
+// Removes a folder that a rename of the last run created (a path of state.createdDirs) when
+// it is empty: from the folder it was made in, never through a link, and only when it is still
+// the folder made there.
+platform::Status removeCreatedFolder(const RunState& state, const QString& path);
 
 // One line to the run window and, unless simulating, to log.txt.
 void reportLine(RunContext& ctx, const QString& line);

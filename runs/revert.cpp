@@ -42,7 +42,8 @@ void revertAttributeRecord(RunContext& ctx, const Record& record, bool isDir) {
     try {
         const platform::Status status =
             fs::setAttributes(platform::nativePath(record.folder + record.oldName),
-                              static_cast<std::uint32_t>(record.oldAttributes) & kAttribRunBits);
+                              static_cast<std::uint32_t>(record.oldAttributes) & kAttribRunBits,
+                              !record.hadStoredAttributes);
         reason = QString::fromStdString(status.reason());
         if (status) {
             restoreMode(record);
@@ -139,8 +140,7 @@ void revertAttributes(RunContext& ctx) {
         revertAttributeRecord(ctx, state.undoDirs[i], true);
         updateProgress(ctx);
     }
-    const qsizetype files = state.fileRecordCount();
-    for (qsizetype i = 0; i < files; ++i) {
+    for (qsizetype i = state.fileRecordCount() - 1; i >= 0; --i) {
         revertAttributeRecord(ctx, state.undoFiles[i], false);
         updateProgress(ctx);
     }
@@ -148,8 +148,7 @@ void revertAttributes(RunContext& ctx) {
 
 void revertDates(RunContext& ctx) {
     const RunState& state = ctx.state;
-    const qsizetype files = state.fileRecordCount();
-    for (qsizetype i = 0; i < files; ++i) {
+    for (qsizetype i = state.fileRecordCount() - 1; i >= 0; --i) {
         revertDateRecord(ctx, state.undoFiles[i]);
         updateProgress(ctx);
     }

@@ -8,9 +8,14 @@ namespace runs {
 
 struct RunContext;
 
-// Gives every journalled directory (last to first) and then every journalled file (first to
-// last) exactly its previous read-only, hidden, system and archive bits; no other attribute
-// changes. Lines name the item alone, with the run's texts reversed:
+// Both walk the journal last to first, the exact reverse of the run: two paths of one file
+// (hard links) are journalled one after the other, the second with what the first change had
+// just written, so only the reverse order leaves every entry exactly as before the run.
+//
+// Gives every journalled directory and then every journalled file (each last to first)
+// exactly its previous read-only, hidden, system and archive bits; no other attribute
+// changes. A stored user.DOSATTRIB that the run created where there was none goes again. Lines name
+// the item alone, with the run's texts reversed:
 //   "File Attribute Changed: <name> [<run's new>] -> [<restored>]"
 //   "Directory Attribute Changed: ..."; a failure: "WARNING! File attribute change failed: "
 //   / "WARNING! Dir attribute change failed: " with the same tail and " (<reason>)".
@@ -18,8 +23,8 @@ struct RunContext;
 // " Directories Changed."); each failure raises warningCount.
 void revertAttributes(RunContext& ctx);
 
-// Gives every journalled file its three previous times back, to the nanosecond (the created
-// time cannot be written on Linux; it counts as restored when it is unchanged, which a date
+// Gives every journalled file (last to first) its three previous times back, to the nanosecond (the
+// created time cannot be written on Linux; it counts as restored when it is unchanged, which a date
 // run always leaves it). Three lines per file, whichever times the run changed:
 //   "File Created Date Changed: <prefix><name> [<time before the undo>] --> [<restored>]"
 // (Accessed, Modified likewise), the folder as prefix when ctx.showFullPath is set. A time

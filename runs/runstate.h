@@ -4,6 +4,7 @@
 // (errorsLogged lives in engine/log.h, since the engine's log sets it.)
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QTypeInfo>
@@ -13,16 +14,23 @@
 #include <ctime>
 #include <utility>
 
+#include "platform/folderhandle.h"
+
 namespace runs {
 
 // One file changed by the last run.
 struct FileUndoRecord {
-    QString oldName;        // name before the change (no folder)
-    QString newName;        // name as finally used on disk; may hold sub-folders ("sub/name")
-    QString folder;         // folder before the change, with a trailing "/"
+    QString oldName;  // name before the change (no folder)
+    QString newName;  // name as finally used on disk; may hold sub-folders ("sub/name")
+    QString folder;   // folder before the change, with a trailing "/"
+    // The folder a rename acted in: the undo acts only in that very folder, never in a link
+    // or another folder that took its path since. Unknown (no check) for other runs.
+    platform::fs::FolderId folderId;
     int oldAttributes = 0;  // attribute bits before an attribute run (1, 2, 4, 32)
     QString newAttribText;  // "RHSA" with "-" for clear bits, after an attribute run
     QString oldAttribText;  // the same before it
+    // Whether user.DOSATTRIB existed before an attribute run: one the run made goes again.
+    bool hadStoredAttributes = true;
     // Permission bits before an attribute run (read-only lives in them), so the undo gives
     // back exactly the write bits the file had; 0 when they could not be read.
     unsigned oldMode = 0;
@@ -41,9 +49,18 @@ struct DirUndoRecord {
     QString oldName;
     QString newName;
     QString folder;
+    platform::fs::FolderId folderId;
     int oldAttributes = 0;
     QString newAttribText;
     QString oldAttribText;
+    bool hadStoredAttributes = true;
+};
+
+// Where a folder that a rename created was made: the undo removes it only from there.
+struct CreatedFolder {
+    platform::fs::FolderId base;  // the item's folder, where the walk began
+    qsizetype baseLength = 0;     // the length of that folder's path, with its "/"
+    platform::fs::FolderId self;  // the folder made
 };
 
 }  // namespace runs
@@ -62,6 +79,8 @@ struct RunState {
     QList<DirUndoRecord> undoDirs;
     // Folders a rename created for sub-folder parts, full paths in creation order.
     QStringList createdDirs;
+    // For each of them, by path: the folder it was made in and its own identity.
+    QHash<QString, CreatedFolder> createdFolders;
 
     bool lastRunChangedAttributes = false;
     bool lastRunChangedDates = false;

@@ -91,10 +91,11 @@ QList<DeferredReversal> reverseRenames(RunContext& run) {
     for (qsizetype i = state.dirRecordCount() - 1; i >= 0; --i) {
         const DirUndoRecord record = state.undoDirs.at(i);
         if (blockedByCreatedFolder(record.folder + record.oldName)) {
-            deferred.append({true, record.folder, record.newName, record.oldName});
+            deferred.append({true, record.folder, record.newName, record.oldName, record.folderId});
             continue;
         }
-        const bool back = renameDir(run, record.newName, record.oldName, record.folder);
+        const bool back =
+            renameDir(run, record.newName, record.oldName, record.folder, nullptr, record.folderId);
         updateProgress(run);
         if (back && freeSelect) {
             restoredDirs.append({record.folder + record.newName, record.folder + record.oldName});
@@ -109,10 +110,12 @@ QList<DeferredReversal> reverseRenames(RunContext& run) {
     for (qsizetype i = state.fileRecordCount() - 1; i >= 0; --i) {
         const FileUndoRecord record = state.undoFiles.at(i);
         if (blockedByCreatedFolder(record.folder + record.oldName)) {
-            deferred.append({false, record.folder, record.newName, record.oldName});
+            deferred.append(
+                {false, record.folder, record.newName, record.oldName, record.folderId});
             continue;
         }
-        const bool back = renameFile(run, record.newName, record.oldName, record.folder);
+        const bool back = renameFile(run, record.newName, record.oldName, record.folder, nullptr,
+                                     record.folderId);
         updateProgress(run);
         if (back && freeSelect) {
             refill.rewrite(state.dragDropRefillFiles, record.folder + record.newName,
@@ -128,8 +131,10 @@ void finishDeferredReversals(RunContext& run, const QList<DeferredReversal>& def
     PathIndex refill;
     QList<CarriedRename> restoredDirs;
     for (const DeferredReversal& item : deferred) {
-        const bool back = item.directory ? renameDir(run, item.newName, item.oldName, item.folder)
-                                         : renameFile(run, item.newName, item.oldName, item.folder);
+        const bool back =
+            item.directory
+                ? renameDir(run, item.newName, item.oldName, item.folder, nullptr, item.folderId)
+                : renameFile(run, item.newName, item.oldName, item.folder, nullptr, item.folderId);
         updateProgress(run);
         if (!back || !freeSelect) {
             continue;
@@ -255,7 +260,8 @@ bool undoLastRun(DriverContext& ctx) {
         QStringList kept;
         for (qsizetype i = state.createdDirs.size() - 1; i >= 0; --i) {
             const QString path = state.createdDirs.at(i);
-            const bool deleted = platform::fs::removeDirectory(platform::nativePath(path)).ok();
+            // Never through a folder that became a link, and only the folder the run made.
+            const bool deleted = removeCreatedFolder(state, path).ok();
             if (!deleted && !finalPass) {
                 kept.prepend(path);
                 continue;

@@ -26,6 +26,7 @@ struct DeferredReversal {
     QString folder;
     QString newName;
     QString oldName;
+    platform::fs::FolderId folderId;
 };
 
 // The rename reversal: the directory records last to first, then the file records last to

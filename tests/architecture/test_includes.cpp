@@ -40,8 +40,8 @@ const std::vector<Part> kParts = {
     // media readers (free of Qt, on the platform core) below the engine. The platform core is
     // platform_core as platform/CMakeLists.txt builds it, with the header-only result.h.
     {"platform_core",
-     {"platform/result", "platform/filesystem", "platform/dosattrib", "platform/win1252",
-      "platform/errortext", "platform/pathcodec", "platform/stretches"},
+     {"platform/result", "platform/filesystem", "platform/folderhandle", "platform/dosattrib",
+      "platform/win1252", "platform/errortext", "platform/pathcodec", "platform/stretches"},
      {},
      QtHeaders::Forbidden},
     {"platform", {"platform/"}, {"platform_core"}},

@@ -241,11 +241,11 @@ TEST_F(AttribRunTest, ReversalRestoresExactlyAndNamesTheItemAlone) {
     EXPECT_EQ(fourBits(b), bBits);
     EXPECT_EQ(platform::dosattrib::decode(xattrBlob(b)).value_or(0) & kTemporary, kTemporary);
     EXPECT_EQ(fourBits(folder), folderBits);
-    // Directories first (last to first), then files; the name alone whatever showFullPath.
+    // Directories, then files, each last to first; the name alone whatever showFullPath.
     const QStringList expected = {
         "Directory Attribute Changed: folder [R-SA] -> [--S-]",
-        "File Attribute Changed: a.txt [R--A] -> [----]",
         "File Attribute Changed: b.txt [R-SA] -> [-HS-]",
+        "File Attribute Changed: a.txt [R--A] -> [----]",
     };
     EXPECT_EQ(joined(undoReport_.lines), joined(expected));
     EXPECT_EQ(joined(logLines().mid(3)), joined(expected));
@@ -372,9 +372,9 @@ TEST_F(AttribRunTest, ReversalOfAVanishedItemWarnsAndGoesOn) {
 
     revert();
     ASSERT_EQ(undoReport_.lines.size(), 2);
-    EXPECT_TRUE(undoReport_.lines[0].startsWith(
+    EXPECT_EQ(undoReport_.lines[0].toStdString(), "File Attribute Changed: b.txt [--S-] -> [----]");
+    EXPECT_TRUE(undoReport_.lines[1].startsWith(
         "WARNING! File attribute change failed: a.txt [--S-] -> [----] ("));
-    EXPECT_EQ(undoReport_.lines[1].toStdString(), "File Attribute Changed: b.txt [--S-] -> [----]");
     EXPECT_EQ(fourBits(b), 0u);
     EXPECT_EQ(undoReport_.warnings, 1);
     EXPECT_EQ(undoReport_.filesLabel, "1 Files Changed.");

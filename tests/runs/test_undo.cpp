@@ -9,7 +9,13 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
 #include <functional>
+#include <map>
+#include <string>
 
 #include "engine/log.h"
 #include "platform/localetext.h"
@@ -211,6 +217,32 @@ const Scenario kScenarios[] = {
          EXPECT_EQ(h.state.warningCount, 3);
          EXPECT_TRUE(anyLineStartsWith(
              h.lines(), QStringLiteral("WARNING! Change File Created Date Failed: ")));
+         EXPECT_EQ(h.state.lastRunFileCount, 3);
+     }},
+    {"ADateRunOverHardLinkedFiles",
+     [](const TempDir& dir, DriverHarness& h) {
+         // a.txt and b.txt are one file; the journal holds it twice, the second time with the
+         // time the first change had just written.
+         testsupport::writeFile(dir, "a.txt", "x");
+         ASSERT_EQ(::link(dir.file("a.txt").c_str(), dir.file("b.txt").c_str()), 0);
+         testsupport::writeFile(dir, "c.txt", "y");
+         const struct timespec when { 1'115'296'496, 123'456'789 };
+         for (const char* name : {"a.txt", "c.txt"}) {
+             ASSERT_TRUE(platform::fs::setFileTimes(dir.file(name), nullptr, &when, &when).ok());
+         }
+         h.loadFolder(dir.path());
+         h.inputs.mode.tabKey = QStringLiteral("Attrib");
+         h.inputs.dirsAllowed = false;
+         h.inputs.attrib.optAttrib = 1;
+         h.inputs.attrib.chkDateModified = true;
+         h.inputs.attrib.chkDateDate = true;
+         h.inputs.attrib.chkDateTime = true;
+         h.inputs.attrib.dtDate = QDate(2001, 2, 3);
+         h.inputs.attrib.dtTime = QTime(4, 5, 6);
+     },
+     [](const TempDir& dir, DriverHarness& h, const Tree& before) {
+         EXPECT_NE(testsupport::snapshotTree(dir.path()).at("b.txt").modifiedNs,
+                   before.at("b.txt").modifiedNs);
          EXPECT_EQ(h.state.lastRunFileCount, 3);
      }},
 };
@@ -425,6 +457,51 @@ TEST_F(UndoTest, AFailingStepStillReachesTheEnd) {
     EXPECT_EQ(h.window->windowTitle(), QStringLiteral("Status: Ready!"));
     h.closeWindow();
     EXPECT_TRUE(h.mainWindow.isEnabled());
+}
+
+// Files and folders that had no stored DOS attributes have none after the undo, not one
+// holding 0; one that had a value keeps it, byte for byte.
+TEST_F(UndoTest, AnAttributeUndoRemovesTheStoredValueItCreated) {
+    if (!storesDosBits(dir)) {
+        GTEST_SKIP() << "the file system keeps no user extended attributes";
+    }
+    const auto stored = [](const std::string& path) -> std::string {
+        char blob[512];
+        const ssize_t length =
+            ::lgetxattr(path.c_str(), platform::fs::kDosAttributeName, blob, sizeof blob);
+        return length < 0 ? "(none)" : std::string(blob, static_cast<std::size_t>(length));
+    };
+    testsupport::writeFile(dir, "plain.txt", "1", 1);
+    const std::string readOnly = testsupport::writeFile(dir, "readonly.txt", "2", 2);
+    ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
+    const std::string had = testsupport::writeFile(dir, "had.txt", "3", 3);
+    ASSERT_TRUE(platform::fs::setAttributes(had, platform::fs::Hidden).ok());
+    dir.mkdir("folder");
+    h.inputs.dirsTicked = true;
+    h.loadFolder(dir.path());
+    const std::map<std::string, std::string> before = {
+        {"plain.txt", stored(dir.file("plain.txt"))},
+        {"readonly.txt", stored(readOnly)},
+        {"had.txt", stored(had)},
+        {"folder", stored(dir.file("folder"))},
+    };
+    ASSERT_EQ(before.at("plain.txt"), "(none)");
+    ASSERT_EQ(before.at("folder"), "(none)");
+    h.inputs.mode.tabKey = QStringLiteral("Attrib");
+    h.inputs.attrib.chkA = 1;
+    h.inputs.attrib.chkS = 1;
+    h.run();
+    ASSERT_EQ(h.state.lastRunFileCount, 3);
+    ASSERT_EQ(h.state.lastRunDirCount, 1);
+
+    ASSERT_TRUE(h.undo());
+    EXPECT_EQ(h.state.warningCount, 0) << h.lines().join('\n').toStdString();
+    for (const auto& [name, value] : before) {
+        EXPECT_EQ(stored(dir.file(name)), value) << name;
+    }
+    struct stat st {};
+    ASSERT_EQ(::stat(readOnly.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
 }
 
 class FreeSelectUndoTest : public UndoTest {};
