@@ -714,7 +714,8 @@ public:
 
 private:
     std::string log() const {
-        return "the run's lines:\n" + runLines_.join(QStringLiteral("\n")).toStdString() +
+        return (swapText_.empty() ? std::string() : "between run and undo: " + swapText_ + "\n") +
+               "the run's lines:\n" + runLines_.join(QStringLiteral("\n")).toStdString() +
                "\nthe undo's lines:\n" + undoLines_.join(QStringLiteral("\n")).toStdString();
     }
 
