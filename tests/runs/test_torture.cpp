@@ -10,7 +10,8 @@
 // touch must come back.
 //
 // QUENZA_TORTURE_SEED=<n> replays one round; QUENZA_TORTURE_ROUNDS=<n> runs rounds 1..n;
-// QUENZA_TORTURE_SECONDS=<s> keeps drawing rounds for that long (a soak).
+// QUENZA_TORTURE_SECONDS=<s> keeps drawing rounds for that long (a soak);
+// QUENZA_TORTURE_VERBOSE=1 prints what each round runs.
 #include <gtest/gtest.h>
 
 #include <QCryptographicHash>
@@ -667,6 +668,9 @@ public:
 
         configure();
         const std::string plan = "mode " + modeText_ + "\n";
+        if (std::getenv("QUENZA_TORTURE_VERBOSE")) {
+            std::cerr << plan;
+        }
         SCOPED_TRACE(plan);
         h_.state.simulationMode = simulate_;
         runs::DriverContext ctx = context();
@@ -772,6 +776,10 @@ private:
             }
         }
         simulate_ = chance(rng_, 0.05);
+        const bool cancel = chance(rng_, 0.05);
+        if (cancel) {
+            h_.cancelAtFirstItem();
+        }
 
         QStringList names;
         for (const auto& [path, entry] : before_) {
@@ -896,7 +904,7 @@ private:
                      " subfolders=" + (scan_.subfolders ? "1" : "0") +
                      " freeSelect=" + std::to_string(in.fileMode) +
                      " onlySelected=" + (in.onlySelectedInForce ? "1" : "0") +
-                     " simulation=" + (simulate_ ? "1" : "0");
+                     " simulation=" + (simulate_ ? "1" : "0") + " cancel=" + (cancel ? "1" : "0");
         expectNames();
     }
 
