@@ -96,15 +96,18 @@ FolderHandle::~FolderHandle() {
 Descent descend(const FolderHandle& from, const std::vector<std::string>& levels,
                 const std::function<void(std::size_t, FolderId)>& created) {
     Descent result;
+    const auto failed = [&result](std::string reason) {
+        result.stop = LevelStop::Failed;
+        result.reason = std::move(reason);
+        return std::move(result);
+    };
     int current = from.fd();
     std::optional<FolderHandle> held;
     for (std::size_t i = 0; i < levels.size(); ++i) {
         const std::string& level = levels[i];
         result.stoppedAt = i;
         if (!isPlainName(level)) {
-            result.stop = LevelStop::Failed;
-            result.reason = quoted(level) + " cannot be a sub-folder";
-            return result;
+            return failed(quoted(level) + " cannot be a sub-folder");
         }
         bool made = false;
         int fd = openat(current, level.c_str(), kLevelFlags);
@@ -112,10 +115,8 @@ Descent descend(const FolderHandle& from, const std::vector<std::string>& levels
             if (mkdirat(current, level.c_str(), 0777) == 0) {
                 made = true;
             } else if (errno != EEXIST) {
-                result.stop = LevelStop::Failed;
-                result.reason =
-                    systemFailure("cannot create the folder " + quoted(level), errno).reason();
-                return result;
+                return failed(
+                    systemFailure("cannot create the folder " + quoted(level), errno).reason());
             }
             // Entered like any level: whatever took the name in between is checked again.
             fd = openat(current, level.c_str(), kLevelFlags);
@@ -140,9 +141,7 @@ Descent descend(const FolderHandle& from, const std::vector<std::string>& levels
         }
         Result<FolderHandle> opened = FolderHandle::adopt(fd);
         if (!opened) {
-            result.stop = LevelStop::Failed;
-            result.reason = opened.reason();
-            return result;
+            return failed(opened.reason());
         }
         if (made) {
             created(i, opened->id());
@@ -157,15 +156,11 @@ Descent descend(const FolderHandle& from, const std::vector<std::string>& levels
         // No levels: the folder itself, on a handle of its own.
         const int fd = fcntl(from.fd(), F_DUPFD_CLOEXEC, 0);
         if (fd < 0) {
-            result.stop = LevelStop::Failed;
-            result.reason = systemFailure("cannot open the folder again", errno).reason();
-            return result;
+            return failed(systemFailure("cannot open the folder again", errno).reason());
         }
         Result<FolderHandle> again = FolderHandle::adopt(fd);
         if (!again) {
-            result.stop = LevelStop::Failed;
-            result.reason = again.reason();
-            return result;
+            return failed(again.reason());
         }
         result.folder.emplace(std::move(again).value());
     }
