@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <QDate>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QTime>
 
@@ -771,13 +772,20 @@ TEST_F(Torture, RandomRunsAndTheirUndoLoseNothingAndRestoreEverything) {
     if (const char* soak = std::getenv("QUENZA_TORTURE_SECONDS")) {
         seconds = std::atof(soak);
     }
+    // The rounds after the fixed ones draw seeds from the clock, so two soaks do not play the
+    // same rounds; every failed one is printed and can be replayed.
+    const std::uint64_t soakBase =
+        static_cast<std::uint64_t>(QDateTime::currentMSecsSinceEpoch()) * 1000;
+    if (seconds > 0) {
+        std::cerr << "torture: soak seeds from " << soakBase << "\n";
+    }
     QElapsedTimer clock;
     clock.start();
     int failed = 0;
     int played = 0;
     Tally tally;
     for (std::size_t i = 0; i < seeds.size() || clock.elapsed() < seconds * 1000; ++i) {
-        const std::uint64_t seed = i < seeds.size() ? seeds[i] : 1'000'000 + i;
+        const std::uint64_t seed = i < seeds.size() ? seeds[i] : soakBase + i;
         const int failuresBefore =
             testing::UnitTest::GetInstance()->current_test_info()->result()->total_part_count();
         {
