@@ -13,16 +13,11 @@ namespace engine {
 namespace {
 
 // The boxes hold up to three digits; anything larger already lies beyond every name.
-constexpr double kLargestBoxValue = 32767;
+constexpr qint64 kLargestBoxValue = 32767;
 
-// The number a position or count box stands for: the number its text starts with, rounded,
-// never below 0.
+// The number a position or count box stands for, never below 0.
 qsizetype boxValue(const QString& text) {
-    const double value = platform::roundHalfEven(platform::vbVal(text));
-    if (!(value > 0)) {
-        return 0;  // also a value that is no number at all
-    }
-    return static_cast<qsizetype>(std::min(value, kLargestBoxValue));
+    return static_cast<qsizetype>(platform::boxNumber(text, 0, kLargestBoxValue));
 }
 
 }  // namespace

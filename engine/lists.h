@@ -48,6 +48,12 @@ struct TextLists {
     QList<WaveFormatEntry> waveFormatList{WaveFormatEntry{}};
     // The items in order; unlike the others it is simply empty when there are none.
     QList<BatchReplaceItem> batchReplaceList;
+    // The two lists the program writes back: set when the file was there but could not be
+    // read (too large, unreadable, not a regular file). The list then stands empty only
+    // because of that, so its file is left as it is until the list is edited in the settings
+    // dialog.
+    bool exceptionsUnread = false;
+    bool batchReplaceUnread = false;
 };
 
 }  // namespace engine

@@ -15,39 +15,70 @@ namespace {
 bool errorsLoggedFlag = false;
 
 // A name may hold line breaks; written as they are, they would end the entry and start another
-// that the name's owner wrote. So CR, LF and tab are shown as \r, \n and \t, and one entry is
+// that the name's owner wrote. Viewers differ in what ends a line: besides CR and LF, some take
+// VT, FF, the separators FS, GS and RS, NEL, LS and PS, and one reading the log as Latin-1 a
+// lone byte 0x85. So CR, LF and tab show as \r, \n and \t, the other control characters as
+// \xNN, a name's byte 0x85 outside UTF-8 as \x85, and NEL, LS and PS as \uNNNN: one entry is
 // always one line. A backslash is doubled only where it would otherwise read as the start of
-// one of those (before r, n, t, a backslash or a shown line break): every other line that holds
-// one reads as it always has, and each line still tells what the message held.
+// an escape (before r, n, t, x, u, a backslash or a shown character): every other line that
+// holds one reads as it always has, and each line still tells what the message held.
+QLatin1StringView escapeOf(QChar ch) {
+    switch (ch.unicode()) {
+        case u'\r':
+            return QLatin1StringView("\\r");
+        case u'\n':
+            return QLatin1StringView("\\n");
+        case u'\t':
+            return QLatin1StringView("\\t");
+        case u'\v':
+            return QLatin1StringView("\\x0b");
+        case u'\f':
+            return QLatin1StringView("\\x0c");
+        case 0x1C:
+            return QLatin1StringView("\\x1c");
+        case 0x1D:
+            return QLatin1StringView("\\x1d");
+        case 0x1E:
+            return QLatin1StringView("\\x1e");
+        case 0x85:
+            return QLatin1StringView("\\u0085");
+        case 0x2028:
+            return QLatin1StringView("\\u2028");
+        case 0x2029:
+            return QLatin1StringView("\\u2029");
+        case 0xDC85:  // the path codec's stand-in for a name's byte 0x85 outside UTF-8
+            return QLatin1StringView("\\x85");
+        default:
+            return QLatin1StringView();
+    }
+}
+
+bool startsEscape(QChar ch) {
+    switch (ch.unicode()) {
+        case u'\\':
+        case u'r':
+        case u'n':
+        case u't':
+        case u'x':
+        case u'u':
+            return true;
+        default:
+            return !escapeOf(ch).isEmpty();
+    }
+}
+
 QString oneLine(const QString& message) {
-    const auto escapeOf = [](QChar ch) -> QChar {
-        switch (ch.unicode()) {
-            case u'\r':
-                return u'r';
-            case u'\n':
-                return u'n';
-            case u'\t':
-                return u't';
-            default:
-                return QChar();
-        }
-    };
     QString line;
     line.reserve(message.size());
     for (qsizetype i = 0; i < message.size(); ++i) {
         const QChar ch = message[i];
-        if (const QChar escape = escapeOf(ch); !escape.isNull()) {
-            line += u'\\';
+        if (const QLatin1StringView escape = escapeOf(ch); !escape.isEmpty()) {
             line += escape;
             continue;
         }
         line += ch;
-        if (ch == u'\\' && i + 1 < message.size()) {
-            const QChar next = message[i + 1];
-            if (next == u'\\' || next == u'r' || next == u'n' || next == u't' ||
-                !escapeOf(next).isNull()) {
-                line += u'\\';
-            }
+        if (ch == u'\\' && i + 1 < message.size() && startsEscape(message[i + 1])) {
+            line += u'\\';
         }
     }
     return line;

@@ -1,9 +1,10 @@
 // The error log (errors.txt) and the run log (log.txt) in the program folder. Each call appends
 // one line "(date time) message" and closes the file again, so every line is on disk when the
-// call returns. Line breaks and tabs inside the message are shown as \r, \n and \t, so that one
-// entry is one line whatever the names in it hold. A line that cannot be written (the log is a
-// link, a FIFO, a folder, or the disk is full) is dropped silently: logging never disturbs the
-// caller.
+// call returns. Every character some viewer ends a line at (CR, LF, VT, FF, FS, GS, RS, NEL,
+// LS, PS and a name's lone byte 0x85) and tab are shown as escapes (\r, \n, \t, \x0b, \x1c,
+// \u0085, \u2028, \x85 ...), so that one entry is one line whatever the names in it hold. A line
+// that cannot be written (the log is a link, a FIFO, a folder, or the disk is full) is dropped
+// silently: logging never disturbs the caller.
 #pragma once
 
 #include <QString>

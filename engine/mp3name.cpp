@@ -5,6 +5,7 @@
 
 #include "engine/log.h"
 #include "engine/numbers.h"
+#include "engine/tokens.h"
 #include "media/mpegaudio.h"
 #include "orvane/com/interfaces.h"
 #include "platform/filesystem.h"
@@ -76,71 +77,6 @@ com::Bstr bstrOf(const QString& text) {
         std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), text.size()));
 }
 
-enum class Token {
-    Artist,
-    Title,
-    Album,
-    Year,
-    Comment,
-    Genre,
-    Track,
-    TrackN,
-    Length,
-    LengthS,
-    Bitrate,
-    Mpeg,
-    Layer,
-    Stereo,
-    SMode,
-    Freq,
-    FreqS,
-    SizeB,
-    Size,
-    FileName,
-    FileExt,
-    Composer,
-    OrigArtist,
-    Copyright,
-    EncodedBy,
-    Bpm,
-};
-
-struct TokenName {
-    const char* text;
-    Token token;
-};
-
-// In the order they are tried: where one token begins another ("<TRACK>", "<TRACKN>"), the
-// closing bracket keeps them apart.
-constexpr std::array<TokenName, 26> kTokens = {{
-    {"<ARTIST>", Token::Artist},
-    {"<TITLE>", Token::Title},
-    {"<ALBUM>", Token::Album},
-    {"<YEAR>", Token::Year},
-    {"<COMMENT>", Token::Comment},
-    {"<GENRE>", Token::Genre},
-    {"<TRACK>", Token::Track},
-    {"<TRACKN>", Token::TrackN},
-    {"<LENGTH>", Token::Length},
-    {"<LENGTHS>", Token::LengthS},
-    {"<BITRATE>", Token::Bitrate},
-    {"<MPEG>", Token::Mpeg},
-    {"<LAYER>", Token::Layer},
-    {"<STEREO>", Token::Stereo},
-    {"<SMODE>", Token::SMode},
-    {"<FREQ>", Token::Freq},
-    {"<FREQS>", Token::FreqS},
-    {"<SIZEB>", Token::SizeB},
-    {"<SIZE>", Token::Size},
-    {"<FILENAME>", Token::FileName},
-    {"<FILEEXT>", Token::FileExt},
-    {"<COMPOSER>", Token::Composer},
-    {"<ORIGARTIST>", Token::OrigArtist},
-    {"<COPYRIGHT>", Token::Copyright},
-    {"<ENCODEDBY>", Token::EncodedBy},
-    {"<BPM>", Token::Bpm},
-}};
-
 // ASCII letters only: a locale's own case rules must not turn other text into a token.
 bool startsWithToken(QStringView text, const char* token) {
     qsizetype i = 0;
@@ -165,20 +101,11 @@ struct FrameIds {
     const char* v34;
     const char* v2;
 };
-FrameIds frameIdsOf(Token token) {
-    switch (token) {
-        case Token::Composer:
-            return {"TCOM", "TCM"};
-        case Token::OrigArtist:
-            return {"TOPE", "TOA"};
-        case Token::Copyright:
-            return {"TCOP", "TCR"};
-        case Token::EncodedBy:
-            return {"TENC", "TEN"};
-        default:
-            return {"TBPM", "TBP"};
-    }
-}
+constexpr FrameIds kComposerFrames{"TCOM", "TCM"};
+constexpr FrameIds kOrigArtistFrames{"TOPE", "TOA"};
+constexpr FrameIds kCopyrightFrames{"TCOP", "TCR"};
+constexpr FrameIds kEncodedByFrames{"TENC", "TEN"};
+constexpr FrameIds kBpmFrames{"TBPM", "TBP"};
 
 // Whether the frame list "ID;ID;..." names the frame, as a whole entry.
 bool listsFrame(const QString& frameList, const QString& id) {
@@ -197,6 +124,8 @@ QString frameText(VersionTag* tag, const QString& id) {
     return textOf(value);
 }
 
+}  // namespace
+
 // What one file gives the tokens. Each object is fetched from the library on the first token
 // that needs it.
 class Mp3Values {
@@ -204,58 +133,8 @@ public:
     Mp3Values(_cMP3File* mp3, const QString& fileName, qint64 fileSize, const Mp3Options& options)
         : mp3_(mp3), fileName_(fileName), fileSize_(fileSize), options_(options) {}
 
-    // The token's value, or nothing when it is missing.
-    std::optional<QString> value(Token token) {
-        switch (token) {
-            case Token::Artist:
-                return nonEmpty(id3Text(&_cID3Tags::get_Artist, &_cID3V1Tag::get_Artist));
-            case Token::Title:
-                return nonEmpty(id3Text(&_cID3Tags::get_Title, &_cID3V1Tag::get_Title));
-            case Token::Album:
-                return nonEmpty(id3Text(&_cID3Tags::get_Album, &_cID3V1Tag::get_Album));
-            case Token::Year:
-                return nonEmpty(id3Text(&_cID3Tags::get_Year, &_cID3V1Tag::get_Year));
-            case Token::Comment:
-                return nonEmpty(id3Text(&_cID3Tags::get_Comments, &_cID3V1Tag::get_Comments));
-            case Token::Genre: {
-                const QString genre = genreText();
-                return genre == QLatin1String("Unknown") ? std::nullopt : nonEmpty(genre);
-            }
-            case Token::Track:
-                return nonEmpty(trackText());
-            case Token::TrackN: {
-                const QString track = trackText();
-                return track.isEmpty() ? std::nullopt
-                                       : std::optional<QString>(numberNormalize(track, 2));
-            }
-            case Token::SizeB:
-                return QString::number(fileSize_);
-            case Token::Size:
-                return platform::numberText(
-                    platform::roundHalfEven(static_cast<double>(fileSize_) / 1048576.0, 2));
-            case Token::FileName: {
-                const qsizetype dot = fileName_.lastIndexOf(QLatin1Char('.'));
-                return dot < 0 ? fileName_ : fileName_.left(dot);
-            }
-            case Token::FileExt: {
-                const qsizetype dot = fileName_.lastIndexOf(QLatin1Char('.'));
-                return dot < 0 ? QString() : fileName_.mid(dot + 1);
-            }
-            case Token::Composer:
-            case Token::OrigArtist:
-            case Token::Copyright:
-            case Token::EncodedBy:
-            case Token::Bpm:
-                return nonEmpty(v2FrameText(frameIdsOf(token)));
-            default:
-                return mpegValue(token);
-        }
-    }
-
-private:
-    static std::optional<QString> nonEmpty(const QString& text) {
-        return text.isEmpty() ? std::nullopt : std::optional<QString>(text);
-    }
+    const QString& fileName() const { return fileName_; }
+    qint64 fileSize() const { return fileSize_; }
 
     _cID3Tags* tags() {
         if (!tagsFetched_) {
@@ -377,53 +256,7 @@ private:
         return header_.get();
     }
 
-    std::optional<QString> mpegValue(Token token) {
-        _cMPEGHeader* mpeg = header();
-        if (!mpeg) {
-            return std::nullopt;
-        }
-        switch (token) {
-            case Token::Length:
-            case Token::LengthS: {
-                // A VBR file without a frame count has no known length (-1).
-                const com::LONG seconds = number(mpeg, &_cMPEGHeader::get_Duration);
-                if (seconds < 0) {
-                    return std::nullopt;
-                }
-                return QString::fromStdString(token == Token::Length
-                                                  ? media::formatLength(seconds)
-                                                  : media::formatLengthShort(seconds));
-            }
-            case Token::Bitrate: {
-                const com::LONG bitrate = number(mpeg, &_cMPEGHeader::get_Bitrate);
-                return bitrate < 0 ? std::nullopt
-                                   : std::optional<QString>(QString::number(bitrate));
-            }
-            case Token::Mpeg:
-                return text(mpeg, &_cMPEGHeader::get_Version)
-                    .remove(QLatin1String(" version"), Qt::CaseInsensitive);
-            case Token::Layer:
-                return text(mpeg, &_cMPEGHeader::get_Layer)
-                    .replace(QLatin1String("III"), QLatin1String("3"))
-                    .replace(QLatin1String("II"), QLatin1String("2"))
-                    .replace(QLatin1String("I"), QLatin1String("1"));
-            case Token::Stereo:
-                return text(mpeg, &_cMPEGHeader::get_Mode) == QLatin1String("Single Channel")
-                           ? QStringLiteral("Mono")
-                           : QStringLiteral("Stereo");
-            case Token::SMode: {
-                const QString mode = text(mpeg, &_cMPEGHeader::get_Mode);
-                return mode == QLatin1String("Single Channel") ? QStringLiteral("Mono") : mode;
-            }
-            case Token::Freq:
-                return QString::number(number(mpeg, &_cMPEGHeader::get_Frequency));
-            case Token::FreqS:
-                return QString::number(number(mpeg, &_cMPEGHeader::get_Frequency) / 1000);
-            default:
-                return std::nullopt;
-        }
-    }
-
+private:
     _cMP3File* mp3_;
     const QString& fileName_;
     qint64 fileSize_;
@@ -435,6 +268,149 @@ private:
     com::ComPtr<_cID3V1Tag> v1_;
     com::ComPtr<_cMPEGHeader> header_;
 };
+
+namespace {
+
+using Value = std::optional<QString>;
+
+Value nonEmpty(const QString& text) {
+    return text.isEmpty() ? std::nullopt : Value(text);
+}
+
+// An ID3 text: the combined one (ID3v2 first, then ID3v1), or the ID3v1 one alone.
+template <com::HRESULT (_cID3Tags::*Combined)(com::BSTR*),
+          com::HRESULT (_cID3V1Tag::*Own)(com::BSTR*)>
+Value tagText(Mp3Values& file) {
+    return nonEmpty(file.id3Text(Combined, Own));
+}
+
+template <const FrameIds& Ids>
+Value frameValue(Mp3Values& file) {
+    return nonEmpty(file.v2FrameText(Ids));
+}
+
+// A value of the MPEG header: missing when the file has none.
+template <Value (*Read)(_cMPEGHeader*)>
+Value mpegValue(Mp3Values& file) {
+    _cMPEGHeader* mpeg = file.header();
+    return mpeg ? Read(mpeg) : std::nullopt;
+}
+
+// A VBR file without a frame count has no known length (-1).
+template <std::string (*Format)(std::int64_t)>
+Value lengthText(_cMPEGHeader* mpeg) {
+    const com::LONG seconds = number(mpeg, &_cMPEGHeader::get_Duration);
+    return seconds < 0 ? std::nullopt : Value(QString::fromStdString(Format(seconds)));
+}
+
+Value bitrateText(_cMPEGHeader* mpeg) {
+    const com::LONG bitrate = number(mpeg, &_cMPEGHeader::get_Bitrate);
+    return bitrate < 0 ? std::nullopt : Value(QString::number(bitrate));
+}
+
+Value versionText(_cMPEGHeader* mpeg) {
+    return text(mpeg, &_cMPEGHeader::get_Version)
+        .remove(QLatin1String(" version"), Qt::CaseInsensitive);
+}
+
+Value layerText(_cMPEGHeader* mpeg) {
+    return text(mpeg, &_cMPEGHeader::get_Layer)
+        .replace(QLatin1String("III"), QLatin1String("3"))
+        .replace(QLatin1String("II"), QLatin1String("2"))
+        .replace(QLatin1String("I"), QLatin1String("1"));
+}
+
+Value stereoText(_cMPEGHeader* mpeg) {
+    return text(mpeg, &_cMPEGHeader::get_Mode) == QLatin1String("Single Channel")
+               ? QStringLiteral("Mono")
+               : QStringLiteral("Stereo");
+}
+
+Value modeText(_cMPEGHeader* mpeg) {
+    const QString mode = text(mpeg, &_cMPEGHeader::get_Mode);
+    return mode == QLatin1String("Single Channel") ? QStringLiteral("Mono") : mode;
+}
+
+template <com::LONG Divisor>
+Value frequencyText(_cMPEGHeader* mpeg) {
+    return QString::number(number(mpeg, &_cMPEGHeader::get_Frequency) / Divisor);
+}
+
+Value genreValue(Mp3Values& file) {
+    const QString genre = file.genreText();
+    return genre == QLatin1String("Unknown") ? std::nullopt : nonEmpty(genre);
+}
+
+Value trackValue(Mp3Values& file) {
+    return nonEmpty(file.trackText());
+}
+
+Value normalizedTrackValue(Mp3Values& file) {
+    const QString track = file.trackText();
+    return track.isEmpty() ? std::nullopt : Value(numberNormalize(track, 2));
+}
+
+Value fileNameValue(Mp3Values& file) {
+    const qsizetype dot = file.fileName().lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? file.fileName() : file.fileName().left(dot);
+}
+
+// An empty extension is a value all the same.
+Value fileExtValue(Mp3Values& file) {
+    const qsizetype dot = file.fileName().lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? QString() : file.fileName().mid(dot + 1);
+}
+
+Value sizeBytesValue(Mp3Values& file) {
+    return QString::number(file.fileSize());
+}
+
+Value sizeMegabytesValue(Mp3Values& file) {
+    return platform::numberText(
+        platform::roundHalfEven(static_cast<double>(file.fileSize()) / 1048576.0, 2));
+}
+
+// Each row: the token, the picker's caption, how it expands. The order is the picker's; where
+// one token begins another ("<TRACK>", "<TRACKN>"), the closing bracket keeps them apart.
+// clang-format off
+constexpr Mp3Token kMp3Tokens[] = {
+    {"<ARTIST>", "Artist", tagText<&_cID3Tags::get_Artist, &_cID3V1Tag::get_Artist>,
+     TokenRole::Value},
+    {"<TITLE>", "Title", tagText<&_cID3Tags::get_Title, &_cID3V1Tag::get_Title>,
+     TokenRole::Value},
+    {"<ALBUM>", "Album", tagText<&_cID3Tags::get_Album, &_cID3V1Tag::get_Album>,
+     TokenRole::Value},
+    {"<YEAR>", "Year", tagText<&_cID3Tags::get_Year, &_cID3V1Tag::get_Year>, TokenRole::Value},
+    {"<COMMENT>", "Comment", tagText<&_cID3Tags::get_Comments, &_cID3V1Tag::get_Comments>,
+     TokenRole::Value},
+    {"<GENRE>", "Genre", genreValue, TokenRole::Value},
+    {"<TRACK>", "Track Number", trackValue, TokenRole::Value},
+    {"<TRACKN>", "Track Number (Normalized)", normalizedTrackValue, TokenRole::Value},
+    {"<LENGTH>", "Length (Long)", mpegValue<lengthText<media::formatLength>>, TokenRole::Value},
+    {"<LENGTHS>", "Length (Short)", mpegValue<lengthText<media::formatLengthShort>>,
+     TokenRole::Value},
+    {"<BITRATE>", "Bitrate", mpegValue<bitrateText>, TokenRole::Value},
+    {"<STEREO>", "Stereo or Mono", mpegValue<stereoText>, TokenRole::Value},
+    {"<FREQ>", "Frequency (Hz)", mpegValue<frequencyText<1>>, TokenRole::Value},
+    {"<FREQS>", "Frequency (kHz)", mpegValue<frequencyText<1000>>, TokenRole::Value},
+    {"<MPEG>", "MPEG Version", mpegValue<versionText>, TokenRole::Value},
+    {"<LAYER>", "MPEG Layer", mpegValue<layerText>, TokenRole::Value},
+    {"<SMODE>", "MPEG Stereo Mode", mpegValue<modeText>, TokenRole::Value},
+    {"<FILENAME>", "Current Filename", fileNameValue, TokenRole::Value},
+    {"<FILEEXT>", "Current File Extension", fileExtValue, TokenRole::Value},
+    {"<SIZEB>", "File Size (in Bytes)", sizeBytesValue, TokenRole::Value},
+    {"<SIZE>", "File Size (in MB)", sizeMegabytesValue, TokenRole::Value},
+    {"<COMPOSER>", "Composer (ID3v2)", frameValue<kComposerFrames>, TokenRole::Value},
+    {"<ORIGARTIST>", "Original Artist (ID3v2)", frameValue<kOrigArtistFrames>,
+     TokenRole::Value},
+    {"<COPYRIGHT>", "Copyright (ID3v2)", frameValue<kCopyrightFrames>, TokenRole::Value},
+    {"<ENCODEDBY>", "Encoded By (ID3v2)", frameValue<kEncodedByFrames>,
+     TokenRole::Value},
+    {"<BPM>", "Beats Per Minute (ID3v2)", frameValue<kBpmFrames>,
+     TokenRole::Value},
+    {"<\\>", "Move To SubDir", nullptr, TokenRole::SubDir},
+};
+// clang-format on
 
 }  // namespace
 
@@ -455,9 +431,9 @@ QString formatMp3Filename(_cMP3File* mp3, const QString& fileName, qint64 fileSi
             continue;
         }
         const QStringView rest = QStringView(pattern).mid(i);
-        const TokenName* found = nullptr;
-        for (const TokenName& token : kTokens) {
-            if (startsWithToken(rest, token.text)) {
+        const Mp3Token* found = nullptr;
+        for (const Mp3Token& token : kMp3Tokens) {
+            if (token.expand && startsWithToken(rest, token.token)) {
                 found = &token;
                 break;
             }
@@ -467,12 +443,12 @@ QString formatMp3Filename(_cMP3File* mp3, const QString& fileName, qint64 fileSi
             ++i;
             continue;
         }
-        if (const std::optional<QString> value = values.value(found->token)) {
+        if (const std::optional<QString> value = found->expand(values)) {
             result += *value;
         } else {
             allFilled = false;
         }
-        i += static_cast<qsizetype>(std::char_traits<char>::length(found->text));
+        i += static_cast<qsizetype>(std::char_traits<char>::length(found->token));
     }
     if (!allFilled && options.onlyFilledTags) {
         return {};
@@ -481,6 +457,10 @@ QString formatMp3Filename(_cMP3File* mp3, const QString& fileName, qint64 fileSi
         result += QLatin1String(".mp3");
     }
     return result;
+}
+
+std::span<const Mp3Token> mp3Tokens() {
+    return kMp3Tokens;
 }
 
 QString mp3NewName(_cMP3File* mp3, const QString& folder, const QString& name,

@@ -8,6 +8,7 @@
 
 #include "engine/blanks.h"
 #include "engine/log.h"
+#include "engine/tokens.h"
 #include "platform/localetext.h"
 
 namespace engine {
@@ -69,6 +70,34 @@ int autoWidth(qint64 top) {
 }
 
 }  // namespace
+
+// What one numbered item gives the Enum tab's tokens.
+struct EnumValues {
+    const QString& base;       // the name before its last "."
+    const QString& extension;  // after it
+    const QString& name;
+    const QString& number;  // the item's number, padded
+};
+
+namespace {
+
+// Each row: the token, the picker's caption, how it expands; in the picker's order.
+constexpr EnumToken kEnumTokens[] = {
+    {"<ENUM>", "Enumeration",
+     [](EnumValues& item) -> std::optional<QString> { return item.number; }, TokenRole::Value},
+    {"<NAME>", "Current Filename",
+     [](EnumValues& item) -> std::optional<QString> { return item.base; }, TokenRole::Value},
+    {"<EXT>", "Current File Extension",
+     [](EnumValues& item) -> std::optional<QString> { return item.extension; }, TokenRole::Value},
+    {"<FULLNAME>", "Curr. Full Name",
+     [](EnumValues& item) -> std::optional<QString> { return item.name; }, TokenRole::Value},
+};
+
+}  // namespace
+
+std::span<const EnumToken> enumTokens() {
+    return kEnumTokens;
+}
 
 QString numberNormalize(const QString& text, int width, bool* failed) {
     if (failed) {
@@ -180,15 +209,7 @@ platform::Result<QString> enumFilename(const QString& name, qint64 index,
     }
     const QString numberText = numberNormalize(QString::number(number), width);
 
-    static const QLatin1StringView kName("<NAME>");
-    static const QLatin1StringView kExt("<EXT>");
-    static const QLatin1StringView kFullName("<FULLNAME>");
-    static const QLatin1StringView kEnum("<ENUM>");
-    const struct {
-        QLatin1StringView token;
-        const QString& value;
-    } tokens[] = {{kName, base}, {kExt, extension}, {kFullName, name}, {kEnum, numberText}};
-
+    EnumValues values{base, extension, name, numberText};
     QString result;
     result.reserve(pattern.size() + name.size());
     const QStringView view(pattern);
@@ -197,10 +218,11 @@ platform::Result<QString> enumFilename(const QString& name, qint64 index,
         bool expanded = false;
         if (view.at(i) == u'<') {
             const QStringView rest = view.mid(i);
-            for (const auto& token : tokens) {
-                if (rest.startsWith(token.token, Qt::CaseInsensitive)) {
-                    result.append(token.value);
-                    i += token.token.size();
+            for (const EnumToken& token : kEnumTokens) {
+                const QLatin1StringView text(token.token);
+                if (rest.startsWith(text, Qt::CaseInsensitive)) {
+                    result.append(*token.expand(values));
+                    i += text.size();
                     expanded = true;
                     break;
                 }

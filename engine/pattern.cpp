@@ -12,6 +12,7 @@
 #include "engine/lists.h"
 #include "engine/log.h"
 #include "engine/sizetext.h"
+#include "engine/tokens.h"
 #include "media/mpegaudio.h"
 #include "platform/localetext.h"
 #include "platform/programfolder.h"
@@ -19,78 +20,6 @@
 namespace engine {
 
 namespace {
-
-enum class Token {
-    Name,
-    Ext,
-    FullName,
-    Size,
-    SizeB,
-    Date,
-    Time,
-    Parent,
-    DirFiles,
-    DirDirs,
-    DirSizeB,
-    DirSize,
-    SDirFiles,
-    SDirDirs,
-    SDirSizeB,
-    SDirSize,
-    Width,
-    Height,
-    Depth,
-    DepthB,
-    Length,
-    LengthS,
-    Bitrate,
-    Fps,
-    Codec,
-    SMode,
-    Freq,
-    FreqS,
-    Bits,
-    SndFormat,
-    SndBitrate,
-    Sound,
-    HtmlTitle,
-    Rnd,
-    RndDigit,
-    FLetter,
-    FLetterN1,
-    FLetterN2,
-    Part,
-};
-
-struct TokenDef {
-    const char* text;
-    Token token;
-};
-
-// In the order they are tried; none is the beginning of another, so at most one matches.
-// clang-format off
-constexpr std::array<TokenDef, 47> kTokens{{
-    {"<NAME>", Token::Name}, {"<EXT>", Token::Ext}, {"<FULLNAME>", Token::FullName},
-    {"<SIZE>", Token::Size}, {"<SIZEB>", Token::SizeB}, {"<DATE>", Token::Date},
-    {"<TIME>", Token::Time}, {"<PARENT>", Token::Parent},
-    {"<DIRFILES>", Token::DirFiles}, {"<DIRDIRS>", Token::DirDirs},
-    {"<DIRSIZEB>", Token::DirSizeB}, {"<DIRSIZE>", Token::DirSize},
-    {"<SDIRFILES>", Token::SDirFiles}, {"<SDIRDIRS>", Token::SDirDirs},
-    {"<SDIRSIZEB>", Token::SDirSizeB}, {"<SDIRSIZE>", Token::SDirSize},
-    {"<WIDTH>", Token::Width}, {"<HEIGHT>", Token::Height}, {"<DEPTH>", Token::Depth},
-    {"<DEPTHB>", Token::DepthB}, {"<LENGTH>", Token::Length}, {"<LENGTHS>", Token::LengthS},
-    {"<BITRATE>", Token::Bitrate}, {"<FPS>", Token::Fps}, {"<CODEC>", Token::Codec},
-    {"<SMODE>", Token::SMode}, {"<FREQ>", Token::Freq}, {"<FREQS>", Token::FreqS},
-    {"<BITS>", Token::Bits}, {"<SNDFORMAT>", Token::SndFormat},
-    {"<SNDBITRATE>", Token::SndBitrate}, {"<SOUND>", Token::Sound},
-    {"<HTMLTITLE>", Token::HtmlTitle}, {"<RND>", Token::Rnd}, {"<RND#>", Token::RndDigit},
-    {"<FLETTER>", Token::FLetter}, {"<FLETTERN1>", Token::FLetterN1},
-    {"<FLETTERN2>", Token::FLetterN2},
-    {"<%1>", Token::Part}, {"<%2>", Token::Part}, {"<%3>", Token::Part}, {"<%4>", Token::Part},
-    {"<%5>", Token::Part}, {"<%6>", Token::Part}, {"<%7>", Token::Part}, {"<%8>", Token::Part},
-    {"<%9>", Token::Part},
-}};
-// clang-format on
 
 // Tokens are ASCII keywords in any letter case. The comparison is ASCII-only on purpose: the
 // locale's upper case would turn "<bitrate>" into "<BİTRATE>" in Turkish.
@@ -177,10 +106,12 @@ QChar randomCharacter(char16_t first, int count) {
     return QChar(static_cast<char16_t>(first + QRandomGenerator::global()->bounded(count)));
 }
 
-// One expansion: its records and the item it is for.
-class Expansion {
+}  // namespace
+
+// One expansion: its records and the item it is for. The token table's rows read through it.
+class FormatExpansion {
 public:
-    Expansion(const QString& itemName, const QString& folder, const FormatContext& context)
+    FormatExpansion(const QString& itemName, const QString& folder, const FormatContext& context)
         : itemName_(itemName),
           folder_(folder.endsWith(u'/') ? folder : folder + u'/'),
           itemPath_(folder_ + itemName),
@@ -192,104 +123,11 @@ public:
         fileInputs_.tabCaption = context.format.tabCaption;
     }
 
-    // The token's text; `available` tells whether the availability rule is satisfied.
-    QString value(const TokenDef& def, bool& available) {
-        available = true;
-        const auto checked = [&available](const QString& text) {
-            available = !text.isEmpty();
-            return text;
-        };
-        switch (def.token) {
-            case Token::Name:
-                return checked(file().name);
-            case Token::Ext:
-                return checked(file().ext);
-            case Token::FullName:
-                return file().fullName;
-            case Token::Size:
-                return sizeText(static_cast<std::uint64_t>(std::max<qint64>(file().size, 0)));
-            case Token::SizeB:
-                return QString::number(file().size);
-            case Token::Date:
-                return fileRead() ? platform::shortDateText(fileInfo_.date.date()) : QString();
-            case Token::Time:
-                return fileRead() ? platform::longTimeText(fileInfo_.date.time()) : QString();
-            case Token::Parent:
-                return checked(file().parent);
-            case Token::DirFiles:
-            case Token::DirDirs:
-            case Token::DirSizeB:
-            case Token::DirSize:
-            case Token::SDirFiles:
-            case Token::SDirDirs:
-            case Token::SDirSizeB:
-            case Token::SDirSize:
-                return directoryValue(def.token, available);
-            case Token::Width:
-                return checked(mediaText(&media::MediaProperties::width));
-            case Token::Height:
-                return checked(mediaText(&media::MediaProperties::height));
-            case Token::Depth: {
-                const QString depth = mediaText(&media::MediaProperties::depth);
-                available = !depth.isEmpty();
-                return depth.isEmpty() ? QString() : colourCountText(depth);
-            }
-            case Token::DepthB:
-                return checked(mediaText(&media::MediaProperties::depth));
-            case Token::Length:
-            case Token::LengthS: {
-                const QString length = mediaText(&media::MediaProperties::length);
-                available = !length.isEmpty();
-                if (length.isEmpty()) {
-                    return QString();
-                }
-                const std::int64_t seconds = lengthSeconds(length);
-                return QString::fromStdString(def.token == Token::Length
-                                                  ? media::formatLength(seconds)
-                                                  : media::formatLengthShort(seconds));
-            }
-            case Token::Bitrate:
-                return checked(mediaText(&media::MediaProperties::bitrate));
-            case Token::Fps:
-                return checked(mediaText(&media::MediaProperties::fps));
-            case Token::Codec:
-                return checked(mediaText(&media::MediaProperties::codec));
-            case Token::SMode:
-                return checked(mediaText(&media::MediaProperties::soundMode));
-            case Token::Freq:
-                return checked(mediaText(&media::MediaProperties::frequency));
-            case Token::FreqS: {
-                const QString frequency = mediaText(&media::MediaProperties::frequency);
-                available = !frequency.isEmpty();
-                return frequency.isEmpty() ? QString() : kiloHertzText(frequency);
-            }
-            case Token::Bits:
-                return checked(mediaText(&media::MediaProperties::bits));
-            case Token::SndFormat:
-                return checked(mediaText(&media::MediaProperties::soundFormat));
-            case Token::SndBitrate:
-                return checked(mediaText(&media::MediaProperties::soundBitrate));
-            case Token::Sound:
-                return checked(mediaText(&media::MediaProperties::sound));
-            case Token::HtmlTitle:
-                return checked(getHtmlTitle(itemPath_, context_.format.htmlTitleReadSize));
-            case Token::Rnd:
-                return QString(randomCharacter(u'A', 26));
-            case Token::RndDigit:
-                return QString(randomCharacter(u'0', 10));
-            case Token::FLetter:
-                return firstLetter(itemName_, 0, context_.media.yield);
-            case Token::FLetterN1:
-                return firstLetter(itemName_, 1, context_.media.yield);
-            case Token::FLetterN2:
-                return firstLetter(itemName_, 2, context_.media.yield);
-            case Token::Part:
-                return checked(file().parts[static_cast<std::size_t>(def.text[2] - '0')]);
-        }
-        return QString();
-    }
+    const QString& itemName() const { return itemName_; }
+    const QString& itemPath() const { return itemPath_; }
+    const FormatContext& context() const { return context_; }
 
-private:
+    // The item's file record, read again for each token that asks.
     const FileInfo& file() {
         fileFound_ = getFileInfo(itemName_, folder_, fileInfo_, fileInputs_);
         return fileInfo_;
@@ -298,32 +136,15 @@ private:
         file();
         return fileFound_;
     }
+    // The record as the last file() left it.
+    const FileInfo& fileRecord() const { return fileInfo_; }
 
-    QString directoryValue(Token token, bool& available) {
-        available = getDirInfo(itemPath_, dirInfo_, context_.media.yield);
-        if (!available) {
-            return QString();
-        }
-        switch (token) {
-            case Token::DirFiles:
-                return QString::number(dirInfo_.files);
-            case Token::DirDirs:
-                return QString::number(dirInfo_.dirs);
-            case Token::DirSizeB:
-                return QString::number(dirInfo_.size);
-            case Token::DirSize:
-                return sizeText(static_cast<std::uint64_t>(std::max<qint64>(dirInfo_.size, 0)));
-            case Token::SDirFiles:
-                return QString::number(dirInfo_.subFiles);
-            case Token::SDirDirs:
-                return QString::number(dirInfo_.subDirs);
-            case Token::SDirSizeB:
-                return QString::number(dirInfo_.subSize);
-            default:
-                return sizeText(static_cast<std::uint64_t>(std::max<qint64>(dirInfo_.subSize, 0)));
-        }
+    // The item's directory counts; null when it is no directory or cannot be counted.
+    const DirInfo* directory() {
+        return getDirInfo(itemPath_, dirInfo_, context_.media.yield) ? &dirInfo_ : nullptr;
     }
 
+    // One media property; the item's headers are read on the first.
     QString mediaText(std::string media::MediaProperties::*field) {
         if (!mediaRead_) {
             mediaRead_ = true;
@@ -333,6 +154,7 @@ private:
         return QString::fromStdString(media_.*field);
     }
 
+private:
     const QString& itemName_;
     const QString folder_;
     const QString itemPath_;
@@ -344,6 +166,157 @@ private:
     media::MediaProperties media_;
     bool mediaRead_ = false;
 };
+
+namespace {
+
+using Value = std::optional<QString>;
+
+// A text that counts as missing when empty.
+Value filled(const QString& text) {
+    return text.isEmpty() ? std::nullopt : Value(text);
+}
+
+template <QString FileInfo::*Field>
+Value fileText(FormatExpansion& item) {
+    return filled(item.file().*Field);
+}
+
+template <std::size_t Number>
+Value part(FormatExpansion& item) {
+    return filled(item.file().parts[Number]);
+}
+
+Value sizeValue(qint64 size) {
+    return sizeText(static_cast<std::uint64_t>(std::max<qint64>(size, 0)));
+}
+
+template <qint64 DirInfo::*Field>
+Value dirCount(FormatExpansion& item) {
+    const DirInfo* dir = item.directory();
+    return dir ? Value(QString::number(dir->*Field)) : std::nullopt;
+}
+
+template <qint64 DirInfo::*Field>
+Value dirSize(FormatExpansion& item) {
+    const DirInfo* dir = item.directory();
+    return dir ? sizeValue(dir->*Field) : std::nullopt;
+}
+
+template <std::string media::MediaProperties::*Field>
+Value mediaValue(FormatExpansion& item) {
+    return filled(item.mediaText(Field));
+}
+
+// A media property given in another form: missing when the property is.
+template <std::string media::MediaProperties::*Field, QString (*Convert)(const QString&)>
+Value mediaAs(FormatExpansion& item) {
+    const QString text = item.mediaText(Field);
+    return text.isEmpty() ? std::nullopt : Value(Convert(text));
+}
+
+QString lengthLong(const QString& length) {
+    return QString::fromStdString(media::formatLength(lengthSeconds(length)));
+}
+
+QString lengthShort(const QString& length) {
+    return QString::fromStdString(media::formatLengthShort(lengthSeconds(length)));
+}
+
+template <int Mode>
+Value firstLetterValue(FormatExpansion& item) {
+    return firstLetter(item.itemName(), Mode, item.context().media.yield);
+}
+
+using media::MediaProperties;
+
+// Each row: the token, the picker's caption, how it expands. The order is the picker's; no
+// token is the beginning of another, so at most one matches at a place. One caption ends in
+// a blank, so its picker entry shows two before the token, as it always has.
+// clang-format off
+constexpr FormatToken kFormatTokens[] = {
+    {"<NAME>", "Current Filename", fileText<&FileInfo::name>, TokenRole::Value},
+    {"<EXT>", "Current Extension", fileText<&FileInfo::ext>, TokenRole::Value},
+    {"<FULLNAME>", "Current Full Filename",
+     [](FormatExpansion& item) -> Value { return item.file().fullName; }, TokenRole::Value},
+    {"<SIZE>", "Size (Auto)",
+     [](FormatExpansion& item) { return sizeValue(item.file().size); }, TokenRole::Value},
+    {"<SIZEB>", "Size (Bytes)",
+     [](FormatExpansion& item) -> Value { return QString::number(item.file().size); },
+     TokenRole::Value},
+    {"<DATE>", "Date",
+     [](FormatExpansion& item) -> Value {
+         return item.fileRead() ? platform::shortDateText(item.fileRecord().date.date())
+                                : QString();
+     }, TokenRole::Value},
+    {"<TIME>", "Time",
+     [](FormatExpansion& item) -> Value {
+         return item.fileRead() ? platform::longTimeText(item.fileRecord().date.time())
+                                : QString();
+     }, TokenRole::Value},
+    {"<PARENT>", "Parent Directory Name", fileText<&FileInfo::parent>, TokenRole::Value},
+    {"<DIRFILES>", "Number of Files in Dir.", dirCount<&DirInfo::files>, TokenRole::Value},
+    {"<DIRDIRS>", "Number of Dirs. in Dir.", dirCount<&DirInfo::dirs>, TokenRole::Value},
+    {"<DIRSIZE>", "Size of Files in Dir. (Auto)", dirSize<&DirInfo::size>, TokenRole::Value},
+    {"<DIRSIZEB>", "Size of Files in Dir. (Bytes)", dirCount<&DirInfo::size>, TokenRole::Value},
+    {"<SDIRFILES>", "Number of Files in Dir. & SubDirs", dirCount<&DirInfo::subFiles>,
+     TokenRole::Value},
+    {"<SDIRDIRS>", "Number of Dirs. in Dir. & SubDirs ", dirCount<&DirInfo::subDirs>,
+     TokenRole::Value},
+    {"<SDIRSIZE>", "Size of Files in Dir. & SubDirs  (Auto)", dirSize<&DirInfo::subSize>,
+     TokenRole::Value},
+    {"<SDIRSIZEB>", "Size of Files in Dir. & SubDirs  (Bytes)", dirCount<&DirInfo::subSize>,
+     TokenRole::Value},
+    {"<FLETTER>", "First Letter in Filename", firstLetterValue<0>, TokenRole::Value},
+    {"<FLETTERN1>", "First Letter incl. Numbers", firstLetterValue<1>, TokenRole::Value},
+    {"<FLETTERN2>", "First Letter incl. Number Subst.", firstLetterValue<2>, TokenRole::Value},
+    {"<\\>", "Move To SubDir", nullptr, TokenRole::SubDir},
+    {"<RND>", "Random Character (A-Z)",
+     [](FormatExpansion&) -> Value { return QString(randomCharacter(u'A', 26)); },
+     TokenRole::Value},
+    {"<RND#>", "Random Number (0-9)",
+     [](FormatExpansion&) -> Value { return QString(randomCharacter(u'0', 10)); },
+     TokenRole::Value},
+    {"<WIDTH>", "Image/Movie Width", mediaValue<&MediaProperties::width>, TokenRole::Value},
+    {"<HEIGHT>", "Image/Movie Height", mediaValue<&MediaProperties::height>, TokenRole::Value},
+    {"<DEPTH>", "Image/Movie Color Depth (Cols)",
+     mediaAs<&MediaProperties::depth, colourCountText>, TokenRole::Value},
+    {"<DEPTHB>", "Image/Movie Color Depth (Bits)", mediaValue<&MediaProperties::depth>,
+     TokenRole::Value},
+    {"<LENGTH>", "Movie/Wave Length (Long)", mediaAs<&MediaProperties::length, lengthLong>,
+     TokenRole::Value},
+    {"<LENGTHS>", "Movie/Wave Length (Short)", mediaAs<&MediaProperties::length, lengthShort>,
+     TokenRole::Value},
+    {"<FPS>", "Movie Framerate", mediaValue<&MediaProperties::fps>, TokenRole::Value},
+    {"<BITRATE>", "Movie Bitrate (kBps)", mediaValue<&MediaProperties::bitrate>,
+     TokenRole::Value},
+    {"<CODEC>", "Movie Compression", mediaValue<&MediaProperties::codec>, TokenRole::Value},
+    {"<SOUND>", "Movie Has Sound?", mediaValue<&MediaProperties::sound>, TokenRole::Value},
+    {"<SMODE>", "Movie/Wave Audio Stereo Mode", mediaValue<&MediaProperties::soundMode>,
+     TokenRole::Value},
+    {"<FREQ>", "Movie/Wave Audio Freq. (Hz)", mediaValue<&MediaProperties::frequency>,
+     TokenRole::Value},
+    {"<FREQS>", "Movie/Wave Audio Freq. (kHz)",
+     mediaAs<&MediaProperties::frequency, kiloHertzText>, TokenRole::Value},
+    {"<BITS>", "Movie/Wave Audio Bits", mediaValue<&MediaProperties::bits>, TokenRole::Value},
+    {"<SNDBITRATE>", "Movie/Wave Audio Bitrate (kBps)",
+     mediaValue<&MediaProperties::soundBitrate>, TokenRole::Value},
+    {"<SNDFORMAT>", "Movie/Wave Audio Format", mediaValue<&MediaProperties::soundFormat>,
+     TokenRole::Value},
+    {"<HTMLTITLE>", "Html Title",
+     [](FormatExpansion& item) {
+         return filled(getHtmlTitle(item.itemPath(), item.context().format.htmlTitleReadSize));
+     }, TokenRole::Value},
+    {"<%1>", "Part 1", part<1>, TokenRole::Part},
+    {"<%2>", "Part 2", part<2>, TokenRole::Part},
+    {"<%3>", "Part 3", part<3>, TokenRole::Part},
+    {"<%4>", "Part 4", part<4>, TokenRole::Part},
+    {"<%5>", "Part 5", part<5>, TokenRole::Part},
+    {"<%6>", "Part 6", part<6>, TokenRole::Part},
+    {"<%7>", "Part 7", part<7>, TokenRole::Part},
+    {"<%8>", "Part 8", part<8>, TokenRole::Part},
+    {"<%9>", "Part 9", part<9>, TokenRole::Part},
+};
+// clang-format on
 
 QString formatFailureContext(const QString& itemName, const QString& folder,
                              const FormatContext& context) {
@@ -361,7 +334,7 @@ QString formatFilename(const QString& itemName, const QString& folder,
     if (pattern.isEmpty()) {
         return QString();
     }
-    Expansion expansion(itemName, folder, context);
+    FormatExpansion expansion(itemName, folder, context);
     QString result;
     const qsizetype length = pattern.size();
     try {
@@ -370,10 +343,10 @@ QString formatFilename(const QString& itemName, const QString& folder,
                 result += pattern.at(i);
                 continue;
             }
-            const TokenDef* found = nullptr;
-            for (const TokenDef& def : kTokens) {
-                if (matchesAt(pattern, i, def.text)) {
-                    found = &def;
+            const FormatToken* found = nullptr;
+            for (const FormatToken& token : kFormatTokens) {
+                if (token.expand && matchesAt(pattern, i, token.token)) {
+                    found = &token;
                     break;
                 }
             }
@@ -381,10 +354,12 @@ QString formatFilename(const QString& itemName, const QString& folder,
                 result += u'<';
                 continue;
             }
-            bool available = true;
-            result += expansion.value(*found, available);
-            i += static_cast<qsizetype>(std::char_traits<char>::length(found->text)) - 1;
-            if (!available && context.format.allMustBeAvailable) {
+            const std::optional<QString> value = found->expand(expansion);
+            if (value) {
+                result += *value;
+            }
+            i += static_cast<qsizetype>(std::char_traits<char>::length(found->token)) - 1;
+            if (!value && context.format.allMustBeAvailable) {
                 return itemName;
             }
         }
@@ -397,6 +372,10 @@ QString formatFilename(const QString& itemName, const QString& folder,
         return itemName;
     }
     return result;
+}
+
+std::span<const FormatToken> formatTokens() {
+    return kFormatTokens;
 }
 
 media::MediaContext mediaContextFor(const QList<CodecEntry>& codecs,

@@ -1,5 +1,7 @@
 #include "mainwindow/controltable.h"
 
+#include "engine/tokens.h"
+
 namespace mainwindow {
 
 namespace {
@@ -164,103 +166,28 @@ constexpr PictureDef kPictures[] = {
     {"Picture6", QStyle::SP_MessageBoxInformation},
 };
 
-constexpr const char* kMp3Tokens[] = {
-    "Artist <ARTIST>",
-    "Title <TITLE>",
-    "Album <ALBUM>",
-    "Year <YEAR>",
-    "Comment <COMMENT>",
-    "Genre <GENRE>",
-    "Track Number <TRACK>",
-    "Track Number (Normalized) <TRACKN>",
-    "Length (Long) <LENGTH>",
-    "Length (Short) <LENGTHS>",
-    "Bitrate <BITRATE>",
-    "Stereo or Mono <STEREO>",
-    "Frequency (Hz) <FREQ>",
-    "Frequency (kHz) <FREQS>",
-    "MPEG Version <MPEG>",
-    "MPEG Layer <LAYER>",
-    "MPEG Stereo Mode <SMODE>",
-    "Current Filename <FILENAME>",
-    "Current File Extension <FILEEXT>",
-    "File Size (in Bytes) <SIZEB>",
-    "File Size (in MB) <SIZE>",
-    "Composer (ID3v2) <COMPOSER>",
-    "Original Artist (ID3v2) <ORIGARTIST>",
-    "Copyright (ID3v2) <COPYRIGHT>",
-    "Encoded By (ID3v2) <ENCODEDBY>",
-    "Beats Per Minute (ID3v2) <BPM>",
-    "Move To SubDir <\\>",
-};
+QStringList mp3Entries() {
+    return engine::pickerEntries(engine::mp3Tokens());
+}
 
-constexpr const char* kFormatTokens[] = {
-    "Current Filename <NAME>",
-    "Current Extension <EXT>",
-    "Current Full Filename <FULLNAME>",
-    "Size (Auto) <SIZE>",
-    "Size (Bytes) <SIZEB>",
-    "Date <DATE>",
-    "Time <TIME>",
-    "Parent Directory Name <PARENT>",
-    "Number of Files in Dir. <DIRFILES>",
-    "Number of Dirs. in Dir. <DIRDIRS>",
-    "Size of Files in Dir. (Auto) <DIRSIZE>",
-    "Size of Files in Dir. (Bytes) <DIRSIZEB>",
-    "Number of Files in Dir. & SubDirs <SDIRFILES>",
-    "Number of Dirs. in Dir. & SubDirs  <SDIRDIRS>",
-    "Size of Files in Dir. & SubDirs  (Auto) <SDIRSIZE>",
-    "Size of Files in Dir. & SubDirs  (Bytes) <SDIRSIZEB>",
-    "First Letter in Filename <FLETTER>",
-    "First Letter incl. Numbers <FLETTERN1>",
-    "First Letter incl. Number Subst. <FLETTERN2>",
-    "Move To SubDir <\\>",
-    "Random Character (A-Z) <RND>",
-    "Random Number (0-9) <RND#>",
-    "Image/Movie Width <WIDTH>",
-    "Image/Movie Height <HEIGHT>",
-    "Image/Movie Color Depth (Cols) <DEPTH>",
-    "Image/Movie Color Depth (Bits) <DEPTHB>",
-    "Movie/Wave Length (Long) <LENGTH>",
-    "Movie/Wave Length (Short) <LENGTHS>",
-    "Movie Framerate <FPS>",
-    "Movie Bitrate (kBps) <BITRATE>",
-    "Movie Compression <CODEC>",
-    "Movie Has Sound? <SOUND>",
-    "Movie/Wave Audio Stereo Mode <SMODE>",
-    "Movie/Wave Audio Freq. (Hz) <FREQ>",
-    "Movie/Wave Audio Freq. (kHz) <FREQS>",
-    "Movie/Wave Audio Bits <BITS>",
-    "Movie/Wave Audio Bitrate (kBps) <SNDBITRATE>",
-    "Movie/Wave Audio Format <SNDFORMAT>",
-    "Html Title <HTMLTITLE>",
-    "Part 1 <%1>",
-    "Part 2 <%2>",
-    "Part 3 <%3>",
-    "Part 4 <%4>",
-    "Part 5 <%5>",
-    "Part 6 <%6>",
-    "Part 7 <%7>",
-    "Part 8 <%8>",
-    "Part 9 <%9>",
-};
+QStringList formatEntries() {
+    return engine::pickerEntries(engine::formatTokens());
+}
 
-constexpr const char* kEnumTokens[] = {
-    "Enumeration <ENUM>",
-    "Current Filename <NAME>",
-    "Current File Extension <EXT>",
-    "Curr. Full Name <FULLNAME>",
-};
+// The parts picker offers the part markers of the format picker.
+QStringList partEntries() {
+    return engine::pickerEntries(engine::formatTokens(), engine::TokenRole::Part);
+}
 
-// The parts picker offers the last nine entries of the format picker.
-constexpr std::span<const char* const> kFormatPartTokens =
-    std::span<const char* const>(kFormatTokens).last(9);
+QStringList enumEntries() {
+    return engine::pickerEntries(engine::enumTokens());
+}
 
 constexpr TokenPickerDef kPickers[] = {
-    {"cmbAddMp3Tag", "txtMp3Format", kMp3Tokens},
-    {"cmbFormat", "txtFormat", kFormatTokens},
-    {"cmbFormatParts", "txtFormatParts", kFormatPartTokens},
-    {"cmbEnumFormat", "txtEnumFormat", kEnumTokens},
+    {"cmbAddMp3Tag", "txtMp3Format", mp3Entries},
+    {"cmbFormat", "txtFormat", formatEntries},
+    {"cmbFormatParts", "txtFormatParts", partEntries},
+    {"cmbEnumFormat", "txtEnumFormat", enumEntries},
 };
 // clang-format on
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QRect>
+#include <QStringList>
 #include <QStyle>
 
 #include <span>
@@ -106,10 +107,12 @@ struct PictureDef {
     QStyle::StandardPixmap pixmap;
 };
 
+// A token picker and the box its tokens go into; the entries come from the token tables of
+// engine/tokens.h.
 struct TokenPickerDef {
     const char* picker;
     const char* box;
-    std::span<const char* const> entries;
+    QStringList (*entries)();
 };
 
 std::span<const ControlDef> controlTable();

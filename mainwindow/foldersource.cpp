@@ -44,6 +44,24 @@ QString parentFolder(const QString& folder) {
     return slash < 0 ? QString() : folder.left(slash + 1);
 }
 
+// Why a read left the work lists empty, for a caller who sees no window; empty when it
+// completed.
+QString readProblemText(const filelists::ScanResult& result, const QString& folder) {
+    switch (result.outcome) {
+        case filelists::ScanOutcome::TooMany:
+            return QStringLiteral("too many files in %1 (at most %2 at once)")
+                .arg(folder)
+                .arg(filelists::kWorkListLimit);
+        case filelists::ScanOutcome::Cancelled:
+            return QStringLiteral("the read of %1 was cancelled").arg(folder);
+        case filelists::ScanOutcome::Failed:
+            return result.reason;
+        case filelists::ScanOutcome::Completed:
+            break;
+    }
+    return QString();
+}
+
 // The folder as the file system resolves it (links and "..", with a trailing "/"); empty when
 // it cannot be resolved. A link to a protected folder is that folder.
 QString resolved(const QString& folder) {
@@ -161,11 +179,14 @@ void FolderSource::readDirectoryStructure() {
     }
     window_.setPanelText(QStringLiteral("preview"), QString());
     window_.setPanelText(QStringLiteral("selected"), QString());
+    readProblem_.clear();
 
     if (settings.hideSystemFolders == 1 && (filelists::isProtectedSystemFolder(folder) ||
                                             filelists::isProtectedSystemFolder(resolved(folder)))) {
         setVbValue(ui_.chkThumbnails, 0);
         setPathRed(true);
+        readProblem_ = QStringLiteral("%1 is a system folder, which the settings keep out of view")
+                           .arg(folder);
         files.clear();
         dirs.clear();
         modes.optionsChanged();
@@ -222,6 +243,7 @@ void FolderSource::readDirectoryStructure() {
         };
         filelists::ScanResult result = filelists::scanFolder(options, hooks);
         outcome = result.outcome;
+        readProblem_ = readProblemText(result, folder);
         if (outcome == filelists::ScanOutcome::Completed) {
             QCoreApplication::processEvents();
             files = std::move(result.files);

@@ -66,6 +66,13 @@ public:
     filelists::IconOptions directoryIconOptions() const;
     filelists::StatusPanels statusAccess();
 
+    // The path box's text: the working folder.
+    QString pathText() const;
+    // Why the last read left the work lists empty (a hidden system folder, a failed or
+    // cancelled read, too many entries), as one sentence naming the folder; empty after a
+    // read that completed or with an empty path box.
+    const QString& readProblem() const { return readProblem_; }
+
 private:
     bool pathBoxEvent(QObject* watched, QEvent* event);
     void txtPathGotFocus();
@@ -74,7 +81,6 @@ private:
     void treeViewRightButtonUp(const QPoint& globalPosition);
     void showIncludedKinds();
 
-    QString pathText() const;
     void setPathText(const QString& text);
     void addToPathHistory(const QString& folder);
     void showDirectoryRows();
@@ -96,6 +102,7 @@ private:
     // Why the last read failed as a whole ("Error reading directory structure!"); empty after
     // a read that completed.
     QString readFailure_;
+    QString readProblem_;
 };
 
 }  // namespace mainwindow

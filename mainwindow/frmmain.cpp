@@ -377,6 +377,8 @@ void FrmMain::formLoad(const QStringList& arguments) {
     state_.cmdExecMode = loaded.commandLine.cmdExecMode;
     state_.cmdAutoExit = loaded.commandLine.cmdAutoExit;
     state_.startPath = loaded.commandLine.startPath;
+    state_.exitSwitchGiven = loaded.commandLine.exitSwitchGiven;
+    state_.givenFolder = loaded.commandLine.givenFolder;
 
     setWindowTitle(state_.appName + QLatin1Char(' ') + state_.appVersion +
                    QStringLiteral(" - Press F1 for Help"));
@@ -456,10 +458,7 @@ void FrmMain::showDetailColumns(bool shown) {
 
 void FrmMain::fillTokenPickers() {
     for (const TokenPickerDef& picker : tokenPickers()) {
-        auto* list = control<QComboBox>(QString::fromUtf8(picker.picker));
-        for (const char* entry : picker.entries) {
-            list->addItem(QString::fromUtf8(entry));
-        }
+        control<QComboBox>(QString::fromUtf8(picker.picker))->addItems(picker.entries());
     }
 }
 

@@ -9,6 +9,8 @@
 #include "platform/programfolder.h"
 #include "platform/widgets/filedialog.h"
 #include "platform/widgets/qtmessages.h"
+#include "platform/widgets/unattended.h"
+#include "settings/commandline.h"
 
 #include <malloc.h>
 
@@ -29,6 +31,17 @@ void keepFreedMemoryForReuse() {
 int main(int argc, char** argv) {
     keepFreedMemoryForReuse();
     platform::ignoreRelativeXdgFolders();
+    // Arguments are bytes like names: a folder given by a name that is not UTF-8 must reach the
+    // folder read as those bytes, which Qt's own decoding of argv would lose.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        arguments.append(platform::fromNativePath(argv[i]));
+    }
+    // A start that is to end by itself (a scheduled job, a script) runs without a window where
+    // there is no display, rather than failing to connect to one.
+    if (settings::givesExitSwitch(arguments)) {
+        platform::chooseOffscreenWithoutDisplay();
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quenza Renamer"));
 
@@ -39,18 +52,15 @@ int main(int argc, char** argv) {
     platform::QtOpenFilesDialog openFiles;
     platform::setOpenFilesService(&openFiles);
 
-    // Arguments are bytes like names: a folder given by a name that is not UTF-8 must reach the
-    // folder read as those bytes, which Qt's own decoding of argv would lose.
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i) {
-        arguments.append(platform::fromNativePath(argv[i]));
-    }
     int result = 0;
     {
         mainwindow::FrmMain window(arguments);
         messages.setParent(&window);
         window.show();
         result = QApplication::exec();
+        if (result == 0) {
+            result = window.state().exitStatus;
+        }
     }
     platform::setOpenFilesService(nullptr);
     platform::setFolderDialogService(nullptr);

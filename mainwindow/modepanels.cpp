@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 
 #include "engine/pattern.h"
@@ -23,11 +24,11 @@ namespace mainwindow {
 
 namespace {
 
-// The number of a text box as the transforms take it: its numeric value rounded (halves to
-// even) into the 16-bit range the boxes were designed for.
+// The number of a text box as the transforms take it: within the 16-bit range the boxes were
+// designed for.
 int boxNumber(const QString& text) {
-    return settings::clampToInt16(
-        static_cast<long long>(std::nearbyint(std::clamp(platform::vbVal(text), -1.0e9, 1.0e9))));
+    return static_cast<int>(platform::boxNumber(text, std::numeric_limits<qint16>::min(),
+                                                std::numeric_limits<qint16>::max()));
 }
 
 // The index of the chosen button of an option group; 0 ("No Change" on the Case tab) when
@@ -136,37 +137,16 @@ void ModePanels::optionsChanged() {
     const int source = state.fileMode == 1 ? 1 : 0;
     const QStringList& files = state.lstFiles[source];
     const QStringList& dirs = state.lstDirs[source];
-    bool blocked = false;
+    qsizetype fileCount = files.size();
+    qsizetype dirCount = dirs.size();
     if (source == 0) {
-        QCheckBox* filesBox = ui_.chkFiles;
-        QCheckBox* dirsBox = ui_.chkDirs;
-        const qsizetype fileCount = vbValue(filesBox) == 0 ? 0 : files.size();
-        const qsizetype dirCount = vbValue(dirsBox) == 0 ? 0 : dirs.size();
-        window_.setPanelText(
-            QStringLiteral("main"),
-            QStringLiteral("%1 Files, %2 Directories").arg(fileCount).arg(dirCount));
-        const bool filesQualify =
-            enabledSetting(filesBox) && vbValue(filesBox) == 1 && !files.isEmpty();
-        const bool dirsQualify =
-            enabledSetting(dirsBox) && vbValue(dirsBox) == 1 && !dirs.isEmpty();
-        blocked = !filesQualify && !dirsQualify;
-    } else {
-        window_.setPanelText(
-            QStringLiteral("main"),
-            QStringLiteral("%1 Files, %2 Directories").arg(files.size()).arg(dirs.size()));
-        blocked = files.isEmpty() && dirs.isEmpty();
+        fileCount = vbValue(ui_.chkFiles) == 0 ? 0 : fileCount;
+        dirCount = vbValue(ui_.chkDirs) == 0 ? 0 : dirCount;
     }
-    const QString key = window_.modeTabKey();
-    if (!blocked && key != QLatin1String("Attrib") && state.onlySelectedInForce &&
-        state.selectedCount == 0) {
-        blocked = true;
-    }
-    if (!blocked) {
-        const ModeTab* tab = modeTab(key);
-        blocked = tab && tab->blocks(ui_);
-    }
+    window_.setPanelText(QStringLiteral("main"),
+                         QStringLiteral("%1 Files, %2 Directories").arg(fileCount).arg(dirCount));
 
-    ui_.cmdExecute->setEnabled(!blocked);
+    ui_.cmdExecute->setEnabled(renameBlock() == RenameBlock::None);
 
     // Queued messages run here, a nested validation among them; the timer is off meanwhile,
     // so no preview tick sees a half-finished check.
@@ -176,6 +156,32 @@ void ModePanels::optionsChanged() {
     }
     // Restarting the interval lets a burst of changes end in one preview.
     ui_.tmrPreview->start();
+}
+
+ModePanels::RenameBlock ModePanels::renameBlock() const {
+    const WindowState& state = window_.state();
+    const int source = state.fileMode == 1 ? 1 : 0;
+    const QStringList& files = state.lstFiles[source];
+    const QStringList& dirs = state.lstDirs[source];
+    bool listed = !files.isEmpty() || !dirs.isEmpty();
+    if (source == 0) {
+        const QCheckBox* filesBox = ui_.chkFiles;
+        const QCheckBox* dirsBox = ui_.chkDirs;
+        const bool filesQualify =
+            enabledSetting(filesBox) && vbValue(filesBox) == 1 && !files.isEmpty();
+        const bool dirsQualify =
+            enabledSetting(dirsBox) && vbValue(dirsBox) == 1 && !dirs.isEmpty();
+        listed = filesQualify || dirsQualify;
+    }
+    if (!listed) {
+        return RenameBlock::NothingListed;
+    }
+    const QString key = window_.modeTabKey();
+    if (key != QLatin1String("Attrib") && state.onlySelectedInForce && state.selectedCount == 0) {
+        return RenameBlock::NothingSelected;
+    }
+    const ModeTab* tab = modeTab(key);
+    return tab && tab->blocks(ui_) ? RenameBlock::OptionsNotValid : RenameBlock::None;
 }
 
 engine::Options ModePanels::optionsSnapshot() const {

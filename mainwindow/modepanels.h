@@ -21,6 +21,11 @@ public:
     void showSelectedFrame();
     // Decides whether a rename can start with the current inputs (enables "Rename!").
     void optionsChanged();
+    // What keeps "Rename!" disabled with the current inputs and work lists, in the order the
+    // validation asks: nothing to rename, no selected row while "Only Rename Selected" is in
+    // force, options the tab's rule refuses.
+    enum class RenameBlock { None, NothingListed, NothingSelected, OptionsNotValid };
+    RenameBlock renameBlock() const;
     // The options the transforms read, taken from the inputs now.
     engine::Options optionsSnapshot() const;
     // The options snapshot with the lists and settings the transforms read besides.

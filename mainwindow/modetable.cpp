@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "engine/caseconvert.h"
+#include "engine/tokens.h"
 #include "mainwindow/widgetvalues.h"
 #include "platform/localetext.h"
 #include "settings/conversions.h"
@@ -17,25 +18,12 @@ bool containsText(const QString& text, const QString& part) {
     return text.contains(part, Qt::CaseInsensitive);
 }
 
-constexpr std::array<const char*, 26> kMp3Tokens = {
-    "<ARTIST>",    "<TITLE>",    "<ALBUM>",   "<YEAR>",     "<COMMENT>",    "<GENRE>",
-    "<TRACK>",     "<TRACKN>",   "<LENGTH>",  "<LENGTHS>",  "<BITRATE>",    "<MPEG>",
-    "<LAYER>",     "<STEREO>",   "<SMODE>",   "<FREQ>",     "<FREQS>",      "<SIZEB>",
-    "<SIZE>",      "<FILENAME>", "<FILEEXT>", "<COMPOSER>", "<ORIGARTIST>", "<COPYRIGHT>",
-    "<ENCODEDBY>", "<BPM>"};
-
-constexpr std::array<const char*, 38> kFormatTokens = {
-    "<NAME>",      "<EXT>",       "<FULLNAME>",   "<SIZE>",     "<SIZEB>",     "<DATE>",
-    "<TIME>",      "<PARENT>",    "<RND>",        "<RND#>",     "<WIDTH>",     "<HEIGHT>",
-    "<DEPTH>",     "<DEPTHB>",    "<LENGTH>",     "<LENGTHS>",  "<BITRATE>",   "<FPS>",
-    "<CODEC>",     "<HTMLTITLE>", "<SOUND>",      "<SMODE>",    "<FREQ>",      "<FREQS>",
-    "<BITS>",      "<SNDFORMAT>", "<SNDBITRATE>", "<DIRFILES>", "<DIRDIRS>",   "<DIRSIZE>",
-    "<DIRSIZEB>",  "<SDIRFILES>", "<SDIRDIRS>",   "<SDIRSIZE>", "<SDIRSIZEB>", "<FLETTER>",
-    "<FLETTERN1>", "<FLETTERN2>"};
-
-bool containsAny(const QString& text, std::span<const char* const> tokens) {
-    for (const char* token : tokens) {
-        if (containsText(text, QLatin1String(token))) {
+// Whether the text holds a token that names a value (part markers and "<\>" do not).
+template <class Source>
+bool containsValueToken(const QString& text, std::span<const engine::PatternToken<Source>> tokens) {
+    for (const engine::PatternToken<Source>& token : tokens) {
+        if (token.role == engine::TokenRole::Value &&
+            containsText(text, QLatin1String(token.token))) {
             return true;
         }
     }
@@ -49,7 +37,7 @@ QString partMarker(int number) {
 // A format pattern is usable when it holds a named token or a part marker that the parts
 // pattern defines, and the parts pattern defines no marker twice and never uses "<%0>".
 bool formatPatternUsable(const QString& pattern, const QString& parts) {
-    bool found = containsAny(pattern, kFormatTokens);
+    bool found = containsValueToken(pattern, engine::formatTokens());
     bool partsUsed = false;
     for (int number = 1; number <= 9 && !partsUsed; ++number) {
         partsUsed =
@@ -193,7 +181,7 @@ QWidget* addCropFocus(const Controls& ui) {
 
 bool mp3Blocks(const Controls& ui) {
     const QString pattern = ui.txtMp3Format->text();
-    return pattern.isEmpty() || !containsAny(pattern, kMp3Tokens);
+    return pattern.isEmpty() || !containsValueToken(pattern, engine::mp3Tokens());
 }
 
 QWidget* mp3Focus(const Controls& ui) {

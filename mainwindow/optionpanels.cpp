@@ -216,16 +216,9 @@ void OptionPanels::connectHandlers() {
     connect(ui_.cmdReplaceAdd, &QAbstractButton::clicked, this, [this] { cmdReplaceAddClick(); });
 
     // Token pickers: the chosen entry's token goes into the box at its caret.
-    const struct {
-        QComboBox* picker;
-        QLineEdit* box;
-    } pickers[] = {{ui_.cmbAddMp3Tag, ui_.txtMp3Format},
-                   {ui_.cmbEnumFormat, ui_.txtEnumFormat},
-                   {ui_.cmbFormat, ui_.txtFormat},
-                   {ui_.cmbFormatParts, ui_.txtFormatParts}};
-    for (const auto& pair : pickers) {
-        QComboBox* picker = pair.picker;
-        QLineEdit* box = pair.box;
+    for (const TokenPickerDef& pair : tokenPickers()) {
+        auto* picker = window_.control<QComboBox>(QString::fromUtf8(pair.picker));
+        auto* box = window_.control<QLineEdit>(QString::fromUtf8(pair.box));
         connect(picker, &QComboBox::activated, this,
                 [this, picker, box] { pickToken(picker, box); });
     }

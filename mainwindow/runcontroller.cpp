@@ -8,7 +8,10 @@
 #include "mainwindow/frmmain.h"
 #include "mainwindow/modepanels.h"
 #include "mainwindow/modetable.h"
+#include "mainwindow/tabstrip.h"
 #include "platform/folderlist.h"
+#include "platform/messages.h"
+#include "platform/widgets/unattended.h"
 #include "runs/undo.h"
 
 namespace mainwindow {
@@ -24,9 +27,9 @@ RunController::~RunController() {
     }
 }
 
-void RunController::cmdExecuteClick() {
+runs::RunOutcome RunController::cmdExecuteClick() {
     runs::DriverContext context = driverContext();
-    runs::executeRun(context);
+    return runs::executeRun(context);
 }
 
 void RunController::cmdUndoClick() {
@@ -168,30 +171,123 @@ void RunController::refillFreeSelect(const QStringList& files, const QStringList
     window_.freeSelect().refill(files, dirs);
 }
 
-void RunController::runCommandLineMode() {
-    const WindowState& state = window_.state();
-    if (state.cmdExecMode.isEmpty()) {
-        return;
+// ---- The command line's run ----
+
+namespace {
+
+QString modeWordList() {
+    QStringList words;
+    for (const ModeWord& mode : modeWords()) {
+        words.append(QLatin1String(mode.word));
     }
-    const QString word = state.cmdExecMode.toLower();
+    return words.join(QStringLiteral(", "));
+}
+
+const ModeWord* findModeWord(const QString& text) {
+    const QString word = text.toLower();
     for (const ModeWord& mode : modeWords()) {
         if (word == QLatin1String(mode.word)) {
-            if (mode.option) {
-                (ui_.*(mode.option))->setChecked(true);
-            }
-            window_.selectModeTab(mode.tab);
-            break;
+            return &mode;
         }
     }
+    return nullptr;
+}
+
+}  // namespace
+
+void RunController::runCommandLineMode() {
+    WindowState& state = window_.state();
+    if (state.cmdExecMode.isEmpty()) {
+        // "/x" acts only together with a mode word, and the window stays open for the person
+        // in front of it. Where nobody can see the window, nobody could close it either.
+        if (state.exitSwitchGiven && platform::nobodyCanAnswer()) {
+            endWithoutRun(QStringLiteral("no mode word given with /e (the mode words are %1)")
+                              .arg(modeWordList()));
+        }
+        return;
+    }
+    // A word that names no mode runs nothing: the options the settings restored may belong to
+    // quite another mode than the one the caller meant.
+    const ModeWord* mode = findModeWord(state.cmdExecMode);
+    if (!mode) {
+        const QString word = state.cmdExecMode;
+        if (state.cmdAutoExit) {
+            endWithoutRun(QStringLiteral("unknown mode word \"%1\" (the mode words are %2)")
+                              .arg(word, modeWordList()));
+        } else {
+            platform::messages().showMessage(
+                QStringLiteral("Unknown mode word \"%1\": nothing was renamed.\n\n"
+                               "The mode words are %2.")
+                    .arg(word, modeWordList()),
+                state.appName, platform::MessageIcon::Exclamation, platform::MessageButtons::Ok);
+        }
+        return;
+    }
+    if (mode->option) {
+        (ui_.*(mode->option))->setChecked(true);
+    }
+    window_.selectModeTab(mode->tab);
+
+    runs::RunOutcome outcome = runs::RunOutcome::NotStarted;
     if (enabledSetting(ui_.cmdExecute)) {
-        cmdExecuteClick();
+        outcome = cmdExecuteClick();
     }
-    if (state.cmdAutoExit) {
-        if (runWindow_) {
-            runWindow_->close();
+    if (!state.cmdAutoExit) {
+        return;
+    }
+    switch (outcome) {
+        case runs::RunOutcome::NotStarted:
+            endWithoutRun(noRunReason());
+            return;
+        case runs::RunOutcome::Clean:
+            state.exitStatus = kExitClean;
+            break;
+        case runs::RunOutcome::WithProblems:
+            state.exitStatus = kExitWithProblems;
+            break;
+    }
+    closeWindows();
+}
+
+QString RunController::noRunReason() const {
+    const WindowState& state = window_.state();
+    const FolderSource& folders = window_.folderSource();
+    const QString folder = folders.pathText();
+    if (folder.isEmpty()) {
+        if (!state.givenFolder.isEmpty()) {
+            return QStringLiteral("cannot read the folder %1").arg(state.givenFolder);
         }
-        window_.close();
+        return QStringLiteral("no folder to work in (give one with /p)");
     }
+    if (!folders.readProblem().isEmpty()) {
+        return folders.readProblem();
+    }
+    switch (window_.modePanels().renameBlock()) {
+        case ModePanels::RenameBlock::NothingListed:
+            return QStringLiteral("nothing to rename in %1 (pattern \"%2\")")
+                .arg(folder, ui_.txtPattern->text());
+        case ModePanels::RenameBlock::NothingSelected:
+            return QStringLiteral("\"Only Rename Selected\" is ticked and no row is selected");
+        case ModePanels::RenameBlock::OptionsNotValid:
+        case ModePanels::RenameBlock::None:
+            break;
+    }
+    const QString tab = ui_.TabStrip->shownCaption(ui_.TabStrip->currentIndex());
+    return QStringLiteral("the saved options of the tab \"%1\" are not valid").arg(tab);
+}
+
+void RunController::endWithoutRun(const QString& reason) {
+    platform::tellStandardError(QStringLiteral("no run: ") + reason);
+    window_.state().exitStatus = kExitNoRun;
+    closeWindows();
+}
+
+void RunController::closeWindows() {
+    // Closing the main window saves the settings, as a person closing it would.
+    if (runWindow_) {
+        runWindow_->close();
+    }
+    window_.close();
 }
 
 }  // namespace mainwindow

@@ -22,14 +22,17 @@ public:
     RunController& operator=(const RunController&) = delete;
 
     // "Rename!": validates and, when it stays enabled, runs the selected tab's executor with
-    // the run window. Returns with the run window open.
-    void cmdExecuteClick();
+    // the run window. Returns with the run window open, saying whether a run took place and
+    // how it ended.
+    runs::RunOutcome cmdExecuteClick();
     // "Undo": asks, then puts the last run back (runs/undo.h).
     void cmdUndoClick();
     // F5: the focused input gives up the focus first, then "Rename!" runs when it is enabled.
     void formKeyF5();
     void chkSimulationClick();
-    // The command line's "/e" mode word and "/x", at the first activation.
+    // The command line's "/e" mode word and "/x", at the first activation. A start that ends
+    // by itself leaves the exit status in the window state; one that runs nothing says why on
+    // standard error.
     void runCommandLineMode();
 
     // The run window of the last run or undo while it is open; null otherwise.
@@ -44,6 +47,12 @@ private:
     runs::RunWindow* openRunWindow();
     void runWindowClosed();
     void refillFreeSelect(const QStringList& files, const QStringList& dirs);
+    // Why "Rename!" stayed disabled for the command line's run, naming the folder.
+    QString noRunReason() const;
+    // The line "no run: <reason>" on standard error, status kExitNoRun, and the program ends.
+    void endWithoutRun(const QString& reason);
+    // The run window and the main window close; the main window saves the settings.
+    void closeWindows();
 
     FrmMain& window_;
     Controls& ui_;

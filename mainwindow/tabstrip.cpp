@@ -43,13 +43,17 @@ int TabStrip::rowHeight() const {
     return std::max(fontMetrics().height() + 6, 20);
 }
 
-int TabStrip::naturalWidth(int index) const {
-    // The mnemonic marker takes no room; a doubled one shows as one ampersand.
+QString TabStrip::shownCaption(int index) const {
     QString shown = tabText(index);
     shown.replace(QLatin1String("&&"), QLatin1String("\x01"));
     shown.remove(QLatin1Char('&'));
     shown.replace(QLatin1Char('\x01'), QLatin1Char('&'));
-    return fontMetrics().horizontalAdvance(shown) + 10;
+    return shown;
+}
+
+int TabStrip::naturalWidth(int index) const {
+    // The mnemonic marker takes no room.
+    return fontMetrics().horizontalAdvance(shownCaption(index)) + 10;
 }
 
 TabStrip::Layout TabStrip::computeLayout() const {

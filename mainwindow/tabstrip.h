@@ -19,6 +19,8 @@ public:
     int addKeyedTab(const QString& caption, const QString& key);
     QString tabKey(int index) const;
     QString currentKey() const { return tabKey(currentIndex()); }
+    // The caption as the tab shows it: the mnemonic marker gone, a doubled one as one "&".
+    QString shownCaption(int index) const;
 
     // Where tab `index` is drawn, in widget coordinates; empty for an invalid index.
     QRect tabArea(int index) const;

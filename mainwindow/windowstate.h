@@ -90,6 +90,16 @@ struct WindowState {
     QString cmdExecMode;
     bool cmdAutoExit = false;
     QString startPath;
+    // "/x" stood on the command line, recognised or not, and the folder it named (also one
+    // that cannot be read): what an unattended start reports on standard error.
+    bool exitSwitchGiven = false;
+    QString givenFolder;
+    // The program's exit status after a command-line run that ends it (ExitStatus).
+    int exitStatus = 0;
 };
+
+// What a start that ends by itself tells its caller: the run logged no error; the run logged
+// errors or warnings; no run took place.
+enum ExitStatus : int { kExitClean = 0, kExitWithProblems = 1, kExitNoRun = 2 };
 
 }  // namespace mainwindow

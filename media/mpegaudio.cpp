@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "platform/filesystem.h"
+#include "platform/mpegtables.h"
 
 namespace media {
 
@@ -12,18 +13,6 @@ namespace {
 constexpr int kMaxSteps = 64;
 // A step reads at most four bytes, so the whole scan never looks past this many.
 constexpr std::size_t kScanWindow = 4 * kMaxSteps;
-
-constexpr std::array<std::int16_t, 14> kMpeg1Layer1 = {32,  64,  96,  128, 160, 192, 224,
-                                                       256, 288, 320, 352, 384, 416, 448};
-constexpr std::array<std::int16_t, 14> kMpeg1Layer2 = {32,  48,  56,  64,  80,  96,  112,
-                                                       128, 160, 192, 224, 256, 320, 384};
-constexpr std::array<std::int16_t, 14> kMpeg1Layer3 = {32,  40,  48,  56,  64,  80,  96,
-                                                       112, 128, 160, 192, 224, 256, 320};
-constexpr std::array<std::int16_t, 14> kMpeg2Layer1 = {32,  48,  56,  64,  80,  96,  112,
-                                                       128, 144, 160, 176, 192, 224, 256};
-// MPEG 2 layers 2 and 3, every MPEG 2.5 layer, and whatever has an unknown part.
-constexpr std::array<std::int16_t, 14> kOther = {8,  16, 24, 32,  40,  48,  56,
-                                                 64, 80, 96, 112, 128, 144, 160};
 
 }  // namespace
 
@@ -88,17 +77,14 @@ std::int32_t getSampleRate(int bits, const std::string& formatText) {
         default:
             return 0;
     }
-    static constexpr std::int32_t kMpeg1[] = {44100, 48000, 32000};
-    static constexpr std::int32_t kMpeg2[] = {22050, 24000, 16000};
-    static constexpr std::int32_t kMpeg25[] = {11025, 12000, 8000};
     if (family == "MPEG 1 ") {
-        return kMpeg1[column];
+        return platform::mpeg::kMpeg1Frequencies[column];
     }
     if (family == "MPEG 2 ") {
-        return kMpeg2[column];
+        return platform::mpeg::kMpeg2Frequencies[column];
     }
     if (family == "MPEG 2.") {
-        return kMpeg25[column];
+        return platform::mpeg::kMpeg25Frequencies[column];
     }
     return 0;
 }
@@ -111,17 +97,19 @@ std::int16_t getBitrate(int bits, const std::string& formatText) {
     if (index < 1 || index > 14) {
         return 0;
     }
-    const std::array<std::int16_t, 14>* row = &kOther;
+    // MPEG 2 layers 2 and 3, every MPEG 2.5 layer, and whatever has an unknown part take the
+    // low frequencies' row of layers 2 and 3.
+    const platform::mpeg::BitrateRow* row = &platform::mpeg::kLowLayers2And3;
     if (formatText == "MPEG 1 Layer 1") {
-        row = &kMpeg1Layer1;
+        row = &platform::mpeg::kMpeg1Layer1;
     } else if (formatText == "MPEG 1 Layer 2") {
-        row = &kMpeg1Layer2;
+        row = &platform::mpeg::kMpeg1Layer2;
     } else if (formatText == "MPEG 1 Layer 3") {
-        row = &kMpeg1Layer3;
+        row = &platform::mpeg::kMpeg1Layer3;
     } else if (formatText == "MPEG 2 Layer 1") {
-        row = &kMpeg2Layer1;
+        row = &platform::mpeg::kLowLayer1;
     }
-    return (*row)[static_cast<std::size_t>(index - 1)];
+    return (*row)[static_cast<std::size_t>(index)];
 }
 
 bool getMpegHeader(const std::string& path, MpegFrameInfo& info, std::int64_t start,

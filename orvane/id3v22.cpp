@@ -1,6 +1,6 @@
 #include "orvane/id3v22.h"
 
-#include "orvane/id3v23.h"
+#include "orvane/id3v2.h"
 
 namespace orvane {
 
@@ -56,7 +56,7 @@ std::u16string cID3V22Tag::GetText(std::u16string_view frameID) const {
 }
 
 std::int32_t cID3V22Tag::TotalSize() const {
-    return SyncSafeToLong(header_.size) + 10;
+    return SyncSafeToLong(header_.size) + kTagHeaderSize;
 }
 
 bool cID3V22Tag::ReadTag(const platform::fs::ReadFile& file, std::int64_t fileLength,
@@ -74,7 +74,7 @@ bool cID3V22Tag::ReadTag(const platform::fs::ReadFile& file, std::int64_t fileLe
         return false;
     }
     std::optional<Bytes> body =
-        ReadBytes(file, tagPosition + 10, static_cast<std::size_t>(bodySize));
+        ReadBytes(file, tagPosition + kTagHeaderSize, static_cast<std::size_t>(bodySize));
     if (!body) {
         return false;
     }

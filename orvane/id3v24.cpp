@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "orvane/id3v23.h"
+#include "orvane/id3v2.h"
 
 namespace orvane {
 
@@ -239,8 +239,8 @@ std::u16string cID3V24Tag::GetText(std::u16string_view frameID) const {
 }
 
 std::int32_t cID3V24Tag::TotalSize() const {
-    const std::int32_t footer = (header_.flags & kTagFooter) != 0 ? 10 : 0;
-    return SyncSafeToLong(header_.size) + 10 + footer;
+    const std::int32_t footer = (header_.flags & kTagFooter) != 0 ? kTagHeaderSize : 0;
+    return SyncSafeToLong(header_.size) + kTagHeaderSize + footer;
 }
 
 bool cID3V24Tag::ReadTag(const platform::fs::ReadFile& file, std::int64_t fileLength,
@@ -257,14 +257,15 @@ bool cID3V24Tag::ReadTag(const platform::fs::ReadFile& file, std::int64_t fileLe
         tagPosition + TotalSize() >= fileLength) {
         return false;
     }
-    if ((header_.flags & kTagExtendedHeader) != 0 && !ReadExtHeader(file, tagPosition + 10)) {
+    if ((header_.flags & kTagExtendedHeader) != 0 &&
+        !ReadExtHeader(file, tagPosition + kTagHeaderSize)) {
         return false;
     }
-    if (!ReadFrames(file, tagPosition + 10 + SyncSafeToLong(extHeaderSizeBytes_))) {
+    if (!ReadFrames(file, tagPosition + kTagHeaderSize + SyncSafeToLong(extHeaderSizeBytes_))) {
         return false;
     }
     if ((header_.flags & kTagFooter) != 0 &&
-        !ReadFooter(file, tagPosition + 10 + SyncSafeToLong(header_.size))) {
+        !ReadFooter(file, tagPosition + kTagHeaderSize + SyncSafeToLong(header_.size))) {
         return false;
     }
     return true;

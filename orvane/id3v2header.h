@@ -7,6 +7,9 @@
 
 namespace orvane {
 
+// The bytes of the tag header, and of the ID3v2.4 footer that repeats it.
+inline constexpr std::int32_t kTagHeaderSize = 10;
+
 struct ID3V2Header {
     std::array<std::uint8_t, 3> identifier{};  // "ID3" (or "3DI" for an ID3v2.4 footer)
     std::uint8_t majorVersion = 0;

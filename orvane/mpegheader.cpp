@@ -5,34 +5,30 @@
 #include <limits>
 
 #include "orvane/helpers.h"
+#include "platform/mpegtables.h"
 
 namespace orvane {
 
 namespace {
 
-// kbit/s by (lowest bit of the version code, layer code, bitrate index). Row 1 is MPEG 1, row
-// 0 the low sampling frequencies of MPEG 2, which MPEG 2.5 shares.
-constexpr std::int16_t kBitrates[2][4][16] = {
-    {
-        {},
-        {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0},       // Layer III
-        {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0},       // Layer II
-        {0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256, 0},  // Layer I
-    },
-    {
-        {},
-        {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0},      // Layer III
-        {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, 0},     // Layer II
-        {0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448, 0},  // Layer I
-    },
+using platform::mpeg::BitrateRow;
+using platform::mpeg::FrequencyRow;
+
+// Bit rates by (lowest bit of the version code, layer code): 1 is MPEG 1, 0 the low sampling
+// frequencies of MPEG 2, which MPEG 2.5 shares. Layer code 0 is reserved.
+constexpr const BitrateRow* kBitrates[2][4] = {
+    {&platform::mpeg::kNoBitrates, &platform::mpeg::kLowLayers2And3,
+     &platform::mpeg::kLowLayers2And3, &platform::mpeg::kLowLayer1},
+    {&platform::mpeg::kNoBitrates, &platform::mpeg::kMpeg1Layer3, &platform::mpeg::kMpeg1Layer2,
+     &platform::mpeg::kMpeg1Layer1},
 };
 
-// Hz by (version code, sample-rate index).
-constexpr std::int32_t kFrequencies[4][3] = {
-    {11025, 12000, 8000},   // MPEG 2.5
-    {0, 0, 0},              // reserved
-    {22050, 24000, 16000},  // MPEG 2
-    {44100, 48000, 32000},  // MPEG 1
+// Sampling frequencies by version code: MPEG 2.5, reserved, MPEG 2, MPEG 1.
+constexpr const FrequencyRow* kFrequencies[4] = {
+    &platform::mpeg::kMpeg25Frequencies,
+    &platform::mpeg::kNoFrequencies,
+    &platform::mpeg::kMpeg2Frequencies,
+    &platform::mpeg::kMpeg1Frequencies,
 };
 
 constexpr const char16_t* kVersionTexts[4] = {u"MPEG Version 2.5", u"Reserved", u"MPEG Version 2",
@@ -96,7 +92,7 @@ std::int32_t cMPEGHeader::Bitrate() const {
 }
 
 std::int32_t cMPEGHeader::Frequency() const {
-    return kFrequencies[versionCode_ & 3][sampleRateIndex_ < 3 ? sampleRateIndex_ : 0];
+    return (*kFrequencies[versionCode_ & 3])[sampleRateIndex_ < 3 ? sampleRateIndex_ : 0];
 }
 
 std::int32_t cMPEGHeader::Duration() const {
@@ -177,14 +173,14 @@ bool cMPEGHeader::CalcBitrate() {
         if (xingFrameCount_ < 1) {
             bitrate_ = -1;
         } else {
-            const double frequency = kFrequencies[versionCode_ & 3][sampleRateIndex_];
+            const double frequency = (*kFrequencies[versionCode_ & 3])[sampleRateIndex_];
             bitrate_ =
                 frequency *
                 (static_cast<double>(audioByteCount_) / static_cast<double>(xingFrameCount_)) /
                 frameLengthDivisor(versionCode_, layerCode_);
         }
     } else {
-        bitrate_ = kBitrates[versionCode_ & 1][layerCode_ & 3][bitrateIndex_ & 0xF];
+        bitrate_ = (*kBitrates[versionCode_ & 1][layerCode_ & 3])[bitrateIndex_ & 0xF];
     }
     if (!fitsLong(std::floor(bitrate_))) {
         return false;

@@ -305,6 +305,17 @@ double vbVal(const QString& text) {
     return value + 0.0;
 }
 
+qint64 boxNumber(const QString& text, qint64 low, qint64 high) {
+    const double value = roundHalfEven(vbVal(text));
+    if (!(value > static_cast<double>(low))) {
+        return low;  // also a value that is no number at all
+    }
+    if (value >= static_cast<double>(high)) {
+        return high;
+    }
+    return static_cast<qint64>(value);
+}
+
 QString numberText(double value) {
     if (std::isnan(value)) {
         return QStringLiteral("NaN");

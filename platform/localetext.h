@@ -26,6 +26,11 @@ double roundHalfEven(double value, int decimals);
 // decimal point is always ".", whatever the locale.
 double vbVal(const QString& text);
 
+// The number a box's text stands for, as every numeric option box is read: its leading number
+// (vbVal; 0 when it has none), rounded with halves to even, held within [low, high]. Each
+// caller names its own bounds, the range the value is taken into.
+qint64 boxNumber(const QString& text, qint64 low, qint64 high);
+
 // A number as text: whole values as plain digits with a leading "-" when negative, others with
 // up to 15 significant digits, no grouping, no exponent for ordinary magnitudes, trailing zeros
 // dropped, and the locale's decimal separator.

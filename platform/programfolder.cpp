@@ -1,5 +1,7 @@
 #include "platform/programfolder.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 
 #include <QDir>
@@ -37,6 +39,22 @@ QString programFolder() {
         return withTrailingSlash(QDir::currentPath());
     }();
     return executableFolder;
+}
+
+QString executablePath() {
+    // readlink rather than Qt, which would read a name that is not UTF-8 with U+FFFD.
+    std::string buffer(256, '\0');
+    for (;;) {
+        const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (length < 0) {
+            return {};
+        }
+        if (static_cast<std::size_t>(length) < buffer.size()) {
+            buffer.resize(static_cast<std::size_t>(length));
+            return fromNativePath(buffer);
+        }
+        buffer.resize(buffer.size() * 2);
+    }
 }
 
 QString programFile(const QString& name) {

@@ -13,6 +13,9 @@ inline constexpr const char* kProgramFolderVariable = "QUENZA_PROGRAM_DIR";
 // The program folder with a trailing "/": the override when set and not empty, otherwise the
 // folder of the running executable.
 QString programFolder();
+// The running executable's real path (/proc/self/exe, every link resolved), its bytes kept;
+// empty where /proc cannot tell.
+QString executablePath();
 // programFolder() + name.
 QString programFile(const QString& name);
 

@@ -1,7 +1,6 @@
 #include "platform/textfile.h"
 
 #include <QByteArray>
-#include <QStringDecoder>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -50,9 +49,9 @@ QString decodeText(QByteArray bytes, TextEncoding encoding) {
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         bytes.remove(0, 3);
     }
-    // The BOM is gone already; the decoder must not swallow a second one.
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::ConvertInitialBom);
-    return decoder.decode(bytes);
+    // The path codec, as the writer encodes: a byte that is not UTF-8 (a word typed in the
+    // Windows code page) reads as a name with that byte reads, and is written back as it came.
+    return fromNativePath(bytes.toStdString());
 }
 
 bool hasNul(const std::string& path) {
@@ -227,7 +226,8 @@ Status appendLine(const QString& path, const QString& line, TextEncoding encodin
     return written;
 }
 
-Status writeLines(const QString& path, const QStringList& lines, TextEncoding encoding) {
+Status writeLines(const QString& path, const QStringList& lines, TextEncoding encoding,
+                  LineEnd lineEnd) {
     const std::string native = nativePath(path);
     if (hasNul(native)) {
         return Status::failure("Cannot replace " + describe(path) +
@@ -252,7 +252,7 @@ Status writeLines(const QString& path, const QStringList& lines, TextEncoding en
     std::string bytes;
     for (const QString& line : lines) {
         bytes += encodeText(line, encoding);
-        bytes += "\r\n";
+        bytes += lineEnd == LineEnd::Lf ? "\n" : "\r\n";
     }
     const Status status = replaceWith(native, bytes, existed ? &old : nullptr);
     if (!status) {

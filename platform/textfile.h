@@ -1,6 +1,7 @@
 // Line-based text files beside the program (logs and lists). Written as UTF-8 with CR LF line
-// ends, text going through the path codec, so that the bytes of a name that is not UTF-8 are
-// written back as they were; readers accept CR LF, LF and CR. The Latin-1 variants read and
+// ends, and read, through the path codec, so that the bytes of a name or list entry that is not
+// UTF-8 read as a name with those bytes does and are written back as they were; readers accept
+// CR LF, LF and CR. The Latin-1 variants read and
 // write byte for byte, for files whose fields hold raw bytes.
 //
 // Only regular files are opened, and a symbolic link in the file's place is never followed:
@@ -20,6 +21,9 @@
 namespace platform {
 
 enum class TextEncoding { Utf8, Latin1 };
+// The program's own files end their lines with CR LF; files that other programs read by the
+// desktop's rules (key files) with LF alone.
+enum class LineEnd { CrLf, Lf };
 
 // The most a text file may hold for readLines: lists are small, and a file far larger would
 // only cost memory and start-up time.
@@ -50,11 +54,11 @@ private:
     QString path_;
 };
 
-// Replaces the file with the lines, each followed by CR LF. Written to a new file beside it,
+// Replaces the file with the lines, each followed by `lineEnd`. Written to a new file beside it,
 // flushed to disk and renamed over it, so a failure anywhere leaves the old file whole (or no
 // file at all where there was none). The replaced file's permissions are kept.
 Status writeLines(const QString& path, const QStringList& lines,
-                  TextEncoding encoding = TextEncoding::Utf8);
+                  TextEncoding encoding = TextEncoding::Utf8, LineEnd lineEnd = LineEnd::CrLf);
 // All lines without their line ends; a final line end does not add an empty line. Fails for a
 // missing file, a folder, anything but a regular file, and a file of more than
 // kMaxTextFileBytes.

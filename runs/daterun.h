@@ -41,8 +41,6 @@ struct DateChange {
     // its own.
     std::optional<QDate> date;
     std::optional<QTime> time;  // whole seconds
-
-    bool anyTime() const { return created || accessed || modified; }
 };
 // The change that `options` (the date alternative of the Attrib tab) asks for.
 DateChange dateChangeFrom(const AttribOptions& options);

@@ -56,7 +56,8 @@ void showErrorsMessage(const DriverContext& ctx) {
                                      platform::MessageIcon::Critical, platform::MessageButtons::Ok);
 }
 
-void runSteps(DriverContext& ctx) {
+// True when the run logged an error or counted a warning.
+bool runSteps(DriverContext& ctx) {
     RunState& state = ctx.state;
     const DriverHooks& hooks = ctx.hooks;
     Pointer pointer;
@@ -255,6 +256,7 @@ void runSteps(DriverContext& ctx) {
         showErrorsMessage(ctx);
         engine::setErrorsLogged(false);
     }
+    return errors || state.warningCount > 0;
 }
 
 }  // namespace
@@ -290,15 +292,14 @@ void OperationScope::finish() {
 
 // ---- The run ----
 
-void executeRun(DriverContext& ctx) {
+RunOutcome executeRun(DriverContext& ctx) {
     const engine::RunLogSession logSession;
     if (ctx.hooks.validate && !ctx.hooks.validate()) {
-        return;
+        return RunOutcome::NotStarted;
     }
     QString failure;
     try {
-        runSteps(ctx);
-        return;
+        return runSteps(ctx) ? RunOutcome::WithProblems : RunOutcome::Clean;
     } catch (const std::exception& error) {
         failure = QString::fromLocal8Bit(error.what());
     } catch (...) {
@@ -309,6 +310,7 @@ void executeRun(DriverContext& ctx) {
                        QStringLiteral("cmdExecute_Click"));
     showErrorsMessage(ctx);
     engine::setErrorsLogged(false);
+    return RunOutcome::WithProblems;
 }
 
 // ---- Rows ----

@@ -106,11 +106,16 @@ struct DriverContext {
     DriverHooks hooks{};
 };
 
+// How a call of executeRun ended, for a caller that reports it (the command line's exit
+// status): no run because the validation disabled "Rename!", a run that logged neither an
+// error nor a warning line, or a run with error or warning lines (items left as they were).
+enum class RunOutcome { NotStarted, Clean, WithProblems };
+
 // cmdExecute_Click. The whole run happens inside the call; it returns with the run window open
 // and the main window disabled until the run window closes. A failure that escapes a step is
 // logged (and reported with the errors of the run); the flags, the pointer and the windows
 // still reach their end state, so the run window can always be closed.
-void executeRun(DriverContext& ctx);
+RunOutcome executeRun(DriverContext& ctx);
 
 // The message shown once after a run that logged errors.
 inline const QString kErrorsDuringExecution = QStringLiteral("There were errors during execution!");

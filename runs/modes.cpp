@@ -49,13 +49,11 @@ QString addCropName(const NamingOptions& options, const QString& name) {
     return scope.joinNamePart(engine::applyAddCrop(part, options.options.addCrop));
 }
 
-// The number of an option box as the executors take it: its leading number (0 when it has
-// none), halves rounded to even. Values beyond int are clamped; the transform that takes the
-// number reports what it cannot use.
+// The number of an option box as the executors take it: values beyond int are clamped; the
+// transform that takes the number reports what it cannot use.
 int boxNumber(const QString& text) {
-    const double value = platform::roundHalfEven(platform::vbVal(text));
-    return static_cast<int>(std::clamp(value, static_cast<double>(std::numeric_limits<int>::min()),
-                                       static_cast<double>(std::numeric_limits<int>::max())));
+    return static_cast<int>(platform::boxNumber(text, std::numeric_limits<int>::min(),
+                                                std::numeric_limits<int>::max()));
 }
 
 QString normalizeName(const NamingOptions& options, const QString& name) {

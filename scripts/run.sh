@@ -3,7 +3,10 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/scripts/setup.sh"
-"$root/scripts/build.sh" "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# Only what running needs: the program (with the lists and the help page copied beside it), the
+# registration tool and the tag library; the tests and benchmarks are left to scripts/test.sh.
+"$root/scripts/build.sh" "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -- QuenzaRen quenza-regsvr OrvaneMP3
 
 if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" && -z "${QT_QPA_PLATFORM:-}" ]]; then
     echo "Built $root/build/mainwindow/QuenzaRen, but there is no display to show it on." >&2

@@ -49,6 +49,11 @@ QList<Token> tokenize(const QStringList& arguments) {
     return tokens;
 }
 
+bool hasExitSwitch(const QList<Token>& tokens) {
+    return std::any_of(tokens.begin(), tokens.end(),
+                       [](const Token& t) { return t.kind == Switch::Exit; });
+}
+
 // The current folder, as the shell that started the program sees it; empty when it is gone.
 QString currentFolder() {
     std::string buffer(4096, '\0');
@@ -82,10 +87,15 @@ QString absolutePath(const QString& path) {
 
 }  // namespace
 
+bool givesExitSwitch(const QStringList& arguments) {
+    return hasExitSwitch(tokenize(arguments));
+}
+
 CommandLine parseCommandLine(const QStringList& arguments, const QString& savedPath,
                              int startupInLastDir) {
     CommandLine result;
     const QList<Token> tokens = tokenize(arguments);
+    result.exitSwitchGiven = hasExitSwitch(tokens);
 
     const bool hasPathOrMode = std::any_of(tokens.begin(), tokens.end(), [](const Token& t) {
         return t.kind == Switch::Path || t.kind == Switch::Mode;
@@ -147,6 +157,7 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& savedP
         if (path == QLatin1String("/")) {
             path.clear();
         }
+        result.givenFolder = path;
         if (!path.isEmpty() && platform::canListFolder(path)) {
             result.startPath = path;
         }

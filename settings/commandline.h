@@ -12,6 +12,12 @@ struct CommandLine {
     bool cmdAutoExit = false;  // "/x" given (acts only together with "/e")
     QString startPath;         // folder with a trailing "/", or empty
     QString pattern;           // file-name pattern from a given file or wildcard, or empty
+    // "/x" stood as a switch of its own, also where it is not recognised (without "/p" or
+    // "/e"): the caller asked for the program to end by itself.
+    bool exitSwitchGiven = false;
+    // The folder the command line named, with a trailing "/", also when it cannot be listed
+    // (startPath is then empty); empty when it named none.
+    QString givenFolder;
 };
 
 // `arguments` are the program's arguments without its own path. An argument that is exactly
@@ -22,5 +28,9 @@ struct CommandLine {
 // command line gives no path and `startupInLastDir` is not 0.
 CommandLine parseCommandLine(const QStringList& arguments, const QString& savedPath,
                              int startupInLastDir);
+
+// Whether `arguments` hold "/x" as a switch of its own (CommandLine::exitSwitchGiven), read
+// before anything else of the program exists.
+bool givesExitSwitch(const QStringList& arguments);
 
 }  // namespace settings

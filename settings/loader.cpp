@@ -256,13 +256,14 @@ private:
                 }
                 return;
             case AfterKey::ReadFirstLists:
-                lists.exceptionsList = readExceptions(folder, errors_);
+                lists.exceptionsList = readExceptions(folder, errors_, &lists.exceptionsUnread);
                 lists.fileSignatures = readFileSignatures(folder, errors_);
                 return;
             case AfterKey::ReadLaterLists:
                 lists.codecList = readCodecs(folder, errors_);
                 lists.waveFormatList = readWaveFormats(folder, errors_);
-                lists.batchReplaceList = readBatchReplace(folder, errors_);
+                lists.batchReplaceList =
+                    readBatchReplace(folder, errors_, &lists.batchReplaceUnread);
                 controls_.setCaption(
                     QStringLiteral("lblBatchReplace"),
                     batchReplaceCaption(static_cast<int>(lists.batchReplaceList.size())));

@@ -39,8 +39,12 @@ constexpr const char* kNemoActionFile = "/nemo/actions/quenza-renamer.nemo_actio
 // executable, so that a file dropped there by a download cannot run commands unasked.
 constexpr unsigned kServiceMenuMode = 0755;
 
+// The running executable itself: the program folder may lie elsewhere (QUENZA_PROGRAM_DIR),
+// and the executable may carry another name.
 QString programPath() {
-    return platform::programFolder() + QLatin1String(kProgramFileName);
+    const QString executable = platform::executablePath();
+    return executable.isEmpty() ? platform::programFolder() + QLatin1String(kProgramFileName)
+                                : executable;
 }
 
 void showFailure(const char* text) {
@@ -52,8 +56,8 @@ void showFailure(const char* text) {
 
 // The program in quotes, then the switch with the placeholder for the clicked folder in quotes
 // of its own, as the system's shell expects it.
-std::string commandText() {
-    return "\"" + platform::nativePath(programPath()) + "\" \"/p %1\"";
+std::string commandText(const QString& program) {
+    return "\"" + platform::nativePath(program) + "\" \"/p %1\"";
 }
 
 // Creates the key when it is missing and sets its default value: both at once here.
@@ -117,16 +121,18 @@ QString keyFileValue(const QString& text) {
 }
 
 // The program with "/p" and the clicked folder, which `fieldCode` stands for.
-QString execLine(const QString& fieldCode) {
-    return keyFileValue(execArgument(programPath()) + QStringLiteral(" /p ") + fieldCode);
+QString execLine(const QString& program, const QString& fieldCode) {
+    return keyFileValue(execArgument(program) + QStringLiteral(" /p ") + fieldCode);
 }
 
-QStringList serviceMenuLines() {
+QStringList serviceMenuLines(const QString& program) {
     return {
         QStringLiteral("# Written by Quenza Renamer for its context-menu entry; removed when the"),
         QStringLiteral("# entry is switched off in its settings."),
         QStringLiteral("[Desktop Entry]"),
         QStringLiteral("Type=Service"),
+        // Every desktop entry has a name; the menu shows the action's own.
+        QStringLiteral("Name=") + QLatin1String(kEntryText),
         QStringLiteral("MimeType=inode/directory;"),
         QStringLiteral("Actions=startQuenzaRenamer;"),
         // In the menu itself, as the entry stands in the system's own context menu, rather
@@ -136,18 +142,18 @@ QStringList serviceMenuLines() {
         QStringLiteral("[Desktop Action startQuenzaRenamer]"),
         QStringLiteral("Name=") + QLatin1String(kEntryText),
         // %f: the clicked folder's local path.
-        QStringLiteral("Exec=") + execLine(QStringLiteral("%f")),
+        QStringLiteral("Exec=") + execLine(program, QStringLiteral("%f")),
     };
 }
 
-QStringList nemoActionLines() {
+QStringList nemoActionLines(const QString& program) {
     return {
         QStringLiteral("# Written by Quenza Renamer for its context-menu entry; removed when the"),
         QStringLiteral("# entry is switched off in its settings."),
         QStringLiteral("[Nemo Action]"),
         QStringLiteral("Name=") + QLatin1String(kEntryText),
         // %F: the selected path, put in double quotes with its special characters escaped.
-        QStringLiteral("Exec=") + execLine(QStringLiteral("%F")),
+        QStringLiteral("Exec=") + execLine(program, QStringLiteral("%F")),
         QStringLiteral("Quote=double"),
         QStringLiteral("Selection=s"),
         QStringLiteral("Extensions=dir;"),
@@ -183,7 +189,8 @@ bool writeEntryFile(const QString& dataFolder, const char* folder, const char* f
         return false;
     }
     const QString path = dataFolder + QLatin1String(file);
-    if (!platform::writeLines(path, lines)) {
+    // LF alone, as the desktop entry rules ask; a CR would end up inside every value.
+    if (!platform::writeLines(path, lines, platform::TextEncoding::Utf8, platform::LineEnd::Lf)) {
         return false;
     }
     return mode == 0 || platform::fs::setPermissions(platform::nativePath(path), mode).ok();
@@ -209,19 +216,24 @@ bool removeEntryFile(const QString& dataFolder, const char* file) {
 }  // namespace
 
 void createShellKeys() {
+    createShellKeys(programPath());
+}
+
+void createShellKeys(const QString& program) {
     bool failed = false;
-    const std::string command = commandText();
+    const std::string command = commandText(program);
     for (const char* entryKey : {kDirectoryEntryKey, kDriveEntryKey}) {
         failed = !writeKey(entryKey, kEntryText) || failed;
         failed = !writeKey(std::string(entryKey) + kCommandSubKey, command) || failed;
     }
 
     const QString dataFolder = platform::dataFolder();
-    failed = !writeEntryFile(dataFolder, kServiceMenuFolder, kServiceMenuFile, serviceMenuLines(),
-                             kServiceMenuMode) ||
+    failed = !writeEntryFile(dataFolder, kServiceMenuFolder, kServiceMenuFile,
+                             serviceMenuLines(program), kServiceMenuMode) ||
              failed;
-    failed = !writeEntryFile(dataFolder, kNemoActionFolder, kNemoActionFile, nemoActionLines()) ||
-             failed;
+    failed =
+        !writeEntryFile(dataFolder, kNemoActionFolder, kNemoActionFile, nemoActionLines(program)) ||
+        failed;
 
     if (failed) {
         showFailure("Error creating keys in registry!");

@@ -57,21 +57,67 @@ std::optional<qint16> wholeInRange(const QString& text, qint16 low, qint16 high)
     return value;
 }
 
-enum class ListFileState { Missing, Read, Failed, TooLarge };
+// Blocked: no file of that name, but something else has the name (a folder, a FIFO, a link
+// to neither a file nor anything), which the list is not read from and not written over.
+enum class ListFileState { Missing, Read, Failed, TooLarge, Blocked };
 
 struct ListFile {
     ListFileState state = ListFileState::Missing;
     QStringList lines;
+    // There was something to read, and it was not read: the list's emptiness says nothing of
+    // what the user keeps there.
+    bool unread() const { return state != ListFileState::Missing && state != ListFileState::Read; }
 };
+
+struct LocatedListFile {
+    QString path;  // empty when no regular file of the name is there
+    bool blocked = false;
+};
+
+LocatedListFile locateListFile(const QString& folder, const QString& name) {
+    const QString base = withSlash(folder);
+    auto entries = platform::fs::readFolder(platform::nativePath(base));
+    if (!entries) {
+        return {};
+    }
+    // Several names may differ in case only; the exact one wins, otherwise the first in name
+    // order, so the choice does not depend on the order the file system lists them in.
+    QString chosen;
+    bool blocked = false;
+    for (const platform::fs::Entry& entry : entries.value()) {
+        const QString entryName = platform::fromNativePath(entry.name);
+        if (entryName.compare(name, Qt::CaseInsensitive) != 0) {
+            continue;
+        }
+        // A list may be a link to a file kept elsewhere: it is read through it (never written).
+        if (entry.kind != platform::fs::Kind::File &&
+            !(entry.kind == platform::fs::Kind::Other &&
+              platform::fs::isFile(platform::nativePath(base) + entry.name))) {
+            blocked = true;
+            continue;
+        }
+        if (entryName == name) {
+            return {base + entryName, false};
+        }
+        if (chosen.isEmpty() || entryName < chosen) {
+            chosen = entryName;
+        }
+    }
+    if (chosen.isEmpty()) {
+        return {QString(), blocked};
+    }
+    return {base + chosen, false};
+}
 
 // The lines of a list file. A file that is there but cannot be read, or is larger than any list
 // (which would cost memory and start-up time for nothing), yields no line, and the failure is
 // remembered for the loader's report.
 ListFile readListFile(const QString& folder, const QString& name, ErrorMemory& errors,
                       platform::TextEncoding encoding = platform::TextEncoding::Utf8) {
-    const QString path = findListFile(folder, name);
+    const LocatedListFile located = locateListFile(folder, name);
+    const QString& path = located.path;
     if (path.isEmpty()) {
-        return {ListFileState::Missing, {}};
+        return {located.blocked ? ListFileState::Blocked : ListFileState::Missing, {}};
     }
     const auto size = platform::fs::fileSize(platform::nativePath(path));
     if (size && size.value() > static_cast<std::uint64_t>(platform::kMaxTextFileBytes)) {
@@ -111,36 +157,15 @@ QStringList defaultFileTypesLines() {
 }  // namespace
 
 QString findListFile(const QString& folder, const QString& name) {
-    const QString base = withSlash(folder);
-    auto entries = platform::fs::readFolder(platform::nativePath(base));
-    if (!entries) {
-        return {};
-    }
-    // Several names may differ in case only; the exact one wins, otherwise the first in name
-    // order, so the choice does not depend on the order the file system lists them in.
-    QString chosen;
-    for (const platform::fs::Entry& entry : entries.value()) {
-        // A list may be a link to a file kept elsewhere: it is read through it (never written).
-        if (entry.kind != platform::fs::Kind::File &&
-            !(entry.kind == platform::fs::Kind::Other &&
-              platform::fs::isFile(platform::nativePath(base) + entry.name))) {
-            continue;
-        }
-        const QString entryName = platform::fromNativePath(entry.name);
-        if (entryName == name) {
-            return base + entryName;
-        }
-        if (entryName.compare(name, Qt::CaseInsensitive) == 0 &&
-            (chosen.isEmpty() || entryName < chosen)) {
-            chosen = entryName;
-        }
-    }
-    return chosen.isEmpty() ? QString() : base + chosen;
+    return locateListFile(folder, name).path;
 }
 
-QStringList readExceptions(const QString& folder, ErrorMemory& errors) {
+QStringList readExceptions(const QString& folder, ErrorMemory& errors, bool* unread) {
     QStringList list;
     const ListFile file = readListFile(folder, kExceptionsFile, errors);
+    if (unread) {
+        *unread = file.unread();
+    }
     for (const QString& line : file.lines) {
         const QString word = engine::trimBlanks(line);
         if (!word.isEmpty()) {
@@ -156,7 +181,9 @@ QStringList readExceptions(const QString& folder, ErrorMemory& errors) {
 QList<engine::FileSignature> readFileSignatures(const QString& folder, ErrorMemory& errors) {
     const ListFile file =
         readListFile(folder, kFileTypesFile, errors, platform::TextEncoding::Latin1);
-    if (file.state == ListFileState::Missing) {
+    // Something else in the file's place is no file: the defaults serve, and the attempt to
+    // write the default file over it fails and is reported.
+    if (file.state == ListFileState::Missing || file.state == ListFileState::Blocked) {
         // Armed anew: only a failure of this write counts from here on.
         errors.arm();
         const auto written =
@@ -231,9 +258,13 @@ QList<engine::WaveFormatEntry> readWaveFormats(const QString& folder, ErrorMemor
     return list;
 }
 
-QList<engine::BatchReplaceItem> readBatchReplace(const QString& folder, ErrorMemory& errors) {
+QList<engine::BatchReplaceItem> readBatchReplace(const QString& folder, ErrorMemory& errors,
+                                                 bool* unread) {
     QList<engine::BatchReplaceItem> list;
     const ListFile file = readListFile(folder, kReplaceFile, errors);
+    if (unread) {
+        *unread = file.unread();
+    }
     for (const QString& line : file.lines) {
         if (isCommentLine(line)) {
             continue;
@@ -359,8 +390,19 @@ bool saveLists(const QString& folder, const engine::TextLists& lists) {
                                 .join(u'/'));
     }
 
-    if (!platform::writeLines(target(kExceptionsFile), lists.exceptionsList) ||
-        !platform::writeLines(target(kReplaceFile), replaceLines)) {
+    // A list that could not be read at start stands empty for that reason alone; its file is
+    // the user's list and stays as it is.
+    const auto written = [&](const QString& name, bool unread, const QStringList& lines) {
+        if (unread) {
+            engine::logError(QStringLiteral("%1 could not be read at start and is left as it is "
+                                            "until its list is edited in the settings")
+                                 .arg(name));
+            return true;
+        }
+        return platform::writeLines(target(name), lines).ok();
+    };
+    if (!written(kExceptionsFile, lists.exceptionsUnread, lists.exceptionsList) ||
+        !written(kReplaceFile, lists.batchReplaceUnread, replaceLines)) {
         engine::logFailure(engine::kPathFileAccessError,
                            QStringLiteral("Error saving settings lists!"));
         return false;

@@ -33,11 +33,8 @@ QString repairedThumbSize(const QString& text) {
 }
 
 int thumbSize(const QString& text) {
-    const double value = platform::roundHalfEven(platform::vbVal(repairedThumbSize(text)));
-    if (std::isnan(value)) {
-        return kThumbMinimum;
-    }
-    return static_cast<int>(std::clamp(value, double{kThumbMinimum}, double{kThumbMaximum}));
+    return static_cast<int>(
+        platform::boxNumber(repairedThumbSize(text), kThumbMinimum, kThumbMaximum));
 }
 
 bool applySettings(FrmMain& window, const SettingsInputs& in) {
@@ -130,6 +127,18 @@ bool applySettings(FrmMain& window, const SettingsInputs& in) {
     s.shellShowQuenza = boxSetting(in.chkShellShowQuenza);
 
     engine::TextLists& lists = window.lists();
+    // A list refused at start is written again only once the user has changed it here: the
+    // dialog showed it empty, and an unchanged empty list is no reason to empty its file.
+    QStringList shownExceptions = lists.exceptionsList;
+    shownExceptions.removeAll(QString());
+    if (in.exceptions != shownExceptions) {
+        lists.exceptionsUnread = false;
+    }
+    QList<engine::BatchReplaceItem> shownBatch = lists.batchReplaceList;
+    shownBatch.removeIf([](const engine::BatchReplaceItem& item) { return item.find.isEmpty(); });
+    if (in.batchReplace != shownBatch) {
+        lists.batchReplaceUnread = false;
+    }
     lists.exceptionsList = in.exceptions;
     if (lists.exceptionsList.isEmpty()) {
         lists.exceptionsList.append(QString());

@@ -53,9 +53,8 @@ QString batchItemNotStorableText() {
 }
 
 qint16 batchItemNumber(const QString& text) {
-    const double value = platform::vbVal(repairedText(text, kNumberRule));
-    const double kept = std::clamp(std::nearbyint(value), 0.0, static_cast<double>(kLargestNumber));
-    return static_cast<qint16>(kept);
+    return static_cast<qint16>(
+        platform::boxNumber(repairedText(text, kNumberRule), 0, kLargestNumber));
 }
 
 BatchReplaceItemDialog::BatchReplaceItemDialog(int editMode, const QStringList& cells,

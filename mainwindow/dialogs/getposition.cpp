@@ -27,9 +27,10 @@ namespace {
 
 constexpr int kTickMilliseconds = 10;
 
-// A box text that never went through the box's repair (a stored setting, a paste behind
-// digits) may not be a number; the picker then starts from 0 instead of failing.
-qint16 boxNumber(const QLineEdit* box) {
+// Where the picker starts: a box text that never went through the box's repair (a stored
+// setting, a paste behind digits) may not be a whole number; the picker then starts from 0
+// instead of failing.
+qint16 startingNumber(const QLineEdit* box) {
     return settings::toInt16(box->text()).value_or(0);
 }
 
@@ -300,16 +301,16 @@ void openPositionPicker(FrmMain& window, PositionButton button) {
     switch (button) {
         case PositionButton::AddGetPosition:
             mode = ui.optAddBeginning->isChecked() ? PickMode::Position : PickMode::PositionFromEnd;
-            values.position = boxNumber(ui.txtAddPos);
+            values.position = startingNumber(ui.txtAddPos);
             break;
         case PositionButton::CropGetPosition:
             mode = ui.optCropBeginning->isChecked() ? PickMode::PositionAndLength
                                                     : PickMode::PositionAndLengthFromEnd;
-            values.length = boxNumber(ui.txtCropNumber);
-            values.position = boxNumber(ui.txtCropPos);
+            values.length = startingNumber(ui.txtCropNumber);
+            values.position = startingNumber(ui.txtCropPos);
             break;
         case PositionButton::ReplaceGetPosition:
-            values.position = boxNumber(ui.txtReplaceStart);
+            values.position = startingNumber(ui.txtReplaceStart);
             break;
         case PositionButton::ReplaceGetString:
             mode = PickMode::Text;

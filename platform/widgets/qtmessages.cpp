@@ -3,10 +3,15 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
+#include "platform/widgets/unattended.h"
+
 namespace platform {
 
 MessageResult QtMessageService::showMessage(const QString& text, const QString& title,
                                             MessageIcon icon, MessageButtons buttons) {
+    if (nobodyCanAnswer()) {
+        return answerUnattended(text, title, buttons);
+    }
     QMessageBox box(parent_.data());
     box.setWindowTitle(title);
     box.setText(text);
@@ -59,6 +64,10 @@ MessageResult QtMessageService::showMessage(const QString& text, const QString& 
 
 std::optional<QString> QtMessageService::inputBox(const QString& prompt, const QString& title,
                                                   const QString& initial) {
+    if (nobodyCanAnswer()) {
+        answerUnattended(prompt, title, MessageButtons::OkCancel);
+        return std::nullopt;
+    }
     bool accepted = false;
     const QString text =
         QInputDialog::getText(parent_.data(), title, prompt, QLineEdit::Normal, initial, &accepted);

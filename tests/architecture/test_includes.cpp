@@ -41,7 +41,8 @@ const std::vector<Part> kParts = {
     // platform_core as platform/CMakeLists.txt builds it, with the header-only result.h.
     {"platform_core",
      {"platform/result", "platform/filesystem", "platform/folderhandle", "platform/dosattrib",
-      "platform/win1252", "platform/errortext", "platform/pathcodec", "platform/stretches"},
+      "platform/win1252", "platform/errortext", "platform/pathcodec", "platform/stretches",
+      "platform/mpegtables"},
      {},
      QtHeaders::Forbidden},
     {"platform", {"platform/"}, {"platform_core"}},

@@ -210,8 +210,7 @@ TEST(ShippedHelpPage, DescribesEveryTabOptionTokenAndSwitch) {
     }
     // Every token of the pickers, with its label, and every mode word of the command line.
     for (const mainwindow::TokenPickerDef& picker : mainwindow::tokenPickers()) {
-        for (const char* entry : picker.entries) {
-            const QString label = QString::fromUtf8(entry);
+        for (const QString& label : picker.entries()) {
             const qsizetype bracket = label.lastIndexOf(u'<');
             expectMentioned(label.mid(bracket), picker.picker);
             const QString name = label.left(bracket).simplified();

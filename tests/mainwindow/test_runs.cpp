@@ -196,6 +196,22 @@ TEST_F(RunsWindowTest, TheCommandLineClosesWithoutARunWhenRenameIsDisabled) {
     EXPECT_TRUE(exists("file1.txt"));
 }
 
+// A mistyped mode word must not run whatever mode the settings restored: nothing is renamed,
+// and the person at the window is told which word was not known.
+TEST_F(RunsWindowTest, AnUnknownModeWordRunsNothingAndSaysSo) {
+    prepare();
+    const auto window =
+        start({QStringLiteral("/p"), path(), QStringLiteral("/e"), QStringLiteral("modereplase")});
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->runWindow(), nullptr);
+    EXPECT_TRUE(exists("file1.txt"));
+    EXPECT_FALSE(exists("item1.txt"));
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_TRUE(messages.shown.front().text.startsWith(
+        QStringLiteral("Unknown mode word \"modereplase\": nothing was renamed.")));
+    EXPECT_TRUE(messages.shown.front().text.contains(QStringLiteral("modereplace")));
+}
+
 TEST_F(RunsWindowTest, WithoutXTheRunWindowStaysOpen) {
     prepare();
     const auto window =

@@ -19,6 +19,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 
 #include "mainwindow/dialogs/batchreplaceeditor.h"
 #include "mainwindow/dialogs/exceptionseditor.h"
@@ -610,6 +611,37 @@ TEST_F(SettingsDialogTest, TheEditorsRowsReachTheListsTheLabelAndTheFiles) {
         EXPECT_EQ(settings::readBatchReplace(program, errors), batches[n]) << n;
         EXPECT_EQ(settings::readExceptions(program, errors), expectedWords) << n;
     }
+}
+
+// A list the start refused (here: larger than any list) is not the user's wish for an empty
+// list: "Ok" leaves its file alone until that list is edited in the dialog.
+TEST_F(SettingsDialogTest, AListRefusedAtStartIsWrittenOnlyOnceItIsEdited) {
+    std::string bigExceptions;
+    std::string bigReplace;
+    while (bigReplace.size() <= (5u << 20)) {
+        bigReplace += "find/replace/0/0/0/0\r\n";
+    }
+    while (bigExceptions.size() <= (5u << 20)) {
+        bigExceptions += "Word\r\n";
+    }
+    sandbox.program().write("exceptions.txt", bigExceptions);
+    sandbox.program().write("replace.txt", bigReplace);
+    const std::string exceptionsFile = sandbox.program().file("exceptions.txt");
+    const std::string replaceFile = sandbox.program().file("replace.txt");
+    auto window = open();
+
+    applyInDialog(*window, [](FrmSettings&) {});
+    EXPECT_TRUE(testsupport::readAll(exceptionsFile) == bigExceptions);
+    EXPECT_TRUE(testsupport::readAll(replaceFile) == bigReplace);
+
+    applyInDialog(*window, [](FrmSettings& dialog) { dialog.exceptionsEditor().load({"IBM"}); });
+    EXPECT_TRUE(testsupport::readAll(exceptionsFile) == "IBM\r\n");
+    EXPECT_TRUE(testsupport::readAll(replaceFile) == bigReplace);
+
+    // Closing saves too: the edited list stays written, the other one stays untouched.
+    EXPECT_TRUE(window->close());
+    EXPECT_TRUE(testsupport::readAll(exceptionsFile) == "IBM\r\n");
+    EXPECT_TRUE(testsupport::readAll(replaceFile) == bigReplace);
 }
 
 // ---- The openers ----

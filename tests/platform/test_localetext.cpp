@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cmath>
+#include <limits>
 
 #include "platform/localetext.h"
 
@@ -115,6 +116,34 @@ TEST(RoundHalfEven, WholeNumbers) {
     }
     EXPECT_FALSE(std::signbit(roundHalfEven(-0.5))) << "no negative zero";
     EXPECT_TRUE(std::isnan(roundHalfEven(std::nan(""))));
+}
+
+TEST(BoxNumber, LeadingNumberRoundedIntoTheCallersBounds) {
+    const struct {
+        const char* text;
+        qint64 low, high, expected;
+    } cases[] = {
+        {"12", 0, 999, 12},
+        {"12abc", 0, 999, 12},   // the leading number, as Val reads it
+        {"abc", 5, 999, 5},      // no number: 0, then the bounds
+        {"", -32768, 32767, 0},  // an empty box holds 0
+        {"2.5", 0, 999, 2},      // halves to even
+        {"3.5", 0, 999, 4},
+        {"-7", 0, 32767, 0},  // below: the lower bound
+        {"-7", -32768, 32767, -7},
+        {"40000", -32768, 32767, 32767},  // above: the upper bound
+        {"1e300", std::numeric_limits<int>::min(), std::numeric_limits<int>::max(),
+         std::numeric_limits<int>::max()},
+        {"-1e300", std::numeric_limits<int>::min(), std::numeric_limits<int>::max(),
+         std::numeric_limits<int>::min()},
+        {"1e300", std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max(),
+         std::numeric_limits<qint64>::max()},
+        {"&HFF", 16, 256, 255},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(platform::boxNumber(QString::fromUtf8(c.text), c.low, c.high), c.expected)
+            << c.text << " in " << c.low << ".." << c.high;
+    }
 }
 
 TEST(RoundHalfEven, DecimalPlacesRoundTheValueAsWritten) {

@@ -64,6 +64,14 @@ TEST_F(ProgramFolderTest, WithoutOverrideTheExecutableFolder) {
     EXPECT_EQ(programFile("errors.txt"), executableFolder() + "errors.txt");
 }
 
+// The executable itself, whatever the program folder is pointed at.
+TEST_F(ProgramFolderTest, ExecutablePathIsTheRunningExecutableEvenWithAnOverride) {
+    const std::string real = std::filesystem::canonical("/proc/self/exe").string();
+    setenv(kProgramFolderVariable, "/opt/quenza/data", 1);
+    EXPECT_EQ(platform::nativePath(platform::executablePath()), real);
+    EXPECT_TRUE(platform::executablePath().startsWith(executableFolder()));
+}
+
 TEST(NativePath, RoundTripsNonAsciiNames) {
     const QString path = QStringLiteral("/tmp/\u00E4\u00DF \u4E2D\u6587/\U0001F600.txt");
     const std::string native = nativePath(path);

@@ -59,7 +59,9 @@ TEST(ReadLines, AcceptsEveryLineEnd) {
     }
 }
 
-TEST(ReadLines, Utf8DropsOneLeadingBomAndReplacesInvalidBytes) {
+// Bytes outside UTF-8 are read as a name's bytes are (the path codec), so they are written
+// back as they came and an entry matches the name with the same bytes.
+TEST(ReadLines, Utf8DropsOneLeadingBomAndKeepsInvalidBytesAsThePathCodecDoes) {
     TempDir dir;
     const struct {
         std::string bytes;
@@ -70,7 +72,10 @@ TEST(ReadLines, Utf8DropsOneLeadingBomAndReplacesInvalidBytes) {
         {"x\xEF\xBB\xBF", {QStringLiteral("x\uFEFF")}},
         {"a\xFF"
          "b",
-         {QStringLiteral("a\uFFFDb")}},
+         {QStringLiteral("a") + QChar(0xDCFF) + QStringLiteral("b")}},
+        {"M\xFCller\r\ncaf\xE9/\x85\xC3",
+         {QString::fromStdU16String(u"M\xDCFCller"),
+          QString::fromStdU16String(u"caf\xDCE9/\xDC85\xDCC3")}},
         {"\xEF\xBB\xBF", {}},
     };
     for (const auto& c : cases) {

@@ -41,6 +41,14 @@ protected:
         return text;
     }
 
+    QStringList expandAll(const std::vector<const char*>& texts) const {
+        QStringList expanded;
+        for (const char* text : texts) {
+            expanded.append(expand(text));
+        }
+        return expanded;
+    }
+
     TempDir root_;
 };
 
@@ -209,10 +217,7 @@ TEST_F(CommandLineTest, ArgumentsGiveModeExitFlagStartFolderAndPattern) {
     std::filesystem::current_path(root_.path() + "/other");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
-        QStringList arguments;
-        for (const char* argument : c.arguments) {
-            arguments.append(expand(argument));
-        }
+        const QStringList arguments = expandAll(c.arguments);
         const settings::CommandLine result =
             settings::parseCommandLine(arguments, expand(c.saved), c.startupInLastDir);
         EXPECT_EQ(result.cmdExecMode.toStdString(), c.mode);
@@ -221,6 +226,37 @@ TEST_F(CommandLineTest, ArgumentsGiveModeExitFlagStartFolderAndPattern) {
         EXPECT_EQ(result.pattern.toStdString(), c.pattern);
     }
     std::filesystem::current_path(previous);
+}
+
+// What an unattended start reports: whether "/x" stood on the command line at all (also where
+// it is not recognised as a switch, so that a script's "/x" alone still ends the program), and
+// the folder that was named even when it cannot be read.
+TEST_F(CommandLineTest, ExitSwitchAndNamedFolderAreKeptForTheReport) {
+    const struct {
+        const char* label;
+        std::vector<const char*> arguments;
+        bool exitSwitch;
+        const char* givenFolder;
+        const char* startPath;
+    } cases[] = {
+        {"/x alone", {"/x"}, true, "", "{G}/"},
+        {"/e without a word", {"/e", "/x"}, true, "", "{G}/"},
+        {"a path and /x without switches", {"{F}", "/x"}, true, "{F} /", ""},
+        {"/x inside an argument is no switch", {"{F}/x"}, false, "{F}/", "{F}/"},
+        {"no /x", {"/p", "{F}", "/e", "modecase"}, false, "{F}/", "{F}/"},
+        {"a folder that does not exist", {"/p", "{R}/gone/", "/x"}, true, "{R}/gone/", ""},
+        {"a file names its folder", {"/p", "{F}/photo.jpg", "/x"}, true, "{F}/", "{F}/"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        const QStringList arguments = expandAll(c.arguments);
+        const settings::CommandLine result =
+            settings::parseCommandLine(arguments, expand("{G}"), 1);
+        EXPECT_EQ(result.exitSwitchGiven, c.exitSwitch);
+        EXPECT_EQ(settings::givesExitSwitch(arguments), c.exitSwitch);
+        EXPECT_EQ(result.givenFolder.toStdString(), expand(c.givenFolder).toStdString());
+        EXPECT_EQ(result.startPath.toStdString(), expand(c.startPath).toStdString());
+    }
 }
 
 }  // namespace

@@ -8,7 +8,10 @@
 #include <QStringList>
 #include <QTime>
 
+#include <sys/stat.h>
+
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "settings/keys.h"
@@ -312,6 +315,105 @@ TEST_F(SaverTest, AStoreThatCannotBeWrittenIsReportedAndTheListsStillSaved) {
     save(window, values, "", {}, lists);
     EXPECT_NE(errors().find("Error 75 (Path/File access error"), std::string::npos) << errors();
     EXPECT_EQ(testsupport::readAll(program.file("exceptions.txt")), "Word\r\n");
+}
+
+// A list the start could not read stands empty in memory; written back, it would replace the
+// user's file with nothing. Each way of not being read, for each of the two written lists: the
+// refused file stays byte for byte, the other list is still written, and each save says so once.
+TEST_F(SaverTest, AListThatWasNotReadIsLeftAsItIsByEverySave) {
+    const std::string bigException(5 << 20, 'x');  // one 5 MiB line of valid text
+    std::string bigReplace;
+    while (bigReplace.size() <= (5u << 20)) {
+        bigReplace += "find/replace/0/0/0/0\r\n";
+    }
+    struct Refusal {
+        const char* label;
+        // Puts something that cannot be read where the list `name` lies; false when this
+        // system cannot make it (the case is then skipped).
+        std::function<bool(const testsupport::TempDir&, const std::string& name)> make;
+        bool keepsBytes;  // a regular file whose bytes must stay
+    };
+    const Refusal refusals[] = {
+        {"larger than any list",
+         [&](const testsupport::TempDir& folder, const std::string& name) {
+             folder.write(name, name == "replace.txt" ? bigReplace : bigException);
+             return true;
+         },
+         true},
+        {"unreadable",
+         [](const testsupport::TempDir& folder, const std::string& name) {
+             // A regular file whose first page is never mapped: reading fails even for root.
+             std::error_code ec;
+             std::filesystem::create_symlink("/proc/self/mem", folder.file(name), ec);
+             return !ec && testsupport::readAll(folder.file(name)).empty();
+         },
+         false},
+        {"a folder",
+         [](const testsupport::TempDir& folder, const std::string& name) {
+             folder.mkdir(name);
+             return true;
+         },
+         false},
+        {"a FIFO",
+         [](const testsupport::TempDir& folder, const std::string& name) {
+             return ::mkfifo(folder.file(name).c_str(), 0600) == 0;
+         },
+         false},
+    };
+    for (const Refusal& refusal : refusals) {
+        for (const std::string name : {"exceptions.txt", "replace.txt"}) {
+            SCOPED_TRACE(std::string(refusal.label) + ": " + name);
+            std::filesystem::remove_all(program.file("exceptions.txt"));
+            std::filesystem::remove_all(program.file("replace.txt"));
+            std::filesystem::remove(program.file("errors.txt"));
+            const bool refusedExceptions = name == "exceptions.txt";
+            const std::string other = refusedExceptions ? "replace.txt" : "exceptions.txt";
+            if (!refusal.make(program, name)) {
+                continue;
+            }
+            const std::string before =
+                refusal.keepsBytes ? testsupport::readAll(program.file(name)) : std::string();
+            program.write(other, refusedExceptions ? "old/x/0/0/0/0\r\n" : "Old\r\n");
+
+            FakeWindow window;
+            settings::LoadedState loaded = load(window);
+            EXPECT_EQ(loaded.lists.exceptionsUnread, refusedExceptions);
+            EXPECT_EQ(loaded.lists.batchReplaceUnread, !refusedExceptions);
+            // The list that was read is changed, as the settings dialog would: it is written.
+            if (refusedExceptions) {
+                loaded.lists.batchReplaceList = {{"new", "y", 0, 0, 0, 0}};
+            } else {
+                loaded.lists.exceptionsList = {"New"};
+            }
+            std::filesystem::remove(program.file("errors.txt"));
+            save(window, loaded.settings, "", {}, loaded.lists);
+            save(window, loaded.settings, "", {}, loaded.lists);
+
+            EXPECT_EQ(testsupport::readAll(program.file(other)),
+                      refusedExceptions ? "new/y/0/0/0/0\r\n" : "New\r\n");
+            const std::filesystem::file_status status =
+                std::filesystem::symlink_status(program.file(name));
+            if (refusal.keepsBytes) {
+                EXPECT_TRUE(testsupport::readAll(program.file(name)) == before)
+                    << "the refused list was rewritten";
+            } else if (std::string(refusal.label) == "a folder") {
+                EXPECT_TRUE(std::filesystem::is_directory(status));
+            } else if (std::string(refusal.label) == "a FIFO") {
+                EXPECT_TRUE(std::filesystem::is_fifo(status));
+            } else {
+                EXPECT_TRUE(std::filesystem::is_symlink(status));
+            }
+            // One line per save names the list left alone, and nothing failed.
+            const std::string log = errors();
+            EXPECT_EQ(log.find("Error saving settings lists!"), std::string::npos) << log;
+            std::size_t lines = 0;
+            for (std::size_t at = log.find(name); at != std::string::npos;
+                 at = log.find(name, at + 1)) {
+                ++lines;
+            }
+            EXPECT_EQ(lines, 2u) << log;
+        }
+    }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -259,7 +260,6 @@ protected:
     std::string nemoAction() const {
         return dataFolder() + "/nemo/actions/quenza-renamer.nemo_action";
     }
-    void setProgramFolder(const std::string& folder) { programDir_.set(folder.c_str()); }
 
     static bool exists(const std::string& path) {
         std::error_code ec;
@@ -289,7 +289,10 @@ TEST_F(ShellEntriesTest, CreateWritesTheFourKeysInOrderAndBothFileManagerEntries
     EXPECT_TRUE(messages_.shown.isEmpty());
     EXPECT_EQ(registrySections(), (std::vector<std::string>{kDirectoryEntry, kDirectoryCommand,
                                                             kDriveEntry, kDriveCommand}));
-    const std::string command = "\"" + dir_.path() + "/program/QuenzaRen\" \"/p %1\"";
+    // The program folder lies elsewhere (QUENZA_PROGRAM_DIR): the entries start the running
+    // executable itself, not a program of that name in the folder.
+    const std::string program = fs::read_symlink("/proc/self/exe").string();
+    const std::string command = "\"" + program + "\" \"/p %1\"";
     EXPECT_EQ(registry::value(kDirectoryEntry), "Start Quenza Renamer...");
     EXPECT_EQ(registry::value(kDirectoryCommand), command);
     EXPECT_EQ(registry::value(kDriveEntry), "Start Quenza Renamer...");
@@ -302,15 +305,14 @@ TEST_F(ShellEntriesTest, CreateWritesTheFourKeysInOrderAndBothFileManagerEntries
     EXPECT_EQ(rawEntry(kde, "Desktop Action startQuenzaRenamer", "Name"),
               "Start Quenza Renamer...");
     EXPECT_EQ(rawEntry(kde, "Desktop Action startQuenzaRenamer", "Exec"),
-              "\"" + dir_.path() + "/program/QuenzaRen\" /p %f");
+              "\"" + program + "\" /p %f");
     struct stat info {};
     ASSERT_EQ(::stat(serviceMenu().c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0755u) << "KDE ignores a service menu it may not execute";
 
     const std::string nemo = readAll(nemoAction());
     EXPECT_EQ(rawEntry(nemo, "Nemo Action", "Name"), "Start Quenza Renamer...");
-    EXPECT_EQ(rawEntry(nemo, "Nemo Action", "Exec"),
-              "\"" + dir_.path() + "/program/QuenzaRen\" /p %F");
+    EXPECT_EQ(rawEntry(nemo, "Nemo Action", "Exec"), "\"" + program + "\" /p %F");
     EXPECT_EQ(rawEntry(nemo, "Nemo Action", "Quote"), "double");
     EXPECT_EQ(rawEntry(nemo, "Nemo Action", "Selection"), "s");
     EXPECT_EQ(rawEntry(nemo, "Nemo Action", "Extensions"), "dir;");
@@ -333,11 +335,10 @@ TEST_F(ShellEntriesTest, SecondCreateRewritesTheSameEntriesAndFollowsAMovedProgr
     EXPECT_EQ(readAll(serviceMenu()), kdeBefore);
     EXPECT_EQ(readAll(nemoAction()), nemoBefore);
 
-    setProgramFolder(dir_.path() + "/moved");
-    settings::createShellKeys();
+    const std::string moved = dir_.path() + "/moved/QuenzaRen";
+    settings::createShellKeys(QString::fromStdString(moved));
     EXPECT_TRUE(messages_.shown.isEmpty());
     EXPECT_EQ(registrySections().size(), 4u);
-    const std::string moved = dir_.path() + "/moved/QuenzaRen";
     EXPECT_EQ(registry::value(kDirectoryCommand), "\"" + moved + "\" \"/p %1\"");
     EXPECT_EQ(registry::value(kDriveCommand), "\"" + moved + "\" \"/p %1\"");
     EXPECT_EQ(rawEntry(readAll(serviceMenu()), "Desktop Action startQuenzaRenamer", "Exec"),
@@ -355,10 +356,9 @@ TEST_F(ShellEntriesTest, ProgramPathSurvivesTheExecQuotingOfBothFileManagers) {
     };
     for (const std::string& folder : folders) {
         SCOPED_TRACE(folder);
-        setProgramFolder(folder);
-        settings::createShellKeys();
-        EXPECT_TRUE(messages_.shown.isEmpty());
         const std::string program = folder + "QuenzaRen";
+        settings::createShellKeys(QString::fromStdString(program));
+        EXPECT_TRUE(messages_.shown.isEmpty());
         EXPECT_EQ(registry::value(kDirectoryCommand), "\"" + program + "\" \"/p %1\"");
 
         const auto kdeExec =
@@ -378,6 +378,53 @@ TEST_F(ShellEntriesTest, ProgramPathSurvivesTheExecQuotingOfBothFileManagers) {
                   (std::vector<std::string>{program, "/p", clicked}))
             << *nemoExec;
     }
+}
+
+// Both files end their lines with LF alone (a CR would be part of every value to a strict
+// reader), and the service menu holds what a desktop entry must: the main group first, with
+// its type and name, unique well-formed keys, and a group for the action it names.
+TEST_F(ShellEntriesTest, BothFilesHaveLfLineEndsAndWellFormedGroups) {
+    settings::createShellKeys();
+    for (const std::string& path : {serviceMenu(), nemoAction()}) {
+        SCOPED_TRACE(path);
+        const std::string text = readAll(path);
+        ASSERT_FALSE(text.empty());
+        EXPECT_EQ(text.find('\r'), std::string::npos);
+        EXPECT_EQ(text.back(), '\n');
+        std::string group;
+        std::vector<std::string> groups;
+        std::vector<std::string> keys;
+        for (const std::string& line : linesOf(text)) {
+            if (line.empty() || line.front() == '#') {
+                continue;
+            }
+            if (line.front() == '[') {
+                ASSERT_EQ(line.back(), ']') << line;
+                group = line.substr(1, line.size() - 2);
+                EXPECT_EQ(std::count(groups.begin(), groups.end(), group), 0) << group;
+                groups.push_back(group);
+                keys.clear();
+                continue;
+            }
+            ASSERT_FALSE(group.empty()) << "a key before the first group: " << line;
+            const std::size_t equals = line.find('=');
+            ASSERT_NE(equals, std::string::npos) << line;
+            const std::string key = line.substr(0, equals);
+            EXPECT_FALSE(key.empty());
+            EXPECT_EQ(key.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+                                            "0123456789-"),
+                      std::string::npos)
+                << line;
+            EXPECT_EQ(std::count(keys.begin(), keys.end(), key), 0) << line;
+            keys.push_back(key);
+        }
+    }
+    const std::string kde = readAll(serviceMenu());
+    EXPECT_EQ(kde.substr(kde.find("\n[") + 1, 15), "[Desktop Entry]");
+    EXPECT_EQ(rawEntry(kde, "Desktop Entry", "Type"), "Service");
+    EXPECT_EQ(rawEntry(kde, "Desktop Entry", "Name"), "Start Quenza Renamer...");
+    EXPECT_TRUE(rawEntry(kde, "Desktop Action startQuenzaRenamer", "Name"));
+    EXPECT_TRUE(rawEntry(kde, "Desktop Action startQuenzaRenamer", "Exec"));
 }
 
 TEST_F(ShellEntriesTest, RelativeOrMissingDataHomeMeansTheHomeFolder) {

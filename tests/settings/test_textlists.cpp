@@ -11,8 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "engine/caseconvert.h"
 #include "engine/lists.h"
 #include "engine/log.h"
+#include "platform/programfolder.h"
 #include "platform/textfile.h"
 #include "settings/errormemory.h"
 #include "settings/textlists.h"
@@ -574,6 +576,42 @@ TEST(SaveLists, WritesBothFilesFromMemoryAndTheyLoadBack) {
     EXPECT_EQ(settings::readExceptions(folderOf(dir), errors), lists.exceptionsList);
     EXPECT_EQ(settings::readBatchReplace(folderOf(dir), errors),
               QList<BatchReplaceItem>({{"a", "b", 1, 0, 3, 7}, {"mixed", "", 0, 1, 999, 0}}));
+}
+
+// The lists are the user's data: bytes that are not UTF-8 (a word typed in Windows-1252) come
+// back from a load and a save unchanged, and read as the names with the same bytes read.
+TEST(SaveLists, BytesOutsideUtf8SurviveALoadAndASaveAndMatchTheirNames) {
+    TempDir dir;
+    TempDir program;
+    ProgramFolderOverride redirect(program.path());
+    const std::string exceptions = "M\xFCller\r\nna\xEFve\r\n\xC3\r\nMcDonald\r\n";
+    const std::string replace = "caf\xE9/cafe/0/0/0/0\r\n\x85/\xFF\xFE/1/1/2/3\r\n";
+    dir.write("exceptions.txt", exceptions);
+    dir.write("replace.txt", replace);
+
+    ErrorMemory errors;
+    engine::TextLists lists;
+    lists.exceptionsList = settings::readExceptions(folderOf(dir), errors);
+    lists.batchReplaceList = settings::readBatchReplace(folderOf(dir), errors);
+    EXPECT_FALSE(errors.last().has_value());
+    const auto name = [](const std::string& bytes) { return platform::fromNativePath(bytes); };
+    EXPECT_EQ(lists.exceptionsList,
+              QStringList({name("M\xFCller"), name("na\xEFve"), name("\xC3"), "McDonald"}));
+    ASSERT_EQ(lists.batchReplaceList.size(), 2);
+    EXPECT_EQ(lists.batchReplaceList[0].find, name("caf\xE9"));
+    EXPECT_EQ(lists.batchReplaceList[1].replace, name("\xFF\xFE"));
+    // The word spells the name it was written for: "m\xFCller.txt" made upper case, then the
+    // exception, gives the word's own bytes back.
+    engine::CaseOptions upper;
+    upper.case1 = 1;
+    upper.exceptionsEnabled = true;
+    EXPECT_EQ(platform::nativePath(engine::convertCase(name("m\xFCller.txt"), upper,
+                                                       lists.exceptionsList)),
+              "M\xFCller.txt");
+
+    ASSERT_TRUE(settings::saveLists(folderOf(dir), lists));
+    EXPECT_EQ(testsupport::readAll(dir.file("exceptions.txt")), exceptions);
+    EXPECT_EQ(testsupport::readAll(dir.file("replace.txt")), replace);
 }
 
 TEST(SaveLists, EmptyListsWriteOneEmptyLineAndAnEmptyFileThatLoadBackEmpty) {
