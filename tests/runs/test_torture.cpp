@@ -358,6 +358,9 @@ private:
                 in.dirsTicked = false;
                 in.filesTicked = true;
                 h_.buildRows();
+                if (in.fileMode == 1) {
+                    h_.useFreeSelect(h_.lstFiles[1]);
+                }
             }
             in.naming.detect.signatures = {{0, QStringLiteral("ID3"), QStringLiteral("mp3")},
                                            {0, QStringLiteral("BM"), QStringLiteral("bmp")},
