@@ -1,13 +1,18 @@
 #include "filelists/scan.h"
 
+#include <limits.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstring>
+#include <deque>
+#include <optional>
 #include <set>
 #include <unordered_set>
 
 #include "engine/log.h"
 #include "platform/filesystem.h"
+#include "platform/folderhandle.h"
 #include "platform/folderlist.h"
 #include "platform/messages.h"
 #include "platform/programfolder.h"
@@ -21,10 +26,41 @@ namespace fs = platform::fs;
 // Ascending with letter case ignored; names equal but for case keep a fixed order too. A
 // folder's path is a prefix of its children's paths, so it always sorts before them. Files of
 // one folder are taken in the same order.
+// The paths of a tree share long beginnings, equal to the letter, and letters equal as they
+// stand are equal with case ignored too: only the rest from the first difference is compared
+// (from the whole character when the difference falls inside a surrogate pair). Comparing the
+// whole of each path made reading a deep tree grow with the square of its depth.
 struct FolderOrder {
     bool operator()(const QString& a, const QString& b) const {
-        const int folded = QString::compare(a, b, Qt::CaseInsensitive);
-        return folded != 0 ? folded < 0 : QString::compare(a, b, Qt::CaseSensitive) < 0;
+        const qsizetype same = sameBeginning(a, b);
+        const QStringView restA = QStringView(a).sliced(same);
+        const QStringView restB = QStringView(b).sliced(same);
+        const int folded = restA.compare(restB, Qt::CaseInsensitive);
+        return folded != 0 ? folded < 0 : restA.compare(restB, Qt::CaseSensitive) < 0;
+    }
+
+    static qsizetype sameBeginning(const QString& a, const QString& b) {
+        const qsizetype shorter = std::min(a.size(), b.size());
+        const ushort* x = a.utf16();
+        const ushort* y = b.utf16();
+        qsizetype i = 0;
+        // Four UTF-16 units at a time.
+        for (; i + 4 <= shorter; i += 4) {
+            std::uint64_t wordA = 0;
+            std::uint64_t wordB = 0;
+            std::memcpy(&wordA, x + i, sizeof wordA);
+            std::memcpy(&wordB, y + i, sizeof wordB);
+            if (wordA != wordB) {
+                break;
+            }
+        }
+        while (i < shorter && x[i] == y[i]) {
+            ++i;
+        }
+        if (i > 0 && QChar::isHighSurrogate(x[i - 1])) {
+            --i;
+        }
+        return i;
     }
 };
 
@@ -108,10 +144,15 @@ private:
     }
 
     // Every entry of `folder` that the attribute mask lets through, folders included. Files
-    // and folders of one folder come from one listing, read once.
+    // and folders of one folder come from one listing, read once, through the folder's handle
+    // when it could be opened (by its path otherwise, which also gives the reason it fails).
     const QList<platform::FolderEntry>* listing(const QString& folder) {
         if (listedFolder_ != folder || !listed_) {
-            auto entries = platform::listFolder(folder, QString(), mask_ | fs::Directory);
+            const std::uint32_t mask = mask_ | fs::Directory;
+            auto entries =
+                !branch_.empty() && branch_.back().path == folder
+                    ? platform::listFolderAt(branch_.back().handle.fd(), folder, QString(), mask)
+                    : platform::listFolder(folder, QString(), mask);
             listedFolder_ = folder;
             listed_ = entries.ok();
             listing_ = entries.ok() ? std::move(entries.value()) : QList<platform::FolderEntry>();
@@ -186,28 +227,71 @@ private:
         return options_.processWriteProtected || (entry.attributes & fs::ReadOnly) == 0;
     }
 
-    // Records the folder as read; false when it was read before under another path, or when a
-    // sub-folder has become a symbolic link since its folder was listed (its line is in the
-    // error log): what it points to lies outside the chosen folder. The chosen folder itself
-    // is read wherever a link the user typed leads.
+    // Opens the folder and records it as read; false when it was read before under another
+    // path, or when a sub-folder has become a symbolic link since its folder was listed (its
+    // line is in the error log): what it points to lies outside the chosen folder. The chosen
+    // folder itself is read wherever a link the user typed leads. A sub-folder is opened inside
+    // the open folder above it when that is still open, so reading each level of a deep tree
+    // costs the same.
     bool enter(const QString& folder, bool chosen) {
+        std::optional<fs::FolderHandle> handle;
+        bool isLink = false;
         const std::string native = platform::nativePath(folder);
-        struct stat info {};
-        if (!chosen) {
-            std::string entry = native;
-            entry.pop_back();  // the link itself, not the folder a final "/" would lead to
-            if (::lstat(entry.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-                engine::logFailure(engine::kPathFileAccessError,
-                                   QStringLiteral("readDirectoryStructure: ") + folder +
-                                       QStringLiteral(" (it is a symbolic link now, not a "
-                                                      "folder; it was not entered)"));
-                return false;
+        if (native.size() >= PATH_MAX) {
+            // Its items could not be named by any path: the listing by path reports it.
+            branch_.clear();
+            return true;
+        }
+        if (chosen) {
+            branch_.clear();
+            if (auto opened = fs::openToList(native)) {
+                handle.emplace(std::move(opened).value());
+            }
+        } else {
+            // The folder above: the path up to the "/" before the last level.
+            const qsizetype cut = folder.lastIndexOf(u'/', folder.size() - 2);
+            const QString parent = folder.left(cut + 1);
+            while (!branch_.empty() && branch_.back().path != parent) {
+                branch_.pop_back();
+            }
+            std::optional<fs::FolderHandle> parentHandle;
+            if (branch_.empty()) {
+                if (auto opened = fs::openToList(platform::nativePath(parent))) {
+                    parentHandle.emplace(std::move(opened).value());
+                }
+            }
+            const fs::FolderHandle* above = parentHandle      ? &*parentHandle
+                                            : branch_.empty() ? nullptr
+                                                              : &branch_.back().handle;
+            if (above != nullptr) {
+                const QString name = folder.mid(cut + 1, folder.size() - cut - 2);
+                fs::Descent entered = fs::enterToList(*above, platform::nativePath(name));
+                isLink = entered.stop == fs::LevelStop::Link;
+                if (entered.folder) {
+                    handle.emplace(std::move(*entered.folder));
+                }
             }
         }
-        if (::stat(native.c_str(), &info) != 0) {
-            return true;  // the listing that follows reports the failure
+        if (isLink) {
+            engine::logFailure(engine::kPathFileAccessError,
+                               QStringLiteral("readDirectoryStructure: ") + folder +
+                                   QStringLiteral(" (it is a symbolic link now, not a "
+                                                  "folder; it was not entered)"));
+            return false;
         }
-        return entered_.insert(FolderId{info.st_dev, info.st_ino}).second;
+        if (!handle) {
+            return true;  // the listing that follows, by the path, reports the failure
+        }
+        const fs::FolderId id = handle->id();
+        if (!entered_.insert(FolderId{static_cast<dev_t>(id.device), static_cast<ino_t>(id.inode)})
+                 .second) {
+            return false;
+        }
+        if (branch_.size() >= kMostOpenFolders) {
+            branch_.pop_front();
+        }
+        branch_.push_back(OpenFolder{folder, std::move(*handle)});
+        return true;
     }
 
     bool cancelled() const { return hooks_.cancelRequested && hooks_.cancelRequested(); }
@@ -223,6 +307,15 @@ private:
                       .arg(folder, QString::fromStdString(why));
         return ScanOutcome::Failed;
     }
+
+    // The open folders of the branch being read, each the parent of the next; the oldest are
+    // closed first, so a deep tree holds few handles.
+    struct OpenFolder {
+        QString path;
+        fs::FolderHandle handle;
+    };
+    static constexpr std::size_t kMostOpenFolders = 32;
+    std::deque<OpenFolder> branch_;
 
     const ScanOptions& options_;
     QString listedFolder_;

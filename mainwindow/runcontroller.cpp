@@ -122,6 +122,7 @@ runs::DriverContext RunController::driverContext() {
     hooks.openRunWindow = [this] { return openRunWindow(); };
     hooks.readDirectoryStructure = [window] { window->folderSource().readDirectoryStructure(); };
     hooks.updateTreeview = [window] { window->folderSource().updateTreeview(); };
+    hooks.directoryFolder = [window] { return window->state().lastReadPath; };
     hooks.refillFreeSelect = [this](const QStringList& files, const QStringList& dirs) {
         refillFreeSelect(files, dirs);
     };

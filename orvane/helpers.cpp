@@ -268,17 +268,6 @@ std::int32_t SyncSafeToLong(ByteView bytes) {
     return static_cast<std::int32_t>(result);
 }
 
-bool IsValidFrameHeader(std::uint32_t header) {
-    const std::uint32_t sync = header >> 21;
-    const std::uint32_t version = (header >> 19) & 0x3;
-    const std::uint32_t layer = (header >> 17) & 0x3;
-    const std::uint32_t bitrateIndex = (header >> 12) & 0xF;
-    const std::uint32_t sampleRateIndex = (header >> 10) & 0x3;
-    const std::uint32_t emphasis = header & 0x3;
-    return sync == 0x7FF && bitrateIndex != 15 && version != 1 && bitrateIndex != 0 && layer != 0 &&
-           emphasis != 2 && sampleRateIndex != 3;
-}
-
 std::u16string BytesToString(ByteView bytes, std::int32_t start, std::int32_t length) {
     if (start < 0 || static_cast<std::size_t>(start) >= bytes.size()) {
         return {};

@@ -61,7 +61,17 @@ std::int32_t SyncSafeToLong(ByteView bytes);
 // the result of BytesToLong(bytes, i, 4)) passes as an MPEG audio frame header: 11 sync bits
 // set, version code not 1 (reserved), layer code not 0 (reserved), bitrate index neither
 // 0 (free format) nor 15, sample-rate index not 3, emphasis not 2.
-bool IsValidFrameHeader(std::uint32_t header);
+// Inline: the tag locator asks it of every 0xFF byte of a file.
+inline bool IsValidFrameHeader(std::uint32_t header) {
+    const std::uint32_t sync = header >> 21;
+    const std::uint32_t version = (header >> 19) & 0x3;
+    const std::uint32_t layer = (header >> 17) & 0x3;
+    const std::uint32_t bitrateIndex = (header >> 12) & 0xF;
+    const std::uint32_t sampleRateIndex = (header >> 10) & 0x3;
+    const std::uint32_t emphasis = header & 0x3;
+    return sync == 0x7FF && bitrateIndex != 15 && version != 1 && bitrateIndex != 0 && layer != 0 &&
+           emphasis != 2 && sampleRateIndex != 3;
+}
 
 // Texts --------------------------------------------------------------------------------------
 

@@ -17,6 +17,8 @@ constexpr std::size_t kHeaderSize = 10;
 // bytes would be most of the cost of a file. The same holds for the look behind a tag.
 constexpr std::int64_t kFirstWindow = 4 * 1024;
 constexpr std::int64_t kScanWindow = 64 * 1024;
+// A long scan reads ever larger windows, up to this: fewer reads for a file scanned to its end.
+constexpr std::int64_t kLargestWindow = 256 * 1024;
 // In ID3v2.4, ten more bytes after the tag repeat its header.
 constexpr std::uint8_t kFooterFlag = 0x10;
 
@@ -56,6 +58,28 @@ private:
     std::ptrdiff_t nextTag_ = -1;
     std::ptrdiff_t nextSync_ = -1;
 };
+
+// The offset of the first byte at or after `from` that is not 0xFF; `size` when none.
+std::size_t endOfFFRun(const std::uint8_t* bytes, std::size_t from, std::size_t size) {
+    std::size_t i = from;
+    // Four words at a time: a long run (a file of 0xFF, a gap of padding) costs little.
+    for (; i + 32 <= size; i += 32) {
+        std::uint64_t words[4];
+        std::memcpy(words, bytes + i, sizeof words);
+        if ((words[0] & words[1] & words[2] & words[3]) != ~std::uint64_t{0}) {
+            break;
+        }
+    }
+    while (i < size && bytes[i] == 0xFF) {
+        ++i;
+    }
+    return i;
+}
+
+std::uint32_t bigEndian32(const std::uint8_t* at) {
+    return (std::uint32_t{at[0]} << 24) | (std::uint32_t{at[1]} << 16) |
+           (std::uint32_t{at[2]} << 8) | std::uint32_t{at[3]};
+}
 
 }  // namespace
 
@@ -107,28 +131,37 @@ std::int64_t cID3V2Tag::FindHeader(const platform::fs::ReadFile& file, std::int6
     constexpr auto kHeader = static_cast<std::int64_t>(kHeaderSize);
     // The last position looked at: the 10 bytes of a header and one more byte follow it.
     const std::int64_t last = fileLength - kHeader - 1;
-    bool firstWindow = true;
+    std::int64_t windowSize = kFirstWindow;
+    Bytes window;
     for (std::int64_t p = 1; p <= last;) {
         // The file from p on. The positions whose 10 bytes all lie inside are scanned; the next
         // window starts at the first one that does not fit.
-        const std::int64_t count =
-            std::min(firstWindow ? kFirstWindow : kScanWindow, fileLength - p + 1);
-        firstWindow = false;
-        const std::optional<Bytes> window = ReadBytes(file, p, static_cast<std::size_t>(count));
-        if (!window) {
+        const std::int64_t count = std::min(windowSize, fileLength - p + 1);
+        windowSize = std::min(std::max(windowSize * 2, kScanWindow), kLargestWindow);
+        window.resize(static_cast<std::size_t>(count));
+        const auto got =
+            file.readAt(static_cast<std::uint64_t>(p - 1), window.data(), window.size());
+        if (!got || got.value() != window.size()) {
             return 0;
         }
         const std::int64_t scanned = std::min(last - p + 1, count - kHeader + 1);
-        CandidateFinder finder(ByteView(window->data(), static_cast<std::size_t>(scanned)));
+        CandidateFinder finder(ByteView(window.data(), static_cast<std::size_t>(scanned)));
         for (std::ptrdiff_t i = finder.next(0); i < scanned; i = finder.next(i + 1)) {
-            const std::uint8_t* at = window->data() + i;
+            const std::uint8_t* at = window.data() + i;
             if (at[0] == 'I' && at[1] == 'D' && at[2] == '3') {
                 if (IsValidHeader(ID3V2Header::fromBytes(at))) {
                     return p + i;
                 }
-            } else if (at[0] == 0xFF && IsValidFrameHeader(static_cast<std::uint32_t>(
-                                            BytesToLong(ByteView(at, 4), 0, 4)))) {
-                return 0;
+            } else if (at[0] == 0xFF) {
+                if (IsValidFrameHeader(bigEndian32(at))) {
+                    return 0;
+                }
+                // Inside a run of 0xFF a header cannot start two bytes or more before its end
+                // (its bitrate index would be 15), and no 'I' lies in it: the scan goes on at
+                // the run's last two bytes.
+                const std::size_t end =
+                    endOfFFRun(window.data(), static_cast<std::size_t>(i) + 1, window.size());
+                i = std::max(i, static_cast<std::ptrdiff_t>(end) - 3);
             }
         }
         p += scanned;

@@ -20,8 +20,8 @@
 #include <thread>
 #include <utility>
 
-#include "platform/dosattrib.h"
 #include "platform/errortext.h"
+#include "platform/fsdetail.h"
 
 #ifndef RENAME_NOREPLACE
 #define RENAME_NOREPLACE (1 << 0)
@@ -31,149 +31,17 @@ namespace platform::fs {
 
 namespace {
 
-constexpr std::uint32_t kStoredBits = Hidden | System | Archive;
-constexpr std::uint32_t kSettableBits = ReadOnly | Hidden | System | Archive;
-constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
-// Big enough for every layout Samba writes; a longer value is none we could understand.
-constexpr std::size_t kXattrBuffer = 1024;
+using detail::attributesFrom;
+using detail::hasNul;
+using detail::isDotName;
+using detail::kindFromMode;
+using detail::lastName;
+using detail::nulFailure;
+using detail::readStored;
+using detail::storedBits;
+
 // readWholeFile is meant for settings and lists; refuse what would only exhaust memory.
 constexpr std::uint64_t kWholeFileLimit = std::uint64_t{1} << 30;
-
-// A path holding NUL would be cut short by the system call and name another file.
-bool hasNul(const std::string& path) {
-    return path.find('\0') != std::string::npos;
-}
-
-Status nulFailure(const std::string& path) {
-    return Status::failure("the path beginning " + quoted(path.c_str()) +
-                           " holds a NUL character, which no file name may contain");
-}
-
-Kind kindFromMode(mode_t mode) {
-    if (S_ISREG(mode)) {
-        return Kind::File;
-    }
-    if (S_ISDIR(mode)) {
-        return Kind::Directory;
-    }
-    return Kind::Other;
-}
-
-// The name that decides "hidden by name": the last component, ignoring trailing slashes.
-std::string_view lastName(std::string_view path) {
-    while (path.size() > 1 && path.back() == '/') {
-        path.remove_suffix(1);
-    }
-    return baseName(path);
-}
-
-bool isDotName(std::string_view name) {
-    return !name.empty() && name[0] == '.' && name != "." && name != "..";
-}
-
-// The stored value of user.DOSATTRIB, if any. A file system without extended attributes
-// reads as "no value" with supported == false.
-struct StoredValue {
-    std::string blob;
-    bool present = false;
-    bool supported = true;
-    int error = 0;  // set when the value could not be read for another reason
-};
-
-// The entry's own value: a link that took the entry's place since it was examined is not read
-// through (Linux keeps no user attributes on a link, so it reads as "no value").
-StoredValue readStored(const char* path) {
-    StoredValue result;
-    char buffer[kXattrBuffer];
-    const ssize_t length = lgetxattr(path, kDosAttributeName, buffer, sizeof buffer);
-    if (length >= 0) {
-        result.blob.assign(buffer, static_cast<std::size_t>(length));
-        result.present = true;
-    } else if (errno == ENOTSUP) {
-        result.supported = false;
-    } else if (errno == ERANGE) {
-        // Larger than any value Samba writes: present, but not one we understand.
-        result.present = true;
-    } else if (errno != ENODATA) {
-        result.error = errno;
-    }
-    return result;
-}
-
-// chmod of the entry itself. glibc answers EOPNOTSUPP for a link, and for everything where
-// /proc is not mounted; only then, and only for what is not a link, is plain chmod the way.
-int changeMode(const char* path, mode_t mode) {
-    if (fchmodat(AT_FDCWD, path, mode, AT_SYMLINK_NOFOLLOW) == 0) {
-        return 0;
-    }
-    const int error = errno;
-    if (error != EOPNOTSUPP) {
-        return error;
-    }
-    struct stat st {};
-    if (lstat(path, &st) != 0) {
-        return errno;
-    }
-    if (S_ISLNK(st.st_mode)) {
-        return error;
-    }
-    return chmod(path, mode) == 0 ? 0 : errno;
-}
-
-Status linkFailure(const std::string& path) {
-    return Status::failure("Linux cannot change the attributes of a symbolic link (" +
-                           quoted(path) + "); the link and its target were left as they are");
-}
-
-// A permission change that failed; EOPNOTSUPP means a link took the entry's place meanwhile.
-Status modeFailure(const std::string& path, const char* wanted, int error) {
-    if (error == EOPNOTSUPP) {
-        return linkFailure(path);
-    }
-    return systemFailure("cannot make " + quoted(path) + wanted, error);
-}
-
-Status cannotStoreFailure(const std::string& path) {
-    return Status::failure(
-        "this file system cannot store the hidden, system and archive attributes (" + quoted(path) +
-        ")");
-}
-
-std::uint32_t storedBits(const StoredValue& stored) {
-    if (!stored.present) {
-        return 0;
-    }
-    return dosattrib::decode(stored.blob).value_or(0);
-}
-
-std::uint32_t attributesFrom(const struct stat& st, std::string_view name, std::uint32_t stored) {
-    std::uint32_t result = stored & kStoredBits;
-    if (isDotName(name)) {
-        result |= Hidden;
-    }
-    if (S_ISDIR(st.st_mode)) {
-        result |= Directory;
-        result |= stored & ReadOnly;
-    } else if ((st.st_mode & kWriteBits) == 0) {
-        result |= ReadOnly;
-    }
-    return result;
-}
-
-int statxTimes(const char* path, struct statx& out) {
-    if (statx(AT_FDCWD, path, AT_STATX_SYNC_AS_STAT | AT_SYMLINK_NOFOLLOW,
-              STATX_ATIME | STATX_MTIME | STATX_BTIME, &out) == 0) {
-        return 0;
-    }
-    return errno;
-}
-
-struct timespec fromStatx(const struct statx_timestamp& t) {
-    struct timespec result {};
-    result.tv_sec = t.tv_sec;
-    result.tv_nsec = t.tv_nsec;
-    return result;
-}
 
 // One rename step that never replaces anything: 0 or an errno value (EEXIST when something is
 // in the way). Names are taken inside the folder handles (AT_FDCWD: the current folder).
@@ -322,17 +190,55 @@ std::unique_ptr<Examined[]> examineAll(int dirFd, const std::string& prefix,
     return found;
 }
 
+// Where the stored attributes of the entries of the folder `dirFd` are read: the folder's own
+// path, or, for a folder deep in a tree, the handle's name under /proc, so that each read
+// walks a few levels instead of every level down from the root (a deep tree would otherwise
+// cost the square of its depth).
+constexpr std::size_t kDeepFolderLevels = 8;
+
+std::string storedValuePrefix(int dirFd, const std::string& prefix) {
+    if (static_cast<std::size_t>(std::count(prefix.begin(), prefix.end(), '/')) <=
+        kDeepFolderLevels) {
+        return prefix;
+    }
+    const std::string handle = "/proc/self/fd/" + std::to_string(dirFd);
+    struct stat viaProc {};
+    struct stat own {};
+    if (stat(handle.c_str(), &viaProc) != 0 || fstat(dirFd, &own) != 0 ||
+        viaProc.st_dev != own.st_dev || viaProc.st_ino != own.st_ino) {
+        return prefix;  // no /proc here
+    }
+    return handle + '/';
+}
+
 }  // namespace
 
 Result<std::vector<Entry>> readFolder(const std::string& folder) {
     if (hasNul(folder)) {
         return nulFailure(folder);
     }
-    DIR* dir = opendir(folder.c_str());
-    if (dir == nullptr) {
+    const int dirFd = open(folder.c_str(), O_RDONLY | O_NONBLOCK | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0) {
         return systemFailure("cannot read the folder " + quoted(folder), errno);
     }
-    const int dirFd = dirfd(dir);
+    Result<std::vector<Entry>> entries = readFolderAt(dirFd, folder);
+    close(dirFd);
+    return entries;
+}
+
+Result<std::vector<Entry>> readFolderAt(int folderFd, const std::string& folder) {
+    // The listing reads through its own copy of the handle; the offset the two share starts
+    // over, so a handle can be listed more than once.
+    const int dirFd = fcntl(folderFd, F_DUPFD_CLOEXEC, 0);
+    DIR* dir = dirFd >= 0 ? fdopendir(dirFd) : nullptr;
+    if (dir == nullptr) {
+        const int error = errno;
+        if (dirFd >= 0) {
+            close(dirFd);
+        }
+        return systemFailure("cannot read the folder " + quoted(folder), error);
+    }
+    rewinddir(dir);
     std::string prefix = folder;
     if (prefix.empty() || prefix.back() != '/') {
         prefix += '/';
@@ -356,7 +262,8 @@ Result<std::vector<Entry>> readFolder(const std::string& folder) {
         }
     }
 
-    const std::unique_ptr<Examined[]> found = examineAll(dirFd, prefix, names);
+    const std::unique_ptr<Examined[]> found =
+        examineAll(dirFd, storedValuePrefix(dirFd, prefix), names);
     closedir(dir);
 
     std::vector<Entry> entries;
@@ -424,211 +331,6 @@ Result<std::uint64_t> fileSize(const std::string& path) {
     }
     // Folders, pipes and devices have no content size worth reporting.
     return S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : std::uint64_t{0};
-}
-
-// Attributes ------------------------------------------------------------------------------
-
-Result<std::uint32_t> attributes(const std::string& path) {
-    if (hasNul(path)) {
-        return nulFailure(path);
-    }
-    struct stat st {};
-    if (lstat(path.c_str(), &st) != 0) {
-        return systemFailure("cannot examine " + quoted(path), errno);
-    }
-    if (S_ISLNK(st.st_mode)) {
-        return isDotName(lastName(path)) ? std::uint32_t{Hidden} : std::uint32_t{0};
-    }
-    const StoredValue stored = readStored(path.c_str());
-    return attributesFrom(st, lastName(path), storedBits(stored));
-}
-
-// A name beginning with "." is hidden whatever is stored, so asking for Hidden on such a name
-// changes nothing and needs no storage. Asking to clear it removes a stored Hidden bit only:
-// the name keeps the file hidden until it is renamed.
-Status setAttributes(const std::string& path, std::uint32_t wanted, bool dropStoredValue) {
-    if (hasNul(path)) {
-        return nulFailure(path);
-    }
-    wanted &= kSettableBits;
-    struct stat st {};
-    if (lstat(path.c_str(), &st) != 0) {
-        return systemFailure("cannot examine " + quoted(path), errno);
-    }
-    if (S_ISLNK(st.st_mode)) {
-        return linkFailure(path);
-    }
-    const bool folder = S_ISDIR(st.st_mode);
-    const bool dotName = isDotName(lastName(path));
-
-    // Permission side: files only.
-    const mode_t oldMode = st.st_mode & 07777;
-    mode_t newMode = oldMode;
-    if (!folder) {
-        if ((wanted & ReadOnly) != 0) {
-            newMode &= ~kWriteBits;
-        } else if ((oldMode & kWriteBits) == 0) {
-            newMode |= S_IWUSR;
-        }
-    }
-
-    // Stored side.
-    const StoredValue stored = readStored(path.c_str());
-    if (stored.error != 0) {
-        return systemFailure("cannot read the attributes of " + quoted(path), stored.error);
-    }
-    // The value holds Hidden, System, Archive and ReadOnly. ReadOnly there is the record for
-    // a folder; for a file it only mirrors the permissions, kept in step when a value exists
-    // (Samba may read it from there) but never a reason to create one.
-    const std::uint32_t valueBits = kStoredBits | ReadOnly;
-    const std::uint32_t needsValue = kStoredBits | (folder ? std::uint32_t{ReadOnly} : 0);
-    const std::uint32_t oldStored = storedBits(stored) & valueBits;
-    std::uint32_t newStored = wanted & valueBits;
-    if (dotName && (wanted & Hidden) != 0) {
-        newStored = (newStored & ~Hidden) | (oldStored & Hidden);
-    }
-    const bool storedValid = !stored.present || dosattrib::decode(stored.blob).has_value();
-    const bool storeChange =
-        stored.present ? !storedValid || oldStored != newStored : (newStored & needsValue) != 0;
-    if (storeChange && !stored.supported) {
-        return cannotStoreFailure(path);
-    }
-    // A value a change made where there was none goes again once nothing needs it; one that
-    // cannot be read is never dropped.
-    const bool dropStored =
-        dropStoredValue && stored.present && storedValid && (newStored & needsValue) == 0;
-    // An unreadable value is left alone unless there is something to store.
-    const bool writeStored =
-        !dropStored && storeChange && (storedValid || (newStored & needsValue) != 0);
-
-    // Make the file writable before storing (user extended attributes need write access) and
-    // read-only only after.
-    const bool gainsWrite = newMode != oldMode && (newMode & kWriteBits) != 0;
-    if (gainsWrite) {
-        if (const int error = changeMode(path.c_str(), newMode); error != 0) {
-            return modeFailure(path, " writable", error);
-        }
-    }
-    if (writeStored || dropStored) {
-        // Like Samba, a folder's value also carries Directory.
-        const std::uint32_t bits = newStored | (folder ? std::uint32_t{Directory} : 0);
-        const std::string blob = dosattrib::encode(bits, storedValid ? stored.blob : std::string());
-        const auto store = [&] {
-            if (dropStored) {
-                const int removed = lremovexattr(path.c_str(), kDosAttributeName);
-                return removed != 0 && errno == ENODATA ? 0 : removed;
-            }
-            return lsetxattr(path.c_str(), kDosAttributeName, blob.data(), blob.size(), 0);
-        };
-        int result = store();
-        if (result != 0 && errno == EACCES && !folder && !gainsWrite &&
-            (oldMode & kWriteBits) == 0 && st.st_uid == geteuid()) {
-            // A read-only file of ours: lend it write permission for the moment.
-            if (changeMode(path.c_str(), oldMode | S_IWUSR) == 0) {
-                result = store();
-                const int error = errno;
-                changeMode(path.c_str(), oldMode);
-                errno = error;
-            }
-        }
-        if (result != 0) {
-            const int error = errno;
-            if (gainsWrite) {
-                changeMode(path.c_str(), oldMode);
-            }
-            if (error == ENOTSUP) {
-                return cannotStoreFailure(path);
-            }
-            return systemFailure("cannot store the attributes of " + quoted(path), error);
-        }
-    }
-    if (newMode != oldMode && !gainsWrite) {
-        if (const int error = changeMode(path.c_str(), newMode); error != 0) {
-            if (writeStored || dropStored) {
-                if (stored.present) {
-                    lsetxattr(path.c_str(), kDosAttributeName, stored.blob.data(),
-                              stored.blob.size(), 0);
-                } else {
-                    lremovexattr(path.c_str(), kDosAttributeName);
-                }
-            }
-            return modeFailure(path, " read-only", error);
-        }
-    }
-    return Status::success();
-}
-
-bool hasStoredAttributes(const std::string& path) {
-    return !hasNul(path) && readStored(path.c_str()).present;
-}
-
-Status setPermissions(const std::string& path, unsigned mode) {
-    if (hasNul(path)) {
-        return nulFailure(path);
-    }
-    const int error = changeMode(path.c_str(), static_cast<mode_t>(mode & 07777));
-    if (error == EOPNOTSUPP) {
-        return linkFailure(path);
-    }
-    if (error != 0) {
-        return systemFailure("cannot set the permissions of " + quoted(path), error);
-    }
-    return Status::success();
-}
-
-// File times -------------------------------------------------------------------------------
-
-Result<FileTimes> fileTimes(const std::string& path) {
-    if (hasNul(path)) {
-        return nulFailure(path);
-    }
-    FileTimes times;
-    struct statx sx {};
-    const int error = statxTimes(path.c_str(), sx);
-    if (error == 0) {
-        times.accessed = fromStatx(sx.stx_atime);
-        times.modified = fromStatx(sx.stx_mtime);
-        if ((sx.stx_mask & STATX_BTIME) != 0) {
-            times.created = fromStatx(sx.stx_btime);
-            times.hasCreated = true;
-        }
-        return times;
-    }
-    if (error != ENOSYS) {
-        return systemFailure("cannot read the times of " + quoted(path), error);
-    }
-    // A kernel or sandbox without statx: no birth time.
-    struct stat st {};
-    if (lstat(path.c_str(), &st) != 0) {
-        return systemFailure("cannot read the times of " + quoted(path), errno);
-    }
-    times.accessed = st.st_atim;
-    times.modified = st.st_mtim;
-    return times;
-}
-
-Status setFileTimes(const std::string& path, const struct timespec* created,
-                    const struct timespec* accessed, const struct timespec* modified) {
-    if (hasNul(path)) {
-        return nulFailure(path);
-    }
-    struct timespec times[2]{};
-    times[0].tv_nsec = UTIME_OMIT;
-    times[1].tv_nsec = UTIME_OMIT;
-    if (accessed != nullptr) {
-        times[0] = *accessed;
-    }
-    if (modified != nullptr) {
-        times[1] = *modified;
-    }
-    // A link's own times: the target lies beyond the item the user chose.
-    if (utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) {
-        return systemFailure("cannot set the times of " + quoted(path), errno);
-    }
-    if (created != nullptr) {
-        return Status::failure("Linux cannot set a file's creation time (" + quoted(path) + ")");
-    }
-    return Status::success();
 }
 
 // Changes ------------------------------------------------------------------------------

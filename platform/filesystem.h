@@ -41,6 +41,9 @@ struct Entry {
 // never followed: it is an entry of Kind::Other (whatever it points to, a folder included),
 // with no size, hidden when its name begins with ".".
 Result<std::vector<Entry>> readFolder(const std::string& folder);
+// The same for a folder already open (a directory handle); `folder` is its path, for the
+// reasons of failures.
+Result<std::vector<Entry>> readFolderAt(int folderFd, const std::string& folder);
 
 // What a path is (following links). Missing also for a path that cannot be examined.
 Kind kindOf(const std::string& path);
@@ -71,6 +74,23 @@ bool hasStoredAttributes(const std::string& path);
 // neither it nor its target.
 Status setPermissions(const std::string& path, unsigned mode);
 
+// The entry `name` inside an open folder (a handle that platform/folderhandle.h walked, or
+// AT_FDCWD with a path), read once and never followed.
+struct EntryState {
+    Kind kind = Kind::Missing;  // Kind::Other for a link
+    bool link = false;
+    unsigned mode = 0;             // permission bits (07777)
+    std::uint32_t attributes = 0;  // as attributes() reads them
+    bool hasStoredAttributes = false;
+};
+Result<EntryState> entryStateAt(int folder, const std::string& name);
+// setAttributes and setPermissions on the entry `name` inside an open folder: the entry is
+// opened once without following it and changed through that handle, so neither a folder on
+// the way nor the entry itself swapped for a link can redirect the change.
+Status setAttributesAt(int folder, const std::string& name, std::uint32_t attributes,
+                       bool dropStoredValue = false);
+Status setPermissionsAt(int folder, const std::string& name, unsigned mode);
+
 // File times -------------------------------------------------------------------------------
 struct FileTimes {
     struct timespec created {};  // birth time; zero when the file system does not record it
@@ -79,10 +99,24 @@ struct FileTimes {
     bool hasCreated = false;
 };
 Result<FileTimes> fileTimes(const std::string& path);
+// The times of the entry itself together with what it is, in one look: a symbolic link is
+// `isLink` (its own times; its target is never looked at), anything else has its Kind. Fails
+// when the entry cannot be examined (it is missing, or a folder on the way cannot be searched).
+struct EntryTimes {
+    FileTimes times;
+    Kind kind = Kind::Missing;
+    bool isLink = false;
+};
+Result<EntryTimes> entryTimes(const std::string& path);
 // Each pointer that is null leaves that time exactly as it is. Linux cannot set a birth time:
 // a non-null `created` makes the call fail with a reason, after the other times were set.
 Status setFileTimes(const std::string& path, const struct timespec* created,
                     const struct timespec* accessed, const struct timespec* modified);
+// The same for the entry `name` inside an open folder; a link's own times, never its target's.
+Result<FileTimes> fileTimesAt(int folder, const std::string& name);
+Result<EntryTimes> entryTimesAt(int folder, const std::string& name);
+Status setFileTimesAt(int folder, const std::string& name, const struct timespec* created,
+                      const struct timespec* accessed, const struct timespec* modified);
 
 // Changes ------------------------------------------------------------------------------
 // Renames a file or folder and never replaces anything that exists at `to`. A change of case

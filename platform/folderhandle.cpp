@@ -17,6 +17,8 @@ namespace {
 // O_PATH: stepping through and acting in a folder needs search permission only, as a path
 // does; the *at() calls take such a handle.
 constexpr int kLevelFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+// A folder to list needs read permission as well; O_NONBLOCK as opendir has it.
+constexpr int kListFlags = O_RDONLY | O_NONBLOCK | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 bool hasNul(const std::string& text) {
     return text.find('\0') != std::string::npos;
@@ -167,6 +169,42 @@ Descent descend(const FolderHandle& from, const std::vector<std::string>& levels
     return result;
 }
 
+Result<FolderHandle> openToList(const std::string& path) {
+    if (hasNul(path)) {
+        return Status::failure("the path beginning " + quoted(path.c_str()) +
+                               " holds a NUL character, which no file name may contain");
+    }
+    const int fd = ::open(path.c_str(), kListFlags & ~O_NOFOLLOW);
+    if (fd < 0) {
+        return systemFailure("cannot read the folder " + quoted(path), errno);
+    }
+    return FolderHandle::adopt(fd);
+}
+
+Descent enterToList(const FolderHandle& parent, const std::string& name) {
+    Descent result;
+    if (!isPlainName(name)) {
+        result.stop = LevelStop::Failed;
+        result.reason = quoted(name) + " cannot be a sub-folder";
+        return result;
+    }
+    const int fd = openat(parent.fd(), name.c_str(), kListFlags);
+    if (fd < 0) {
+        const int error = errno;
+        result.stop = classify(parent.fd(), name, error);
+        result.reason = systemFailure("cannot read the folder " + quoted(name), error).reason();
+        return result;
+    }
+    Result<FolderHandle> opened = FolderHandle::adopt(fd);
+    if (!opened) {
+        result.stop = LevelStop::Failed;
+        result.reason = opened.reason();
+        return result;
+    }
+    result.folder.emplace(std::move(opened).value());
+    return result;
+}
+
 Status renameNoReplace(const FolderHandle& fromFolder, const std::string& from,
                        const FolderHandle& toFolder, const std::string& to) {
     if (!isPlainName(from)) {
@@ -202,6 +240,92 @@ Status removeFolder(const FolderHandle& parent, const std::string& name, FolderI
         return Status::failure("the folder " + quoted(name) + " is not empty");
     }
     return systemFailure("cannot remove the folder " + quoted(name), errno);
+}
+
+namespace {
+
+// So many folders are kept at most; a run that goes beyond starts afresh (items come folder by
+// folder, so only the last few are ever asked for again).
+constexpr std::size_t kFoldersKept = 64;
+
+std::string withoutTrailingSlash(std::string path) {
+    while (path.size() > 1 && path.back() == '/') {
+        path.pop_back();
+    }
+    return path;
+}
+
+}  // namespace
+
+FolderWalk::FolderWalk(std::string root) : root_(withoutTrailingSlash(std::move(root))) {}
+
+Result<const FolderHandle*> FolderWalk::keep(std::string key, FolderHandle handle) {
+    if (held_.size() >= kFoldersKept) {
+        held_.clear();
+    }
+    return &held_.insert_or_assign(std::move(key), std::move(handle)).first->second;
+}
+
+Result<const FolderHandle*> FolderWalk::open(const std::string& folder) {
+    std::string key = withoutTrailingSlash(folder);
+    if (const auto known = held_.find(key); known != held_.end()) {
+        return &known->second;
+    }
+    if (root_.empty()) {
+        Result<FolderHandle> opened = FolderHandle::open(key);
+        if (!opened) {
+            return opened.status();
+        }
+        return keep(std::move(key), std::move(opened).value());
+    }
+    if (!rootHandle_) {
+        Result<FolderHandle> opened = FolderHandle::open(root_);
+        if (!opened) {
+            return opened.status();
+        }
+        rootHandle_.emplace(std::move(opened).value());
+    }
+    if (key == root_) {
+        return &*rootHandle_;
+    }
+    const std::string prefix = root_ == "/" ? root_ : root_ + "/";
+    if (key.compare(0, prefix.size(), prefix) != 0) {
+        return Status::failure("the folder " + quoted(key) + " lies outside the chosen folder " +
+                               quoted(root_) + "; nothing is done there");
+    }
+    // From the deepest folder already walked on the way, else from the root.
+    const FolderHandle* from = &*rootHandle_;
+    std::size_t walked = prefix.size();
+    for (std::size_t end = key.rfind('/'); end != std::string::npos && end >= prefix.size();
+         end = end == 0 ? std::string::npos : key.rfind('/', end - 1)) {
+        if (const auto known = held_.find(key.substr(0, end)); known != held_.end()) {
+            from = &known->second;
+            walked = end + 1;
+            break;
+        }
+    }
+    const std::vector<std::string> levels = pathLevels(key.substr(walked));
+    Descent descent = descend(*from, levels);
+    if (!descent.folder) {
+        if (descent.stop == LevelStop::Link) {
+            std::string linked = key.substr(0, walked);
+            for (std::size_t i = 0; i <= descent.stoppedAt && i < levels.size(); ++i) {
+                linked += (i == 0 ? "" : "/") + levels[i];
+            }
+            return Status::failure("the sub-folder " + quoted(linked) +
+                                   " is a symbolic link; nothing is done through it");
+        }
+        return Status::failure(descent.reason);
+    }
+    return keep(std::move(key), std::move(*descent.folder));
+}
+
+void FolderWalk::forget(const std::string& folder) {
+    const std::string key = withoutTrailingSlash(folder);
+    const std::string below = key == "/" ? key : key + "/";
+    std::erase_if(held_, [&](const auto& entry) {
+        return entry.first == key || entry.first.compare(0, below.size(), below) == 0;
+    });
 }
 
 std::vector<std::string> pathLevels(const std::string& relative) {

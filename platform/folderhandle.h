@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/result.h"
@@ -65,6 +66,13 @@ struct Descent {
 Descent descend(const FolderHandle& from, const std::vector<std::string>& levels,
                 const std::function<void(std::size_t, FolderId)>& created = {});
 
+// Handles that can also be listed (fs::readFolderAt), for reading a tree: the chosen folder by
+// its path (links on the way followed), each sub-folder inside the handle of the folder above
+// it, never through a symbolic link (LevelStop::Link), so a deep tree costs as much per level
+// at the bottom as at the top.
+Result<FolderHandle> openToList(const std::string& path);
+Descent enterToList(const FolderHandle& parent, const std::string& name);
+
 // Renames `from` in `fromFolder` to `to` in `toFolder` (plain names), never replacing anything:
 // fs::renameNoReplace on handles.
 Status renameNoReplace(const FolderHandle& fromFolder, const std::string& from,
@@ -73,6 +81,31 @@ Status renameNoReplace(const FolderHandle& fromFolder, const std::string& from,
 // Removes the empty folder `name` in `parent`, only when it is a folder itself (not a link)
 // and, when `expected` is known, still that very folder.
 Status removeFolder(const FolderHandle& parent, const std::string& name, FolderId expected);
+
+// The folders one run acts in. The items of a run come folder by folder, so each folder is
+// walked once and its handle kept for every item in it: the walk costs no system call per
+// item. Below `root` (the chosen folder, opened as the user gave it) every level is entered
+// without following a link, so an item whose folder became a link since the folder was read is
+// refused; a folder outside the root is refused too. With no root (items the user picked one
+// by one, from anywhere) each folder is opened as given. Handles stay open until the walk ends
+// with the run; forget() drops those of a folder the run renamed.
+class FolderWalk {
+public:
+    explicit FolderWalk(std::string root = {});
+
+    // The handle of `folder` (a native path; a trailing "/" does not matter), or why there is
+    // none. The pointer is valid until the next call.
+    Result<const FolderHandle*> open(const std::string& folder);
+    // Drops the handles of `folder` and of every folder below it.
+    void forget(const std::string& folder);
+
+private:
+    Result<const FolderHandle*> keep(std::string key, FolderHandle handle);
+
+    std::string root_;  // without a trailing "/" (but "/" itself); empty: no root
+    std::optional<FolderHandle> rootHandle_;
+    std::unordered_map<std::string, FolderHandle> held_;  // by path without a trailing "/"
+};
 
 // The levels of a relative path: "2003/Jan" gives "2003" and "Jan"; empty levels are dropped.
 std::vector<std::string> pathLevels(const std::string& relative);

@@ -67,13 +67,15 @@ bool wildcardMatch(const QString& pattern, const QString& name) {
     return pi == p.size();
 }
 
-Result<QList<FolderEntry>> listFolder(const QString& folder, const QString& pattern,
-                                      std::uint32_t attributeMask) {
-    auto entries = fs::readFolder(nativePath(folder));
+namespace {
+
+Result<QList<FolderEntry>> entriesOf(Result<std::vector<fs::Entry>> entries, const QString& pattern,
+                                     std::uint32_t attributeMask) {
     if (!entries) {
         return entries.status();
     }
     QList<FolderEntry> result;
+    result.reserve(static_cast<qsizetype>(entries.value().size()));
     for (const fs::Entry& entry : entries.value()) {
         if ((entry.attributes & kExcludingBits & ~attributeMask) != 0) {
             continue;
@@ -85,6 +87,18 @@ Result<QList<FolderEntry>> listFolder(const QString& folder, const QString& patt
         result.append(FolderEntry{name, entry.attributes, entry.size});
     }
     return result;
+}
+
+}  // namespace
+
+Result<QList<FolderEntry>> listFolder(const QString& folder, const QString& pattern,
+                                      std::uint32_t attributeMask) {
+    return entriesOf(fs::readFolder(nativePath(folder)), pattern, attributeMask);
+}
+
+Result<QList<FolderEntry>> listFolderAt(int folderFd, const QString& folder, const QString& pattern,
+                                        std::uint32_t attributeMask) {
+    return entriesOf(fs::readFolderAt(folderFd, nativePath(folder)), pattern, attributeMask);
 }
 
 bool canListFolder(const QString& folder) {

@@ -108,12 +108,16 @@ QString shortDateText(const QDate& date) {
     return QLocale().toString(date, QLocale::ShortFormat);
 }
 
+QString longTimeFormat(const QLocale& locale) {
+    return withoutTimeZone(locale.timeFormat(QLocale::LongFormat));
+}
+
 QString longTimeText(const QTime& time) {
     if (!time.isValid()) {
         return {};
     }
     const QLocale locale;
-    return locale.toString(time, withoutTimeZone(locale.timeFormat(QLocale::LongFormat)));
+    return locale.toString(time, longTimeFormat(locale));
 }
 
 QString dateTimeText(const QDateTime& when) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QLocale>
 #include <QString>
 
 namespace platform {
@@ -13,6 +14,8 @@ namespace platform {
 QString dateTimeText(const QDateTime& when);
 QString shortDateText(const QDate& date);
 QString longTimeText(const QTime& time);
+// The format longTimeText writes with in `locale`.
+QString longTimeFormat(const QLocale& locale);
 
 // Rounds to the nearest whole number, halves to the even neighbour (2.5 -> 2, 3.5 -> 4).
 double roundHalfEven(double value);

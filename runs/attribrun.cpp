@@ -1,7 +1,5 @@
 #include "runs/attribrun.h"
 
-#include <sys/stat.h>
-
 #include <exception>
 
 #include "filelists/rowtext.h"
@@ -49,15 +47,23 @@ void warn(RunContext& ctx, bool isDir, const QString& item, const QString& oldTe
 void changeItem(RunContext& ctx, const filelists::PathParts& parts, bool isDir,
                 const AttribOptions& options) {
     const QString item = (ctx.showFullPath ? parts.folder : QString()) + parts.name;
-    const std::string native = platform::nativePath(parts.folder + parts.name);
+    const platform::Result<const fs::FolderHandle*> folder = itemFolder(ctx, parts.folder);
+    if (!folder) {
+        warn(ctx, isDir, item, unknownAttribText(nullptr), unknownAttribText(&options),
+             QString::fromStdString(folder.reason()));
+        return;
+    }
+    const int folderFd = (*folder)->fd();
+    const fs::FolderId folderId = (*folder)->id();
+    const std::string name = platform::nativePath(parts.name);
 
-    const platform::Result<std::uint32_t> read = fs::attributes(native);
+    const platform::Result<fs::EntryState> read = fs::entryStateAt(folderFd, name);
     if (!read) {
         warn(ctx, isDir, item, unknownAttribText(nullptr), unknownAttribText(&options),
              QString::fromStdString(read.reason()));
         return;
     }
-    const std::uint32_t oldValue = *read & kAttribRunBits;
+    const std::uint32_t oldValue = read->attributes & kAttribRunBits;
     const std::uint32_t asked = applyAttribBoxes(oldValue, options);
     std::uint32_t newValue = asked;
     if (hiddenByName(parts.name)) {
@@ -72,13 +78,11 @@ void changeItem(RunContext& ctx, const filelists::PathParts& parts, bool isDir,
         return;
     }
     const QString newText = filelists::attributeLetters(newValue);
-    struct stat before {};
-    const unsigned oldMode =
-        ::lstat(native.c_str(), &before) == 0 ? static_cast<unsigned>(before.st_mode & 07777) : 0;
-    const bool hadStored = fs::hasStoredAttributes(native);
+    const unsigned oldMode = read->mode;
+    const bool hadStored = read->hasStoredAttributes;
     if (!ctx.state.simulationMode) {
         // setAttributes writes these four bits only; everything else the item has stays.
-        const platform::Status status = fs::setAttributes(native, newValue);
+        const platform::Status status = fs::setAttributesAt(folderFd, name, newValue);
         if (!status) {
             warn(ctx, isDir, item, oldText, newText, QString::fromStdString(status.reason()));
             return;
@@ -94,6 +98,7 @@ void changeItem(RunContext& ctx, const filelists::PathParts& parts, bool isDir,
         DirUndoRecord record;
         record.oldName = parts.name;
         record.folder = parts.folder;
+        record.folderId = folderId;
         record.oldAttributes = static_cast<int>(oldValue);
         record.newAttribText = newText;
         record.oldAttribText = oldText;
@@ -105,6 +110,7 @@ void changeItem(RunContext& ctx, const filelists::PathParts& parts, bool isDir,
         FileUndoRecord record;
         record.oldName = parts.name;
         record.folder = parts.folder;
+        record.folderId = folderId;
         record.oldAttributes = static_cast<int>(oldValue);
         record.oldMode = oldMode;
         record.newAttribText = newText;

@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "filelists/rowtext.h"
+#include "platform/localclock.h"
 #include "platform/localetext.h"
 #include "platform/programfolder.h"
 #include "runs/executors.h"
@@ -21,21 +22,28 @@ namespace {
 // without trying.
 const QString kCreatedTimeUnsettable = QStringLiteral("Linux cannot set a file's creation time");
 
-QDateTime localTime(const struct timespec& when) {
-    return QDateTime::fromSecsSinceEpoch(static_cast<qint64>(when.tv_sec), Qt::LocalTime);
+// A local date and time of day as seconds since the epoch. A local time skipped by a
+// daylight-saving change: counted from the start of that day, it lands as far past the gap as
+// it lies inside it.
+qint64 toEpoch(const platform::LocalClock& clock, const QDate& date, const QTime& time) {
+    const platform::LocalClock::Instant instant = clock.toEpoch(date, time);
+    if (instant.valid) {
+        return instant.seconds;
+    }
+    return date.startOfDay(Qt::LocalTime).addSecs(QTime(0, 0).secsTo(time)).toSecsSinceEpoch();
 }
 
 bool sameTime(const struct timespec& a, const struct timespec& b) {
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
-// The file at `path` as the time service accepts it: a regular file, or a symbolic link, whose
-// own times change (never its target's, which lies beyond the item listed).
-QString fileProblem(const std::string& native) {
-    if (fs::isSymbolicLink(native)) {
+// The entry as the time service accepts it: a regular file, or a symbolic link, whose own
+// times change (never its target's, which lies beyond the item listed).
+QString fileProblem(const fs::EntryTimes& entry) {
+    if (entry.isLink) {
         return {};
     }
-    switch (fs::kindOf(native)) {
+    switch (entry.kind) {
         case fs::Kind::File:
             return {};
         case fs::Kind::Missing:
@@ -99,7 +107,8 @@ struct OldTexts {
     }
 };
 
-OldTexts oldTexts(const FileDatesOutcome& outcome, TimeIndex which) {
+OldTexts oldTexts(const platform::LocalClock& clock, const FileDatesOutcome& outcome,
+                  TimeIndex which) {
     OldTexts texts;
     if (!outcome.read || (which == kCreated && !outcome.before.hasCreated)) {
         return texts;
@@ -107,8 +116,9 @@ OldTexts oldTexts(const FileDatesOutcome& outcome, TimeIndex which) {
     const struct timespec& when = which == kCreated    ? outcome.before.created
                                   : which == kAccessed ? outcome.before.accessed
                                                        : outcome.before.modified;
-    texts.date = fileDateText(when);
-    texts.time = fileTimeOfDayText(when);
+    const platform::LocalClock::Local local = clock.toLocal(when.tv_sec);
+    texts.date = clock.dateText(local.date);
+    texts.time = clock.timeText(local.time);
     return texts;
 }
 
@@ -118,17 +128,18 @@ QString tail(const QString& item, const QString& oldText, const QString& newText
 }
 
 // The lines of one file of the run, its count, its journal record and its warning.
-void reportFile(RunContext& ctx, const filelists::PathParts& parts, const DateChange& change,
+void reportFile(RunContext& ctx, const platform::LocalClock& clock,
+                const filelists::PathParts& parts, const DateChange& change,
                 const FileDatesOutcome& outcome) {
     const QString item = (ctx.showFullPath ? parts.folder : QString()) + parts.name;
-    const QString newDate = change.date ? platform::shortDateText(*change.date) : QString();
-    const QString newTime = change.time ? platform::longTimeText(*change.time) : QString();
+    const QString newDate = change.date ? clock.dateText(*change.date) : QString();
+    const QString newTime = change.time ? clock.timeText(*change.time) : QString();
     bool warned = false;
     for (const TimeIndex which : kTimeOrder) {
         if (!chosen(change, which)) {
             continue;
         }
-        const OldTexts old = oldTexts(outcome, which);
+        const OldTexts old = oldTexts(clock, outcome, which);
         const QString shown = (QString(change.date ? newDate : old.date) + QStringLiteral(" ") +
                                (change.time ? newTime : old.time))
                                   .trimmed();
@@ -155,10 +166,11 @@ void reportFile(RunContext& ctx, const filelists::PathParts& parts, const DateCh
         FileUndoRecord record;
         record.oldName = parts.name;
         record.folder = parts.folder;
+        record.folderId = outcome.folder;
         const platform::fs::FileTimes& before = outcome.before;
-        record.oldCreated = before.hasCreated ? fileTimeText(before.created) : QString();
-        record.oldAccessed = fileTimeText(before.accessed);
-        record.oldModified = fileTimeText(before.modified);
+        record.oldCreated = before.hasCreated ? fileTimeText(clock, before.created) : QString();
+        record.oldAccessed = fileTimeText(clock, before.accessed);
+        record.oldModified = fileTimeText(clock, before.modified);
         record.oldCreatedExact = before.created;
         record.oldAccessedExact = before.accessed;
         record.oldModifiedExact = before.modified;
@@ -169,19 +181,27 @@ void reportFile(RunContext& ctx, const filelists::PathParts& parts, const DateCh
     }
 }
 
-bool walkEntry(RunContext& ctx, const QString& entry, const DateChange& change) {
+bool walkEntry(RunContext& ctx, const platform::LocalClock& clock, const QString& entry,
+               const DateChange& change) {
     const filelists::PathParts parts = filelists::splitPath(entry);
     try {
         if (isIncluded(ctx, parts.folder + parts.name)) {
-            const FileDatesOutcome outcome =
-                setFileDates(parts.folder + parts.name, change, ctx.state.simulationMode);
-            reportFile(ctx, parts, change, outcome);
+            const platform::Result<const fs::FolderHandle*> folder = itemFolder(ctx, parts.folder);
+            FileDatesOutcome outcome;
+            if (folder) {
+                outcome = setFileDates(clock, (*folder)->fd(), parts.name, change,
+                                       ctx.state.simulationMode);
+                outcome.folder = (*folder)->id();
+            } else {
+                outcome.failure = QString::fromStdString(folder.reason());
+            }
+            reportFile(ctx, clock, parts, change, outcome);
         }
     } catch (const std::exception& failure) {
         // Out of memory and the like: this file is a warning, the run goes on.
         FileDatesOutcome unknown;
         unknown.failure = QString::fromLocal8Bit(failure.what());
-        reportFile(ctx, parts, change, unknown);
+        reportFile(ctx, clock, parts, change, unknown);
     }
     if (ctx.state.cancelRequested) {
         return false;
@@ -192,16 +212,13 @@ bool walkEntry(RunContext& ctx, const QString& entry, const DateChange& change) 
 
 }  // namespace
 
-QString fileDateText(const struct timespec& when) {
-    return platform::shortDateText(localTime(when).date());
-}
-
-QString fileTimeOfDayText(const struct timespec& when) {
-    return platform::longTimeText(localTime(when).time());
+QString fileTimeText(const platform::LocalClock& clock, const struct timespec& when) {
+    const platform::LocalClock::Local local = clock.toLocal(when.tv_sec);
+    return clock.dateText(local.date) + QStringLiteral(" ") + clock.timeText(local.time);
 }
 
 QString fileTimeText(const struct timespec& when) {
-    return fileDateText(when) + QStringLiteral(" ") + fileTimeOfDayText(when);
+    return fileTimeText(platform::LocalClock(), when);
 }
 
 DateChange dateChangeFrom(const AttribOptions& options) {
@@ -219,61 +236,60 @@ DateChange dateChangeFrom(const AttribOptions& options) {
     return change;
 }
 
-struct timespec changedTime(const struct timespec& old, const DateChange& change) {
-    const QDateTime before = localTime(old);
-    const QDate date = change.date.value_or(before.date());
-    QTime time = before.time();
+struct timespec changedTime(const platform::LocalClock& clock, const struct timespec& old,
+                            const DateChange& change) {
+    struct timespec result {};
+    result.tv_nsec = change.time ? 0 : old.tv_nsec;
+    const platform::LocalClock::Local before =
+        change.date && change.time ? platform::LocalClock::Local() : clock.toLocal(old.tv_sec);
+    const QDate date = change.date.value_or(before.date);
+    QTime time = before.time;
     if (change.time) {
         time = QTime(change.time->hour(), change.time->minute(), change.time->second());
     }
-    QDateTime after(date, time, Qt::LocalTime);
-    if (!after.isValid()) {
-        // A local time skipped by a daylight-saving change: counted from the start of that day,
-        // it lands as far past the gap as it lies inside it.
-        after = date.startOfDay(Qt::LocalTime).addSecs(QTime(0, 0).secsTo(time));
-    }
-    struct timespec result {};
-    result.tv_sec = static_cast<time_t>(after.toSecsSinceEpoch());
-    result.tv_nsec = change.time ? 0 : old.tv_nsec;
+    result.tv_sec = static_cast<time_t>(toEpoch(clock, date, time));
     return result;
+}
+
+struct timespec changedTime(const struct timespec& old, const DateChange& change) {
+    return changedTime(platform::LocalClock(), old, change);
 }
 
 bool FileDatesOutcome::changedAny(const DateChange& change) const {
     return read && written.ok() && (change.accessed || change.modified);
 }
 
-// Reads the file's times into `outcome` (before and after alike); false, with the reason in
-// `outcome.failure`, when the file cannot be read.
-static bool readTimes(const std::string& native, FileDatesOutcome& outcome) {
-    if (const QString problem = fileProblem(native); !problem.isEmpty()) {
+// Reads the file's times into `outcome` (before and after alike) with one look at the entry;
+// false, with the reason in `outcome.failure`, when the file cannot be read.
+static bool readTimes(int folder, const std::string& name, FileDatesOutcome& outcome) {
+    const platform::Result<fs::EntryTimes> entry = fs::entryTimesAt(folder, name);
+    // An entry that cannot be examined reads as one that is gone.
+    const QString problem = fileProblem(entry ? *entry : fs::EntryTimes());
+    if (!problem.isEmpty()) {
         outcome.failure = problem;
         return false;
     }
-    const platform::Result<fs::FileTimes> times = fs::fileTimes(native);
-    if (!times) {
-        outcome.failure = QString::fromStdString(times.reason());
-        return false;
-    }
     outcome.read = true;
-    outcome.before = *times;
-    outcome.after = *times;
+    outcome.before = entry->times;
+    outcome.after = entry->times;
     return true;
 }
 
-FileDatesOutcome setFileDates(const QString& path, const DateChange& change, bool simulate) {
+FileDatesOutcome setFileDates(const platform::LocalClock& clock, int folder, const QString& name,
+                              const DateChange& change, bool simulate) {
     FileDatesOutcome outcome;
-    const std::string native = platform::nativePath(path);
-    if (!readTimes(native, outcome)) {
+    const std::string native = platform::nativePath(name);
+    if (!readTimes(folder, native, outcome)) {
         return outcome;
     }
     if (change.created) {
-        outcome.after.created = changedTime(outcome.before.created, change);
+        outcome.after.created = changedTime(clock, outcome.before.created, change);
     }
     if (change.accessed) {
-        outcome.after.accessed = changedTime(outcome.before.accessed, change);
+        outcome.after.accessed = changedTime(clock, outcome.before.accessed, change);
     }
     if (change.modified) {
-        outcome.after.modified = changedTime(outcome.before.modified, change);
+        outcome.after.modified = changedTime(clock, outcome.before.modified, change);
     }
     if (simulate) {
         if (change.created) {
@@ -283,34 +299,35 @@ FileDatesOutcome setFileDates(const QString& path, const DateChange& change, boo
         return outcome;
     }
     if (change.accessed || change.modified) {
-        outcome.written =
-            fs::setFileTimes(native, nullptr, change.accessed ? &outcome.after.accessed : nullptr,
-                             change.modified ? &outcome.after.modified : nullptr);
+        outcome.written = fs::setFileTimesAt(folder, native, nullptr,
+                                             change.accessed ? &outcome.after.accessed : nullptr,
+                                             change.modified ? &outcome.after.modified : nullptr);
     }
     if (change.created) {
-        outcome.createdWritten = fs::setFileTimes(native, &outcome.after.created, nullptr, nullptr);
+        outcome.createdWritten =
+            fs::setFileTimesAt(folder, native, &outcome.after.created, nullptr, nullptr);
     }
     return outcome;
 }
 
-FileDatesOutcome restoreFileDates(const QString& path, const struct timespec& created,
+FileDatesOutcome restoreFileDates(int folder, const QString& name, const struct timespec& created,
                                   const struct timespec& accessed,
                                   const struct timespec& modified) {
     FileDatesOutcome outcome;
-    const std::string native = platform::nativePath(path);
-    if (!readTimes(native, outcome)) {
+    const std::string native = platform::nativePath(name);
+    if (!readTimes(folder, native, outcome)) {
         return outcome;
     }
     outcome.after.accessed = accessed;
     outcome.after.modified = modified;
-    outcome.written = fs::setFileTimes(native, nullptr, &accessed, &modified);
+    outcome.written = fs::setFileTimesAt(folder, native, nullptr, &accessed, &modified);
     const struct timespec none {};
     const bool createdAsRecorded = outcome.before.hasCreated
                                        ? sameTime(outcome.before.created, created)
                                        : sameTime(created, none);
     if (!createdAsRecorded) {
         outcome.after.created = created;
-        outcome.createdWritten = fs::setFileTimes(native, &created, nullptr, nullptr);
+        outcome.createdWritten = fs::setFileTimesAt(folder, native, &created, nullptr, nullptr);
     }
     return outcome;
 }
@@ -323,8 +340,9 @@ void executeDate(RunContext& ctx, const QStringList& files, const AttribOptions&
     state.lastRunChangedDates = true;
 
     const DateChange change = dateChangeFrom(options);
+    const platform::LocalClock clock;
     for (qsizetype i = 0, count = files.size(); i < count; ++i) {
-        if (!walkEntry(ctx, files[i], change)) {
+        if (!walkEntry(ctx, clock, files[i], change)) {
             break;
         }
     }

@@ -16,6 +16,8 @@
 #include <optional>
 
 #include "platform/filesystem.h"
+#include "platform/folderhandle.h"
+#include "platform/localclock.h"
 #include "platform/result.h"
 #include "runs/attribrun.h"
 
@@ -23,11 +25,10 @@ namespace runs {
 
 struct RunContext;
 
-// Texts of one file time in local time: the user's short date form, the long time form, and
-// both joined by one blank. A time the file system does not record (created == zero with
-// hasCreated false) has no texts; the lines show "?" for it.
-QString fileDateText(const struct timespec& when);
-QString fileTimeOfDayText(const struct timespec& when);
+// The text of one file time in local time: the user's short date form and the long time form
+// joined by one blank. A time the file system does not record (created == zero with hasCreated
+// false) has no text; the lines show "?" for it. A run converts through one clock.
+QString fileTimeText(const platform::LocalClock& clock, const struct timespec& when);
 QString fileTimeText(const struct timespec& when);
 // The text that stands in a line for a date, a time of day or a whole time that is unknown.
 inline const QString kUnknownTimeText = QStringLiteral("?");
@@ -48,6 +49,8 @@ DateChange dateChangeFrom(const AttribOptions& options);
 // One chosen time after the change, computed in local time: the date and the time of day are
 // replaced as asked; a kept time of day keeps its fraction of a second, a new one has none.
 // A local time that does not exist (a daylight-saving gap) moves forward past the gap.
+struct timespec changedTime(const platform::LocalClock& clock, const struct timespec& old,
+                            const DateChange& change);
 struct timespec changedTime(const struct timespec& old, const DateChange& change);
 
 // The outcome of setFileDates for one file.
@@ -64,25 +67,29 @@ struct FileDatesOutcome {
     platform::Status createdWritten = platform::Status::success();
     // Why the times could not be read (the path is missing or is a directory, ...).
     QString failure;
+    // The folder the file was found in, as walked for the run.
+    platform::fs::FolderId folder;
 
     // At least one chosen time was written (or, in simulation, would have been).
     bool changedAny(const DateChange& change) const;
 };
 
-// Reads the three times of the file at `path` and, unless `simulate`, writes the chosen ones
-// (only those: null pointers leave the others exactly as they are). Attributes are never
-// cleared or restored around the write: a read-only file takes new times as it is. In
+// Reads the three times of the file `name` in the open folder `folder` (a handle itemFolder
+// walked, so no folder swapped for a link on the way redirects it) and, unless `simulate`, writes
+// the chosen ones (only those: null pointers leave the others exactly as they are). Attributes are
+// never cleared or restored around the write: a read-only file takes new times as it is. In
 // simulation nothing on disk is touched; the created time reports the failure a real run
 // would meet. A symbolic link takes the new times itself; its target is never read or
 // changed. Never fails its caller: the outcome says what happened.
-FileDatesOutcome setFileDates(const QString& path, const DateChange& change, bool simulate);
+FileDatesOutcome setFileDates(const platform::LocalClock& clock, int folder, const QString& name,
+                              const DateChange& change, bool simulate);
 
-// Puts the accessed and modified times of the file at `path` back to exactly `accessed` and
-// `modified`. The created time cannot be written on Linux: when the file's current created
-// time already equals `created` (or neither is recorded) that counts as restored, otherwise
-// the outcome's createdWritten carries the platform's reason. `before` receives the times the
-// file had before the call.
-FileDatesOutcome restoreFileDates(const QString& path, const struct timespec& created,
+// Puts the accessed and modified times of the file `name` in the open folder `folder` back to
+// exactly `accessed` and `modified`. The created time cannot be written on Linux: when the file's
+// current created time already equals `created` (or neither is recorded) that counts as restored,
+// otherwise the outcome's createdWritten carries the platform's reason. `before` receives the times
+// the file had before the call.
+FileDatesOutcome restoreFileDates(int folder, const QString& name, const struct timespec& created,
                                   const struct timespec& accessed, const struct timespec& modified);
 
 // The date run over the current source's file list, first to last; directories are never

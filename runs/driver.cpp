@@ -125,6 +125,8 @@ bool runSteps(DriverContext& ctx) {
         state.dragDropRefillDirs.clear();
         kinds.dirs = in.dirsAllowed;
     }
+    // The items are acted on only inside the folder they were read from.
+    state.chosenFolder = source == 0 && hooks.directoryFolder ? hooks.directoryFolder() : QString();
     // Copies: the executor walks the lists as they are now, whatever a yield may do.
     const QStringList files = ctx.lstFiles[source];
     const QStringList dirs = ctx.lstDirs[source];
@@ -135,7 +137,8 @@ bool runSteps(DriverContext& ctx) {
                    .showFullPath = ctx.settings.showFullPath == 1,
                    .directoryImages = ctx.directoryImages,
                    .freeSelectImages = ctx.freeSelectImages,
-                   .setCaption = [window](const QString& text) { window->setStatus(text); }};
+                   .setCaption = [window](const QString& text) { window->setStatus(text); },
+                   .chosenFolder = state.chosenFolder};
     const NamingMode mode = namingModeFor(in.mode);
     const QStringList attribFiles = kinds.files ? files : QStringList();
     const QStringList attribDirs = kinds.dirs ? dirs : QStringList();

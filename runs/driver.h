@@ -77,6 +77,8 @@ struct DriverHooks {
     // are emptied, not rebuilt), and rebuilds the tree and the list from them.
     std::function<void()> readDirectoryStructure;
     std::function<void()> updateTreeview;
+    // The folder the Directory work lists were read from (with its "/"; empty when none was).
+    std::function<QString()> directoryFolder;
     // The Free Select source: empties the list and its work lists and adds the paths back, in
     // this order (files, then directories; a path that no longer exists is not added).
     std::function<void(const QStringList& files, const QStringList& dirs)> refillFreeSelect;

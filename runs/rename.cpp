@@ -173,18 +173,13 @@ Attempt renameOnHandles(RunContext& ctx, const QString& folder, const QString& o
                         platform::fs::FolderId expectedFolder, platform::fs::FolderId* actedIn) {
     namespace fs = platform::fs;
     Attempt attempt;
-    platform::Result<fs::FolderHandle> base = fs::FolderHandle::open(platform::nativePath(folder));
-    if (!base) {
-        attempt.status = base.status();
+    const platform::Result<const fs::FolderHandle*> opened =
+        itemFolder(ctx, folder, expectedFolder);
+    if (!opened) {
+        attempt.status = opened.status();
         return attempt;
     }
-    if (expectedFolder.known() && base->id() != expectedFolder) {
-        attempt.status = platform::Status::failure(
-            "the folder " + platform::nativePath(folder) +
-            " is no longer the folder the run renamed in (a link or another folder took its "
-            "place); nothing is moved through it");
-        return attempt;
-    }
+    const fs::FolderHandle* base = *opened;
     *actedIn = base->id();
 
     // During an undo the old name may name the item inside sub-folders ("2003/Jan/a.txt").
@@ -294,6 +289,11 @@ bool renameItem(RunContext& ctx, ItemKind kind, const QString& oldName, const QS
 
     // From here on the change is done: every step below only records it and cannot fail.
     if (kind == ItemKind::Dir) {
+        // The walked handles of the old path now lead to the renamed folder.
+        if (ctx.folders) {
+            ctx.folders->forget(platform::nativePath(oldPath));
+            ctx.folders->forget(platform::nativePath(newPath));
+        }
         ctx.report.processEvents();
     }
     addRunLine(ctx, shortLine, fullLine);
@@ -411,6 +411,24 @@ bool renameFile(RunContext& ctx, const QString& oldName, const QString& newName,
 bool renameDir(RunContext& ctx, const QString& oldName, const QString& newName,
                const QString& folder, QString* finalName, platform::fs::FolderId expectedFolder) {
     return renameItem(ctx, ItemKind::Dir, oldName, newName, folder, finalName, expectedFolder);
+}
+
+platform::Result<const platform::fs::FolderHandle*> itemFolder(RunContext& ctx,
+                                                               const QString& folder,
+                                                               platform::fs::FolderId expected) {
+    if (!ctx.folders) {
+        ctx.folders = std::make_unique<platform::fs::FolderWalk>(
+            ctx.chosenFolder.isEmpty() ? std::string() : platform::nativePath(ctx.chosenFolder));
+    }
+    platform::Result<const platform::fs::FolderHandle*> opened =
+        ctx.folders->open(platform::nativePath(folder));
+    if (opened && expected.known() && (*opened)->id() != expected) {
+        return platform::Status::failure(
+            "the folder " + platform::nativePath(folder) +
+            " is no longer the folder the run acted in (a link or another folder took its "
+            "place); nothing is done through it");
+    }
+    return opened;
 }
 
 platform::Status removeCreatedFolder(const RunState& state, const QString& path) {

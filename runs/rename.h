@@ -14,6 +14,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "platform/folderhandle.h"
@@ -107,6 +108,10 @@ struct RunContext {
     // Sets the run window's caption (updateProgress writes "Status: Renaming... 42%"). May be
     // left empty.
     std::function<void(const QString&)> setCaption{};
+    // The chosen folder (with its "/"): every item's folder is walked from it without following
+    // a link. Empty: each item's folder as the user gave it (Free Select items come from
+    // anywhere).
+    QString chosenFolder{};
 
     // Kept by the routines themselves -------------------------------------------------
     // The progress bar as set through setProgressMaximum and stepped by updateProgress (the
@@ -121,7 +126,16 @@ struct RunContext {
     // selectedSnapshot as a set, built by isIncluded on first use.
     QSet<QString> selectedSet{};
     qsizetype selectedSetSource = -1;
+    // The folders walked so far, made on first use from chosenFolder; closed with the context.
+    std::unique_ptr<platform::fs::FolderWalk> folders{};
 };
+
+// The open folder an item of the run lies in (`folder` ends with "/"), walked from
+// ctx.chosenFolder and kept for the next items in it; or why there is none (a level became a
+// link, the folder is gone, or, with `expected` known, it is no longer the folder a run acted
+// in). The pointer is valid until the next call.
+platform::Result<const platform::fs::FolderHandle*> itemFolder(
+    RunContext& ctx, const QString& folder, platform::fs::FolderId expected = {});
 
 // Renames the file `oldName` in `folder` to `newName`, or simulates it while
 // state.simulationMode is set. Returns true when the file was renamed (or would have been);

@@ -25,13 +25,13 @@ void report(RunContext& ctx, const QString& line) {
 
 // The write bits of a file whose read-only bit the run changed: setting the bit back clears
 // or adds only the owner's, so the recorded permissions are put back whole.
-void restoreMode(const FileUndoRecord& record) {
+void restoreMode(int folder, const FileUndoRecord& record) {
     if (record.oldMode != 0) {
         // Never through a link that took the file's place meanwhile.
-        fs::setPermissions(platform::nativePath(record.folder + record.oldName), record.oldMode);
+        fs::setPermissionsAt(folder, platform::nativePath(record.oldName), record.oldMode);
     }
 }
-void restoreMode(const DirUndoRecord&) {}
+void restoreMode(int, const DirUndoRecord&) {}
 
 // Puts one item's four bits back; the record's texts are those of the run, reversed.
 template <class Record>
@@ -40,13 +40,18 @@ void revertAttributeRecord(RunContext& ctx, const Record& record, bool isDir) {
                          QStringLiteral("] -> [") + record.oldAttribText + QStringLiteral("]");
     QString reason;
     try {
+        const platform::Result<const fs::FolderHandle*> folder =
+            itemFolder(ctx, record.folder, record.folderId);
+        const int folderFd = folder ? (*folder)->fd() : -1;
         const platform::Status status =
-            fs::setAttributes(platform::nativePath(record.folder + record.oldName),
-                              static_cast<std::uint32_t>(record.oldAttributes) & kAttribRunBits,
-                              !record.hadStoredAttributes);
+            folder ? fs::setAttributesAt(
+                         folderFd, platform::nativePath(record.oldName),
+                         static_cast<std::uint32_t>(record.oldAttributes) & kAttribRunBits,
+                         !record.hadStoredAttributes)
+                   : folder.status();
         reason = QString::fromStdString(status.reason());
         if (status) {
-            restoreMode(record);
+            restoreMode(folderFd, record);
             report(ctx, (isDir ? QStringLiteral("Directory Attribute Changed: ")
                                : QStringLiteral("File Attribute Changed: ")) +
                             tail);
@@ -88,11 +93,18 @@ const TimeLine kTimeLines[] = {
      &fs::FileTimes::modified},
 };
 
-void revertDateRecord(RunContext& ctx, const FileUndoRecord& record) {
+void revertDateRecord(RunContext& ctx, const platform::LocalClock& clock,
+                      const FileUndoRecord& record) {
     FileDatesOutcome outcome;
     try {
-        outcome = restoreFileDates(record.folder + record.oldName, record.oldCreatedExact,
-                                   record.oldAccessedExact, record.oldModifiedExact);
+        const platform::Result<const fs::FolderHandle*> folder =
+            itemFolder(ctx, record.folder, record.folderId);
+        if (folder) {
+            outcome = restoreFileDates((*folder)->fd(), record.oldName, record.oldCreatedExact,
+                                       record.oldAccessedExact, record.oldModifiedExact);
+        } else {
+            outcome.failure = QString::fromStdString(folder.reason());
+        }
     } catch (const std::exception& failure) {
         outcome = FileDatesOutcome();
         outcome.failure = QString::fromLocal8Bit(failure.what());
@@ -103,7 +115,7 @@ void revertDateRecord(RunContext& ctx, const FileUndoRecord& record) {
         const bool isCreated = time.current == &fs::FileTimes::created;
         QString current = kUnknownTimeText;
         if (outcome.read && (!isCreated || outcome.before.hasCreated)) {
-            current = fileTimeText(outcome.before.*time.current);
+            current = fileTimeText(clock, outcome.before.*time.current);
         }
         QString restored = record.*time.restoredText;
         if (restored.isEmpty()) {
@@ -148,8 +160,9 @@ void revertAttributes(RunContext& ctx) {
 
 void revertDates(RunContext& ctx) {
     const RunState& state = ctx.state;
+    const platform::LocalClock clock;
     for (qsizetype i = state.fileRecordCount() - 1; i >= 0; --i) {
-        revertDateRecord(ctx, state.undoFiles[i]);
+        revertDateRecord(ctx, clock, state.undoFiles[i]);
         updateProgress(ctx);
     }
 }

@@ -23,8 +23,8 @@ struct FileUndoRecord {
     QString oldName;  // name before the change (no folder)
     QString newName;  // name as finally used on disk; may hold sub-folders ("sub/name")
     QString folder;   // folder before the change, with a trailing "/"
-    // The folder a rename acted in: the undo acts only in that very folder, never in a link
-    // or another folder that took its path since. Unknown (no check) for other runs.
+    // The folder the run acted in: the undo acts only in that very folder, never in a link
+    // or another folder that took its path since. Unknown (no check) for journals of old.
     platform::fs::FolderId folderId;
     int oldAttributes = 0;  // attribute bits before an attribute run (1, 2, 4, 32)
     QString newAttribText;  // "RHSA" with "-" for clear bits, after an attribute run
@@ -81,6 +81,10 @@ struct RunState {
     QStringList createdDirs;
     // For each of them, by path: the folder it was made in and its own identity.
     QHash<QString, CreatedFolder> createdFolders;
+
+    // The chosen folder of the last run (the Directory source's folder, with its "/"; empty
+    // for Free Select): the run and its undo walk every item's folder from it.
+    QString chosenFolder;
 
     bool lastRunChangedAttributes = false;
     bool lastRunChangedDates = false;

@@ -232,7 +232,8 @@ bool undoLastRun(DriverContext& ctx) {
                        .showFullPath = settings.showFullPath == 1,
                        .directoryImages = ctx.directoryImages,
                        .freeSelectImages = ctx.freeSelectImages,
-                       .setCaption = [window](const QString& text) { window->setStatus(text); }});
+                       .setCaption = [window](const QString& text) { window->setStatus(text); },
+                       .chosenFolder = state.chosenFolder});
         RunContext& run = *reversal;
         setProgressMaximum(run, static_cast<int>(state.fileRecordCount() + state.dirRecordCount()));
 

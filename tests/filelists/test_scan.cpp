@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <ostream>
 #include <string>
@@ -206,6 +207,54 @@ TEST(ScanTest, FoldersComeSortedAndFilesFolderByFolder) {
     const ScanResult flat = scanFolder(options);
     EXPECT_EQ(relative(flat.files, options.folder), QStringList{"top.txt"});
     EXPECT_EQ(relative(flat.dirs, options.folder), (QStringList{"a", "alpha", "b", "Zeta"}));
+}
+
+// Folders whose paths agree for a long way and then differ in letter case only, by a blank
+// against the "/" of a deeper level, or inside a character outside the BMP (whose UTF-16
+// pairs share their first unit): the order is that of comparing the whole paths, case ignored
+// first.
+TEST(ScanTest, FoldersThatShareLongBeginningsComeInTheOrderOfTheirWholePaths) {
+    TempDir dir;
+    const std::string stem = "shared stem/";
+    for (const char* folder :
+         {"x/a", "x/A", "x/a b", "x/a/c", "x/a/C", "x/\xC3\xA4", "x/\xC3\x84", "x/\xF0\x9D\x94\xB8",
+          "x/\xF0\x9D\x94\xB9", "x/\xEF\xBC\xA1", "x/ab", "x/aB",
+          // A Deseret capital and its small letter, equal with case ignored, then "b" and "a".
+          "x/\xF0\x90\x90\x80" "b", "x/\xF0\x90\x90\xA8" "a"}) {
+        dir.mkdir(stem + folder);
+    }
+    ScanOptions options;
+    options.folder = folderOf(dir);
+    options.subfolders = true;
+    const ScanResult result = scanFolder(options);
+    ASSERT_EQ(result.outcome, ScanOutcome::Completed);
+    QStringList expected = result.dirs;
+    std::sort(expected.begin(), expected.end(), [](const QString& a, const QString& b) {
+        const int folded = QString::compare(a, b, Qt::CaseInsensitive);
+        return folded != 0 ? folded < 0 : QString::compare(a, b, Qt::CaseSensitive) < 0;
+    });
+    EXPECT_EQ(result.dirs, expected);
+    EXPECT_EQ(result.dirs.size(), 16);
+}
+
+// Each level of a deep tree is read inside the one above; every level's file is found, in
+// order from the top.
+TEST(ScanTest, ReadsEveryLevelOfADeepTree) {
+    TempDir dir;
+    std::string path;
+    for (int level = 0; level < 300; ++level) {
+        path += "d/";
+        put(dir, path + "f.txt");
+    }
+    ScanOptions options;
+    options.folder = folderOf(dir);
+    options.subfolders = true;
+    const ScanResult result = scanFolder(options);
+    ASSERT_EQ(result.outcome, ScanOutcome::Completed);
+    ASSERT_EQ(result.dirs.size(), 300);
+    ASSERT_EQ(result.files.size(), 300);
+    EXPECT_EQ(result.files.last(), options.folder + QString::fromStdString(path) + "f.txt");
+    EXPECT_FALSE(engine::errorsLogged());
 }
 
 // A linked folder is an item of the folder that holds the link, never a folder to read: not

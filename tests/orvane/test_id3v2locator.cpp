@@ -338,8 +338,9 @@ protected:
             << what << ", " << bytes.size() << " bytes";
     }
 
-    // Where a window begins (0-based): the first holds 4087 positions, each further one 65527.
-    static constexpr std::size_t kWindowStarts[] = {4087, 4087 + 65527, 4087 + 2 * 65527};
+    // Where a window begins (0-based): the first holds 4087 positions, the second 65527, the
+    // third twice as many and so on.
+    static constexpr std::size_t kWindowStarts[] = {4087, 4087 + 65527, 4087 + 65527 + 131063};
 
     // Pieces that decide the scan wherever they stand, and some that must not.
     const std::string validTag_ = "ID3" + raw({3, 0, 0, 0, 0, 1, 0});
@@ -381,6 +382,10 @@ TEST_F(Id3v2ScanTest, AnswersAsAScanOfEveryPositionAtTheEdges) {
                 std::string text(edge + 40, 'a');
                 text.replace(at, piece.size(), piece);
                 expectSameAnswer(text, "over text, at " + std::to_string(at));
+                // Runs of 0xFF are passed over in strides; a piece ends the run anywhere.
+                std::string ones(edge + 40, '\xFF');
+                ones.replace(at, piece.size(), piece);
+                expectSameAnswer(ones, "over 0xFF, at " + std::to_string(at));
             }
         }
     }
@@ -393,12 +398,22 @@ TEST_F(Id3v2ScanTest, AnswersAsAScanOfEveryPositionForMixedBytes) {
     auto below = [&random](std::size_t n) { return n == 0 ? 0 : random() % n; };
     for (int round = 0; round < 400; ++round) {
         // Small files in most rounds; files across two or three windows in the others.
-        const std::size_t size = round % 8 == 0   ? kWindowStarts[1] + below(70'000)
-                                 : round % 4 == 0 ? 4000 + below(200)
-                                                  : below(200);
+        const std::size_t size = round % 8 == 0 || round % 8 == 7 ? kWindowStarts[1] + below(70'000)
+                                 : round % 4 == 0                 ? 4000 + below(200)
+                                                                  : below(200);
         std::string bytes(size, '\0');
-        switch (round % 3) {
+        switch (round % 4) {
             case 0:  // zeros
+                break;
+            case 3:  // runs of 0xFF of any length, between zeros and text
+                for (std::size_t i = 0; i < size;) {
+                    const std::size_t run = 1 + below(size > 4096 ? 100'000 : 70);
+                    const char fill =
+                        random() % 2 == 0 ? '\xFF' : static_cast<char>('a' + below(26));
+                    std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(i),
+                                std::min(run, size - i), fill);
+                    i += run;
+                }
                 break;
             case 1:  // text without a candidate
                 for (char& c : bytes) {

@@ -146,3 +146,127 @@ TEST(PathLevels, SplitsAtEverySeparatorAndDropsEmptyLevels) {
 }
 
 }  // namespace
+
+namespace {
+
+// What a run's walk gives for each folder of a tree: below the root only real folders, never
+// through a link, nothing outside; without a root, each folder as given.
+TEST_F(FolderHandleTest, ARunsWalkEntersOnlyRealFoldersBelowItsRoot) {
+    dir_.mkdir("tree/sub/deep");
+    struct Case {
+        std::string root;
+        std::string folder;
+        bool opened;
+        std::string reasonHas;
+    };
+    const std::string tree = tree_ + "/";
+    const Case cases[] = {
+        {tree, tree, true, ""},
+        {tree, tree + "sub/", true, ""},
+        {tree, tree + "sub/deep", true, ""},
+        {tree, tree + "link/", false, "symbolic link"},
+        {tree, tree + "dangling/", false, "symbolic link"},
+        {tree, tree + "file/", false, "not a folder"},
+        {tree, tree + "missing/", false, "missing"},
+        {tree, outside_ + "/", false, "outside the chosen folder"},
+        {tree, tree + "sub/../link/", false, "cannot be a sub-folder"},
+        {"", tree + "link/", true, ""},
+    };
+    for (const Case& c : cases) {
+        fs::FolderWalk walk(c.root);
+        const auto opened = walk.open(c.folder);
+        EXPECT_EQ(opened.ok(), c.opened) << c.folder << ": " << opened.reason();
+        if (opened) {
+            EXPECT_EQ((*opened)->id(), idOf(c.folder + "/.")) << c.folder;
+        } else {
+            EXPECT_NE(opened.reason().find(c.reasonHas), std::string::npos)
+                << c.folder << ": " << opened.reason();
+        }
+    }
+}
+
+// A folder walked once is kept for the next items in it; the run forgets it when it renames the
+// folder, and a later item under the old path is walked afresh.
+TEST_F(FolderHandleTest, ARunsWalkKeepsAFolderUntilItIsForgotten) {
+    dir_.mkdir("tree/sub/deep");
+    fs::FolderWalk walk(tree_);
+    const auto first = walk.open(tree_ + "/sub/deep/");
+    ASSERT_TRUE(first.ok()) << first.reason();
+    const fs::FolderId deep = (*first)->id();
+
+    ASSERT_EQ(std::rename(dir_.file("tree/sub").c_str(), dir_.file("out/sub").c_str()), 0);
+    ASSERT_EQ(::symlink(outside_.c_str(), dir_.file("tree/sub").c_str()), 0);
+    const auto kept = walk.open(tree_ + "/sub/deep");
+    ASSERT_TRUE(kept.ok());
+    EXPECT_EQ((*kept)->id(), deep);
+
+    walk.forget(tree_ + "/sub/");
+    const auto again = walk.open(tree_ + "/sub/deep/");
+    ASSERT_FALSE(again.ok());
+    EXPECT_NE(again.reason().find("symbolic link"), std::string::npos) << again.reason();
+}
+
+// The attribute and time services on a folder handle act on the entry of that folder, whatever
+// took the folder's path since it was opened, and a link entry is never followed.
+TEST_F(FolderHandleTest, EntryServicesActInTheOpenFolderNeverThroughALink) {
+    dir_.write("tree/sub/a.txt", "mine");
+    dir_.write("out/a.txt", "VICTIM");
+    ASSERT_EQ(::symlink(dir_.file("out/a.txt").c_str(), dir_.file("tree/sub/to-victim").c_str()),
+              0);
+    auto opened = fs::FolderHandle::open(tree_ + "/sub");
+    ASSERT_TRUE(opened.ok());
+    const int sub = opened->fd();
+    // The folder moves away and a link to the outside folder takes its path.
+    ASSERT_EQ(std::rename(dir_.file("tree/sub").c_str(), dir_.file("moved").c_str()), 0);
+    ASSERT_EQ(::symlink(outside_.c_str(), dir_.file("tree/sub").c_str()), 0);
+
+    struct stat victimBefore {};
+    ASSERT_EQ(::lstat(dir_.file("out/a.txt").c_str(), &victimBefore), 0);
+    const struct timespec when { 1'000'000'000, 5 };
+    ASSERT_TRUE(fs::setFileTimesAt(sub, "a.txt", nullptr, &when, &when).ok());
+    ASSERT_TRUE(fs::setPermissionsAt(sub, "a.txt", 0400).ok());
+    const platform::Status stored = fs::setAttributesAt(sub, "a.txt", fs::Archive | fs::ReadOnly);
+
+    const auto times = fs::fileTimesAt(sub, "a.txt");
+    ASSERT_TRUE(times.ok());
+    EXPECT_EQ(times->modified.tv_sec, when.tv_sec);
+    EXPECT_EQ(times->modified.tv_nsec, when.tv_nsec);
+    const auto state = fs::entryStateAt(sub, "a.txt");
+    ASSERT_TRUE(state.ok()) << state.reason();
+    EXPECT_EQ(state->kind, fs::Kind::File);
+    EXPECT_EQ(state->mode, 0400u);
+    if (stored) {
+        EXPECT_TRUE(state->hasStoredAttributes);
+        EXPECT_EQ(state->attributes & (fs::Archive | fs::ReadOnly), fs::Archive | fs::ReadOnly);
+    }
+
+    // The link entry: its own state, refused changes, and its target untouched.
+    const auto link = fs::entryStateAt(sub, "to-victim");
+    ASSERT_TRUE(link.ok());
+    EXPECT_TRUE(link->link);
+    EXPECT_FALSE(fs::setAttributesAt(sub, "to-victim", fs::Archive).ok());
+    EXPECT_FALSE(fs::setPermissionsAt(sub, "to-victim", 0400).ok());
+
+    struct stat victimAfter {};
+    ASSERT_EQ(::lstat(dir_.file("out/a.txt").c_str(), &victimAfter), 0);
+    EXPECT_EQ(victimAfter.st_mode, victimBefore.st_mode);
+    EXPECT_EQ(victimAfter.st_mtim.tv_sec, victimBefore.st_mtim.tv_sec);
+    EXPECT_FALSE(fs::hasStoredAttributes(dir_.file("out/a.txt")));
+    EXPECT_EQ(readAll(dir_.file("out/a.txt")), "VICTIM");
+}
+
+// A FIFO is examined and given attributes without ever being opened for reading (which would
+// wait for a writer).
+TEST_F(FolderHandleTest, EntryServicesNeverOpenAFifo) {
+    ASSERT_EQ(::mkfifo(dir_.file("tree/fifo").c_str(), 0600), 0);
+    auto opened = fs::FolderHandle::open(tree_);
+    ASSERT_TRUE(opened.ok());
+    const auto state = fs::entryStateAt(opened->fd(), "fifo");
+    ASSERT_TRUE(state.ok()) << state.reason();
+    EXPECT_EQ(state->kind, fs::Kind::Other);
+    EXPECT_FALSE(state->link);
+    fs::setAttributesAt(opened->fd(), "fifo", fs::ReadOnly);  // may fail; must not hang
+    EXPECT_EQ(fs::entryTimesAt(opened->fd(), "fifo")->kind, fs::Kind::Other);
+}
+
+}  // namespace

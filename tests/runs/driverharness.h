@@ -171,22 +171,33 @@ public:
     }
 
     // Reads the working folder into the Directory work lists, as the folder read does:
-    // directories and files of the folder itself, each by name.
+    // directories and files of the folder itself, each by name; with `recursive`, those of
+    // every sub-folder too (never entering a link), folder after folder.
     void readFolder() {
         ++reads;
         lstFiles[0].clear();
         lstDirs[0].clear();
-        auto entries = platform::fs::readFolder(platform::nativePath(folder));
+        readLevel(folder);
+    }
+    void readLevel(const QString& at) {
+        auto entries = platform::fs::readFolder(platform::nativePath(at));
         ASSERT_TRUE(entries.ok()) << entries.reason();
         std::vector<platform::fs::Entry> sorted = *entries;
         std::sort(sorted.begin(), sorted.end(),
                   [](const auto& a, const auto& b) { return a.name < b.name; });
+        QStringList below;
         for (const auto& entry : sorted) {
-            const QString path = folder + QString::fromStdString(entry.name);
+            const QString path = at + QString::fromStdString(entry.name);
             if (entry.kind == platform::fs::Kind::Directory) {
                 lstDirs[0].append(path);
+                below.append(path + QLatin1Char('/'));
             } else {
                 lstFiles[0].append(path);
+            }
+        }
+        if (recursive) {
+            for (const QString& sub : below) {
+                readLevel(sub);
             }
         }
     }
@@ -263,6 +274,7 @@ public:
             readFolder();
         };
         hooks.updateTreeview = [this] { buildRows(); };
+        hooks.directoryFolder = [this] { return folder; };
         hooks.refillFreeSelect = [this](const QStringList& files, const QStringList& dirs) {
             refills.append(files + dirs);
             fillFreeSelect(files, dirs);
@@ -318,6 +330,7 @@ public:
     std::array<QStringList, 2> lstDirs;
     runs::DriverInputs inputs;
     QString folder;
+    bool recursive = false;
     FakeMessages messages;
 
     bool valid = true;
@@ -342,6 +355,21 @@ inline void replaceNames(runs::DriverInputs& inputs, const QString& find, const 
     inputs.naming.options.replace.find = find;
     inputs.naming.options.replace.replace = replace;
     inputs.naming.options.replace.caseSensitive = caseSensitive ? 1 : 0;
+}
+
+// A date run giving the modified time (with `allTimes` also the created and accessed ones) a new
+// date and time.
+inline void dateRun(runs::DriverInputs& inputs, bool allTimes) {
+    inputs.mode.tabKey = QStringLiteral("Attrib");
+    inputs.dirsAllowed = false;
+    inputs.attrib.optAttrib = 1;
+    inputs.attrib.chkDateCreated = allTimes;
+    inputs.attrib.chkDateAccessed = allTimes;
+    inputs.attrib.chkDateModified = true;
+    inputs.attrib.chkDateDate = true;
+    inputs.attrib.chkDateTime = true;
+    inputs.attrib.dtDate = QDate(2001, 2, 3);
+    inputs.attrib.dtTime = QTime(4, 5, 6);
 }
 
 }  // namespace testsupport

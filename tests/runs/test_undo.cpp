@@ -68,21 +68,6 @@ void plainFiles(const TempDir& dir, DriverHarness& h) {
     h.loadFolder(dir.path());
 }
 
-// A date run giving the modified time (with `allTimes` also the created and accessed ones) a new
-// date and time.
-void dateRun(DriverHarness& h, bool allTimes) {
-    h.inputs.mode.tabKey = QStringLiteral("Attrib");
-    h.inputs.dirsAllowed = false;
-    h.inputs.attrib.optAttrib = 1;
-    h.inputs.attrib.chkDateCreated = allTimes;
-    h.inputs.attrib.chkDateAccessed = allTimes;
-    h.inputs.attrib.chkDateModified = true;
-    h.inputs.attrib.chkDateDate = true;
-    h.inputs.attrib.chkDateTime = true;
-    h.inputs.attrib.dtDate = QDate(2001, 2, 3);
-    h.inputs.attrib.dtTime = QTime(4, 5, 6);
-}
-
 const Scenario kScenarios[] = {
     {"PlainRenamesOfFilesAndFolders",
      [](const TempDir& dir, DriverHarness& h) {
@@ -215,7 +200,7 @@ const Scenario kScenarios[] = {
     {"ADateRun",
      [](const TempDir& dir, DriverHarness& h) {
          plainFiles(dir, h);
-         dateRun(h, true);
+         testsupport::dateRun(h.inputs, true);
      },
      [](const TempDir& dir, DriverHarness& h, const Tree& before) {
          const auto times = platform::fs::fileTimes(dir.file("keep.txt"));
@@ -239,7 +224,7 @@ const Scenario kScenarios[] = {
              ASSERT_TRUE(platform::fs::setFileTimes(dir.file(name), nullptr, &when, &when).ok());
          }
          h.loadFolder(dir.path());
-         dateRun(h, false);
+         testsupport::dateRun(h.inputs, false);
      },
      [](const TempDir& dir, DriverHarness& h, const Tree& before) {
          EXPECT_NE(testsupport::snapshotTree(dir.path()).at("b.txt").modifiedNs,
