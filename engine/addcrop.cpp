@@ -6,6 +6,7 @@
 
 #include "engine/blanks.h"
 #include "engine/characters.h"
+#include "engine/namescope.h"
 #include "platform/localetext.h"
 
 namespace engine {
@@ -61,9 +62,8 @@ QString processSpaces(const QString& name, const SpaceOptions& options) {
     if (options.removeTrailing) {
         text = trimTrailingBlanks(text);
         // Blanks before the extension trail the name part; those after the dot stay.
-        const qsizetype dot = text.lastIndexOf(QLatin1Char('.'));
-        if (dot >= 0) {
-            text = trimTrailingBlanks(text.left(dot)) + text.mid(dot);
+        if (const NameParts parts = splitExtension(text); parts.hasExtension) {
+            text = trimTrailingBlanks(parts.name) + QLatin1Char('.') + parts.extension;
         }
     }
     if (options.shrink) {

@@ -4,6 +4,9 @@
 #include <QStringView>
 
 #include <chrono>
+#include <utility>
+
+#include "engine/namescope.h"
 
 namespace engine {
 
@@ -256,9 +259,9 @@ QString convertCase(const QString& name, const CaseOptions& options, const QStri
         return QString();
     }
     const CaseMapper mapper;
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    QString part = dot < 0 ? name : name.left(dot);
-    QString extension = dot < 0 ? QString() : name.mid(dot + 1);
+    NameParts parts = splitExtension(name);
+    QString part = std::move(parts.name);
+    QString extension = std::move(parts.extension);
 
     part = convertNamePart(part, options.case1, mapper, random);
     extension = convertExtension(extension, options.case2, mapper, random);

@@ -4,9 +4,11 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "engine/caseconvert.h"
 #include "engine/log.h"
+#include "engine/namescope.h"
 #include "platform/localetext.h"
 #include "platform/programfolder.h"
 #include "platform/win1252.h"
@@ -16,22 +18,6 @@ namespace engine {
 namespace {
 
 constexpr int kPartCount = 10;
-
-// Name and extension by the last "."; a name whose only dot is its first character is all
-// extension, dot included.
-void splitName(const QString& fullName, QString& name, QString& ext) {
-    const qsizetype dot = fullName.lastIndexOf(u'.');
-    if (dot < 0) {
-        name = fullName;
-        ext.clear();
-    } else if (dot == 0) {
-        name.clear();
-        ext = fullName;
-    } else {
-        name = fullName.left(dot);
-        ext = fullName.mid(dot + 1);
-    }
-}
 
 bool containsPartToken(const QString& text, int number) {
     return text.contains(QStringLiteral("<%%1>").arg(number), Qt::CaseInsensitive);
@@ -161,7 +147,10 @@ bool getFileInfo(const QString& itemName, const QString& folder, FileInfo& recor
         return false;
     }
     record.fullName = itemName;
-    splitName(itemName, record.name, record.ext);
+    // A name whose only dot is its first character is all extension, dot included.
+    NameParts parts = splitExtension(itemName, LeadingDot::IsExtension);
+    record.name = std::move(parts.name);
+    record.ext = std::move(parts.extension);
     record.size = S_ISREG(st.st_mode) ? static_cast<qint64>(st.st_size) : 0;
     record.date = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(st.st_mtim.tv_sec) * 1000 +
                                                  st.st_mtim.tv_nsec / 1000000);

@@ -5,7 +5,9 @@
 #include <string>
 #include <string_view>
 
+#include "engine/namescope.h"
 #include "orvane/com/interfaces.h"
+#include "platform/asciicase.h"
 #include "platform/com/automation.h"
 #include "platform/com/com.h"
 #include "platform/filesystem.h"
@@ -78,15 +80,7 @@ bool hasMpegAudio(const QString& path, orvane::_cMP3File* mp3) {
 bool isHtmlStart(std::string_view sample) {
     constexpr std::string_view tag = "<html";
     for (std::size_t at = 0; at + tag.size() <= sample.size(); ++at) {
-        bool same = true;
-        for (std::size_t i = 0; i < tag.size() && same; ++i) {
-            char c = sample[at + i];
-            if (c >= 'A' && c <= 'Z') {
-                c = static_cast<char>(c - 'A' + 'a');
-            }
-            same = c == tag[i];
-        }
-        if (same) {
+        if (platform::equalIgnoringAsciiCase(sample.substr(at, tag.size()), tag)) {
             return true;
         }
     }
@@ -168,8 +162,7 @@ QString detectedName(const QString& folder, const QString& name, const DetectOpt
         }
         return name + QLatin1Char('.') + ext;
     }
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    return (dot < 0 ? name : name.left(dot)) + QLatin1Char('.') + ext;
+    return splitExtension(name).name + QLatin1Char('.') + ext;
 }
 
 }  // namespace engine

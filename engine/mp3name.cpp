@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "engine/log.h"
+#include "engine/namescope.h"
 #include "engine/numbers.h"
 #include "engine/tokens.h"
 #include "media/mpegaudio.h"
@@ -351,14 +352,12 @@ Value normalizedTrackValue(Mp3Values& file) {
 }
 
 Value fileNameValue(Mp3Values& file) {
-    const qsizetype dot = file.fileName().lastIndexOf(QLatin1Char('.'));
-    return dot < 0 ? file.fileName() : file.fileName().left(dot);
+    return splitExtension(file.fileName()).name;
 }
 
 // An empty extension is a value all the same.
 Value fileExtValue(Mp3Values& file) {
-    const qsizetype dot = file.fileName().lastIndexOf(QLatin1Char('.'));
-    return dot < 0 ? QString() : file.fileName().mid(dot + 1);
+    return splitExtension(file.fileName()).extension;
 }
 
 Value sizeBytesValue(Mp3Values& file) {
@@ -453,7 +452,7 @@ QString formatMp3Filename(_cMP3File* mp3, const QString& fileName, qint64 fileSi
     if (!allFilled && options.onlyFilledTags) {
         return {};
     }
-    if (options.addExtension && !result.toLower().endsWith(QLatin1String(".mp3"))) {
+    if (options.addExtension && !result.endsWith(QLatin1String(".mp3"), Qt::CaseInsensitive)) {
         result += QLatin1String(".mp3");
     }
     return result;
@@ -466,8 +465,10 @@ std::span<const Mp3Token> mp3Tokens() {
 QString mp3NewName(_cMP3File* mp3, const QString& folder, const QString& name,
                    const Mp3Options& options) {
     if (options.onlyMp3Files) {
-        const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-        if (name.mid(dot + 1).toLower() != QLatin1String("mp3")) {
+        // A name without a dot is compared whole.
+        const NameParts parts = splitExtension(name);
+        if ((parts.hasExtension ? parts.extension : name)
+                .compare(QLatin1String("mp3"), Qt::CaseInsensitive) != 0) {
             return {};
         }
     }

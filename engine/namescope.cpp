@@ -1,10 +1,22 @@
 #include "engine/namescope.h"
 
 #include <new>
+#include <utility>
 
 #include "engine/log.h"
 
 namespace engine {
+
+NameParts splitExtension(const QString& fullName, LeadingDot leadingDot) {
+    const qsizetype dot = fullName.lastIndexOf(u'.');
+    if (dot < 0 || (dot == 0 && leadingDot == LeadingDot::BelongsToName)) {
+        return {fullName, QString(), false};
+    }
+    if (dot == 0 && leadingDot == LeadingDot::IsExtension) {
+        return {QString(), fullName, true};
+    }
+    return {fullName.left(dot), fullName.mid(dot + 1), true};
+}
 
 NameScope::Mode NameScope::mode() const {
     if (scope_.processFilename && scope_.processFileExt) {
@@ -19,23 +31,21 @@ QString NameScope::splitNamePart(const QString& name) {
     if (current == Mode::WholeName) {
         return name;
     }
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    if (dot <= 0) {
-        // No extension (also ".profile"): the name part is all there is.
+    // No extension (also ".profile"): the name part is all there is.
+    NameParts parts = splitExtension(name, LeadingDot::BelongsToName);
+    if (!parts.hasExtension) {
         if (current == Mode::ExtensionOnly) {
             keptPart_ = name;
             return QString();
         }
         return name;
     }
-    const QString before = name.left(dot);
-    const QString after = name.mid(dot + 1);
     if (current == Mode::NameOnly) {
-        keptPart_ = after;
-        return before;
+        keptPart_ = std::move(parts.extension);
+        return parts.name;
     }
-    keptPart_ = before;
-    return after;
+    keptPart_ = std::move(parts.name);
+    return parts.extension;
 }
 
 QString NameScope::joinNamePart(const QString& part) const {

@@ -8,6 +8,24 @@
 
 namespace engine {
 
+// What a name's first character does when it is its only dot (".profile"). The operations
+// differ, and each keeps its own rule: the caller chooses it.
+enum class LeadingDot {
+    Separates,      // like any other dot: no name, extension "profile"
+    IsExtension,    // the whole name is the extension, dot included: no name, ".profile"
+    BelongsToName,  // no extension: the name is ".profile"
+};
+
+// A name cut at its last "." into the name and the extension; the dot belongs to neither
+// (unless LeadingDot::IsExtension keeps it). Without a dot the name is all.
+struct NameParts {
+    QString name;
+    QString extension;
+    // Whether the rule split off an extension; the dot lies between name and extension.
+    bool hasExtension = false;
+};
+NameParts splitExtension(const QString& fullName, LeadingDot leadingDot = LeadingDot::Separates);
+
 // Split and join are a pair: splitNamePart keeps the untouched part, and the joinNamePart that
 // follows puts it back. One NameScope per caller, so two callers never share that slot.
 class NameScope {

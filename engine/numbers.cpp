@@ -8,6 +8,7 @@
 
 #include "engine/blanks.h"
 #include "engine/log.h"
+#include "engine/namescope.h"
 #include "engine/tokens.h"
 #include "platform/localetext.h"
 
@@ -163,17 +164,10 @@ platform::Result<QString> enumFilename(const QString& name, qint64 index,
         return platform::Status::failure(errorLine(error, context).toStdString());
     };
 
-    QString base;
-    QString extension;
-    const qsizetype dot = name.lastIndexOf(u'.');
-    if (dot < 0) {
-        base = name;
-    } else if (dot == 0) {
-        extension = name;
-    } else {
-        base = name.left(dot);
-        extension = name.mid(dot + 1);
-    }
+    // As the Format tab's <NAME> and <EXT>: a leading only dot makes the name all extension.
+    const NameParts parts = splitExtension(name, LeadingDot::IsExtension);
+    const QString& base = parts.name;
+    const QString& extension = parts.extension;
 
     qint64 start = 0;
     qint64 step = 0;

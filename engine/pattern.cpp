@@ -113,7 +113,7 @@ class FormatExpansion {
 public:
     FormatExpansion(const QString& itemName, const QString& folder, const FormatContext& context)
         : itemName_(itemName),
-          folder_(folder.endsWith(u'/') ? folder : folder + u'/'),
+          folder_(platform::withTrailingSlash(folder)),
           itemPath_(folder_ + itemName),
           context_(context) {
         fileInputs_.pattern = context.format.pattern;
@@ -320,10 +320,9 @@ constexpr FormatToken kFormatTokens[] = {
 
 QString formatFailureContext(const QString& itemName, const QString& folder,
                              const FormatContext& context) {
-    return QStringLiteral("formatFilename: FILE=") +
-           (folder.endsWith(u'/') ? folder : folder + u'/') + itemName +
-           QStringLiteral(" FORMAT=") + context.format.pattern + QStringLiteral(" PARTS=") +
-           context.format.partsPattern;
+    return QStringLiteral("formatFilename: FILE=") + platform::withTrailingSlash(folder) +
+           itemName + QStringLiteral(" FORMAT=") + context.format.pattern +
+           QStringLiteral(" PARTS=") + context.format.partsPattern;
 }
 
 }  // namespace

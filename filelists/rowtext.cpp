@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/namescope.h"
 #include "platform/errortext.h"
 #include "platform/filesystem.h"
 #include "platform/localetext.h"
@@ -52,8 +53,7 @@ QString changeDateText(const QDateTime& modified) {
 }
 
 QString extensionText(const QString& name) {
-    const qsizetype dot = name.lastIndexOf(u'.');
-    return dot < 0 ? QString() : name.mid(dot + 1);
+    return engine::splitExtension(name).extension;
 }
 
 QString typeText(bool isDirectory) {

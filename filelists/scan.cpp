@@ -23,45 +23,37 @@ namespace {
 
 namespace fs = platform::fs;
 
-// Ascending with letter case ignored; names equal but for case keep a fixed order too. A
-// folder's path is a prefix of its children's paths, so it always sorts before them. Files of
-// one folder are taken in the same order.
 // The paths of a tree share long beginnings, equal to the letter, and letters equal as they
-// stand are equal with case ignored too: only the rest from the first difference is compared
-// (from the whole character when the difference falls inside a surrogate pair). Comparing the
-// whole of each path made reading a deep tree grow with the square of its depth.
-struct FolderOrder {
-    bool operator()(const QString& a, const QString& b) const {
-        const qsizetype same = sameBeginning(a, b);
-        const QStringView restA = QStringView(a).sliced(same);
-        const QStringView restB = QStringView(b).sliced(same);
-        const int folded = restA.compare(restB, Qt::CaseInsensitive);
-        return folded != 0 ? folded < 0 : restA.compare(restB, Qt::CaseSensitive) < 0;
+// stand are equal with case ignored too: folderOrderLess compares only the rest from the first
+// difference (from the whole character when the difference falls inside a surrogate pair).
+// Comparing the whole of each path made reading a deep tree grow with the square of its depth.
+qsizetype sameBeginning(const QString& a, const QString& b) {
+    const qsizetype shorter = std::min(a.size(), b.size());
+    const ushort* x = a.utf16();
+    const ushort* y = b.utf16();
+    qsizetype i = 0;
+    // Four UTF-16 units at a time.
+    for (; i + 4 <= shorter; i += 4) {
+        std::uint64_t wordA = 0;
+        std::uint64_t wordB = 0;
+        std::memcpy(&wordA, x + i, sizeof wordA);
+        std::memcpy(&wordB, y + i, sizeof wordB);
+        if (wordA != wordB) {
+            break;
+        }
     }
+    while (i < shorter && x[i] == y[i]) {
+        ++i;
+    }
+    if (i > 0 && QChar::isHighSurrogate(x[i - 1])) {
+        --i;
+    }
+    return i;
+}
 
-    static qsizetype sameBeginning(const QString& a, const QString& b) {
-        const qsizetype shorter = std::min(a.size(), b.size());
-        const ushort* x = a.utf16();
-        const ushort* y = b.utf16();
-        qsizetype i = 0;
-        // Four UTF-16 units at a time.
-        for (; i + 4 <= shorter; i += 4) {
-            std::uint64_t wordA = 0;
-            std::uint64_t wordB = 0;
-            std::memcpy(&wordA, x + i, sizeof wordA);
-            std::memcpy(&wordB, y + i, sizeof wordB);
-            if (wordA != wordB) {
-                break;
-            }
-        }
-        while (i < shorter && x[i] == y[i]) {
-            ++i;
-        }
-        if (i > 0 && QChar::isHighSurrogate(x[i - 1])) {
-            --i;
-        }
-        return i;
-    }
+// Files of one folder are taken in the order of folderOrderLess too.
+struct FolderOrder {
+    bool operator()(const QString& a, const QString& b) const { return folderOrderLess(a, b); }
 };
 
 // The identity of a folder on disk. Links are never entered, but a folder can still be reached
@@ -149,10 +141,10 @@ private:
     const QList<platform::FolderEntry>* listing(const QString& folder) {
         if (listedFolder_ != folder || !listed_) {
             const std::uint32_t mask = mask_ | fs::Directory;
-            auto entries =
-                !branch_.empty() && branch_.back().path == folder
-                    ? platform::listFolderAt(branch_.back().handle.fd(), folder, QString(), mask)
-                    : platform::listFolder(folder, QString(), mask);
+            auto entries = !branch_.empty() && branch_.back().path == folder
+                               ? platform::listFolderAt(branch_.back().handle.fd(),
+                                                        branch_.back().native, QString(), mask)
+                               : platform::listFolder(folder, QString(), mask);
             listedFolder_ = folder;
             listed_ = entries.ok();
             listing_ = entries.ok() ? std::move(entries.value()) : QList<platform::FolderEntry>();
@@ -236,27 +228,39 @@ private:
     bool enter(const QString& folder, bool chosen) {
         std::optional<fs::FolderHandle> handle;
         bool isLink = false;
-        const std::string native = platform::nativePath(folder);
+        // The folder's path as bytes; below an open folder it is that folder's, extended, so a
+        // deep level does not encode the whole path again.
+        std::string native;
+        QString name;
+        if (chosen) {
+            branch_.clear();
+            native = platform::nativePath(folder);
+        } else {
+            // The folder above: the path up to the "/" before the last level.
+            const qsizetype cut = folder.lastIndexOf(u'/', folder.size() - 2);
+            const QStringView parent = QStringView(folder).first(cut + 1);
+            while (!branch_.empty() && branch_.back().path != parent) {
+                branch_.pop_back();
+            }
+            name = folder.mid(cut + 1, folder.size() - cut - 2);
+            native = branch_.empty() ? platform::nativePath(folder)
+                                     : branch_.back().native + platform::nativePath(name) + '/';
+        }
         if (native.size() >= PATH_MAX) {
             // Its items could not be named by any path: the listing by path reports it.
             branch_.clear();
             return true;
         }
         if (chosen) {
-            branch_.clear();
             if (auto opened = fs::openToList(native)) {
                 handle.emplace(std::move(opened).value());
             }
         } else {
-            // The folder above: the path up to the "/" before the last level.
-            const qsizetype cut = folder.lastIndexOf(u'/', folder.size() - 2);
-            const QString parent = folder.left(cut + 1);
-            while (!branch_.empty() && branch_.back().path != parent) {
-                branch_.pop_back();
-            }
             std::optional<fs::FolderHandle> parentHandle;
             if (branch_.empty()) {
-                if (auto opened = fs::openToList(platform::nativePath(parent))) {
+                const std::string parent =
+                    native.substr(0, native.rfind('/', native.size() - 2) + 1);
+                if (auto opened = fs::openToList(parent)) {
                     parentHandle.emplace(std::move(opened).value());
                 }
             }
@@ -264,7 +268,6 @@ private:
                                             : branch_.empty() ? nullptr
                                                               : &branch_.back().handle;
             if (above != nullptr) {
-                const QString name = folder.mid(cut + 1, folder.size() - cut - 2);
                 fs::Descent entered = fs::enterToList(*above, platform::nativePath(name));
                 isLink = entered.stop == fs::LevelStop::Link;
                 if (entered.folder) {
@@ -290,7 +293,7 @@ private:
         if (branch_.size() >= kMostOpenFolders) {
             branch_.pop_front();
         }
-        branch_.push_back(OpenFolder{folder, std::move(*handle)});
+        branch_.push_back(OpenFolder{folder, std::move(native), std::move(*handle)});
         return true;
     }
 
@@ -312,6 +315,7 @@ private:
     // closed first, so a deep tree holds few handles.
     struct OpenFolder {
         QString path;
+        std::string native;
         fs::FolderHandle handle;
     };
     static constexpr std::size_t kMostOpenFolders = 32;
@@ -371,6 +375,14 @@ void showTooManyFilesMessage() {
         QStringLiteral("Error: Too many files!\n\nQuenza Renamer can only handle 32768 files at "
                        "once.\nPlease limit number of files by selecting a more specified path."),
         QStringLiteral("Error!"), platform::MessageIcon::Critical, platform::MessageButtons::Ok);
+}
+
+bool folderOrderLess(const QString& a, const QString& b) {
+    const qsizetype same = sameBeginning(a, b);
+    const QStringView restA = QStringView(a).sliced(same);
+    const QStringView restB = QStringView(b).sliced(same);
+    const int folded = restA.compare(restB, Qt::CaseInsensitive);
+    return folded != 0 ? folded < 0 : restA.compare(restB, Qt::CaseSensitive) < 0;
 }
 
 }  // namespace filelists

@@ -50,6 +50,11 @@ struct ScanHooks {
 // Reads `options.folder`. Never throws; every way out is in the outcome.
 ScanResult scanFolder(const ScanOptions& options, const ScanHooks& hooks = {});
 
+// The order of the folders the read gives: ascending with letter case ignored, and names equal
+// but for case in a fixed order too. A folder's path is a prefix of its children's paths, so
+// it always sorts before them.
+bool folderOrderLess(const QString& a, const QString& b);
+
 // The folders that hideSystemFolders keeps out of view: the root itself, and /bin, /boot,
 // /dev, /etc, /lib, /lib64, /proc, /sbin, /sys and /usr with everything below them. `folder`
 // ends in "/"; a text without it ("/usr") is not one of them.

@@ -51,14 +51,6 @@ constexpr FrameOptionDef kFrameOptions[] = {
 
 constexpr TabDef kTabs[] = {
 // strip                caption                  key
-{"TabStrip",         "Find && Replace",       "Replace"},
-{"TabStrip",         "Convert Case",          "Case"},
-{"TabStrip",         "Enum",                  "Enum"},
-{"TabStrip",         "Space",                 "misc"},
-{"TabStrip",         "Attributes && Date",    "Attrib"},
-{"TabStrip",         "Add && Crop",           "AddCrop"},
-{"TabStrip",         "Mp3",                   "Mp3"},
-{"TabStrip",         "Format",                "Format"},
 {"TabStripFilemode", "Directory",             "listview"},
 {"TabStripFilemode", "Free Select",           "dragdrop"},
 };

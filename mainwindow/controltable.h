@@ -76,7 +76,8 @@ struct FrameOptionDef {
     const char* option;
 };
 
-// The tabs of both strips. What a mode tab shows and does is its row in modetable.h.
+// The tabs of the source strip. The mode tabs, their captions included, are the rows of
+// modetable.h.
 struct TabDef {
     const char* strip;
     const char* caption;

@@ -69,12 +69,9 @@ QString resolved(const QString& folder) {
     if (!real) {
         return QString();
     }
-    QString path = platform::fromNativePath(real);
+    const QString path = platform::fromNativePath(real);
     std::free(real);
-    if (!path.endsWith(u'/')) {
-        path += u'/';
-    }
-    return path;
+    return platform::withTrailingSlash(path);
 }
 
 }  // namespace
@@ -311,10 +308,7 @@ void FolderSource::updateTreeview() {
 // ---- Path box and pattern box ----
 
 void FolderSource::txtPathChange() {
-    QString folder = pathText();
-    if (!folder.endsWith(QLatin1Char('/'))) {
-        folder += QLatin1Char('/');
-    }
+    const QString folder = platform::withTrailingSlash(pathText());
     // Tells the user before the commit whether the folder can be read.
     setPathRed(!platform::canListFolder(folder));
 }
@@ -361,7 +355,7 @@ bool FolderSource::pathBoxEvent(QObject* watched, QEvent* event) {
             if (pathHasFocus_ && !stillInside && reason != Qt::ActiveWindowFocusReason &&
                 reason != Qt::PopupFocusReason) {
                 pathHasFocus_ = false;
-                txtPathLostFocus();
+                leaveKeepingTheClick(event, [this] { txtPathLostFocus(); });
             }
             return false;
         }
@@ -435,10 +429,7 @@ void FolderSource::cmdShowDirReqClick() {
         platform::browseForFolder(&window_, QStringLiteral("Choose Working Directory:"), start);
     if (!chosen.isEmpty() && chosen != start) {
         window_.fileSource().selectFileSourceTab(QStringLiteral("listview"));
-        if (!chosen.endsWith(QLatin1Char('/'))) {
-            chosen += QLatin1Char('/');
-        }
-        setPathText(chosen);
+        setPathText(platform::withTrailingSlash(chosen));
         readDirectoryStructure();
         updateTreeview();
     }
@@ -562,7 +553,7 @@ bool FolderSource::filterEvent(QObject* watched, QEvent* event) {
             txtPatternGotFocus();
         } else if (event->type() == QEvent::FocusOut && reason() != Qt::ActiveWindowFocusReason &&
                    reason() != Qt::PopupFocusReason) {
-            txtPatternLostFocus();
+            leaveKeepingTheClick(event, [this] { txtPatternLostFocus(); });
         }
     } else if (watched == ui_.TreeView && event->type() == QEvent::KeyRelease) {
         treeViewKeyUp(static_cast<QKeyEvent*>(event)->key());

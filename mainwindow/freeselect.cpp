@@ -42,13 +42,6 @@ namespace {
 constexpr char kUriListType[] = "text/uri-list";
 constexpr char kAddFilesTitle[] = "Select Files To Add";
 
-// Folders in the order the folder read gives them: letter case ignored first, then exactly, so
-// a folder stands before everything below it.
-bool folderLess(const QString& a, const QString& b) {
-    const int folded = QString::compare(a, b, Qt::CaseInsensitive);
-    return folded != 0 ? folded < 0 : QString::compare(a, b, Qt::CaseSensitive) < 0;
-}
-
 // Linux reads "a//b" as "a/b"; one spelling per entry keeps the duplicate test sound.
 QString collapseSeparators(const QString& path) {
     if (!path.contains(QLatin1String("//"))) {
@@ -125,10 +118,7 @@ QString treeFolder(FrmMain& window) {
     if (folder.isEmpty()) {
         folder = window.ui().txtPath->currentText();
     }
-    if (!folder.endsWith(QLatin1Char('/'))) {
-        folder += QLatin1Char('/');
-    }
-    return folder;
+    return platform::withTrailingSlash(folder);
 }
 
 // Takes file drops from outside the list onto lwDragDrop. Rows dragged inside the list are
@@ -285,11 +275,11 @@ FreeSelect::AddOutcome FreeSelect::addEntries(const QStringList& paths,
     listFiles.append(newFiles);
     if (!newDirs.isEmpty()) {
         // Each folder goes where a sorted insertion would put it, after its equals.
-        std::stable_sort(newDirs.begin(), newDirs.end(), folderLess);
+        std::stable_sort(newDirs.begin(), newDirs.end(), filelists::folderOrderLess);
         QStringList merged;
         merged.reserve(listDirs.size() + newDirs.size());
         std::merge(listDirs.cbegin(), listDirs.cend(), newDirs.cbegin(), newDirs.cend(),
-                   std::back_inserter(merged), folderLess);
+                   std::back_inserter(merged), filelists::folderOrderLess);
         listDirs = std::move(merged);
     }
     outcome.added = static_cast<int>(rows.size());
@@ -489,6 +479,9 @@ void FreeSelect::mnuListviewAddClick() {
         QCoreApplication::processEvents();
     }
     window_.modePanels().optionsChanged();
+    // The list counted its selection when the menu closed, before the adding wrote its
+    // cancel hint over the count.
+    window_.fileSource().updateSelectedCount(0);
     reportFull(outcome.full);
 }
 

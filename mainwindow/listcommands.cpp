@@ -103,6 +103,8 @@ void ListCommands::connectHandlers() {
             [this, list](int row, QWidget* editor) { labelEditStarted(list, row, editor); });
         list->setLabelEditor(
             [this, list](int row, QString& text) { return commitLabelEdit(list, row, text); });
+        // A name with line breaks shows whole, its breaks drawn as the logs write them.
+        list->setShownText(engine::oneLine);
     }
 }
 
@@ -355,7 +357,8 @@ bool ListCommands::dragDrop(ListView* list, QDropEvent* event) {
     list->selectRow(target);
     list->setCurrentRow(target);
     state.dragSourceRow = -1;
-    if (window_.modeTabKey() == QLatin1String("Enum") && ui_.chkEnumTab_Enum->isChecked()) {
+    // Names that follow the rows' order change with it.
+    if (runs::modeNumbersRows(window_.modePanels().namingMode())) {
         window_.modePanels().optionsChanged();
     }
     return true;
@@ -464,12 +467,12 @@ void ListCommands::labelEditStarted(ListView*, int, QWidget* editor) {
     if (!line) {
         return;
     }
-    const qsizetype dot = line->text().lastIndexOf(QLatin1Char('.'));
-    if (dot < 0) {
+    const engine::NameParts parts = engine::splitExtension(line->text());
+    if (!parts.hasExtension) {
         return;
     }
     line->deselect();
-    line->setCursorPosition(static_cast<int>(dot));
+    line->setCursorPosition(static_cast<int>(parts.name.size()));
 }
 
 bool ListCommands::commitLabelEdit(ListView* list, int row, QString& text) {

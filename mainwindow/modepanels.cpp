@@ -24,25 +24,6 @@ namespace mainwindow {
 
 namespace {
 
-// The number of a text box as the transforms take it: within the 16-bit range the boxes were
-// designed for.
-int boxNumber(const QString& text) {
-    return static_cast<int>(platform::boxNumber(text, std::numeric_limits<qint16>::min(),
-                                                std::numeric_limits<qint16>::max()));
-}
-
-// The index of the chosen button of an option group; 0 ("No Change" on the Case tab) when
-// none is chosen.
-template <size_t N>
-int chosenIndex(const std::array<QRadioButton*, N>& group) {
-    for (size_t index = 0; index < N; ++index) {
-        if (group[index]->isChecked()) {
-            return static_cast<int>(index);
-        }
-    }
-    return 0;
-}
-
 constexpr qint64 kTokenYieldEveryMs = 50;
 
 // The naming a preview pass uses: taken at its start and again after every yield, since the
@@ -73,8 +54,9 @@ void ModePanels::tabStripClick() {
     frames->setVisible(false);
 
     const ModeTab* tab = modeTab(window_.modeTabKey());
-    const bool dirsAllowed = !tab || tab->dirsAllowed(ui_);
-    const bool nameScope = !tab || tab->usesNameScope(ui_);
+    const ModeInputs inputs = modeInputs();
+    const bool dirsAllowed = !tab || tab->dirsAllowed(inputs);
+    const bool nameScope = !tab || tab->usesNameScope(inputs);
     if (tab && tab->needsTagLibrary && state.mp3LibraryMissing) {
         platform::messages().showMessage(
             QStringLiteral("The Mp3 library failed to initialize! You will not be able\n"
@@ -121,8 +103,12 @@ void ModePanels::tabStripClick() {
     }
 }
 
-runs::ModeSelection ModePanels::modeSelection() const {
-    return mainwindow::modeSelection(ui_, window_.modeTabKey());
+ModeInputs ModePanels::modeInputs() const {
+    return readModeInputs(ui_, window_.optionPanels());
+}
+
+runs::NamingMode ModePanels::namingMode() const {
+    return mainwindow::namingMode(window_.modeTabKey(), modeInputs());
 }
 
 // ---- Validation ----
@@ -176,68 +162,27 @@ ModePanels::RenameBlock ModePanels::renameBlock() const {
     if (!listed) {
         return RenameBlock::NothingListed;
     }
-    const QString key = window_.modeTabKey();
-    if (key != QLatin1String("Attrib") && state.onlySelectedInForce && state.selectedCount == 0) {
+    const ModeTab* tab = modeTab(window_.modeTabKey());
+    if (!(tab && tab->attributeRun) && state.onlySelectedInForce && state.selectedCount == 0) {
         return RenameBlock::NothingSelected;
     }
-    const ModeTab* tab = modeTab(key);
-    return tab && tab->blocks(ui_) ? RenameBlock::OptionsNotValid : RenameBlock::None;
+    return tab && tab->blocks(modeInputs()) ? RenameBlock::OptionsNotValid : RenameBlock::None;
 }
 
 engine::Options ModePanels::optionsSnapshot() const {
     const WindowState& state = window_.state();
-    // Numbers as their boxes' repairs leave them: a value still being typed never reaches a
-    // name unrepaired.
-    const OptionPanels& panels = window_.optionPanels();
-    engine::Options options;
-    options.scope.processFilename = vbValue(ui_.chkProcessFilename) == 1;
-    options.scope.processFileExt = vbValue(ui_.chkProcessFileExt) == 1;
-    options.replace.find = ui_.txtFind->text();
-    options.replace.replace = ui_.txtReplace->text();
-    options.replace.caseSensitive = vbValue(ui_.chkCaseSensitive);
-    options.replace.swapMode = vbValue(ui_.chkReplaceMode);
-    options.replace.start = boxNumber(panels.numberText(ui_.txtReplaceStart));
-    options.replace.count = boxNumber(panels.numberText(ui_.txtReplaceCount));
-    options.caseOptions.case1 = chosenIndex(ui_.case1());
-    options.caseOptions.case2 = chosenIndex(ui_.case2());
-    options.caseOptions.exceptionsEnabled = vbValue(ui_.chkExceptionsEnabled) == 1;
-    options.addCrop.crop = ui_.optCrop->isChecked();
-    options.addCrop.add = ui_.txtAdd->text();
-    options.addCrop.addPos = panels.numberText(ui_.txtAddPos);
-    options.addCrop.addFromEnd = ui_.optAddEnding->isChecked();
-    options.addCrop.cropPos = panels.numberText(ui_.txtCropPos);
-    options.addCrop.cropNumber = panels.numberText(ui_.txtCropNumber);
-    options.addCrop.cropFromEnd = ui_.optCropEnding->isChecked();
-    options.space.removeLeading = vbValue(ui_.chkSpaceBeginning) == 1;
-    options.space.removeTrailing = vbValue(ui_.chkSpaceEnd) == 1;
-    options.space.shrink = vbValue(ui_.chkSpaceShrink) == 1;
-    options.enumeration.normalize = ui_.chkEnumTab_Normalize->isChecked();
-    options.enumeration.format = ui_.txtEnumFormat->text();
-    options.enumeration.start = panels.numberText(ui_.txtEnumStart);
-    options.enumeration.step = panels.numberText(ui_.txtEnumStep);
-    options.enumeration.autoZeros = vbValue(ui_.chkEnumAutoZeros) == 1;
-    options.enumeration.zeros = panels.numberText(ui_.txtEnumZeros);
-    options.enumeration.resetBetweenDirs = vbValue(ui_.chkEnumResetBetweenDirs) == 1;
-    options.enumeration.normalizeWidth = panels.numberText(ui_.txtNormalize);
+    const ModeInputs inputs = modeInputs();
+    engine::Options options =
+        modeOptions(inputs, mainwindow::namingMode(window_.modeTabKey(), inputs));
     // The automatic width of sequential renaming counts the rows of the current source's list.
     const platform::ListView* rows = state.fileMode == 1 ? ui_.lwDragDrop : ui_.lwDirectory;
     options.listCounts.rows = rows->rowCount();
     options.listCounts.selected = state.selectedCount;
     options.listCounts.onlySelectedInForce = state.onlySelectedInForce;
-    options.format.pattern = ui_.txtFormat->text();
-    options.format.partsPattern = ui_.txtFormatParts->text();
-    options.format.allMustBeAvailable = vbValue(ui_.chkFormatAllMustBeAvailable) == 1;
-    options.format.formatFilenameSelected =
-        window_.modeTabKey() == QLatin1String("Format") && ui_.chkFormatTab_Format->isChecked();
     options.format.tabCaption = ui_.TabStrip->tabText(ui_.TabStrip->currentIndex());
     const settings::ProgramSettings& settings = window_.settings();
     options.format.htmlTitleReadSize = settings.getHtmlTitle_ReadSize;
     options.format.mpegBytesToRead = settings.mpegBytesToRead;
-    options.mp3.pattern = ui_.txtMp3Format->text();
-    options.mp3.useId3v2 = vbValue(ui_.chkMp3UseID3v2) != 0;
-    options.mp3.onlyFilledTags = vbValue(ui_.chkMp3OnlyFilledTags) == 1;
-    options.mp3.addExtension = vbValue(ui_.chkMp3AddExtension) == 1;
-    options.mp3.onlyMp3Files = vbValue(ui_.chkMp3OnlyMp3Files) == 1;
     return options;
 }
 
@@ -300,7 +245,8 @@ void ModePanels::tmrPreviewTimer() {
     }
 
     if (state.previewPending) {
-        const bool attrib = window_.modeTabKey() == QLatin1String("Attrib");
+        const ModeTab* tab = modeTab(window_.modeTabKey());
+        const bool attrib = tab && tab->attributeRun;
         const QString preview = QStringLiteral("preview");
         window_.setPanelText(preview, attrib ? QStringLiteral("No Preview Available...")
                                              : QStringLiteral("Generating Preview..."));
@@ -344,8 +290,8 @@ void ModePanels::generatePreview() {
         }
     };
     const auto readNaming = [this, tokenYield] {
-        // The executor the selected tab and option pick: the one whose names the preview shows.
-        RowNaming naming{runs::namingModeFor(modeSelection()), namingOptions()};
+        // The naming mode the selected tab and option pick: the one whose names the preview shows.
+        RowNaming naming{namingMode(), namingOptions()};
         naming.options.media.yield = tokenYield;
         return naming;
     };
@@ -359,8 +305,8 @@ void ModePanels::generatePreview() {
     QPushButton* execute = ui_.cmdExecute;
     job.renameEnabled = [execute] { return enabledSetting(execute); };
     job.onlySelectedInForce = [&state] { return state.onlySelectedInForce; };
-    // The executors' own computation, so the preview shows exactly what a run would do;
-    // modes without a transform (and "Attrib") give no names. The pass asks for the rows that
+    // The run's own computation, so the preview shows exactly what a run would do;
+    // NamingMode::None (the "Attrib" tab) gives no names. The pass asks for the rows that
     // take part in display order, so one counter per pass numbers them as a run does.
     auto counter = std::make_shared<runs::EnumCounter>();
     job.newName = [naming, counter](const QString& folder, const QString& name) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/options.h"
+#include "mainwindow/modeinputs.h"
 #include "runs/executors.h"
 
 namespace mainwindow {
@@ -30,9 +31,11 @@ public:
     engine::Options optionsSnapshot() const;
     // The options snapshot with the lists and settings the transforms read besides.
     runs::NamingOptions namingOptions() const;
-    // The selected mode tab and the options that choose between its executors: what the
-    // preview and the run both pick their naming mode by.
-    runs::ModeSelection modeSelection() const;
+    // The mode tabs' inputs as they stand.
+    ModeInputs modeInputs() const;
+    // The naming mode the selected tab and its options pick: the preview and the run both
+    // take their names from it.
+    runs::NamingMode namingMode() const;
     void chkPreviewClick();
     void chkOnlyRenameSelectedClick();
     // One tick of the preview timer: a pending label edit, the selection recount once the

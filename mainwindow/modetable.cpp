@@ -1,5 +1,6 @@
 #include "mainwindow/modetable.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -60,11 +61,11 @@ bool formatPatternUsable(const QString& pattern, const QString& parts) {
     return found;
 }
 
-bool always(const Controls&) {
+bool always(const ModeInputs&) {
     return true;
 }
 
-bool never(const Controls&) {
+bool never(const ModeInputs&) {
     return false;
 }
 
@@ -72,17 +73,20 @@ QWidget* noFocus(const Controls&) {
     return nullptr;
 }
 
+template <runs::NamingMode mode>
+runs::NamingMode only(const ModeInputs&) {
+    return mode;
+}
+
 // ---- Replace ----
 
-bool replaceBlocks(const Controls& ui) {
-    if (ui.optReplaceSingle->isChecked()) {
-        const QString find = ui.txtFind->text();
-        const QString replace = ui.txtReplace->text();
-        if (find.isEmpty()) {
+bool replaceBlocks(const ModeInputs& in) {
+    if (in.replaceSingle) {
+        if (in.find.isEmpty()) {
             return true;
         }
-        return vbValue(ui.chkCaseSensitive) != 0 ? find == replace
-                                                 : engine::equalIgnoringCase(find, replace);
+        return in.caseSensitive != 0 ? in.find == in.replace
+                                     : engine::equalIgnoringCase(in.find, in.replace);
     }
     return false;  // batch: the list is not examined
 }
@@ -91,34 +95,37 @@ QWidget* replaceFocus(const Controls& ui) {
     return ui.optReplaceSingle->isChecked() ? ui.txtFind : nullptr;
 }
 
+runs::NamingMode replaceNaming(const ModeInputs& in) {
+    return in.replaceBatch ? runs::NamingMode::BatchReplace : runs::NamingMode::Replace;
+}
+
 // ---- Case ----
 
-bool caseBlocks(const Controls& ui) {
-    return ui.Case1_0->isChecked() && ui.Case2_0->isChecked() &&
-           vbValue(ui.chkExceptionsEnabled) == 0;
+bool caseBlocks(const ModeInputs& in) {
+    return in.case1 == 0 && in.case2 == 0 && in.exceptionsEnabled == 0;
 }
 
 // ---- Enum ----
 
-bool enumUsesNameScope(const Controls& ui) {
-    return !ui.chkEnumTab_Enum->isChecked();
+bool enumUsesNameScope(const ModeInputs& in) {
+    return !in.enumNumbering;
 }
 
-bool enumBlocks(const Controls& ui) {
-    if (ui.chkEnumTab_Enum->isChecked()) {
-        const QString pattern = ui.txtEnumFormat->text();
+bool enumBlocks(const ModeInputs& in) {
+    if (in.enumNumbering) {
+        const QString& pattern = in.enumFormat;
         if (pattern.isEmpty() || !containsText(pattern, QStringLiteral("<ENUM>")) ||
-            ui.txtEnumStart->text().isEmpty() || ui.txtEnumStep->text().isEmpty() ||
-            platform::vbVal(ui.txtEnumStep->text()) < 1 || ui.txtEnumZeros->text().isEmpty()) {
+            in.enumStart.text.isEmpty() || in.enumStep.text.isEmpty() ||
+            platform::vbVal(in.enumStep.text) < 1 || in.enumZeros.text.isEmpty()) {
             return true;
         }
         // The box admits digits only; a pasted or stored text that is no whole number blocks
         // like a zero width. Applies also while the automatic width greys the box.
-        const std::optional<qint16> zeros = settings::toInt16(ui.txtEnumZeros->text());
+        const std::optional<qint16> zeros = settings::toInt16(in.enumZeros.text);
         return !zeros || *zeros == 0;
     }
-    if (ui.chkEnumTab_Normalize->isChecked()) {
-        return ui.txtNormalize->text().isEmpty();
+    if (in.enumNormalize) {
+        return in.normalizeWidth.text.isEmpty();
     }
     return false;
 }
@@ -129,27 +136,28 @@ QWidget* enumFocus(const Controls& ui) {
                                                   : nullptr;
 }
 
+runs::NamingMode enumNaming(const ModeInputs& in) {
+    return in.enumNumbering ? runs::NamingMode::Enum : runs::NamingMode::Normalize;
+}
+
 // ---- Space ----
 
-bool spaceBlocks(const Controls& ui) {
-    return vbValue(ui.chkSpaceBeginning) == 0 && vbValue(ui.chkSpaceEnd) == 0 &&
-           vbValue(ui.chkSpaceShrink) == 0;
+bool spaceBlocks(const ModeInputs& in) {
+    return in.spaceBeginning == 0 && in.spaceEnd == 0 && in.spaceShrink == 0;
 }
 
 // ---- Attributes and dates ----
 
-bool attribDirsAllowed(const Controls& ui) {
-    return !ui.optAttrib_Date->isChecked();
+bool attribDirsAllowed(const ModeInputs& in) {
+    return !in.attribDate;
 }
 
-bool attribBlocks(const Controls& ui) {
-    if (ui.optAttrib_Attributes->isChecked()) {
-        return vbValue(ui.chkR) == 2 && vbValue(ui.chkH) == 2 && vbValue(ui.chkS) == 2 &&
-               vbValue(ui.chkA) == 2;
+bool attribBlocks(const ModeInputs& in) {
+    if (in.attribAttributes) {
+        return std::ranges::all_of(in.attributes, [](int value) { return value == 2; });
     }
-    if (ui.optAttrib_Date->isChecked()) {
-        return vbValue(ui.chkDateCreated) == 0 && vbValue(ui.chkDateAccessed) == 0 &&
-               vbValue(ui.chkDateModified) == 0;
+    if (in.attribDate) {
+        return in.dateCreated == 0 && in.dateAccessed == 0 && in.dateModified == 0;
     }
     return false;
 }
@@ -160,13 +168,13 @@ QWidget* attribFocus(const Controls& ui) {
 
 // ---- Add and crop ----
 
-bool addCropBlocks(const Controls& ui) {
-    if (ui.optAdd->isChecked()) {
-        return ui.txtAdd->text().isEmpty() || ui.txtAddPos->text().isEmpty() ||
-               platform::vbVal(ui.txtAddPos->text()) < 0;
+bool addCropBlocks(const ModeInputs& in) {
+    if (in.add) {
+        return in.addText.isEmpty() || in.addPos.text.isEmpty() ||
+               platform::vbVal(in.addPos.text) < 0;
     }
-    const QString number = ui.txtCropNumber->text();
-    const QString position = ui.txtCropPos->text();
+    const QString& number = in.cropNumber.text;
+    const QString& position = in.cropPos.text;
     return number.isEmpty() || platform::vbVal(number) == 0 || position.isEmpty() ||
            platform::vbVal(position) < 0;
 }
@@ -179,9 +187,8 @@ QWidget* addCropFocus(const Controls& ui) {
 
 // ---- Mp3 ----
 
-bool mp3Blocks(const Controls& ui) {
-    const QString pattern = ui.txtMp3Format->text();
-    return pattern.isEmpty() || !containsValueToken(pattern, engine::mp3Tokens());
+bool mp3Blocks(const ModeInputs& in) {
+    return in.mp3Format.isEmpty() || !containsValueToken(in.mp3Format, engine::mp3Tokens());
 }
 
 QWidget* mp3Focus(const Controls& ui) {
@@ -190,18 +197,13 @@ QWidget* mp3Focus(const Controls& ui) {
 
 // ---- Format ----
 
-bool formatDetects(const Controls& ui) {
-    return ui.chkFormatTab_Detect->isChecked();
+bool formatFormats(const ModeInputs& in) {
+    return !in.formatDetect;
 }
 
-bool formatFormats(const Controls& ui) {
-    return !formatDetects(ui);
-}
-
-bool formatBlocks(const Controls& ui) {
-    if (ui.chkFormatTab_Format->isChecked()) {
-        const QString pattern = ui.txtFormat->text();
-        return pattern.isEmpty() || !formatPatternUsable(pattern, ui.txtFormatParts->text());
+bool formatBlocks(const ModeInputs& in) {
+    if (in.formatFormat) {
+        return in.format.isEmpty() || !formatPatternUsable(in.format, in.formatParts);
     }
     return false;  // file-type detection needs no input
 }
@@ -213,33 +215,40 @@ QWidget* formatFocus(const Controls& ui) {
     return ui.chkFormatTab_Detect->isChecked() ? ui.chkFileDetect_KeepExt : nullptr;
 }
 
+runs::NamingMode formatNaming(const ModeInputs& in) {
+    return in.formatDetect ? runs::NamingMode::DetectType : runs::NamingMode::Format;
+}
+
+using runs::NamingMode;
+
 // clang-format off
 constexpr ModeTab kModeTabs[] = {
-// key        frame                         dirs allowed        name scope         focus          blocks         files only  tag library
-{"Replace",  &Controls::frmFindReplace,    always,             always,            replaceFocus,  replaceBlocks, false,      false},
-{"Case",     &Controls::frmConvertCase,    always,             never,             noFocus,       caseBlocks,    false,      false},
-{"Attrib",   &Controls::frmSetAttributes,  attribDirsAllowed,  never,             attribFocus,   attribBlocks,  false,      false},
-{"AddCrop",  &Controls::frmAddCrop,        always,             always,            addCropFocus,  addCropBlocks, false,      false},
-{"Mp3",      &Controls::frmMp3Tag,         never,              never,             mp3Focus,      mp3Blocks,     true,       true},
-{"Enum",     &Controls::frmEnum,           always,             enumUsesNameScope, enumFocus,     enumBlocks,    false,      false},
-{"Format",   &Controls::frmFormat,         formatFormats,      formatFormats,     formatFocus,   formatBlocks,  false,      false},
-{"misc",     &Controls::frmMisc,           always,             never,             noFocus,       spaceBlocks,   false,      false},
+// key        caption                  frame                         naming                       dirs allowed       name scope         focus          blocks         files only  tag library  attribute run
+{"Replace",  "Find && Replace",       &Controls::frmFindReplace,    replaceNaming,               always,            always,            replaceFocus,  replaceBlocks, false,      false,       false},
+{"Case",     "Convert Case",          &Controls::frmConvertCase,    only<NamingMode::Case>,      always,            never,             noFocus,       caseBlocks,    false,      false,       false},
+{"Enum",     "Enum",                  &Controls::frmEnum,           enumNaming,                  always,            enumUsesNameScope, enumFocus,     enumBlocks,    false,      false,       false},
+{"misc",     "Space",                 &Controls::frmMisc,           only<NamingMode::Misc>,      always,            never,             noFocus,       spaceBlocks,   false,      false,       false},
+{"Attrib",   "Attributes && Date",    &Controls::frmSetAttributes,  only<NamingMode::None>,      attribDirsAllowed, never,             attribFocus,   attribBlocks,  false,      false,       true},
+{"AddCrop",  "Add && Crop",           &Controls::frmAddCrop,        only<NamingMode::AddCrop>,   always,            always,            addCropFocus,  addCropBlocks, false,      false,       false},
+{"Mp3",      "Mp3",                   &Controls::frmMp3Tag,         only<NamingMode::Mp3>,       never,             never,             mp3Focus,      mp3Blocks,     true,       true,        false},
+{"Format",   "Format",                &Controls::frmFormat,         formatNaming,                formatFormats,     formatFormats,     formatFocus,   formatBlocks,  false,      false,       false},
 };
 
 constexpr ModeWord kModeWords[] = {
-{"modecase",         nullptr,                         2},
-{"modereplace",      &Controls::optReplaceSingle,     1},
-{"modebatchreplace", &Controls::optReplaceBatch,      1},
-{"modeenum",         &Controls::chkEnumTab_Enum,      3},
-{"modenormalize",    &Controls::chkEnumTab_Normalize, 3},
-{"modeformat",       &Controls::chkFormatTab_Format,  8},
-{"modefiletype",     &Controls::chkFormatTab_Detect,  8},
-{"modedate",         &Controls::optAttrib_Date,       5},
-{"modeattrib",       &Controls::optAttrib_Attributes, 5},
-{"modemp3",          nullptr,                         7},
-{"modespace",        nullptr,                         4},
-{"modeadd",          &Controls::optAdd,               6},
-{"modecrop",         &Controls::optCrop,              6},
+// word              option                             tab
+{"modecase",         nullptr,                           "Case"},
+{"modereplace",      &Controls::optReplaceSingle,       "Replace"},
+{"modebatchreplace", &Controls::optReplaceBatch,        "Replace"},
+{"modeenum",         &Controls::chkEnumTab_Enum,        "Enum"},
+{"modenormalize",    &Controls::chkEnumTab_Normalize,   "Enum"},
+{"modeformat",       &Controls::chkFormatTab_Format,    "Format"},
+{"modefiletype",     &Controls::chkFormatTab_Detect,    "Format"},
+{"modedate",         &Controls::optAttrib_Date,         "Attrib"},
+{"modeattrib",       &Controls::optAttrib_Attributes,   "Attrib"},
+{"modemp3",          nullptr,                           "Mp3"},
+{"modespace",        nullptr,                           "misc"},
+{"modeadd",          &Controls::optAdd,                 "AddCrop"},
+{"modecrop",         &Controls::optCrop,                "AddCrop"},
 };
 // clang-format on
 
@@ -258,17 +267,18 @@ const ModeTab* modeTab(const QString& key) {
     return nullptr;
 }
 
-runs::ModeSelection modeSelection(const Controls& ui, const QString& tabKey) {
-    runs::ModeSelection selection;
-    selection.tabKey = tabKey;
-    selection.replaceBatch = ui.optReplaceBatch->isChecked();
-    selection.enumNumbering = ui.chkEnumTab_Enum->isChecked();
-    selection.formatDetect = ui.chkFormatTab_Detect->isChecked();
-    return selection;
+runs::NamingMode namingMode(const QString& tabKey, const ModeInputs& inputs) {
+    const ModeTab* tab = modeTab(tabKey);
+    return tab ? tab->naming(inputs) : runs::NamingMode::None;
 }
 
 std::span<const ModeWord> modeWords() {
     return kModeWords;
+}
+
+int modeTabPosition(const QString& key) {
+    const ModeTab* tab = modeTab(key);
+    return tab ? static_cast<int>(tab - kModeTabs) + 1 : 0;
 }
 
 }  // namespace mainwindow

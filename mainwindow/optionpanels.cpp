@@ -16,6 +16,7 @@
 #include "mainwindow/dialogs/batchreplaceitem.h"
 #include "mainwindow/frmmain.h"
 #include "mainwindow/modepanels.h"
+#include "mainwindow/modetable.h"
 #include "mainwindow/widgetvalues.h"
 #include "platform/localetext.h"
 #include "platform/messages.h"
@@ -213,6 +214,13 @@ void OptionPanels::connectHandlers() {
         input->installEventFilter(this);
     }
 
+    for (QDateTimeEdit* picker : std::initializer_list<QDateTimeEdit*>{ui_.dtDate, ui_.dtTime}) {
+        picker->installEventFilter(this);
+        if (auto* text = picker->findChild<QLineEdit*>()) {
+            text->installEventFilter(this);
+        }
+    }
+
     connect(ui_.cmdReplaceAdd, &QAbstractButton::clicked, this, [this] { cmdReplaceAddClick(); });
 
     // Token pickers: the chosen entry's token goes into the box at its caret.
@@ -356,8 +364,9 @@ void OptionPanels::pickToken(QComboBox* picker, QLineEdit* box) {
     box->insert(token);
 }
 
-void OptionPanels::focusAwayFromHiddenPanel(const char* tabKey) {
-    if (window_.modeTabKey() == QLatin1String(tabKey)) {
+void OptionPanels::focusAwayFromHiddenPanel(QWidget* Controls::*frame) {
+    const ModeTab* tab = modeTab(window_.modeTabKey());
+    if (tab && tab->frame == frame) {
         return;
     }
     if (enabledSetting(ui_.cmdExecute)) {
@@ -375,7 +384,7 @@ void OptionPanels::focusGained(QObject* watched) {
         }
         choose(ui_.*rule.option);
         if (box == ui_.txtFind) {
-            focusAwayFromHiddenPanel("Replace");
+            focusAwayFromHiddenPanel(&Controls::frmFindReplace);
         }
         if (!rule.selectAll) {
             // The pattern box keeps its caret, also when the focus comes by the Tab key,
@@ -404,7 +413,7 @@ void OptionPanels::focusGained(QObject* watched) {
         choose(ui_.optReplaceSingle);
     } else if (qobject_cast<QRadioButton*>(watched) &&
                watched->objectName().startsWith(QLatin1String("Case"))) {
-        focusAwayFromHiddenPanel("Case");
+        focusAwayFromHiddenPanel(&Controls::frmConvertCase);
     }
 }
 
@@ -415,6 +424,34 @@ bool OptionPanels::mp3FormatKey(int key) {
     // The first Enter moves to "Rename!"; a second one presses it.
     ui_.cmdExecute->setFocus(Qt::OtherFocusReason);
     return true;
+}
+
+bool OptionPanels::typeOverPicker(QObject* watched, const QKeyEvent* key) {
+    auto* picker = qobject_cast<QDateTimeEdit*>(watched);
+    if (!picker && watched) {
+        picker = qobject_cast<QDateTimeEdit*>(watched->parent());
+    }
+    if (!picker || key->text().isEmpty() || !key->text().at(0).isPrint()) {
+        return false;
+    }
+    const auto* text = picker->findChild<QLineEdit*>();
+    // The picker takes typing one field at a time; over a selection of several fields it
+    // would read the first keys against the whole text and land on another date. Typing over
+    // them starts in the first field and runs on through the rest.
+    if (!text || picker->sectionCount() < 2) {
+        return false;
+    }
+    const QString section = picker->sectionText(picker->currentSection());
+    if (text->selectedText().size() > section.size()) {
+        picker->setCurrentSectionIndex(0);
+        picker->setSelectedSection(picker->sectionAt(0));
+        return false;
+    }
+    // A full field moves on by itself; the separator typed after it belongs to the field
+    // just left, and taken as typed it would skip the next one ("10:30" giving 10:xx:30).
+    const int start = text->selectionStart();
+    return start > 0 && text->selectedText() == section && !section.isEmpty() &&
+           text->text().at(start - 1) == key->text().at(0);
 }
 
 void OptionPanels::repairOnLeaving(QLineEdit* box) {
@@ -438,10 +475,13 @@ bool OptionPanels::eventFilter(QObject* watched, QEvent* event) {
             break;
         case QEvent::FocusOut:
             if (auto* box = qobject_cast<QLineEdit*>(watched); box && leavesForGood(event)) {
-                repairOnLeaving(box);
+                leaveKeepingTheClick(event, [this, box] { repairOnLeaving(box); });
             }
             break;
         case QEvent::KeyPress:
+            if (typeOverPicker(watched, static_cast<QKeyEvent*>(event))) {
+                return true;
+            }
             if (watched == ui_.txtMp3Format &&
                 mp3FormatKey(static_cast<QKeyEvent*>(event)->key())) {
                 return true;

@@ -84,7 +84,9 @@ runs::DriverInputs RunController::driverInputs() const {
     ModePanels& modes = window_.modePanels();
     runs::DriverInputs in;
     in.fileMode = state.fileMode;
-    in.mode = modes.modeSelection();
+    in.mode = modes.namingMode();
+    const ModeTab* tab = modeTab(window_.modeTabKey());
+    in.attributeRun = tab && tab->attributeRun;
     in.naming = modes.namingOptions();
     in.attrib = attribOptions();
     in.filesTicked = vbValue(ui_.chkFiles) == 1;
@@ -227,7 +229,7 @@ void RunController::runCommandLineMode() {
     if (mode->option) {
         (ui_.*(mode->option))->setChecked(true);
     }
-    window_.selectModeTab(mode->tab);
+    window_.selectModeTab(modeTabPosition(QLatin1String(mode->tab)));
 
     runs::RunOutcome outcome = runs::RunOutcome::NotStarted;
     if (enabledSetting(ui_.cmdExecute)) {

@@ -21,9 +21,9 @@ public:
     RunController(const RunController&) = delete;
     RunController& operator=(const RunController&) = delete;
 
-    // "Rename!": validates and, when it stays enabled, runs the selected tab's executor with
-    // the run window. Returns with the run window open, saying whether a run took place and
-    // how it ended.
+    // "Rename!": validates and, when it stays enabled, runs the selected tab's naming mode (or
+    // attribute run) with the run window. Returns with the run window open, saying whether a run
+    // took place and how it ended.
     runs::RunOutcome cmdExecuteClick();
     // "Undo": asks, then puts the last run back (runs/undo.h).
     void cmdUndoClick();

@@ -4,6 +4,8 @@
 
 #include <utility>
 
+#include "platform/asciicase.h"
+
 namespace orvane {
 
 namespace {
@@ -110,15 +112,7 @@ std::u16string decodeTextFrame(std::u16string_view id, ByteView payload) {
 }
 
 bool frameIdEquals(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (foldCase(a[i]) != foldCase(b[i])) {
-            return false;
-        }
-    }
-    return true;
+    return platform::equalFolded(a, b, foldCase);
 }
 
 }  // namespace id3v2

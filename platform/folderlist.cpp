@@ -96,9 +96,9 @@ Result<QList<FolderEntry>> listFolder(const QString& folder, const QString& patt
     return entriesOf(fs::readFolder(nativePath(folder)), pattern, attributeMask);
 }
 
-Result<QList<FolderEntry>> listFolderAt(int folderFd, const QString& folder, const QString& pattern,
-                                        std::uint32_t attributeMask) {
-    return entriesOf(fs::readFolderAt(folderFd, nativePath(folder)), pattern, attributeMask);
+Result<QList<FolderEntry>> listFolderAt(int folderFd, const std::string& folder,
+                                        const QString& pattern, std::uint32_t attributeMask) {
+    return entriesOf(fs::readFolderAt(folderFd, folder), pattern, attributeMask);
 }
 
 bool canListFolder(const QString& folder) {

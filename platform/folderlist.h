@@ -4,6 +4,8 @@
 #include <QList>
 #include <QString>
 
+#include <string>
+
 #include "platform/filesystem.h"
 #include "platform/result.h"
 
@@ -31,9 +33,9 @@ bool canListFolder(const QString& folder);
 // never appear. The order is the file system's.
 Result<QList<FolderEntry>> listFolder(const QString& folder, const QString& pattern,
                                       std::uint32_t attributeMask);
-// The same for a folder already open (a directory handle) whose path is `folder`.
-Result<QList<FolderEntry>> listFolderAt(int folderFd, const QString& folder, const QString& pattern,
-                                        std::uint32_t attributeMask);
+// The same for a folder already open (a directory handle) whose path, as bytes, is `folder`.
+Result<QList<FolderEntry>> listFolderAt(int folderFd, const std::string& folder,
+                                        const QString& pattern, std::uint32_t attributeMask);
 
 // A path as Qt's own dialogs hand it out, in the form of every other path here. Qt reads a name
 // that is not UTF-8 with U+FFFD in place of its stray bytes, and that text names no file. Each

@@ -12,17 +12,6 @@
 
 namespace platform {
 
-namespace {
-
-QString withTrailingSlash(QString folder) {
-    if (!folder.endsWith(u'/')) {
-        folder += u'/';
-    }
-    return folder;
-}
-
-}  // namespace
-
 QString programFolder() {
     const QByteArray override = qgetenv(kProgramFolderVariable);
     if (!override.isEmpty()) {
@@ -101,6 +90,13 @@ void ignoreRelativeXdgFolders() {
             ::unsetenv(name);
         }
     }
+}
+
+QString withTrailingSlash(QString folder) {
+    if (!folder.endsWith(u'/')) {
+        folder += u'/';
+    }
+    return folder;
 }
 
 }  // namespace platform

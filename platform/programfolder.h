@@ -37,4 +37,8 @@ void ignoreRelativeXdgFolders();
 std::string nativePath(const QString& path);
 QString fromNativePath(const std::string& path);
 
+// The folder with one "/" at its end, as every folder the program joins a name to is kept
+// ("" becomes "/"; a caller with a folder that may be empty decides that case itself).
+QString withTrailingSlash(QString folder);
+
 }  // namespace platform

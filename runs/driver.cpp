@@ -111,11 +111,11 @@ bool runSteps(DriverContext& ctx) {
     state.onlySelectedInForce = in.onlySelectedInForce;
 
     // The work lists.
-    const bool isAttrib = in.mode.tabKey == QLatin1String("Attrib");
+    const bool isAttrib = in.attributeRun;
     const bool attribDates = in.attrib.optAttrib == 1;
     WalkKinds kinds;
     if (source == 0) {
-        if (in.mode.tabKey != QLatin1String("Enum") && hooks.readDirectoryStructure) {
+        if (!modeKeepsGivenRows(in.mode) && hooks.readDirectoryStructure) {
             hooks.readDirectoryStructure();
         }
         kinds.files = in.filesTicked;
@@ -139,7 +139,7 @@ bool runSteps(DriverContext& ctx) {
                    .freeSelectImages = ctx.freeSelectImages,
                    .setCaption = [window](const QString& text) { window->setStatus(text); },
                    .chosenFolder = state.chosenFolder};
-    const NamingMode mode = namingModeFor(in.mode);
+    const NamingMode mode = in.mode;
     const QStringList attribFiles = kinds.files ? files : QStringList();
     const QStringList attribDirs = kinds.dirs ? dirs : QStringList();
     int maximum = 0;

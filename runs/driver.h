@@ -1,8 +1,9 @@
 // The run driver behind "Rename!" (the button, F5 and the command line): it locks the main
 // window, opens the run window, resets the run state, snapshots the rows, refreshes the work
-// lists, runs the one executor that the selected tab and option choose, and afterwards rebuilds
-// the views, carries the renames over to the other file source, restores the row order and
-// the selection, enables Undo, adds to the lifetime totals and reports logged errors.
+// lists, runs the naming mode (or the attribute or date run) that the selected tab and option
+// choose, and afterwards rebuilds the views, carries the renames over to the other file source,
+// restores the row order and the selection, enables Undo, adds to the lifetime totals and reports
+// logged errors.
 //
 // It knows the main window only through DriverContext: the lists, the state and the hooks the
 // window fills in. The undo (runs/undo.h) shares the context and the row helpers below.
@@ -39,11 +40,12 @@ namespace runs {
 struct DriverInputs {
     // 0: the Directory source, 1: the Free Select source.
     int fileMode = 0;
-    // The selected mode tab and the options that choose between its executors.
-    ModeSelection mode;
+    // The naming mode the selected tab and option pick.
+    NamingMode mode = NamingMode::None;
     NamingOptions naming;
-    // On the "Attrib" tab, attrib.optAttrib also chooses between the attribute run and the
-    // date run.
+    // The selected tab runs the attribute or the date run instead of a naming mode;
+    // attrib.optAttrib chooses between them.
+    bool attributeRun = false;
     AttribOptions attrib;
     // "Files" and "Directories" (Directory source), and whether the mode can process
     // directories at all.

@@ -17,9 +17,10 @@ namespace {
 // Enum tab reads no folder first, so they match the work lists), not by the walk. Every row
 // whose item the run renames takes the counter's next number, exactly as in a preview pass.
 // The names are made before the first rename, which rewrites the snapshot.
-QHash<QString, QString> enumNamesByRow(const RunContext& ctx, const NamingOptions& options,
-                                       const QStringList& files, const QStringList& dirs,
-                                       bool walkFiles, bool walkDirs, EnumCounter& counter) {
+QHash<QString, QString> enumNamesByRow(const RunContext& ctx, NamingMode mode,
+                                       const NamingOptions& options, const QStringList& files,
+                                       const QStringList& dirs, bool walkFiles, bool walkDirs,
+                                       EnumCounter& counter) {
     const RunState& state = ctx.state;
     QSet<QString> walked;
     if (walkFiles) {
@@ -38,8 +39,7 @@ QHash<QString, QString> enumNamesByRow(const RunContext& ctx, const NamingOption
             continue;
         }
         const filelists::PathParts item = filelists::splitPath(path);
-        const QString name =
-            newNameFor(NamingMode::Enum, options, item.folder, item.name, &counter);
+        const QString name = newNameFor(mode, options, item.folder, item.name, &counter);
         // A path listed twice is renamed once, by its first row.
         if (!names.contains(path)) {
             names.insert(path, name);
@@ -71,8 +71,8 @@ std::optional<engine::ErrorInfo> runNamingLoop(RunContext& ctx, NamingMode mode,
     const bool walkDirs = kinds.dirs && modeWalksDirectories(mode);
     EnumCounter counter;
     const QHash<QString, QString> rowNames =
-        mode == NamingMode::Enum
-            ? enumNamesByRow(ctx, options, files, dirs, kinds.files, walkDirs, counter)
+        modeNumbersRows(mode)
+            ? enumNamesByRow(ctx, mode, options, files, dirs, kinds.files, walkDirs, counter)
             : QHash<QString, QString>();
     const auto newName = [&](const QString& entry, const filelists::PathParts& item) {
         const auto found = rowNames.constFind(entry);
@@ -137,64 +137,21 @@ std::optional<engine::ErrorInfo> runNamingLoop(RunContext& ctx, NamingMode mode,
     return failure;
 }
 
+void executeNaming(RunContext& ctx, NamingMode mode, const NamingOptions& options,
+                   const QStringList& files, const QStringList& dirs, WalkKinds kinds) {
+    const std::optional<engine::ErrorInfo> failure =
+        runNamingLoop(ctx, mode, options, files, dirs, kinds);
+    if (const char* text = modeFailureText(mode); failure && text) {
+        engine::logFailure(*failure, QString::fromLatin1(text));
+    }
+}
+
 int walkCount(NamingMode mode, const QStringList& files, const QStringList& dirs, WalkKinds kinds) {
     qsizetype count = kinds.files ? files.size() : 0;
     if (kinds.dirs && modeWalksDirectories(mode)) {
         count += dirs.size();
     }
     return static_cast<int>(count);
-}
-
-void executeReplace(RunContext& ctx, const NamingOptions& options, const QStringList& files,
-                    const QStringList& dirs, WalkKinds kinds) {
-    runNamingLoop(ctx, NamingMode::Replace, options, files, dirs, kinds);
-}
-
-void executeBatchReplace(RunContext& ctx, const NamingOptions& options, const QStringList& files,
-                         const QStringList& dirs, WalkKinds kinds) {
-    runNamingLoop(ctx, NamingMode::BatchReplace, options, files, dirs, kinds);
-}
-
-void executeCase(RunContext& ctx, const NamingOptions& options, const QStringList& files,
-                 const QStringList& dirs, WalkKinds kinds) {
-    runNamingLoop(ctx, NamingMode::Case, options, files, dirs, kinds);
-}
-
-void executeAddCrop(RunContext& ctx, const NamingOptions& options, const QStringList& files,
-                    const QStringList& dirs, WalkKinds kinds) {
-    runNamingLoop(ctx, NamingMode::AddCrop, options, files, dirs, kinds);
-}
-
-void executeMisc(RunContext& ctx, const NamingOptions& options, const QStringList& files,
-                 const QStringList& dirs, WalkKinds kinds) {
-    runNamingLoop(ctx, NamingMode::Misc, options, files, dirs, kinds);
-}
-
-void executeFormat(RunContext& ctx, const NamingOptions& options, const QStringList& files,
-                   const QStringList& dirs, WalkKinds kinds) {
-    runNamingLoop(ctx, NamingMode::Format, options, files, dirs, kinds);
-}
-
-void executeDetectType(RunContext& ctx, const NamingOptions& options, const QStringList& files,
-                       const QStringList& dirs, WalkKinds kinds) {
-    runNamingLoop(ctx, NamingMode::DetectType, options, files, dirs, kinds);
-}
-
-void executeMp3(RunContext& ctx, const NamingOptions& options, const QStringList& files,
-                const QStringList& dirs, WalkKinds kinds) {
-    if (const auto failure = runNamingLoop(ctx, NamingMode::Mp3, options, files, dirs, kinds)) {
-        engine::logFailure(*failure, QStringLiteral("executeMp3: Failed To Execute"));
-    }
-}
-
-void executeNormalize(RunContext& ctx, const NamingOptions& options, const QStringList& files,
-                      const QStringList& dirs, WalkKinds kinds) {
-    runNamingLoop(ctx, NamingMode::Normalize, options, files, dirs, kinds);
-}
-
-void executeEnum(RunContext& ctx, const NamingOptions& options, const QStringList& files,
-                 const QStringList& dirs, WalkKinds kinds) {
-    runNamingLoop(ctx, NamingMode::Enum, options, files, dirs, kinds);
 }
 
 bool isIncluded(RunContext& ctx, const QString& path) {

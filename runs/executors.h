@@ -36,44 +36,22 @@ int walkCount(NamingMode mode, const QStringList& files, const QStringList& dirs
 // each entry isIncluded, then the rename of an included item, then the Cancel test (a Cancel
 // leaves both loops at once), then updateProgress. At the end, also after a Cancel,
 // lastRunFileCount and lastRunDirCount take the counters (lastRunDirCount is 0 for a
-// files-only mode). Modes without a transform walk the lists and rename nothing.
+// files-only mode). NamingMode::None walks the lists and renames nothing. A mode that numbers
+// by the rows (Enum) numbers the rows of state.orderSnapshot in display order, each row whose
+// item the run renames (walked, and selected while only-selected is in force) taking the
+// counter's next number, as a preview pass numbers them; items without a row follow. A
+// failure of the tag library ends the run with the mode's failure line (for the Mp3 tab
+// "executeMp3: Failed To Execute"); the files renamed before it stay renamed.
 void executeNaming(RunContext& ctx, NamingMode mode, const NamingOptions& options,
                    const QStringList& files, const QStringList& dirs, WalkKinds kinds = {});
 
-// The one loop of every naming executor: the walk above with `mode`'s names. A transform that
+// The one loop of every naming mode: the walk above with `mode`'s names. A transform that
 // throws engine::TransformFailure ends the walk as a Cancel would (the item keeps its name);
 // the failure is returned for the executor to report.
 std::optional<engine::ErrorInfo> runNamingLoop(RunContext& ctx, NamingMode mode,
                                                const NamingOptions& options,
                                                const QStringList& files, const QStringList& dirs,
                                                WalkKinds kinds = {});
-
-// The executors of the tabs that have a transform; executeNaming dispatches to them.
-void executeReplace(RunContext& ctx, const NamingOptions& options, const QStringList& files,
-                    const QStringList& dirs, WalkKinds kinds = {});
-void executeBatchReplace(RunContext& ctx, const NamingOptions& options, const QStringList& files,
-                         const QStringList& dirs, WalkKinds kinds = {});
-void executeCase(RunContext& ctx, const NamingOptions& options, const QStringList& files,
-                 const QStringList& dirs, WalkKinds kinds = {});
-void executeAddCrop(RunContext& ctx, const NamingOptions& options, const QStringList& files,
-                    const QStringList& dirs, WalkKinds kinds = {});
-void executeMisc(RunContext& ctx, const NamingOptions& options, const QStringList& files,
-                 const QStringList& dirs, WalkKinds kinds = {});
-void executeNormalize(RunContext& ctx, const NamingOptions& options, const QStringList& files,
-                      const QStringList& dirs, WalkKinds kinds = {});
-void executeFormat(RunContext& ctx, const NamingOptions& options, const QStringList& files,
-                   const QStringList& dirs, WalkKinds kinds = {});
-void executeDetectType(RunContext& ctx, const NamingOptions& options, const QStringList& files,
-                       const QStringList& dirs, WalkKinds kinds = {});
-// A failure of the tag library ends the run with the error line
-// "executeMp3: Failed To Execute"; the files renamed before it stay renamed.
-void executeMp3(RunContext& ctx, const NamingOptions& options, const QStringList& files,
-                const QStringList& dirs, WalkKinds kinds = {});
-// Numbers by the rows, not by the walk: the rows of state.orderSnapshot in display order, each
-// row whose item the run renames (walked, and selected while only-selected is in force) taking
-// the counter's next number, as a preview pass numbers them. Items without a row follow.
-void executeEnum(RunContext& ctx, const NamingOptions& options, const QStringList& files,
-                 const QStringList& dirs, WalkKinds kinds = {});
 
 // The only-selected filter, for the naming executors and the attribute and date runs. True
 // for every path unless state.onlySelectedInForce is set and no undo runs; then true only for

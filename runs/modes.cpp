@@ -13,7 +13,6 @@
 #include "engine/numbers.h"
 #include "engine/pattern.h"
 #include "platform/localetext.h"
-#include "runs/executors.h"
 
 namespace runs {
 
@@ -134,48 +133,36 @@ QString detectRow(const NamingOptions& options, const QString& folder, const QSt
     return engine::detectedName(folder, name, options.detect, options.mp3Library);
 }
 
-bool picksBatch(const ModeSelection& selection) {
-    return selection.replaceBatch;
-}
-bool picksNumbering(const ModeSelection& selection) {
-    return selection.enumNumbering;
-}
-bool picksDetection(const ModeSelection& selection) {
-    return selection.formatDetect;
-}
-
 using NameFunction = QString (*)(const NamingOptions& options, const QString& folder,
                                  const QString& name, EnumCounter* counter);
-using Executor = void (*)(RunContext& ctx, const NamingOptions& options, const QStringList& files,
-                          const QStringList& dirs, WalkKinds kinds);
 
 struct NamingModeDef {
     NamingMode mode;
-    // The tab key, and what picks this mode among the tab's rows (null: the first row left).
-    const char* tabKey;
-    bool (*picks)(const ModeSelection& selection);
     bool walksDirectories;
+    // A run works on the rows it was given: no folder read before it.
+    bool keepsGivenRows;
+    // The names follow the rows' order.
+    bool numbersRows;
     // The step a failed preview pass reports while this transform runs.
     int previewStep;
-    // Null while the mode computes no names: its items keep their names.
     NameFunction name;
-    Executor execute;
+    // The error line of a run that the tag library ends; null: none.
+    const char* failureText;
 };
 
-// Rows of one tab: the first whose `picks` holds (or that has none) is the mode.
 // clang-format off
 constexpr NamingModeDef kModes[] = {
-// mode                    tab        picks           dirs   step  name             executor
-{NamingMode::BatchReplace, "Replace", picksBatch,     true,   8,   batchReplaceRow, executeBatchReplace},
-{NamingMode::Replace,      "Replace", nullptr,        true,   8,   replaceRow,      executeReplace},
-{NamingMode::Case,         "Case",    nullptr,        true,   9,   caseRow,         executeCase},
-{NamingMode::AddCrop,      "AddCrop", nullptr,        true,  10,   addCropRow,      executeAddCrop},
-{NamingMode::Mp3,          "Mp3",     nullptr,        false, 11,   mp3Row,          executeMp3},
-{NamingMode::Enum,         "Enum",    picksNumbering, true,  12,   enumRow,         executeEnum},
-{NamingMode::Normalize,    "Enum",    nullptr,        true,  12,   normalizeRow,    executeNormalize},
-{NamingMode::DetectType,   "Format",  picksDetection, false, 13,   detectRow,       executeDetectType},
-{NamingMode::Format,       "Format",  nullptr,        true,  13,   formatRow,       executeFormat},
-{NamingMode::Misc,         "misc",    nullptr,        true,  14,   spaceRow,        executeMisc},
+// mode                    dirs   given rows  numbers rows  step  name             failure line
+{NamingMode::BatchReplace, true,  false,      false,         8,   batchReplaceRow, nullptr},
+{NamingMode::Replace,      true,  false,      false,         8,   replaceRow,      nullptr},
+{NamingMode::Case,         true,  false,      false,         9,   caseRow,         nullptr},
+{NamingMode::AddCrop,      true,  false,      false,        10,   addCropRow,      nullptr},
+{NamingMode::Mp3,          false, false,      false,        11,   mp3Row,          "executeMp3: Failed To Execute"},
+{NamingMode::Enum,         true,  true,       true,         12,   enumRow,         nullptr},
+{NamingMode::Normalize,    true,  true,       false,        12,   normalizeRow,    nullptr},
+{NamingMode::DetectType,   false, false,      false,        13,   detectRow,       nullptr},
+{NamingMode::Format,       true,  false,      false,        13,   formatRow,       nullptr},
+{NamingMode::Misc,         true,  false,      false,        14,   spaceRow,        nullptr},
 };
 // clang-format on
 
@@ -193,23 +180,24 @@ const NamingModeDef* find(NamingMode mode) {
 
 }  // namespace
 
-NamingMode namingModeFor(const ModeSelection& selection) {
-    for (const NamingModeDef& def : kModes) {
-        if (selection.tabKey == QLatin1String(def.tabKey) && (!def.picks || def.picks(selection))) {
-            return def.mode;
-        }
-    }
-    return NamingMode::None;
-}
-
 bool modeWalksDirectories(NamingMode mode) {
     const NamingModeDef* def = find(mode);
     return !def || def->walksDirectories;
 }
 
-bool modeHasTransform(NamingMode mode) {
+bool modeKeepsGivenRows(NamingMode mode) {
     const NamingModeDef* def = find(mode);
-    return def && def->name;
+    return def && def->keepsGivenRows;
+}
+
+bool modeNumbersRows(NamingMode mode) {
+    const NamingModeDef* def = find(mode);
+    return def && def->numbersRows;
+}
+
+const char* modeFailureText(NamingMode mode) {
+    const NamingModeDef* def = find(mode);
+    return def ? def->failureText : nullptr;
 }
 
 int previewStep(NamingMode mode) {
@@ -228,19 +216,7 @@ int EnumCounter::next(const QString& folder, bool restartPerFolder) {
 QString newNameFor(NamingMode mode, const NamingOptions& options, const QString& folder,
                    const QString& name, EnumCounter* counter) {
     const NamingModeDef* def = find(mode);
-    return def && def->name ? def->name(options, folder, name, counter) : QString();
-}
-
-void executeNaming(RunContext& ctx, NamingMode mode, const NamingOptions& options,
-                   const QStringList& files, const QStringList& dirs, WalkKinds kinds) {
-    const NamingModeDef* def = find(mode);
-    if (def && def->execute) {
-        def->execute(ctx, options, files, dirs, kinds);
-        return;
-    }
-    // A mode without its executor yet walks the items and keeps their names (and the Free
-    // Select list complete).
-    runNamingLoop(ctx, mode, options, files, dirs, kinds);
+    return def ? def->name(options, folder, name, counter) : QString();
 }
 
 }  // namespace runs

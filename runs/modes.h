@@ -1,6 +1,8 @@
-// The naming modes: one row per mode tab and option that computes names. Each row says which
-// tab and option pick it, whether it walks directories, its per-item name function and its
-// executor; everything below reads the table, so a mode is one row of runs/modes.cpp.
+// The naming modes: one row per mode tab and option that computes names. Each row says whether
+// it walks directories, whether it keeps the rows it was given, the step a failed preview
+// reports, its per-item name function and the line a failure of its library ends a run with;
+// everything below and the executor's one loop read the table, so a naming mode is one row of
+// runs/modes.cpp. Which tab and option pick it is the tab's row in mainwindow/modetable.cpp.
 //
 // The new name of one item comes from newNameFor alone, which the preview calls as well, so
 // the preview and the run can never give different names.
@@ -17,8 +19,8 @@
 
 namespace runs {
 
-// One naming executor per mode tab and option. None: the tab has no naming executor (the
-// "Attrib" tab runs the attribute and date runs instead) or no valid option is selected.
+// One naming mode per mode tab and option that computes names; the name of its row. None: the
+// tab computes no names (the "Attrib" tab runs the attribute and date runs instead).
 enum class NamingMode {
     None,
     Replace,       // "Replace" with the single replace option
@@ -33,21 +35,17 @@ enum class NamingMode {
     Misc,          // "misc" (the tab captioned Space)
 };
 
-// What picks the mode: the key of the selected mode tab and the option buttons that choose
-// between two executors on one tab.
-struct ModeSelection {
-    QString tabKey;              // "Replace", "Case", "AddCrop", "Mp3", "Enum", "Format",
-                                 // "misc", "Attrib"
-    bool replaceBatch = false;   // optReplaceBatch (else optReplaceSingle)
-    bool enumNumbering = false;  // chkEnumTab_Enum (else chkEnumTab_Normalize)
-    bool formatDetect = false;   // chkFormatTab_Detect (else chkFormatTab_Format)
-};
-NamingMode namingModeFor(const ModeSelection& selection);
-
 // Whether the mode renames directories too (Mp3 and file-type detection do not).
 bool modeWalksDirectories(NamingMode mode);
-// Whether the mode computes names yet. The others walk their items and keep every name.
-bool modeHasTransform(NamingMode mode);
+// Whether the run works on the rows it was given, without reading the folder first: the
+// numbering follows the rows as the user ordered them.
+bool modeKeepsGivenRows(NamingMode mode);
+// Whether the names follow the rows' order (sequential numbering): reordering rows changes
+// them.
+bool modeNumbersRows(NamingMode mode);
+// The line a failure of the tag library ends a run of the mode with; null for a mode whose
+// failure ends the run without a line.
+const char* modeFailureText(NamingMode mode);
 // The step number that a failed preview pass reports while the mode's transform runs.
 int previewStep(NamingMode mode);
 
@@ -84,7 +82,7 @@ private:
 
 // The new name the mode gives the item `name` in `folder` (with trailing "/"), before the
 // marker split and the forbidden-character map of the rename (see parseNewName). Empty, or
-// equal to the name, when the item keeps its name; always empty for a mode without transform.
+// equal to the name, when the item keeps its name; always empty for NamingMode::None.
 // The Enum mode numbers the item with the counter's next number (callers go through the rows
 // in display order); without a counter the item is numbered 1. Throws
 // engine::TransformFailure when the tag library fails (the Mp3 tab).

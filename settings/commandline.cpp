@@ -167,8 +167,8 @@ CommandLine parseCommandLine(const QStringList& arguments, const QString& savedP
     // given does the folder of the last session apply.
     if (path.isEmpty()) {
         QString candidate = startupInLastDir != 0 ? savedPath : QString();
-        if (!candidate.isEmpty() && !candidate.endsWith(u'/')) {
-            candidate += u'/';
+        if (!candidate.isEmpty()) {
+            candidate = platform::withTrailingSlash(candidate);
         }
         result.startPath =
             !candidate.isEmpty() && platform::canListFolder(candidate) ? candidate : QString();

@@ -23,13 +23,6 @@ const QString kCodecsFile = QStringLiteral("codecs.txt");
 const QString kWaveFormatsFile = QStringLiteral("waveformats.txt");
 const QString kReplaceFile = QStringLiteral("replace.txt");
 
-QString withSlash(QString folder) {
-    if (!folder.endsWith(u'/')) {
-        folder += u'/';
-    }
-    return folder;
-}
-
 // Empty lines, "#" lines and "//" lines are notes for whoever edits the file. A line that
 // starts with a blank is data: only the very first characters decide.
 bool isCommentLine(const QString& line) {
@@ -75,7 +68,7 @@ struct LocatedListFile {
 };
 
 LocatedListFile locateListFile(const QString& folder, const QString& name) {
-    const QString base = withSlash(folder);
+    const QString base = platform::withTrailingSlash(folder);
     auto entries = platform::fs::readFolder(platform::nativePath(base));
     if (!entries) {
         return {};
@@ -187,8 +180,8 @@ QList<engine::FileSignature> readFileSignatures(const QString& folder, ErrorMemo
         // Armed anew: only a failure of this write counts from here on.
         errors.arm();
         const auto written =
-            platform::writeLines(withSlash(folder) + kFileTypesFile, defaultFileTypesLines(),
-                                 platform::TextEncoding::Latin1);
+            platform::writeLines(platform::withTrailingSlash(folder) + kFileTypesFile,
+                                 defaultFileTypesLines(), platform::TextEncoding::Latin1);
         if (!written) {
             errors.remember(engine::kPathFileAccessError);
         }
@@ -366,7 +359,7 @@ bool saveLists(const QString& folder, const engine::TextLists& lists) {
     const auto target = [&](const QString& name) {
         // An existing file whose name differs in case is the one the next start reads.
         const QString found = findListFile(folder, name);
-        return found.isEmpty() ? withSlash(folder) + name : found;
+        return found.isEmpty() ? platform::withTrailingSlash(folder) + name : found;
     };
 
     QStringList replaceLines;

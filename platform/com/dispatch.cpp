@@ -1,5 +1,7 @@
 #include "platform/com/dispatch.h"
 
+#include "platform/asciicase.h"
+
 namespace com {
 
 namespace {
@@ -169,10 +171,11 @@ bool sameMemberName(std::string_view ascii, const OLECHAR* name) {
     if (!name) {
         return false;
     }
-    const auto fold = [](char32_t c) -> char32_t { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
     std::size_t i = 0;
     for (; i < ascii.size(); ++i) {
-        if (name[i] == 0 || fold(name[i]) != fold(static_cast<unsigned char>(ascii[i]))) {
+        if (name[i] == 0 ||
+            platform::asciiLower(static_cast<char32_t>(name[i])) !=
+                platform::asciiLower(static_cast<char32_t>(static_cast<unsigned char>(ascii[i])))) {
             return false;
         }
     }

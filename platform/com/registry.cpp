@@ -14,6 +14,7 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/asciicase.h"
 #include "platform/errortext.h"
 
 namespace com::registry {
@@ -43,20 +44,8 @@ using Hive = std::vector<Key>;
 
 // Letter case is folded for ASCII only; the registry's own folding covers more of Unicode, but
 // every key and value name we write is plain ASCII.
-char folded(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool sameText(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (folded(a[i]) != folded(b[i])) {
-            return false;
-        }
-    }
-    return true;
+    return platform::equalIgnoringAsciiCase(a, b);
 }
 
 // True for `key` itself and every key below it; "A\B" is not below "A\" + "BC".

@@ -42,7 +42,7 @@ const std::vector<Part> kParts = {
     {"platform_core",
      {"platform/result", "platform/filesystem", "platform/folderhandle", "platform/dosattrib",
       "platform/win1252", "platform/errortext", "platform/pathcodec", "platform/stretches",
-      "platform/mpegtables", "platform/entryattributes", "platform/fsdetail"},
+      "platform/mpegtables", "platform/entryattributes", "platform/fsdetail", "platform/asciicase"},
      {},
      QtHeaders::Forbidden},
     {"platform", {"platform/"}, {"platform_core"}},

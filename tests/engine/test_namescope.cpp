@@ -92,4 +92,37 @@ TEST(ReplaceForbiddenChars, MapsEveryForbiddenCharacter) {
     }
 }
 
+// The three rules of a leading only dot, each the rule of some operation; everything else is
+// cut alike at the last dot.
+TEST(SplitExtension, CutsAtTheLastDotByTheCallersLeadingDotRule) {
+    using engine::LeadingDot;
+    const struct {
+        const char* fullName;
+        LeadingDot rule;
+        const char* name;
+        const char* extension;
+        bool hasExtension;
+    } cases[] = {
+        {"photo.jpg", LeadingDot::Separates, "photo", "jpg", true},
+        {"a.tar.gz", LeadingDot::IsExtension, "a.tar", "gz", true},
+        {"a.tar.gz", LeadingDot::BelongsToName, "a.tar", "gz", true},
+        {"readme", LeadingDot::Separates, "readme", "", false},
+        {"readme", LeadingDot::IsExtension, "readme", "", false},
+        {"name.", LeadingDot::Separates, "name", "", true},
+        {"", LeadingDot::Separates, "", "", false},
+        {".profile", LeadingDot::Separates, "", "profile", true},
+        {".profile", LeadingDot::IsExtension, "", ".profile", true},
+        {".profile", LeadingDot::BelongsToName, ".profile", "", false},
+        {".a.b", LeadingDot::BelongsToName, ".a", "b", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fullName);
+        const engine::NameParts parts =
+            engine::splitExtension(QString::fromUtf8(c.fullName), c.rule);
+        EXPECT_EQ(parts.name, QString::fromUtf8(c.name));
+        EXPECT_EQ(parts.extension, QString::fromUtf8(c.extension));
+        EXPECT_EQ(parts.hasExtension, c.hasExtension);
+    }
+}
+
 }  // namespace

@@ -194,6 +194,9 @@ TEST(ShippedHelpPage, DescribesEveryTabOptionTokenAndSwitch) {
     for (const mainwindow::TabDef& tab : mainwindow::tabTable()) {
         expectMentioned(shownCaption(tab.caption), "tab");
     }
+    for (const mainwindow::ModeTab& tab : mainwindow::modeTabs()) {
+        expectMentioned(shownCaption(tab.caption), "mode tab");
+    }
     // Every option of the window by its caption; the buttons that show only a picture by
     // their tooltips, which is how people know them.
     for (const mainwindow::ControlDef& control : mainwindow::controlTable()) {

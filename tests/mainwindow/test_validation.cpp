@@ -1,5 +1,5 @@
-// The validation of the mode tabs' inputs, which alone enables "Rename!", and the options
-// snapshot the transforms read.
+// How the window runs the validation that enables "Rename!" and fills the mode inputs and the
+// options snapshot from its controls; the rules themselves are tables in test_moderules.cpp.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -19,8 +19,7 @@ namespace {
 using mainwindow::FrmMain;
 using testsupport::WindowTest;
 
-constexpr int kReplace = 0, kCase = 1, kEnum = 2, kSpace = 3, kAttrib = 4, kAddCrop = 5, kMp3 = 6,
-              kFormat = 7;
+constexpr int kReplace = 0, kEnum = 2, kSpace = 3, kAttrib = 4, kAddCrop = 5;
 
 // One input and the value to give it: a text for a text box, 0/1/2 for a check box, and any
 // value for an option button (it is chosen).
@@ -60,105 +59,16 @@ protected:
     std::unique_ptr<FrmMain> window;
 };
 
-TEST_F(ValidationRulesTest, EachTabsRuleEnablesOrDisablesRename) {
+// The rules themselves are tables of values (test_moderules.cpp); these cases show that they
+// read the boxes as the boxes hold them: the number boxes keep digits only, whoever writes
+// them, so "-1" is "1" and "a" is "".
+TEST_F(ValidationRulesTest, TheRulesReadTheBoxesAsTheyHoldTheirText) {
     const struct {
         const char* what;
         int tab;
         std::vector<Input> inputs;
         bool enabled;
     } cases[] = {
-        // Replace, single: an empty find text, or a replace text equal to it.
-        {"find differs",
-         kReplace,
-         {{"optReplaceSingle", ""}, {"txtFind", "a"}, {"txtReplace", "b"}},
-         true},
-        {"empty find",
-         kReplace,
-         {{"optReplaceSingle", ""}, {"txtFind", ""}, {"txtReplace", "x"}},
-         false},
-        {"same text",
-         kReplace,
-         {{"optReplaceSingle", ""},
-          {"txtFind", "abc"},
-          {"txtReplace", "abc"},
-          {"chkCaseSensitive", "1"}},
-         false},
-        {"case only, insensitive",
-         kReplace,
-         {{"optReplaceSingle", ""},
-          {"txtFind", "abc"},
-          {"txtReplace", "ABC"},
-          {"chkCaseSensitive", "0"}},
-         false},
-        {"case only, sensitive",
-         kReplace,
-         {{"optReplaceSingle", ""},
-          {"txtFind", "abc"},
-          {"txtReplace", "ABC"},
-          {"chkCaseSensitive", "1"}},
-         true},
-        {"blank find is text",
-         kReplace,
-         {{"optReplaceSingle", ""}, {"txtFind", " "}, {"txtReplace", ""}},
-         true},
-        {"batch ignores the single inputs",
-         kReplace,
-         {{"optReplaceBatch", ""}, {"txtFind", ""}},
-         true},
-        // Case: "No Change" twice, unless exceptions are used.
-        {"no change twice",
-         kCase,
-         {{"Case1_0", ""}, {"Case2_0", ""}, {"chkExceptionsEnabled", "0"}},
-         false},
-        {"no change with exceptions",
-         kCase,
-         {{"Case1_0", ""}, {"Case2_0", ""}, {"chkExceptionsEnabled", "1"}},
-         true},
-        {"extension changes",
-         kCase,
-         {{"Case1_0", ""}, {"Case2_1", ""}, {"chkExceptionsEnabled", "0"}},
-         true},
-        {"name changes",
-         kCase,
-         {{"Case1_3", ""}, {"Case2_0", ""}, {"chkExceptionsEnabled", "0"}},
-         true},
-        // Attributes and dates: something must change.
-        {"all attributes grey",
-         kAttrib,
-         {{"optAttrib_Attributes", ""}, {"chkR", "2"}, {"chkH", "2"}, {"chkS", "2"}, {"chkA", "2"}},
-         false},
-        {"one attribute cleared",
-         kAttrib,
-         {{"optAttrib_Attributes", ""}, {"chkR", "0"}, {"chkH", "2"}, {"chkS", "2"}, {"chkA", "2"}},
-         true},
-        {"one attribute set",
-         kAttrib,
-         {{"optAttrib_Attributes", ""}, {"chkR", "2"}, {"chkH", "2"}, {"chkS", "2"}, {"chkA", "1"}},
-         true},
-        {"no time chosen",
-         kAttrib,
-         {{"optAttrib_Date", ""},
-          {"chkR", "0"},
-          {"chkDateCreated", "0"},
-          {"chkDateAccessed", "0"},
-          {"chkDateModified", "0"}},
-         false},
-        {"modified time",
-         kAttrib,
-         {{"optAttrib_Date", ""},
-          {"chkR", "2"},
-          {"chkDateCreated", "0"},
-          {"chkDateAccessed", "0"},
-          {"chkDateModified", "1"}},
-         true},
-        // Add: a text and a position not below 0 (the position's leading number counts).
-        {"add", kAddCrop, {{"optAdd", ""}, {"txtAdd", "x"}, {"txtAddPos", "0"}}, true},
-        {"add nothing", kAddCrop, {{"optAdd", ""}, {"txtAdd", ""}, {"txtAddPos", "0"}}, false},
-        {"add without position",
-         kAddCrop,
-         {{"optAdd", ""}, {"txtAdd", "x"}, {"txtAddPos", ""}},
-         false},
-        // The number boxes keep digits only, whoever writes them: "-1" is "1", "a" is "".
         {"add before the start",
          kAddCrop,
          {{"optAdd", ""}, {"txtAdd", "x"}, {"txtAddPos", "-1"}},
@@ -167,119 +77,10 @@ TEST_F(ValidationRulesTest, EachTabsRuleEnablesOrDisablesRename) {
          kAddCrop,
          {{"optAdd", ""}, {"txtAdd", "x"}, {"txtAddPos", "a"}},
          false},
-        // Crop: a number other than 0 and a position not below 0.
-        {"crop", kAddCrop, {{"optCrop", ""}, {"txtCropNumber", "2"}, {"txtCropPos", "0"}}, true},
-        {"crop zero",
-         kAddCrop,
-         {{"optCrop", ""}, {"txtCropNumber", "0"}, {"txtCropPos", "0"}},
-         false},
-        {"crop zero written long",
-         kAddCrop,
-         {{"optCrop", ""}, {"txtCropNumber", "00"}, {"txtCropPos", "1"}},
-         false},
-        {"crop no number",
-         kAddCrop,
-         {{"optCrop", ""}, {"txtCropNumber", ""}, {"txtCropPos", "0"}},
-         false},
-        {"crop without position",
-         kAddCrop,
-         {{"optCrop", ""}, {"txtCropNumber", "1"}, {"txtCropPos", ""}},
-         false},
         {"crop before the start",
          kAddCrop,
          {{"optCrop", ""}, {"txtCropNumber", "1"}, {"txtCropPos", "-2"}},
          true},
-        {"crop ignores the add inputs",
-         kAddCrop,
-         {{"optCrop", ""}, {"txtAdd", ""}, {"txtCropNumber", "1"}, {"txtCropPos", "3"}},
-         true},
-        // Mp3: a pattern with at least one tag token, in any letter case.
-        {"tag tokens in lower case", kMp3, {{"txtMp3Format", "<artist> - <title>"}}, true},
-        {"one late token", kMp3, {{"txtMp3Format", "x<bpm>"}}, true},
-        {"no pattern", kMp3, {{"txtMp3Format", ""}}, false},
-        {"literal pattern", kMp3, {{"txtMp3Format", "song"}}, false},
-        {"near token", kMp3, {{"txtMp3Format", "<ARTISTS>"}}, false},
-        // Format: a named token, or a part marker both patterns hold; parts defined once only
-        // and never "<%0>".
-        {"name token, lower case",
-         kFormat,
-         {{"chkFormatTab_Format", ""}, {"txtFormat", "<name>"}, {"txtFormatParts", ""}},
-         true},
-        {"no pattern",
-         kFormat,
-         {{"chkFormatTab_Format", ""}, {"txtFormat", ""}, {"txtFormatParts", ""}},
-         false},
-        {"literal only",
-         kFormat,
-         {{"chkFormatTab_Format", ""}, {"txtFormat", "photo"}, {"txtFormatParts", ""}},
-         false},
-        {"unknown word",
-         kFormat,
-         {{"chkFormatTab_Format", ""}, {"txtFormat", "<NAMES>"}, {"txtFormatParts", ""}},
-         false},
-        {"parts used",
-         kFormat,
-         {{"chkFormatTab_Format", ""}, {"txtFormat", "<%1>-<%2>"}, {"txtFormatParts", "<%2> <%1>"}},
-         true},
-        {"part not defined",
-         kFormat,
-         {{"chkFormatTab_Format", ""}, {"txtFormat", "<%3>"}, {"txtFormatParts", "<%1> <%2>"}},
-         false},
-        {"part defined twice",
-         kFormat,
-         {{"chkFormatTab_Format", ""}, {"txtFormat", "<%1>-<%2>"}, {"txtFormatParts", "<%1> <%1>"}},
-         false},
-        {"unused part defined twice",
-         kFormat,
-         {{"chkFormatTab_Format", ""}, {"txtFormat", "<%1>"}, {"txtFormatParts", "<%1> <%2>-<%2>"}},
-         false},
-        {"token with unused parts defined twice",
-         kFormat,
-         {{"chkFormatTab_Format", ""}, {"txtFormat", "<NAME>"}, {"txtFormatParts", "<%2>-<%2>"}},
-         true},
-        {"part zero",
-         kFormat,
-         {{"chkFormatTab_Format", ""}, {"txtFormat", "<NAME>"}, {"txtFormatParts", "<%0>"}},
-         false},
-        {"detection needs nothing",
-         kFormat,
-         // The pattern box chooses "Format Filename" when written, so it comes first.
-         {{"txtFormat", ""}, {"chkFormatTab_Detect", ""}},
-         true},
-        // Enumeration: the pattern holds "<ENUM>"; start, step >= 1 and a zero width that
-        // is a whole number other than 0.
-        {"enumerate",
-         kEnum,
-         {{"chkEnumTab_Enum", ""},
-          {"txtEnumFormat", "<enum>"},
-          {"txtEnumStart", "1"},
-          {"txtEnumStep", "1"},
-          {"txtEnumZeros", "3"}},
-         true},
-        {"no enum token",
-         kEnum,
-         {{"chkEnumTab_Enum", ""},
-          {"txtEnumFormat", "file"},
-          {"txtEnumStart", "1"},
-          {"txtEnumStep", "1"},
-          {"txtEnumZeros", "3"}},
-         false},
-        {"no start",
-         kEnum,
-         {{"chkEnumTab_Enum", ""},
-          {"txtEnumFormat", "<ENUM>"},
-          {"txtEnumStart", ""},
-          {"txtEnumStep", "1"},
-          {"txtEnumZeros", "3"}},
-         false},
-        {"step 0",
-         kEnum,
-         {{"chkEnumTab_Enum", ""},
-          {"txtEnumFormat", "<ENUM>"},
-          {"txtEnumStart", "1"},
-          {"txtEnumStep", "0"},
-          {"txtEnumZeros", "3"}},
-         false},
         {"step below 1",
          kEnum,
          {{"chkEnumTab_Enum", ""},
@@ -288,57 +89,14 @@ TEST_F(ValidationRulesTest, EachTabsRuleEnablesOrDisablesRename) {
           {"txtEnumStep", ".0"},  // digits only: "0"
           {"txtEnumZeros", "3"}},
          false},
-        {"no step",
-         kEnum,
-         {{"chkEnumTab_Enum", ""},
-          {"txtEnumFormat", "<ENUM>"},
-          {"txtEnumStart", "1"},
-          {"txtEnumStep", ""},
-          {"txtEnumZeros", "3"}},
-         false},
-        {"zero width with auto",
-         kEnum,
-         {{"chkEnumTab_Enum", ""},
-          {"txtEnumFormat", "<ENUM>"},
-          {"txtEnumStart", "1"},
-          {"txtEnumStep", "1"},
-          {"txtEnumZeros", "0"},
-          {"chkEnumAutoZeros", "1"}},
-         false},
-        {"no width",
-         kEnum,
-         {{"chkEnumTab_Enum", ""},
-          {"txtEnumFormat", "<ENUM>"},
-          {"txtEnumStart", "1"},
-          {"txtEnumStep", "1"},
-          {"txtEnumZeros", ""}},
-         false},
-        {"pasted width",
-         kEnum,
-         {{"chkEnumTab_Enum", ""},
-          {"txtEnumFormat", "<ENUM>"},
-          {"txtEnumStart", "1"},
-          {"txtEnumStep", "1"},
-          {"txtEnumZeros", "x"}},
-         false},
-        {"normalize",
-         kEnum,
-         // The pattern box chooses numbering when written, so it comes first.
-         {{"txtEnumFormat", ""}, {"chkEnumTab_Normalize", ""}, {"txtNormalize", "3"}},
+        {"find differs",
+         kReplace,
+         {{"optReplaceSingle", ""}, {"txtFind", "a"}, {"txtReplace", "b"}},
          true},
-        {"normalize without width",
-         kEnum,
-         {{"chkEnumTab_Normalize", ""}, {"txtNormalize", ""}},
-         false},
-        // Space: at least one trimming.
         {"no trimming",
          kSpace,
          {{"chkSpaceBeginning", "0"}, {"chkSpaceEnd", "0"}, {"chkSpaceShrink", "0"}},
          false},
-        {"shrink only",
-         kSpace,
-         {{"chkSpaceBeginning", "0"}, {"chkSpaceEnd", "0"}, {"chkSpaceShrink", "1"}},
-         true},
     };
     auto* timer = window->control<QTimer>(QStringLiteral("tmrPreview"));
     for (const auto& c : cases) {
@@ -354,6 +112,56 @@ TEST_F(ValidationRulesTest, EachTabsRuleEnablesOrDisablesRename) {
         EXPECT_TRUE(window->state().previewPending) << c.what;
         EXPECT_TRUE(timer->isActive()) << c.what;
     }
+}
+
+TEST_F(ValidationRulesTest, TheModeInputsComeFromTheControls) {
+    modes()->setCurrentIndex(kReplace);
+    apply(*window, {{"optReplaceBatch", ""},
+                    {"txtFind", "f"},
+                    {"txtReplace", "r"},
+                    {"chkCaseSensitive", "1"},
+                    {"Case1_4", ""},
+                    {"Case2_2", ""},
+                    {"chkExceptionsEnabled", "1"},
+                    {"optAttrib_Date", ""},
+                    {"chkDateAccessed", "1"},
+                    {"optAdd", ""},
+                    {"txtAdd", "+"},
+                    {"txtAddPos", "7"},
+                    {"chkSpaceShrink", "1"},
+                    {"txtEnumFormat", "<ENUM>"},
+                    {"txtEnumStep", ""},
+                    // The parts box chooses "Format Filename" when written, so it comes first.
+                    {"txtFormatParts", "<%1>"},
+                    {"chkFormatTab_Detect", ""},
+                    {"txtMp3Format", "<TITLE>"}});
+    const mainwindow::ModeInputs in = window->modePanels().modeInputs();
+    EXPECT_TRUE(in.replaceBatch);
+    EXPECT_FALSE(in.replaceSingle);
+    EXPECT_EQ(in.find, QStringLiteral("f"));
+    EXPECT_EQ(in.replace, QStringLiteral("r"));
+    EXPECT_EQ(in.caseSensitive, 1);
+    EXPECT_EQ(in.case1, 4);
+    EXPECT_EQ(in.case2, 2);
+    EXPECT_EQ(in.exceptionsEnabled, 1);
+    EXPECT_TRUE(in.attribDate);
+    EXPECT_FALSE(in.attribAttributes);
+    EXPECT_EQ(in.dateAccessed, 1);
+    EXPECT_TRUE(in.add);
+    EXPECT_FALSE(in.crop);
+    EXPECT_EQ(in.addText, QStringLiteral("+"));
+    EXPECT_EQ(in.addPos.text, QStringLiteral("7"));
+    EXPECT_EQ(in.spaceShrink, 1);
+    // Writing the pattern chose numbering; the empty step is repaired for the names only.
+    EXPECT_TRUE(in.enumNumbering);
+    EXPECT_EQ(in.enumFormat, QStringLiteral("<ENUM>"));
+    EXPECT_EQ(in.enumStep.text, QString());
+    EXPECT_EQ(in.enumStep.repaired, QStringLiteral("1"));
+    EXPECT_TRUE(in.formatDetect);
+    EXPECT_FALSE(in.formatFormat);
+    EXPECT_EQ(in.formatParts, QStringLiteral("<%1>"));
+    EXPECT_EQ(in.mp3Format, QStringLiteral("<TITLE>"));
+    EXPECT_EQ(window->modePanels().namingMode(), runs::NamingMode::BatchReplace);
 }
 
 TEST_F(ValidationRulesTest, TheRuleFollowsEveryInputChange) {
@@ -436,13 +244,9 @@ TEST_F(ValidationStartTest, NothingHappensBeforeTheFirstActivation) {
     EXPECT_EQ(window->panelText(QStringLiteral("main")), QStringLiteral("untouched"));
 }
 
-TEST_F(ValidationRulesTest, SnapshotTakesScopeAndReplaceOptionsFromTheInputs) {
-    apply(*window, {{"chkProcessFilename", "1"},
-                    {"chkProcessFileExt", "0"},
-                    {"txtFind", "a b"},
-                    {"txtReplace", ""},
-                    {"chkCaseSensitive", "1"},
-                    {"chkReplaceMode", "1"}});
+// The other options are tables of values (test_moderules.cpp); the number boxes reach the
+// snapshot through their filter and their repair.
+TEST_F(ValidationRulesTest, SnapshotTakesTheNumberBoxesAsTheirRepairLeavesThem) {
     const struct {
         const char* start;
         const char* count;
@@ -457,52 +261,9 @@ TEST_F(ValidationRulesTest, SnapshotTakesScopeAndReplaceOptionsFromTheInputs) {
         window->control<QLineEdit>(QStringLiteral("txtReplaceStart"))->setText(n.start);
         window->control<QLineEdit>(QStringLiteral("txtReplaceCount"))->setText(n.count);
         const engine::Options options = window->modePanels().optionsSnapshot();
-        EXPECT_TRUE(options.scope.processFilename);
-        EXPECT_FALSE(options.scope.processFileExt);
-        EXPECT_EQ(options.replace.find, QStringLiteral("a b"));
-        EXPECT_EQ(options.replace.replace, QString());
-        EXPECT_EQ(options.replace.caseSensitive, 1);
-        EXPECT_EQ(options.replace.swapMode, 1);
         EXPECT_EQ(options.replace.start, n.startValue) << n.start;
         EXPECT_EQ(options.replace.count, n.countValue) << n.count;
     }
-}
-
-TEST_F(ValidationRulesTest, SnapshotTakesCaseAddCropAndSpaceOptionsFromTheInputs) {
-    apply(*window, {{"Case1_6", ""},
-                    {"Case2_5", ""},
-                    {"chkExceptionsEnabled", "1"},
-                    {"txtAdd", " x"},
-                    {"txtAddPos", "12"},
-                    {"optAddEnding", ""},
-                    {"optCrop", ""},
-                    {"txtCropPos", "3"},
-                    {"txtCropNumber", "4"},
-                    {"optCropEnding", ""},
-                    {"chkSpaceBeginning", "1"},
-                    {"chkSpaceEnd", "0"},
-                    {"chkSpaceShrink", "1"}});
-    engine::Options options = window->modePanels().optionsSnapshot();
-    EXPECT_EQ(options.caseOptions.case1, 6);
-    EXPECT_EQ(options.caseOptions.case2, 5);
-    EXPECT_TRUE(options.caseOptions.exceptionsEnabled);
-    EXPECT_TRUE(options.addCrop.crop);
-    EXPECT_EQ(options.addCrop.add, QStringLiteral(" x"));
-    EXPECT_EQ(options.addCrop.addPos, QStringLiteral("12"));
-    EXPECT_TRUE(options.addCrop.addFromEnd);
-    EXPECT_EQ(options.addCrop.cropPos, QStringLiteral("3"));
-    EXPECT_EQ(options.addCrop.cropNumber, QStringLiteral("4"));
-    EXPECT_TRUE(options.addCrop.cropFromEnd);
-    EXPECT_TRUE(options.space.removeLeading);
-    EXPECT_FALSE(options.space.removeTrailing);
-    EXPECT_TRUE(options.space.shrink);
-
-    apply(*window, {{"Case1_3", ""}, {"Case2_1", ""}, {"optAdd", ""}, {"optAddBeginning", ""}});
-    options = window->modePanels().optionsSnapshot();
-    EXPECT_EQ(options.caseOptions.case1, 3);
-    EXPECT_EQ(options.caseOptions.case2, 1);
-    EXPECT_FALSE(options.addCrop.crop);
-    EXPECT_FALSE(options.addCrop.addFromEnd);
 }
 
 }  // namespace

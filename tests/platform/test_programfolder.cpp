@@ -95,4 +95,19 @@ TEST(XdgFolders, RelativeValuesAreDroppedAbsoluteOnesKept) {
     setenv("XDG_DATA_HOME", savedData.c_str(), 1);
 }
 
+TEST(WithTrailingSlash, EndsAFolderWithExactlyOneAddedSlash) {
+    const struct {
+        const char* folder;
+        const char* expected;
+    } cases[] = {
+        {"/home/a", "/home/a/"}, {"/home/a/", "/home/a/"}, {"/", "/"}, {"", "/"},
+        {"a//", "a//"},          {"/x/\\", "/x/\\/"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(platform::withTrailingSlash(QString::fromUtf8(c.folder)),
+                  QString::fromUtf8(c.expected))
+            << c.folder;
+    }
+}
+
 }  // namespace

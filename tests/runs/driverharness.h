@@ -152,7 +152,7 @@ public:
             list->addColumn(QStringLiteral("Preview"), QStringLiteral("preview"), 100);
             list->addColumn(QStringLiteral("Path"), QStringLiteral("path"), 100);
         }
-        inputs.mode.tabKey = QStringLiteral("Replace");
+        inputs.mode = runs::NamingMode::Replace;
         inputs.filesTicked = true;
         inputs.dirsTicked = false;
         inputs.naming.options.scope = {true, false};
@@ -350,8 +350,7 @@ public:
 // Replace "find" by "replace" in the name part, as the Replace tab's single replace does.
 inline void replaceNames(runs::DriverInputs& inputs, const QString& find, const QString& replace,
                          bool caseSensitive = false) {
-    inputs.mode.tabKey = QStringLiteral("Replace");
-    inputs.mode.replaceBatch = false;
+    inputs.mode = runs::NamingMode::Replace;
     inputs.naming.options.replace.find = find;
     inputs.naming.options.replace.replace = replace;
     inputs.naming.options.replace.caseSensitive = caseSensitive ? 1 : 0;
@@ -360,7 +359,8 @@ inline void replaceNames(runs::DriverInputs& inputs, const QString& find, const 
 // A date run giving the modified time (with `allTimes` also the created and accessed ones) a new
 // date and time.
 inline void dateRun(runs::DriverInputs& inputs, bool allTimes) {
-    inputs.mode.tabKey = QStringLiteral("Attrib");
+    inputs.mode = runs::NamingMode::None;
+    inputs.attributeRun = true;
     inputs.dirsAllowed = false;
     inputs.attrib.optAttrib = 1;
     inputs.attrib.chkDateCreated = allTimes;

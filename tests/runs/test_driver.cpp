@@ -469,8 +469,7 @@ TEST_F(DriverTest, TheIncludeBoxesDecideWhatIsWalked) {
 
 TEST_F(DriverTest, TheEnumTabKeepsTheRowsItWasGiven) {
     makeFiles(1);
-    h.inputs.mode.tabKey = QStringLiteral("Enum");
-    h.inputs.mode.enumNumbering = true;
+    h.inputs.mode = runs::NamingMode::Enum;
     const int before = h.reads;
     h.run();
     EXPECT_EQ(h.reads, before + 1);  // only the read after the run
@@ -540,7 +539,8 @@ TEST_F(FreeSelectDriverTest, DirectoriesAFilesOnlyModeSkipsStayInTheList) {
 
 TEST_F(FreeSelectDriverTest, AnAttributeRunKeepsTheListAndOffersUndo) {
     makeList();
-    h.inputs.mode.tabKey = QStringLiteral("Attrib");
+    h.inputs.mode = runs::NamingMode::None;
+    h.inputs.attributeRun = true;
     h.inputs.attrib.chkR = 1;
     h.run();
     EXPECT_TRUE(h.refills.isEmpty());

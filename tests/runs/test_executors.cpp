@@ -187,32 +187,6 @@ TEST_F(ExecutorTest, FormatWithAnEmptyPatternKeepsEveryName) {
     EXPECT_EQ(state_.filesRenamedCount + state_.dirsRenamedCount, 0);
 }
 
-TEST(NamingModeTest, TabAndOptionPickTheMode) {
-    const struct {
-        runs::ModeSelection selection;
-        runs::NamingMode mode;
-        bool walksDirs;
-    } cases[] = {
-        {{"Replace", false, false, false}, runs::NamingMode::Replace, true},
-        {{"Replace", true, false, false}, runs::NamingMode::BatchReplace, true},
-        {{"Case"}, runs::NamingMode::Case, true},
-        {{"AddCrop"}, runs::NamingMode::AddCrop, true},
-        {{"Mp3"}, runs::NamingMode::Mp3, false},
-        {{"Enum", false, true, false}, runs::NamingMode::Enum, true},
-        {{"Enum", false, false, false}, runs::NamingMode::Normalize, true},
-        {{"Format", false, false, true}, runs::NamingMode::DetectType, false},
-        {{"Format", false, false, false}, runs::NamingMode::Format, true},
-        {{"misc"}, runs::NamingMode::Misc, true},
-        {{"Attrib"}, runs::NamingMode::None, true},
-        {{"replace"}, runs::NamingMode::None, true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.selection.tabKey.toStdString());
-        EXPECT_EQ(runs::namingModeFor(c.selection), c.mode);
-        EXPECT_EQ(runs::modeWalksDirectories(c.mode), c.walksDirs);
-    }
-}
-
 TEST_F(ExecutorTest, CollisionsInARunAreWarningsAndLoseNothing) {
     populate({}, {"a1", "a2", "b1"});
     // a1 -> b1 collides, a2 -> b2 works.

@@ -27,7 +27,8 @@ std::string joined(const QStringList& lines) {
 }
 
 void attributeRun(DriverHarness& h) {
-    h.inputs.mode.tabKey = QStringLiteral("Attrib");
+    h.inputs.mode = runs::NamingMode::None;
+    h.inputs.attributeRun = true;
     h.inputs.attrib.optAttrib = 0;
     h.inputs.attrib.chkR = 1;
     h.inputs.attrib.chkA = 1;

@@ -75,7 +75,7 @@ TEST(CaseRun, ConvertsFilesAndFoldersWithExceptionsAndUndoes) {
     testsupport::writeFile(dir, "summer trip.2004/inside.txt", "inside", 4);
     h.inputs.dirsTicked = true;
     h.loadFolder(dir.path());
-    h.inputs.mode.tabKey = QStringLiteral("Case");
+    h.inputs.mode = runs::NamingMode::Case;
     // The Case tab splits the name itself, whatever Process Name and Extension say.
     h.inputs.naming.options.scope = {true, false};
     h.inputs.naming.options.caseOptions = {4, 2, true};
@@ -92,7 +92,7 @@ TEST(AddCropRun, InsertsWithinTheProcessedPartAndUndoes) {
     testsupport::writeFile(dir, "abcdefgh.txt", "1", 1);
     testsupport::writeFile(dir, "readme", "2", 2);
     h.loadFolder(dir.path());
-    h.inputs.mode.tabKey = QStringLiteral("AddCrop");
+    h.inputs.mode = runs::NamingMode::AddCrop;
     h.inputs.naming.options.scope = {true, false};
     h.inputs.naming.options.addCrop.add = QStringLiteral("X");
     h.inputs.naming.options.addCrop.addPos = QStringLiteral("3");
@@ -107,7 +107,7 @@ TEST(AddCropRun, CropsTheExtensionOnlyAndLeavesNamesWithoutOne) {
     testsupport::writeFile(dir, "photo.jpeg", "1", 1);
     testsupport::writeFile(dir, "noext", "2", 2);
     h.loadFolder(dir.path());
-    h.inputs.mode.tabKey = QStringLiteral("AddCrop");
+    h.inputs.mode = runs::NamingMode::AddCrop;
     h.inputs.naming.options.scope = {false, true};
     h.inputs.naming.options.addCrop.crop = true;
     h.inputs.naming.options.addCrop.cropPos = QStringLiteral("0");
@@ -131,7 +131,7 @@ TEST(SpaceRun, CleansBlanksOfFilesAndFoldersAndUndoes) {
     dir.mkdir("  old   folder  ");
     h.inputs.dirsTicked = true;
     h.loadFolder(dir.path());
-    h.inputs.mode.tabKey = QStringLiteral("misc");
+    h.inputs.mode = runs::NamingMode::Misc;
     // Blanks are cleaned on the whole name, whatever Process Name and Extension say.
     h.inputs.naming.options.scope = {false, true};
     h.inputs.naming.options.space = {true, true, true};
@@ -150,10 +150,6 @@ TEST(TransformNaming, CaseAddCropAndSpaceThroughNewNameFor) {
     options.options.space = {false, true, false};
     const QString folder = QStringLiteral("/tmp/");
 
-    for (const runs::NamingMode mode :
-         {runs::NamingMode::Case, runs::NamingMode::AddCrop, runs::NamingMode::Misc}) {
-        EXPECT_TRUE(runs::modeHasTransform(mode));
-    }
     // Case takes both parts by its own groups, not the name scope.
     EXPECT_EQ(runs::newNameFor(runs::NamingMode::Case, options, folder, "a b.Txt"), "A B.txt");
     // Add & Crop works in the processed part only.
@@ -182,8 +178,7 @@ void runThenUndo(const TempDir& dir, DriverHarness& h, const std::set<std::strin
 }
 
 void sequential(runs::DriverInputs& in, const QString& pattern, bool resetBetweenDirs = false) {
-    in.mode.tabKey = QStringLiteral("Enum");
-    in.mode.enumNumbering = true;
+    in.mode = runs::NamingMode::Enum;
     engine::EnumOptions& options = in.naming.options.enumeration;
     options.format = pattern;
     options.start = QStringLiteral("1");
@@ -199,7 +194,7 @@ QStringList previewColumn(platform::ListView& list, const runs::DriverInputs& in
     bool pending = false;
     int token = -1;
     int changeCount = 0;
-    const runs::NamingMode mode = runs::namingModeFor(in.mode);
+    const runs::NamingMode mode = in.mode;
     auto counter = std::make_shared<runs::EnumCounter>();
     runs::PreviewJob job;
     job.list = &list;
@@ -281,8 +276,7 @@ TEST(NormalizeRun, PadsTheDigitRunsOfTheProcessedPartAndUndoes) {
     testsupport::writeFile(dir, "disc 01/inner 5.txt", "5", 5);
     h.inputs.dirsTicked = true;
     h.loadFolder(dir.path());
-    h.inputs.mode.tabKey = QStringLiteral("Enum");
-    h.inputs.mode.enumNumbering = false;
+    h.inputs.mode = runs::NamingMode::Normalize;
     h.inputs.naming.options.enumeration.normalizeWidth = QStringLiteral("3");
     // The extension's digits ("mp3") stay: only the name is processed.
     h.inputs.naming.options.scope = {true, false};
@@ -427,10 +421,6 @@ TEST(EnumRun, ThePreviewShowsTheNamesTheRunGives) {
 // The preview and the run share newNameFor; this is how the Enum tab reaches it.
 TEST(TransformNaming, NormalizeAndEnumThroughNewNameFor) {
     const QString folder = QStringLiteral("/tmp/");
-    for (const runs::NamingMode mode : {runs::NamingMode::Normalize, runs::NamingMode::Enum}) {
-        EXPECT_TRUE(runs::modeHasTransform(mode));
-    }
-
     runs::NamingOptions normalize;
     const struct {
         bool name, extension;

@@ -108,8 +108,7 @@ const Scenario kScenarios[] = {
          testsupport::writeFile(dir, "Artist - Song.bmp", bmp, 1);
          testsupport::writeFile(dir, "Other - Tune.bmp", bmp + "more", 2);
          h.loadFolder(dir.path());
-         h.inputs.mode.tabKey = QStringLiteral("Format");
-         h.inputs.mode.formatDetect = false;
+         h.inputs.mode = runs::NamingMode::Format;
          engine::FormatOptions& format = h.inputs.naming.options.format;
          format.pattern = QStringLiteral("<%1><\\><%2> <WIDTH>x<HEIGHT> <SIZEB> <DATE>.<EXT>");
          format.partsPattern = QStringLiteral("<%1> - <%2>");
@@ -183,7 +182,8 @@ const Scenario kScenarios[] = {
          h.inputs.dirsTicked = true;
          h.readFolder();
          h.buildRows();
-         h.inputs.mode.tabKey = QStringLiteral("Attrib");
+         h.inputs.mode = runs::NamingMode::None;
+         h.inputs.attributeRun = true;
          h.inputs.attrib.chkR = 1;
          if (storesDosBits(dir)) {
              h.inputs.attrib.chkA = 1;
@@ -331,6 +331,24 @@ TEST_F(UndoTest, DirectoriesComeBackBeforeFilesAndTheTotalsGoDown) {
                            h.folder + "file two.txt", h.folder + "keep.txt"}));
 }
 
+TEST_F(UndoTest, TheDirectoryListShowsTheOrderOfTheReadAfterwards) {
+    // Renamed, "a" sorts last; the list after the run shows it last. Undone, the folder is
+    // read again and its rows stand as the read gives them, not as they stood after the run.
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
+        testsupport::writeFile(dir, name, name, 1);
+    }
+    h.loadFolder(dir.path());
+    testsupport::replaceNames(h.inputs, QStringLiteral("a"), QStringLiteral("z"));
+    h.run();
+    ASSERT_EQ(h.rowPaths(h.directory),
+              QStringList({h.folder + "b.txt", h.folder + "c.txt", h.folder + "z.txt"}));
+
+    ASSERT_TRUE(h.undo());
+    EXPECT_EQ(h.rowPaths(h.directory),
+              QStringList({h.folder + "a.txt", h.folder + "b.txt", h.folder + "c.txt"}));
+    EXPECT_FALSE(h.listOrderChanged);
+}
+
 TEST_F(UndoTest, AChainComesBackInReverseOrder) {
     testsupport::writeFile(dir, "a.txt", "A", 1);
     testsupport::writeFile(dir, "b.txt", "B", 2);
@@ -338,7 +356,7 @@ TEST_F(UndoTest, AChainComesBackInReverseOrder) {
     h.setFolder(dir.path());
     // b becomes c first, then a becomes b: the list's order makes the chain possible.
     h.useFreeSelect({h.folder + "b.txt", h.folder + "a.txt"});
-    h.inputs.mode.replaceBatch = true;
+    h.inputs.mode = runs::NamingMode::BatchReplace;
     h.inputs.naming.batchReplaceList = {{QStringLiteral("b"), QStringLiteral("c")},
                                         {QStringLiteral("a"), QStringLiteral("b")}};
     h.run();
@@ -473,7 +491,8 @@ TEST_F(UndoTest, AnAttributeUndoRemovesTheStoredValueItCreated) {
     };
     ASSERT_EQ(before.at("plain.txt"), "(none)");
     ASSERT_EQ(before.at("folder"), "(none)");
-    h.inputs.mode.tabKey = QStringLiteral("Attrib");
+    h.inputs.mode = runs::NamingMode::None;
+    h.inputs.attributeRun = true;
     h.inputs.attrib.chkA = 1;
     h.inputs.attrib.chkS = 1;
     h.run();
