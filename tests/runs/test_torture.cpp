@@ -293,12 +293,14 @@ private:
         static const char* const kTabs[] = {"Replace", "Replace", "Case",   "AddCrop",
                                             "Mp3",     "Enum",    "Enum",   "Format",
                                             "Format",  "misc",    "Attrib", "Attrib"};
-        in.mode.tabKey = QString::fromLatin1(oneOf(rng_, kTabs));
-        modeText_ = in.mode.tabKey.toStdString();
-        const QString& tab = in.mode.tabKey;
+        const QString tab = QString::fromLatin1(oneOf(rng_, kTabs));
+        modeText_ = tab.toStdString();
+        in.attributeRun = tab == QLatin1String("Attrib");
+        mode_ = runs::NamingMode::None;
         if (tab == QLatin1String("Replace")) {
-            in.mode.replaceBatch = chance(rng_, 0.4);
-            const int items = in.mode.replaceBatch ? pick(rng_, 1, 3) : 1;
+            const bool batch = chance(rng_, 0.4);
+            mode_ = batch ? runs::NamingMode::BatchReplace : runs::NamingMode::Replace;
+            const int items = batch ? pick(rng_, 1, 3) : 1;
             for (int i = 0; i < items; ++i) {
                 engine::BatchReplaceItem item;
                 item.find = snippet(rng_, names);
@@ -315,6 +317,7 @@ private:
             o.replace = {first.find,     first.replace, first.caseSensitive,
                          first.swapMode, first.start,   first.count};
         } else if (tab == QLatin1String("Case")) {
+            mode_ = runs::NamingMode::Case;
             o.caseOptions.case1 = pick(rng_, 0, 6);
             o.caseOptions.case2 = pick(rng_, 0, 5);
             o.caseOptions.exceptionsEnabled = chance(rng_, 0.5);
@@ -325,6 +328,7 @@ private:
             modeText_ += " " + std::to_string(o.caseOptions.case1) + "/" +
                          std::to_string(o.caseOptions.case2);
         } else if (tab == QLatin1String("AddCrop")) {
+            mode_ = runs::NamingMode::AddCrop;
             o.addCrop.crop = chance(rng_, 0.5);
             o.addCrop.add = replacement(rng_);
             o.addCrop.addPos = QString::number(pick(rng_, 0, 6));
@@ -333,6 +337,7 @@ private:
             o.addCrop.cropNumber = QString::number(pick(rng_, 0, 5));
             o.addCrop.cropFromEnd = chance(rng_, 0.5);
         } else if (tab == QLatin1String("Mp3")) {
+            mode_ = runs::NamingMode::Mp3;
             static const char* const kPatterns[] = {"<ARTIST> - <TITLE>", "<TRACK> <TITLE>",
                                                     "<FILENAME> <BITRATE> <LENGTH>",
                                                     "<ARTIST><\\><TITLE>", "<GENRE> <YEAR>"};
@@ -343,8 +348,9 @@ private:
             o.mp3.onlyMp3Files = chance(rng_, 0.5);
             modeText_ += " " + o.mp3.pattern.toStdString();
         } else if (tab == QLatin1String("Enum")) {
-            in.mode.enumNumbering = chance(rng_, 0.6);
-            o.enumeration.normalize = !in.mode.enumNumbering;
+            const bool numbering = chance(rng_, 0.6);
+            mode_ = numbering ? runs::NamingMode::Enum : runs::NamingMode::Normalize;
+            o.enumeration.normalize = !numbering;
             static const char* const kFormats[] = {"File ###", "<\\>##", "# - ", "Twin#", "##.txt"};
             o.enumeration.format = QString::fromLatin1(oneOf(rng_, kFormats));
             o.enumeration.start = QString::number(pick(rng_, 0, 3));
@@ -353,16 +359,17 @@ private:
             o.enumeration.zeros = QString::number(pick(rng_, 0, 3));
             o.enumeration.resetBetweenDirs = chance(rng_, 0.5);
             o.enumeration.normalizeWidth = QString::number(pick(rng_, 0, 4));
-            modeText_ += in.mode.enumNumbering ? " numbering " + o.enumeration.format.toStdString()
-                                               : std::string(" normalize");
+            modeText_ += numbering ? " numbering " + o.enumeration.format.toStdString()
+                                   : std::string(" normalize");
         } else if (tab == QLatin1String("Format")) {
-            in.mode.formatDetect = chance(rng_, 0.35);
+            const bool detect = chance(rng_, 0.35);
+            mode_ = detect ? runs::NamingMode::DetectType : runs::NamingMode::Format;
             const FormatPattern& pattern = oneOf(rng_, kFormatPatterns);
             o.format.pattern = QString::fromLatin1(pattern.pattern);
             o.format.partsPattern =
                 chance(rng_, 0.5) ? QStringLiteral("<%1> - <%2>") : QStringLiteral("<%1>.<%2>");
             o.format.allMustBeAvailable = chance(rng_, 0.3);
-            o.format.formatFilenameSelected = !in.mode.formatDetect;
+            o.format.formatFilenameSelected = !detect;
             o.format.tabCaption = QStringLiteral("Format");
             if (pattern.filesOnly) {
                 in.dirsTicked = false;
@@ -379,9 +386,9 @@ private:
             in.naming.detect.tryMp3 = chance(rng_, 0.5);
             in.naming.detect.tryText = chance(rng_, 0.5);
             in.naming.detect.keepExtension = chance(rng_, 0.5);
-            modeText_ += in.mode.formatDetect ? std::string(" detect")
-                                              : " " + o.format.pattern.toStdString();
+            modeText_ += detect ? std::string(" detect") : " " + o.format.pattern.toStdString();
         } else if (tab == QLatin1String("misc")) {
+            mode_ = runs::NamingMode::Misc;
             o.space = {chance(rng_, 0.6), chance(rng_, 0.6), chance(rng_, 0.6)};
         } else {
             in.attrib.optAttrib = pick(rng_, 0, 1);
@@ -398,7 +405,7 @@ private:
             in.attrib.chkDateModified = chance(rng_, 0.8);
             modeText_ += in.attrib.optAttrib == 1 ? " dates" : " attributes";
         }
-        mode_ = runs::namingModeFor(in.mode);
+        in.mode = mode_;
         in.dirsAllowed = tab == QLatin1String("Attrib") || runs::modeWalksDirectories(mode_);
         modeText_ += std::string(" files=") + (in.filesTicked ? "1" : "0") +
                      " dirs=" + (in.dirsTicked ? "1" : "0") +
@@ -413,7 +420,7 @@ private:
     // mode's name function gives (as the preview shows it), numbered in row order.
     void expectNames() {
         const runs::DriverInputs& in = h_.inputs;
-        if (in.mode.tabKey == QLatin1String("Attrib") || !runs::modeHasTransform(mode_)) {
+        if (in.attributeRun || mode_ == runs::NamingMode::None) {
             return;
         }
         const int source = in.fileMode == 1 ? 1 : 0;
