@@ -314,7 +314,10 @@ bool undoLastRun(DriverContext& ctx) {
         }
     });
     passOver(QStringLiteral("order"), [&] {
-        if (list && restoreRowOrder(*list, state.orderSnapshot) && source == 0 &&
+        // The Directory list read again stands in the read's order unless the user had set
+        // an order of its own; the order after the run followed the new names.
+        const bool keepsOrder = source == 1 || in.listOrderChanged;
+        if (list && keepsOrder && restoreRowOrder(*list, state.orderSnapshot) && source == 0 &&
             hooks.markListOrderChanged) {
             hooks.markListOrderChanged();
         }
