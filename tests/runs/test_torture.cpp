@@ -264,7 +264,8 @@ private:
             std::shuffle(files.begin(), files.end(), rng_);
             h_.useFreeSelect(files, dirs);
         }
-        platform::ListView& list = in.fileMode == 1 ? h_.dragDrop : h_.directory;
+        platform::ListView& list =
+            in.fileMode == filelists::Source::FreeSelect ? h_.dragDrop : h_.directory;
         if (chance(rng_, 0.15)) {
             in.onlySelectedInForce = true;
             for (int row = 0; row < list.rowCount(); ++row) {
@@ -375,7 +376,7 @@ private:
                 in.dirsTicked = false;
                 in.filesTicked = true;
                 h_.buildRows();
-                if (in.fileMode == 1) {
+                if (in.fileMode == filelists::Source::FreeSelect) {
                     h_.useFreeSelect(h_.lstFiles[1]);
                 }
             }
@@ -410,7 +411,7 @@ private:
         modeText_ += std::string(" files=") + (in.filesTicked ? "1" : "0") +
                      " dirs=" + (in.dirsTicked ? "1" : "0") +
                      " subfolders=" + (scan_.subfolders ? "1" : "0") +
-                     " freeSelect=" + std::to_string(in.fileMode) +
+                     " freeSelect=" + std::to_string(filelists::sourceIndex(in.fileMode)) +
                      " onlySelected=" + (in.onlySelectedInForce ? "1" : "0") +
                      " simulation=" + (simulate_ ? "1" : "0") + " cancel=" + (cancel ? "1" : "0");
         expectNames();
@@ -423,7 +424,7 @@ private:
         if (in.attributeRun || mode_ == runs::NamingMode::None) {
             return;
         }
-        const int source = in.fileMode == 1 ? 1 : 0;
+        const int source = filelists::sourceIndex(in.fileMode);
         platform::ListView& list = source == 1 ? h_.dragDrop : h_.directory;
         const QStringList files = h_.lstFiles[source];
         const QStringList dirs = h_.lstDirs[source];
