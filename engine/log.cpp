@@ -14,6 +14,35 @@ namespace {
 
 bool errorsLoggedFlag = false;
 
+// The date text changes once a second; a run writes many lines within one.
+QString currentDateText() {
+    static time_t shownSecond = -1;
+    static QString shown;
+    struct timespec now {};
+    clock_gettime(CLOCK_REALTIME, &now);
+    if (now.tv_sec != shownSecond) {
+        shown = platform::dateTimeText(QDateTime::currentDateTime());
+        shownSecond = now.tv_sec;
+    }
+    return shown;
+}
+
+int g_runLogSessions = 0;
+platform::AppendFile g_runLog;
+
+QString logLine(const QString& message) {
+    return QLatin1Char('(') + currentDateText() + QLatin1String(") ") + oneLine(message);
+}
+
+// A failed write is dropped on purpose: the log is for the user, and the caller's own work must
+// go on unaffected. The writer refuses anything but a regular file of that name, so a link or a
+// FIFO put in the log's place drops the line too.
+void appendLogLine(const QString& fileName, const QString& message) {
+    (void)platform::appendLine(platform::programFile(fileName), logLine(message));
+}
+
+}  // namespace
+
 // A name may hold line breaks; written as they are, they would end the entry and start another
 // that the name's owner wrote. Viewers differ in what ends a line: besides CR and LF, some take
 // VT, FF, the separators FS, GS and RS, NEL, LS and PS, and one reading the log as Latin-1 a
@@ -83,35 +112,6 @@ QString oneLine(const QString& message) {
     }
     return line;
 }
-
-// The date text changes once a second; a run writes many lines within one.
-QString currentDateText() {
-    static time_t shownSecond = -1;
-    static QString shown;
-    struct timespec now {};
-    clock_gettime(CLOCK_REALTIME, &now);
-    if (now.tv_sec != shownSecond) {
-        shown = platform::dateTimeText(QDateTime::currentDateTime());
-        shownSecond = now.tv_sec;
-    }
-    return shown;
-}
-
-int g_runLogSessions = 0;
-platform::AppendFile g_runLog;
-
-QString logLine(const QString& message) {
-    return QLatin1Char('(') + currentDateText() + QLatin1String(") ") + oneLine(message);
-}
-
-// A failed write is dropped on purpose: the log is for the user, and the caller's own work must
-// go on unaffected. The writer refuses anything but a regular file of that name, so a link or a
-// FIFO put in the log's place drops the line too.
-void appendLogLine(const QString& fileName, const QString& message) {
-    (void)platform::appendLine(platform::programFile(fileName), logLine(message));
-}
-
-}  // namespace
 
 void logError(const QString& message) {
     errorsLoggedFlag = true;

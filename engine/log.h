@@ -69,6 +69,8 @@ private:
 
 // "Error <number> (<description>) <context>": the form of every trapped failure's line.
 QString errorLine(const ErrorInfo& error, const QString& context);
+// A text on one line as the logs write it: CR, LF and tab shown as \r, \n and \t.
+QString oneLine(const QString& message);
 // logError(errorLine(error, context)).
 void logFailure(const ErrorInfo& error, const QString& context);
 

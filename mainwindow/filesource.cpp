@@ -21,7 +21,10 @@ void showPlaceholder(platform::ListView* list, const QString& text) {
     list->setFont(placeholderFont);
     list->setLabelEdit(platform::ListView::LabelEdit::Manual);
     list->clear();
-    list->addRow(QStringList{text});
+    platform::ListRow row;
+    row.texts = QStringList{text};
+    row.placeholder = true;
+    list->addRow(row);
     list->clearSelection();
 }
 

@@ -355,7 +355,7 @@ bool FolderSource::pathBoxEvent(QObject* watched, QEvent* event) {
             if (pathHasFocus_ && !stillInside && reason != Qt::ActiveWindowFocusReason &&
                 reason != Qt::PopupFocusReason) {
                 pathHasFocus_ = false;
-                txtPathLostFocus();
+                leaveKeepingTheClick(event, [this] { txtPathLostFocus(); });
             }
             return false;
         }
@@ -553,7 +553,7 @@ bool FolderSource::filterEvent(QObject* watched, QEvent* event) {
             txtPatternGotFocus();
         } else if (event->type() == QEvent::FocusOut && reason() != Qt::ActiveWindowFocusReason &&
                    reason() != Qt::PopupFocusReason) {
-            txtPatternLostFocus();
+            leaveKeepingTheClick(event, [this] { txtPatternLostFocus(); });
         }
     } else if (watched == ui_.TreeView && event->type() == QEvent::KeyRelease) {
         treeViewKeyUp(static_cast<QKeyEvent*>(event)->key());

@@ -479,6 +479,9 @@ void FreeSelect::mnuListviewAddClick() {
         QCoreApplication::processEvents();
     }
     window_.modePanels().optionsChanged();
+    // The list counted its selection when the menu closed, before the adding wrote its
+    // cancel hint over the count.
+    window_.fileSource().updateSelectedCount(0);
     reportFull(outcome.full);
 }
 

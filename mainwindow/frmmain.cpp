@@ -127,6 +127,7 @@ bool isInside(const QWidget* widget, const QWidget* container) {
 FrmMain::FrmMain(const QStringList& arguments, QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(state_.appName);
+    describeCheckBoxesByTheirState();
     QFont windowFont = font();
     // The layout is measured for a font with the widths of the classic sans-serif faces;
     // where none of them is installed the desktop's own font stands in.

@@ -103,6 +103,8 @@ void ListCommands::connectHandlers() {
             [this, list](int row, QWidget* editor) { labelEditStarted(list, row, editor); });
         list->setLabelEditor(
             [this, list](int row, QString& text) { return commitLabelEdit(list, row, text); });
+        // A name with line breaks shows whole, its breaks drawn as the logs write them.
+        list->setShownText(engine::oneLine);
     }
 }
 

@@ -214,6 +214,13 @@ void OptionPanels::connectHandlers() {
         input->installEventFilter(this);
     }
 
+    for (QDateTimeEdit* picker : std::initializer_list<QDateTimeEdit*>{ui_.dtDate, ui_.dtTime}) {
+        picker->installEventFilter(this);
+        if (auto* text = picker->findChild<QLineEdit*>()) {
+            text->installEventFilter(this);
+        }
+    }
+
     connect(ui_.cmdReplaceAdd, &QAbstractButton::clicked, this, [this] { cmdReplaceAddClick(); });
 
     // Token pickers: the chosen entry's token goes into the box at its caret.
@@ -419,6 +426,34 @@ bool OptionPanels::mp3FormatKey(int key) {
     return true;
 }
 
+bool OptionPanels::typeOverPicker(QObject* watched, const QKeyEvent* key) {
+    auto* picker = qobject_cast<QDateTimeEdit*>(watched);
+    if (!picker && watched) {
+        picker = qobject_cast<QDateTimeEdit*>(watched->parent());
+    }
+    if (!picker || key->text().isEmpty() || !key->text().at(0).isPrint()) {
+        return false;
+    }
+    const auto* text = picker->findChild<QLineEdit*>();
+    // The picker takes typing one field at a time; over a selection of several fields it
+    // would read the first keys against the whole text and land on another date. Typing over
+    // them starts in the first field and runs on through the rest.
+    if (!text || picker->sectionCount() < 2) {
+        return false;
+    }
+    const QString section = picker->sectionText(picker->currentSection());
+    if (text->selectedText().size() > section.size()) {
+        picker->setCurrentSectionIndex(0);
+        picker->setSelectedSection(picker->sectionAt(0));
+        return false;
+    }
+    // A full field moves on by itself; the separator typed after it belongs to the field
+    // just left, and taken as typed it would skip the next one ("10:30" giving 10:xx:30).
+    const int start = text->selectionStart();
+    return start > 0 && text->selectedText() == section && !section.isEmpty() &&
+           text->text().at(start - 1) == key->text().at(0);
+}
+
 void OptionPanels::repairOnLeaving(QLineEdit* box) {
     for (const NumberBoxRule& rule : kNumberBoxes) {
         if (ui_.*rule.box != box) {
@@ -440,10 +475,13 @@ bool OptionPanels::eventFilter(QObject* watched, QEvent* event) {
             break;
         case QEvent::FocusOut:
             if (auto* box = qobject_cast<QLineEdit*>(watched); box && leavesForGood(event)) {
-                repairOnLeaving(box);
+                leaveKeepingTheClick(event, [this, box] { repairOnLeaving(box); });
             }
             break;
         case QEvent::KeyPress:
+            if (typeOverPicker(watched, static_cast<QKeyEvent*>(event))) {
+                return true;
+            }
             if (watched == ui_.txtMp3Format &&
                 mp3FormatKey(static_cast<QKeyEvent*>(event)->key())) {
                 return true;

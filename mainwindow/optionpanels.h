@@ -12,6 +12,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QKeyEvent;
 class QLineEdit;
 class QRadioButton;
 
@@ -78,6 +79,8 @@ private:
     // The Enter rule of the Mp3 pattern; true when the key is taken.
     bool mp3FormatKey(int key);
     void repairOnLeaving(QLineEdit* box);
+    // Typing over a picker's selection; true when the key is spent.
+    bool typeOverPicker(QObject* watched, const QKeyEvent* key);
     // Leaves a panel (the option frame of its tab) unless its tab is chosen: "Rename!" takes
     // the focus, or "About" while it is off.
     void focusAwayFromHiddenPanel(QWidget* Controls::*frame);

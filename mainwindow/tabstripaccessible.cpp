@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "mainwindow/tabstrip.h"
+#include "mainwindow/widgetvalues.h"
 
 namespace mainwindow {
 
@@ -36,7 +37,7 @@ public:
         }
         switch (kind) {
             case QAccessible::Name:
-                return strip_->tabText(index_).remove(QLatin1Char('&'));
+                return labelCaption(strip_->tabText(index_));
             case QAccessible::Description:
                 return strip_->tabToolTip(index_);
             default:

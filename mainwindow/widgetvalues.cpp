@@ -1,9 +1,13 @@
 #include "mainwindow/widgetvalues.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QApplication>
 #include <QCheckBox>
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QMetaObject>
+#include <QPointer>
 
 namespace mainwindow {
 
@@ -34,6 +38,61 @@ bool setVbValue(QCheckBox* box, int value) {
         default:
             return false;
     }
+}
+
+namespace {
+
+class CheckBoxAccessible : public QAccessibleWidget {
+public:
+    explicit CheckBoxAccessible(QCheckBox* box) : QAccessibleWidget(box, QAccessible::CheckBox) {}
+
+    QString text(QAccessible::Text kind) const override {
+        // Qt names a box without a name of its own after the frame around it; a box reads
+        // as its own caption.
+        if (kind == QAccessible::Name) {
+            const QString own = box()->accessibleName();
+            return own.isEmpty() ? labelCaption(box()->text()) : own;
+        }
+        return QAccessibleWidget::text(kind);
+    }
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.checkable = true;
+        // Qt counts a grayed box as checked, the attribute run as "leave as it is".
+        state.checked = box()->checkState() == Qt::Checked;
+        state.checkStateMixed = box()->checkState() == Qt::PartiallyChecked;
+        return state;
+    }
+    QStringList actionNames() const override {
+        return QStringList{toggleAction()} + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString& action) override {
+        if (action == toggleAction() || action == pressAction()) {
+            box()->click();
+        } else {
+            QAccessibleWidget::doAction(action);
+        }
+    }
+
+private:
+    QCheckBox* box() const { return static_cast<QCheckBox*>(object()); }
+};
+
+QAccessibleInterface* checkBoxAccessible(const QString&, QObject* object) {
+    if (auto* box = qobject_cast<QCheckBox*>(object)) {
+        return new CheckBoxAccessible(box);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+void describeCheckBoxesByTheirState() {
+    static const bool installed = [] {
+        QAccessible::installFactory(checkBoxAccessible);
+        return true;
+    }();
+    (void)installed;
 }
 
 QString labelCaption(const QString& stored) {
@@ -70,6 +129,27 @@ bool leavesForGood(const QEvent* event) {
     }
     const Qt::FocusReason reason = static_cast<const QFocusEvent*>(event)->reason();
     return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+}
+
+void leaveKeepingTheClick(const QEvent* event, const std::function<void()>& rule) {
+    const bool byPress = event->type() == QEvent::FocusOut &&
+                         static_cast<const QFocusEvent*>(event)->reason() == Qt::MouseFocusReason;
+    const QPointer<QAbstractButton> pressed =
+        byPress ? qobject_cast<QAbstractButton*>(QApplication::focusWidget()) : nullptr;
+    rule();
+    if (!pressed) {
+        return;
+    }
+    QMetaObject::invokeMethod(
+        pressed,
+        [pressed] {
+            if (pressed && pressed->isDown() &&
+                !(QGuiApplication::mouseButtons() & Qt::LeftButton)) {
+                pressed->setDown(false);
+                pressed->click();
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 }  // namespace mainwindow

@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include <functional>
+
 #include <QCheckBox>
 
 class QEvent;
@@ -34,6 +36,10 @@ protected:
     }
 };
 
+// Makes assistive technology read a check box's three states as drawn: a grayed box ("leave
+// as it is") is mixed, not ticked. Once per program, before the first box is described.
+void describeCheckBoxesByTheirState();
+
 // A stored caption as a label shows it: "&&" is one ampersand, a single "&" marks the
 // access key and is not shown.
 QString labelCaption(const QString& stored);
@@ -44,5 +50,10 @@ void selectAllOnFocus(QLineEdit* box);
 // Whether a focus-out event leaves the box for good: the window losing the focus, or a context
 // menu opening to paste, does not.
 bool leavesForGood(const QEvent* event);
+// Runs `rule`, what leaving a box does, for the focus-out `event`. A press moves the focus
+// before it reaches the button pressed; a rule that yields to the event loop lets the release
+// of a quick click be handled first, and the button would stay down without a click. Such a
+// button gets its click afterwards.
+void leaveKeepingTheClick(const QEvent* event, const std::function<void()>& rule);
 
 }  // namespace mainwindow

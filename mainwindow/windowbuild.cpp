@@ -1,6 +1,8 @@
 // Building the main window from the tables of controltable.h: the controls, the option groups,
 // the frames whose caption line holds an option, the preview timer and the pop-up menus.
 #include <QButtonGroup>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QLocale>
 #include <QPainter>
 #include <QRegularExpression>
@@ -9,6 +11,7 @@
 #include "mainwindow/frmmain.h"
 #include "mainwindow/gaplabel.h"
 #include "mainwindow/modetable.h"
+#include "mainwindow/toolicons.h"
 
 namespace mainwindow {
 
@@ -25,6 +28,17 @@ QString pickerDateFormat() {
         format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
     }
     return format;
+}
+
+// The inputs that no label names; what they hold says what they are.
+QString unlabelledInputName(const char* input) {
+    if (qstrcmp(input, "txtPath") == 0) {
+        return QStringLiteral("Working directory");
+    }
+    if (qstrcmp(input, "txtPattern") == 0) {
+        return QStringLiteral("Pattern Mask");
+    }
+    return {};
 }
 
 // The time picker shows the locale's long time without its time-zone field.
@@ -106,11 +120,49 @@ void FrmMain::nameInputsForAssistiveTechnology() {
                 bestDistance = distance;
             }
         }
+        if (!best) {
+            // A label whose gap holds the box ("Zero Padding: [3] Digits") reads as a whole.
+            for (const ControlDef& label : defs) {
+                if (label.kind == Kind::Label && qstrcmp(label.container, input.container) == 0 &&
+                    label.left < input.left && label.left + label.width > input.left &&
+                    label.top < input.top + input.height && label.top + label.height > input.top) {
+                    best = &label;
+                    break;
+                }
+            }
+        }
+        if (!best) {
+            // A picker whose check box on its line says what it sets ("New Date:").
+            for (const ControlDef& box : defs) {
+                const int middle = box.top + box.height / 2;
+                if (box.kind == Kind::CheckBox && qstrcmp(box.container, input.container) == 0 &&
+                    middle >= input.top && middle <= input.top + input.height &&
+                    box.left + box.width <= input.left + 60) {
+                    best = &box;
+                }
+            }
+        }
+        QString name;
         if (best) {
-            auto* label = control<QLabel>(QString::fromUtf8(best->name));
-            widget->setAccessibleName(labelCaption(QString::fromUtf8(best->caption)));
-            if (label) {
+            name = labelCaption(QString::fromUtf8(best->caption)).simplified();
+            if (auto* label =
+                    qobject_cast<QLabel*>(control<QWidget>(QString::fromUtf8(best->name)))) {
                 label->setBuddy(widget);
+            }
+        } else {
+            name = unlabelledInputName(input.name);
+        }
+        if (name.isEmpty()) {
+            // The only caption near it is that of its frame.
+            if (const auto* frame = control<QGroupBox>(QString::fromUtf8(input.container))) {
+                name = labelCaption(frame->title()).trimmed();
+            }
+        }
+        if (!name.isEmpty()) {
+            widget->setAccessibleName(name);
+            if (auto* editable = qobject_cast<QComboBox*>(widget);
+                editable && editable->lineEdit()) {
+                editable->lineEdit()->setAccessibleName(name);
             }
         }
     }
@@ -292,7 +344,10 @@ void FrmMain::buildControls() {
             widget->setToolTip(QString::fromUtf8(def.tip));
         }
         if (pictures.contains(name)) {
-            const QIcon icon = style()->standardIcon(pictures.value(name));
+            QIcon icon = drawnToolIcon(name);
+            if (icon.isNull()) {
+                icon = style()->standardIcon(pictures.value(name));
+            }
             if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
                 button->setIcon(icon);
             } else if (auto* picture = qobject_cast<QLabel*>(widget)) {
@@ -344,6 +399,8 @@ void FrmMain::buildControls() {
         auto* frame = control<QGroupBox>(QString::fromUtf8(def.frame));
         auto* option = control<QRadioButton>(QString::fromUtf8(def.option));
         frameOptions_.insert(frame, option);
+        // The button has no caption of its own: it reads as the caption it sits on.
+        option->setAccessibleName(labelCaption(frame->title()).trimmed());
         frame->installEventFilter(this);
         placeOnCaptionLine(option, frame);
     }
@@ -392,6 +449,8 @@ void FrmMain::buildMenus() {
         if (def.depth == 0) {
             auto* menu = new QMenu(caption, this);
             menu->setObjectName(name);
+            // A pop-up is a window of its own and takes the desktop's font, not the window's.
+            menu->setFont(font());
             registerControl(menu);
             open[0] = menu;
             continue;
@@ -405,6 +464,7 @@ void FrmMain::buildMenus() {
         } else if (hasChildren) {
             QMenu* submenu = parent->addMenu(caption);
             submenu->setObjectName(name);
+            submenu->setFont(font());
             registerControl(submenu);
             open[def.depth] = submenu;
         } else {

@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -79,6 +81,9 @@ RunWindow::RunWindow(RunState& state, settings::ProgramSettings& settings, QWidg
     // Tens of thousands of lines: one height for all keeps adding and scrolling cheap.
     log_->setUniformItemSizes(true);
     log_->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Lines as wide as the first one show whole; a longer line (a warning and its reason)
+    // reads whole in its tooltip.
+    log_->viewport()->installEventFilter(this);
 
     progress_ = new QProgressBar(this);
     progress_->setObjectName(QStringLiteral("Progress"));
@@ -172,6 +177,19 @@ void RunWindow::resizeEvent(QResizeEvent* event) {
 
 // Lines join the list once per yield, in one insertion: added one by one, every line cost
 // the list a change notification no one could see before the next repaint.
+bool RunWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == log_->viewport() && event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        if (const QListWidgetItem* item = log_->itemAt(help->pos())) {
+            QToolTip::showText(help->globalPos(), item->text(), log_->viewport());
+        } else {
+            QToolTip::hideText();
+        }
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void RunWindow::addLine(const QString& line) {
     pendingLines_.append(line);
     scrollPending_ = true;

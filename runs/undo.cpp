@@ -283,7 +283,13 @@ bool undoLastRun(DriverContext& ctx) {
                  [&] { removeCreatedDirectories(session, true); });
     }
     passOver(QStringLiteral("rebuild"), [&] { rebuildSource(session); });
-    passOver(QStringLiteral("order"), [&] { session.restoreOrder(); });
+    passOver(QStringLiteral("order"), [&] {
+        // The Directory list read again stands in the read's order unless the user had set
+        // an order of its own; the order after the run followed the new names.
+        if (session.source() == 1 || session.inputs().listOrderChanged) {
+            session.restoreOrder();
+        }
+    });
     passOver(QStringLiteral("selection"), [&] { session.reselect(); });
     passOver(QStringLiteral("selection count"), [&] { session.updateSelectedCount(); });
     passOver(QStringLiteral("end"),

@@ -7,6 +7,7 @@
 #include "mainwindow/controltable.h"
 #include "mainwindow/foldersource.h"
 #include "mainwindow/frmmain.h"
+#include "mainwindow/modepanels.h"
 #include "mainwindow/optionpanels.h"
 #include "mainwindow/windowkeys.h"
 #include "platform/localetext.h"
@@ -131,12 +132,14 @@ bool applySettings(FrmMain& window, const SettingsInputs& in) {
     // dialog showed it empty, and an unchanged empty list is no reason to empty its file.
     QStringList shownExceptions = lists.exceptionsList;
     shownExceptions.removeAll(QString());
-    if (in.exceptions != shownExceptions) {
+    const bool exceptionsChanged = in.exceptions != shownExceptions;
+    if (exceptionsChanged) {
         lists.exceptionsUnread = false;
     }
     QList<engine::BatchReplaceItem> shownBatch = lists.batchReplaceList;
     shownBatch.removeIf([](const engine::BatchReplaceItem& item) { return item.find.isEmpty(); });
-    if (in.batchReplace != shownBatch) {
+    const bool batchChanged = in.batchReplace != shownBatch;
+    if (batchChanged) {
         lists.batchReplaceUnread = false;
     }
     lists.exceptionsList = in.exceptions;
@@ -153,6 +156,10 @@ bool applySettings(FrmMain& window, const SettingsInputs& in) {
     if (refresh) {
         window.folderSource().readDirectoryStructure();
         window.folderSource().updateTreeview();
+    }
+    // The Case and Replace tabs name by these lists: the preview shown is stale.
+    if (exceptionsChanged || batchChanged) {
+        window.modePanels().optionsChanged();
     }
     return refresh;
 }

@@ -3,8 +3,10 @@
 #include <QAbstractItemView>
 #include <QListView>
 #include <QPushButton>
+#include <QStyle>
 #include <QTreeView>
 
+#include <algorithm>
 #include <initializer_list>
 
 #include "mainwindow/dialogs/batchreplaceitem.h"
@@ -17,7 +19,7 @@ namespace {
 using Cell = BatchReplaceItemDialog::Cell;
 
 // Find and Replace get the room; the other four as wide as their headers need.
-constexpr int kTextColumnWidth = 80;
+constexpr int kTextColumnMinimum = 40;
 constexpr int kHeaderPadding = 16;
 
 const QString kMark = QStringLiteral("x");
@@ -42,11 +44,22 @@ BatchReplaceEditor::BatchReplaceEditor(const Controls& controls, QWidget* owner)
         bool wide;
     } columns[] = {{"Find", true},  {"Replace", true}, {"Case", false},
                    {"Swap", false}, {"Start", false},  {"Count", false}};
+    // The four short columns as wide as their headers; the two texts share what is left of
+    // the list (room kept for a scroll bar), so all six show without scrolling sideways.
+    const int margin = 2 * list->style()->pixelMetric(QStyle::PM_HeaderMargin) + kHeaderPadding / 2;
+    int narrow = 0;
+    for (const auto& column : columns) {
+        if (!column.wide) {
+            narrow += metrics.horizontalAdvance(QString::fromLatin1(column.text)) + margin;
+        }
+    }
+    const int room = list->width() - 2 * list->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) -
+                     list->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int wide = std::max(kTextColumnMinimum, (room - narrow) / 2);
     for (const auto& column : columns) {
         const QString text = QString::fromLatin1(column.text);
-        const int width =
-            column.wide ? kTextColumnWidth : metrics.horizontalAdvance(text) + kHeaderPadding;
-        list->addColumn(text, QString(), width);
+        list->addColumn(text, QString(),
+                        column.wide ? wide : metrics.horizontalAdvance(text) + margin);
     }
     // Rows change through the item dialog only, which keeps their texts fit for the list
     // file; a label edited in place would not be checked.

@@ -124,9 +124,11 @@ void BatchReplaceItemDialog::buildControls() {
         return pushButton;
     };
 
-    placeCaption(label("Label1", QStringLiteral("Look for...")), {90, 75, 1335, 255});
+    QLabel* findLabel = label("Label1", QStringLiteral("Look for..."));
+    placeCaption(findLabel, {90, 75, 1335, 255});
     txtFind_ = textBox("txtFind", QString(), {90, 315, 3015, 285});
-    placeCaption(label("Label2", QStringLiteral("... and replace with:")), {90, 675, 1695, 255});
+    QLabel* replaceLabel = label("Label2", QStringLiteral("... and replace with:"));
+    placeCaption(replaceLabel, {90, 675, 1695, 255});
     txtReplace_ = textBox("txtReplace", QString(), {90, 915, 3015, 285});
     chkCaseSensitive_ =
         checkBox("chkCaseSensitive", QStringLiteral("Case Sensitive"), {210, 1395, 1455, 255});
@@ -134,10 +136,15 @@ void BatchReplaceItemDialog::buildControls() {
         checkBox("chkReplaceMode", QStringLiteral("Swap Mode"), {210, 1755, 1215, 255});
     txtReplaceStart_ = textBox("txtReplaceStart", QStringLiteral("0"), {2610, 1395, 495, 285});
     txtReplaceCount_ = textBox("txtReplaceCount", QStringLiteral("0"), {2610, 1755, 495, 285});
-    placeCaption(label("Label30", QStringLiteral("Start:")), {2070, 1425, 555, 255},
-                 txtReplaceStart_->x() - kLabelGap);
-    placeCaption(label("Label29", QStringLiteral("Count:")), {2070, 1785, 585, 255},
-                 txtReplaceCount_->x() - kLabelGap);
+    QLabel* startLabel = label("Label30", QStringLiteral("Start:"));
+    placeCaption(startLabel, {2070, 1425, 555, 255}, txtReplaceStart_->x() - kLabelGap);
+    QLabel* countLabel = label("Label29", QStringLiteral("Count:"));
+    placeCaption(countLabel, {2070, 1785, 585, 255}, txtReplaceCount_->x() - kLabelGap);
+    // Assistive technology names each box after the label that reads for it.
+    findLabel->setBuddy(txtFind_);
+    replaceLabel->setBuddy(txtReplace_);
+    startLabel->setBuddy(txtReplaceStart_);
+    countLabel->setBuddy(txtReplaceCount_);
     for (QLineEdit* box : {txtReplaceStart_, txtReplaceCount_}) {
         box->setMaxLength(kMaxNumberLength);
         box->setValidator(new DigitsOnly(box));

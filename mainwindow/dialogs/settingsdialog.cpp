@@ -2,6 +2,7 @@
 
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -355,6 +356,23 @@ void FrmSettings::build() {
         controls_.insert(widget->objectName(), widget);
     }
 
+    // A size box reads as the label on its line, not as the frame around both boxes; the
+    // labels run on underneath the boxes.
+    for (const InputDef& box : kControls) {
+        if (box.kind != Input::TextBox) {
+            continue;
+        }
+        for (const InputDef& label : kControls) {
+            if (label.kind == Input::Label && qstrcmp(label.frame, box.frame) == 0 &&
+                label.left < box.left && label.top < box.top + box.height &&
+                label.top + label.height > box.top) {
+                QWidget* input = controls_.value(QString::fromUtf8(box.name));
+                input->setAccessibleName(labelCaption(QString::fromUtf8(label.caption)).trimmed());
+                control<QLabel>(QString::fromUtf8(label.name))->setBuddy(input);
+            }
+        }
+    }
+
     auto* ok = control<QPushButton>(QStringLiteral("cmdOK"));
     ok->setDefault(true);
     auto* cancel = control<QPushButton>(QStringLiteral("cmdCancel"));
@@ -376,6 +394,14 @@ void FrmSettings::build() {
                                 control<QPushButton>(QStringLiteral("cmdBatchReplaceDown"))},
                                this);
     setFocusOrder();
+    // Enter presses "Ok" from every control. A key the focused control leaves alone does not
+    // always travel on to the dialog (a frame in between ends it when the key comes from the
+    // screen), so the controls hand Enter over themselves; a button presses itself.
+    for (QWidget* child : findChildren<QWidget*>()) {
+        if (!qobject_cast<QPushButton*>(child)) {
+            child->installEventFilter(this);
+        }
+    }
 }
 
 void FrmSettings::setFocusOrder() {
@@ -579,6 +605,18 @@ void FrmSettings::showEvent(QShowEvent* event) {
 }
 
 bool FrmSettings::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            modifiers == Qt::NoModifier) {
+            auto* ok = control<QPushButton>(QStringLiteral("cmdOK"));
+            if (ok->isEnabled()) {
+                ok->click();
+            }
+            return true;
+        }
+    }
     if (auto* sizeBoxWatched = qobject_cast<QLineEdit*>(watched)) {
         if (event->type() == QEvent::FocusIn) {
             selectAllOnFocus(sizeBoxWatched);

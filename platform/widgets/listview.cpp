@@ -5,6 +5,7 @@
 #include <QDrag>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QListView>
 #include <QMimeData>
 #include <QPainter>
@@ -37,6 +38,10 @@ public:
         if (report_ && !owner_->fullRowSelect() && index.column() > 0) {
             opt.state &= ~QStyle::State_Selected;
         }
+        if (index.row() < owner_->rowCount() && owner_->model()->rows.at(index.row()).placeholder) {
+            opt.state &=
+                ~(QStyle::State_Selected | QStyle::State_HasFocus | QStyle::State_MouseOver);
+        }
         QStyledItemDelegate::paint(painter, opt, index);
         if (report_ && owner_->gridLines()) {
             painter->save();
@@ -45,6 +50,17 @@ public:
             painter->drawLine(option.rect.bottomLeft(), option.rect.bottomRight());
             painter->restore();
         }
+    }
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        // The in-place editor of a label shows where it is, over the row's own highlight.
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+            line->setFrame(true);
+            line->setAutoFillBackground(true);
+        }
+        return editor;
     }
 
 private:
@@ -107,8 +123,11 @@ QVariant ListViewModel::data(const QModelIndex& index, int role) const {
     const ListRow& row = rows.at(index.row());
     switch (role) {
         case Qt::DisplayRole:
-        case Qt::EditRole:
-            return index.column() < row.texts.size() ? row.texts.at(index.column()) : QString();
+        case Qt::EditRole: {
+            const QString text =
+                index.column() < row.texts.size() ? row.texts.at(index.column()) : QString();
+            return role == Qt::DisplayRole && shownText ? shownText(text) : text;
+        }
         case Qt::DecorationRole: {
             if (index.column() != 0) {
                 return {};
@@ -311,6 +330,8 @@ ListView::ListView(QWidget* parent)
     report_->setSelectionBehavior(QAbstractItemView::SelectRows);
     report_->setItemDelegate(new RowDelegate(this, true, report_));
     report_->header()->setStretchLastSection(false);
+    report_->header()->viewport()->installEventFilter(this);
+    report_->viewport()->installEventFilter(this);
     report_->header()->setSectionsMovable(false);
     report_->header()->setSectionsClickable(true);
 
@@ -343,7 +364,67 @@ ListView::ListView(QWidget* parent)
             [this](const QModelIndex& index) { emit rowActivated(index.row()); });
     connect(model_, &ListViewModel::labelEdited, this, &ListView::labelEdited);
     connect(report_->header(), &QHeaderView::sectionClicked, this, &ListView::columnClicked);
+    connect(report_->header(), &QHeaderView::sectionResized, this,
+            [this](int column, int, int width) {
+                if (!headerPressed_ || column < 0 || column >= columnCount()) {
+                    return;
+                }
+                // Sized by hand: that width is kept (and saved), and the columns stay as
+                // the user leaves them.
+                userSizedColumns_ = true;
+                model_->columns[column].width = width;
+            });
     applyEditTriggers();
+}
+
+ListView::~ListView() {
+    // An editor still open commits its text as its view goes; the list is no longer there to
+    // take it.
+    disconnect(model_, nullptr, this, nullptr);
+}
+
+bool ListView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == report_->header()->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress ||
+            event->type() == QEvent::MouseButtonDblClick) {
+            headerPressed_ = true;
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            headerPressed_ = false;
+        }
+    } else if (watched == report_->viewport() && event->type() == QEvent::Resize) {
+        fitLastColumn();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void ListView::fitLastColumn() {
+    if (userSizedColumns_) {
+        return;
+    }
+    int last = -1;
+    int others = 0;
+    for (int column = 0; column < columnCount(); ++column) {
+        if (report_->isColumnHidden(column)) {
+            continue;
+        }
+        if (last >= 0) {
+            // A column that was last before keeps its own width again.
+            others += model_->columns.at(last).width;
+            if (report_->columnWidth(last) != model_->columns.at(last).width) {
+                report_->setColumnWidth(last, model_->columns.at(last).width);
+            }
+        }
+        last = column;
+    }
+    if (last < 0) {
+        return;
+    }
+    // The last column takes the room the others leave, never less than its own width.
+    const int width =
+        std::max(model_->columns.at(last).width, report_->viewport()->width() - others);
+    if (report_->columnWidth(last) != width) {
+        report_->setColumnWidth(last, width);
+    }
 }
 
 int ListView::addColumn(const QString& text, const QString& key, int width) {
@@ -359,6 +440,7 @@ bool ListView::removeColumn(const QString& key) {
         return false;
     }
     model_->removeColumnAt(column);
+    fitLastColumn();
     return true;
 }
 
@@ -397,6 +479,7 @@ void ListView::setColumnWidth(int column, int width) {
     if (width > 0) {
         report_->setColumnWidth(column, width);
     }
+    fitLastColumn();
 }
 
 bool ListView::isColumnHidden(int column) const {
@@ -656,6 +739,11 @@ void ListView::setLabelEdit(LabelEdit mode) {
 
 void ListView::setLabelEditor(std::function<bool(int row, QString& text)> editor) {
     model_->labelEditor = std::move(editor);
+}
+
+void ListView::setShownText(std::function<QString(const QString&)> shown) {
+    model_->shownText = std::move(shown);
+    model_->refreshAll();
 }
 
 void ListView::startLabelEdit(int row) {

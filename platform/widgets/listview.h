@@ -32,6 +32,9 @@ struct ListRow {
     int largeImage = -1;  // index into the large image list, -1 for none
     QIcon icon;           // used when the row has no image index for the current view
     QVariant tag;
+    // A placeholder ("Drop files here..."): drawn as its text only, never as selected, current
+    // or under the mouse.
+    bool placeholder = false;
 };
 
 struct ListColumn {
@@ -59,6 +62,8 @@ public:
     bool largeIconView = false;
     // Asked before a label edit is taken over; may change the text or refuse it.
     std::function<bool(int row, QString& text)> labelEditor;
+    // How a cell's text is drawn (the text itself stays as it is); none: as it is.
+    std::function<QString(const QString&)> shownText;
 
     void appendColumn(const ListColumn& column);
     void removeColumnAt(int column);
@@ -89,6 +94,7 @@ public:
     enum class LabelEdit { Automatic, Manual };
 
     explicit ListView(QWidget* parent = nullptr);
+    ~ListView() override;
 
     // Columns. Widths are pixels; a width of 0 hides the column (it still holds texts).
     int addColumn(const QString& text, const QString& key, int width);
@@ -171,6 +177,8 @@ public:
     LabelEdit labelEdit() const { return labelEdit_; }
     void setLabelEdit(LabelEdit mode);
     void setLabelEditor(std::function<bool(int row, QString& text)> editor);
+    // Draws every cell's text through `shown` (a name with line breaks on one line, say).
+    void setShownText(std::function<QString(const QString&)> shown);
     // Starts editing the label (first column) of the row in the current view.
     void startLabelEdit(int row);
     // An editor is open on a label.
@@ -193,8 +201,12 @@ signals:
     // A column header was clicked (report view).
     void columnClicked(int column);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void applyEditTriggers();
+    void fitLastColumn();
 
     ListViewModel* model_;
     QItemSelectionModel* selection_;
@@ -207,6 +219,9 @@ private:
     LabelEdit labelEdit_ = LabelEdit::Automatic;
     QSize largeIconSize_{32, 32};
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
+    // The header is under the user's mouse: a resize now is the user sizing a column.
+    bool headerPressed_ = false;
+    bool userSizedColumns_ = false;
 };
 
 }  // namespace platform

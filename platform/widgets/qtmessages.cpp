@@ -1,11 +1,40 @@
 #include "platform/widgets/qtmessages.h"
 
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QSpacerItem>
+#include <QStyle>
 
 #include "platform/widgets/unattended.h"
 
 namespace platform {
+
+QMessageBox::StandardButton defaultButtonOf(MessageButtons buttons) {
+    switch (buttons) {
+        case MessageButtons::Ok:
+        case MessageButtons::OkCancel:
+            return QMessageBox::Ok;
+        case MessageButtons::YesNo:
+        case MessageButtons::YesNoCancel:
+            return QMessageBox::Yes;
+        case MessageButtons::RetryCancel:
+            return QMessageBox::Retry;
+    }
+    return QMessageBox::NoButton;
+}
+
+void fitTitle(QMessageBox& box) {
+    // A short question in a long-titled box would otherwise have its title cut by the frame.
+    // Room for the title bar's own buttons beside the text.
+    const int titleBarButtons =
+        3 * box.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &box);
+    const int width = box.fontMetrics().horizontalAdvance(box.windowTitle()) + titleBarButtons + 48;
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
+}
 
 MessageResult QtMessageService::showMessage(const QString& text, const QString& title,
                                             MessageIcon icon, MessageButtons buttons) {
@@ -48,6 +77,8 @@ MessageResult QtMessageService::showMessage(const QString& text, const QString& 
             box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
             break;
     }
+    box.setDefaultButton(defaultButtonOf(buttons));
+    fitTitle(box);
     switch (box.exec()) {
         case QMessageBox::Ok:
             return MessageResult::Ok;

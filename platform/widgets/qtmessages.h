@@ -1,12 +1,18 @@
 // The message service with real Qt dialogs, for the running program.
 #pragma once
 
+#include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
 
 #include "platform/messages.h"
 
 namespace platform {
+
+// The button Enter presses: the first of the box's buttons (Ok, Yes or Retry).
+QMessageBox::StandardButton defaultButtonOf(MessageButtons buttons);
+// Widens `box`, once its buttons are set, so that its whole title shows in the frame.
+void fitTitle(QMessageBox& box);
 
 class QtMessageService : public MessageService {
 public:

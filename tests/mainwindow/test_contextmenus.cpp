@@ -754,3 +754,16 @@ INSTANTIATE_TEST_SUITE_P(ContextMenuItems, ContextMenuHandOffTest,
                          });
 
 }  // namespace
+
+namespace {
+
+TEST_F(ContextMenuTest, MenusUseTheWindowsFont) {
+    const auto window = load();
+    const QList<QMenu*> menus = window->findChildren<QMenu*>();
+    ASSERT_FALSE(menus.isEmpty());
+    for (const QMenu* menu : menus) {
+        EXPECT_EQ(menu->font(), window->font()) << menu->objectName().toStdString();
+    }
+}
+
+}  // namespace

@@ -4,6 +4,7 @@
 // or rebuild the views (include boxes, Thumbnails, View as Tree).
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <QAbstractItemView>
@@ -230,6 +231,49 @@ TEST_F(FolderTest, AnEmptyPathBoxShowsItsPlaceholder) {
     EXPECT_EQ(panel(*window, "main"), QStringLiteral("0 Files, 0 Directories"));
     EXPECT_EQ(panel(*window, "selected"), QString());
     EXPECT_EQ(history(*window), QStringList{folder()});  // nothing entered the history
+}
+
+TEST_F(FolderTest, AQuickClickThatTakesTheFocusFromThePathBoxStillClicks) {
+    // Leaving the path box commits it, and the commit yields to the event loop. A quick click
+    // has its release waiting already: it is handled inside that yield, before the press
+    // reaches the button. The button must not stay down without being clicked.
+    for (const bool withFolder : {false, true}) {
+        const auto window = withFolder ? open(folder()) : start();
+        QPushButton* settings = window->ui().cmdSettings;
+        window->ui().txtPath->lineEdit()->setFocus(Qt::MouseFocusReason);
+        QApplication::processEvents();
+        if (withFolder) {
+            // A folder typed into the box, so that leaving it reads it.
+            window->ui().txtPath->setEditText(folder("sub"));
+        }
+        int opened = 0;
+        QTimer closer;
+        closer.setInterval(5);
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            if (QWidget* dialog = QApplication::activeModalWidget()) {
+                ++opened;
+                dialog->close();
+            }
+        });
+        closer.start();
+        const QPointF at(settings->rect().center());
+        const QPointF global(settings->mapToGlobal(at));
+        QCoreApplication::postEvent(
+            settings, new QMouseEvent(QEvent::MouseButtonRelease, at, global, Qt::LeftButton,
+                                      Qt::NoButton, Qt::NoModifier));
+        // A press from the screen moves the focus before the button sees it.
+        settings->setFocus(Qt::MouseFocusReason);
+        QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(settings, &press);
+        QElapsedTimer waited;
+        waited.start();
+        while (opened == 0 && waited.elapsed() < 500) {
+            QApplication::processEvents();
+        }
+        EXPECT_EQ(opened, 1) << withFolder;
+        EXPECT_FALSE(settings->isDown()) << withFolder;
+    }
 }
 
 TEST_F(FolderTest, AProtectedSystemFolderShowsTheHiddenFolderText) {

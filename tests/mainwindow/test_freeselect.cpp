@@ -510,6 +510,8 @@ TEST_F(FreeSelectTest, AddSelectedTakesTheSelectedRowsOfTheDirectoryList) {
     // The Directory source stays the current one, with its own counts.
     EXPECT_EQ(window->state().fileMode, 0);
     EXPECT_EQ(panel(*window, "main"), QStringLiteral("3 Files, 1 Directories"));
+    // The menu's own count ran before the adding; the cancel hint does not stay behind it.
+    EXPECT_EQ(panel(*window, "selected"), QStringLiteral("2 items selected..."));
     EXPECT_TRUE(window->isEnabled());
 }
 

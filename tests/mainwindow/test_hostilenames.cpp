@@ -220,3 +220,22 @@ TEST_F(HostileNamesTest, RunsAndUndoesKeepEveryByteAndStayInsideTheFolder) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(HostileNamesTest, NamesWithLineBreaksShowWholeWithTheirBreaksDrawn) {
+    const auto window = start();
+    auto* list = window->ui().lwDirectory;
+    QStringList shown;
+    for (int row = 0; row < list->rowCount(); ++row) {
+        const QModelIndex cell = list->model()->index(row, 0);
+        shown.append(cell.data(Qt::DisplayRole).toString());
+        // What the row holds (and what an in-place edit starts from) is the name itself.
+        EXPECT_EQ(cell.data(Qt::EditRole).toString(), list->text(row));
+    }
+    for (const char* name : {"new\\nline.txt", "tab\\tname.txt", "cr\\rname.txt"}) {
+        EXPECT_TRUE(shown.contains(QString::fromUtf8(name))) << name;
+    }
+}
+
+}  // namespace

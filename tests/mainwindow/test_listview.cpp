@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QListView>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QTreeView>
 
 #include <memory>
@@ -288,6 +291,93 @@ TEST(ListViewLabels, EveryOpenedEditorIsAnnouncedOnce) {
     list.startLabelEdit(0);  // already open: not a new editor
     EXPECT_EQ(started, QList<int>{0});
     EXPECT_TRUE(list.isEditing());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ListViewColumns, TheLastColumnTakesTheRoomLeftUntilTheUserSizesOne) {
+    platform::ListView list;
+    list.resize(800, 300);
+    list.addColumn(QStringLiteral("Name"), QStringLiteral("name"), 150);
+    list.addColumn(QStringLiteral("Preview"), QStringLiteral("preview"), 150);
+    list.addColumn(QStringLiteral("Hidden"), QStringLiteral("hidden"), 0);
+    list.show();
+    QApplication::processEvents();
+    auto* report = list.findChild<QTreeView*>();
+    ASSERT_NE(report, nullptr);
+    const int room = report->viewport()->width();
+    // Shown wide, stored as it was (what is saved).
+    EXPECT_EQ(report->columnWidth(1), room - 150);
+    EXPECT_EQ(list.columnWidth(1), 150);
+
+    // A column added after it: the room passes on, the former last keeps its own width.
+    list.addColumn(QStringLiteral("Size"), QStringLiteral("size"), 80);
+    EXPECT_EQ(report->columnWidth(1), 150);
+    EXPECT_EQ(report->columnWidth(3), room - 300);
+    // Narrower than the columns: nothing is squeezed.
+    list.resize(200, 300);
+    QApplication::processEvents();
+    EXPECT_EQ(report->columnWidth(3), 80);
+    list.resize(800, 300);
+    QApplication::processEvents();
+    EXPECT_EQ(report->columnWidth(3), room - 300);
+
+    // The user sizes a column with the mouse on the header: widths stay as the user left them.
+    QWidget* header = report->header()->viewport();
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), header->mapToGlobal(QPointF(5, 5)),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(header, &press);
+    report->header()->resizeSection(0, 200);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5),
+                        header->mapToGlobal(QPointF(5, 5)), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(header, &release);
+    EXPECT_EQ(list.columnWidth(0), 200);
+    const int lastBefore = report->columnWidth(3);
+    list.resize(1000, 300);
+    QApplication::processEvents();
+    EXPECT_EQ(report->columnWidth(3), lastBefore);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ListViewLooks, APlaceholderNeverLooksSelectedAndTheLabelEditorIsFramed) {
+    for (const auto view :
+         {platform::ListView::View::SmallIcon, platform::ListView::View::Report}) {
+        platform::ListView list;
+        list.resize(300, 120);
+        list.addColumn(QStringLiteral("Name"), QStringLiteral("name"), 200);
+        list.setView(view);
+        platform::ListRow row;
+        row.texts = QStringList{QStringLiteral("Drop files here...")};
+        row.placeholder = true;
+        list.addRow(row);
+        list.show();
+        QApplication::processEvents();
+        const QImage plain = list.grab().toImage();
+        list.setFocus();
+        list.setCurrentRow(0);
+        list.selectRow(0);
+        QApplication::processEvents();
+        EXPECT_EQ(list.grab().toImage(), plain);
+    }
+
+    platform::ListView list;
+    list.addColumn(QStringLiteral("Name"), QStringLiteral("name"), 200);
+    list.addRow(QStringList{QStringLiteral("a.txt")});
+    list.setLabelEdit(platform::ListView::LabelEdit::Manual);
+    QLineEdit* editor = nullptr;
+    QObject::connect(&list, &platform::ListView::labelEditStarted,
+                     [&](int, QWidget* opened) { editor = qobject_cast<QLineEdit*>(opened); });
+    list.show();
+    list.startLabelEdit(0);
+    QApplication::processEvents();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(editor->hasFrame());
 }
 
 }  // namespace

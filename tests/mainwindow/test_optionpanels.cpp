@@ -13,6 +13,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimeEdit>
 
 #include "mainwindow/optionpanels.h"
 #include "mainwindow/widgetvalues.h"
@@ -390,6 +391,37 @@ TEST_F(OptionPanelTest, TokenPickersInsertAtTheCaret) {
     ui().txtMp3Format->clear();
     pick(ui().cmbAddMp3Tag, "Artist <ARTIST>");
     EXPECT_EQ(ui().txtMp3Format->text(), "<ARTIST>");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(OptionPanelTest, TypingAWholeDateOrTimeOverTheSelectionGivesIt) {
+    const auto window = start();
+    QDateEdit* date = window->ui().dtDate;
+    QTimeEdit* time = window->ui().dtTime;
+    const QDate wanted(2020, 1, 15);
+    const QTime wantedTime(10, 30, 0);
+    const struct {
+        QAbstractSpinBox* picker;
+        QString typed;
+    } cases[] = {
+        {date, QLocale().toString(wanted, date->displayFormat())},
+        {time, QLocale().toString(wantedTime, time->displayFormat())},
+    };
+    for (const auto& c : cases) {
+        c.picker->setFocus();
+        c.picker->selectAll();
+        for (const QChar ch : c.typed) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+            QApplication::sendEvent(QApplication::focusWidget(), &press);
+        }
+        window->ui().cmdAbout->setFocus();
+        QApplication::processEvents();
+    }
+    EXPECT_EQ(date->date(), wanted) << date->text().toStdString();
+    EXPECT_EQ(time->time(), wantedTime) << time->text().toStdString();
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,7 +16,9 @@
 #include <QScreen>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeView>
 #include <QTreeWidget>
+#include <QWindow>
 
 #include <functional>
 #include <optional>
@@ -675,6 +678,124 @@ TEST_F(SettingsDialogTest, TheSettingsButtonWaitsForStartUpAndMarksAPreviewAfter
             *window, [](FrmSettings& dialog) { dialog.reject(); }, opener);
         EXPECT_FALSE(window->state().previewPending);
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SettingsDialogTest, EditingEitherListThroughItsTabButtonPreviewsAgain) {
+    // The Case tab lower-cases with exceptions; a word added to them changes what a run does.
+    dir.write("IBM_PC_History.TXT");
+    sandbox.program().write("replace.txt", "x/y/0/0/0/0\r\nq/z/0/0/0/0\r\n");
+    const auto window = open({{"tabStrip", "2"},
+                              {"Case1", "2"},
+                              {"exceptionsEnabled", "1"},
+                              {"chkRealtimePreview", "1"}});
+    platform::ListView* list = window->ui().lwDirectory;
+    const auto previewOf = [&](const QString& name) {
+        window->modePanels().tmrPreviewTimer();
+        for (int row = 0; row < list->rowCount(); ++row) {
+            if (list->text(row) == name) {
+                return list->text(row, 1);
+            }
+        }
+        return QStringLiteral("(no row)");
+    };
+    const QString name = QStringLiteral("IBM_PC_History.TXT");
+    ASSERT_EQ(previewOf(name), QStringLiteral("ibm_pc_history.txt"));
+
+    messages.inputs.push_back(QStringLiteral("IBM"));
+    withDialog(
+        *window,
+        [](FrmSettings& dialog) {
+            dialog.control<QPushButton>(QStringLiteral("cmdExceptionsAdd"))->click();
+            pressOk(dialog);
+        },
+        window->ui().cmdExceptionsEdit);
+    EXPECT_TRUE(window->state().previewPending);
+    EXPECT_EQ(previewOf(name), QStringLiteral("IBM_pc_history.txt"));
+
+    // Moving a batch row changes what a run does as well; "Ok" with the lists unchanged
+    // leaves the preview as it was.
+    for (const bool move : {false, true}) {
+        window->state().stopPreview();
+        withDialog(
+            *window,
+            [move](FrmSettings& dialog) {
+                auto* rows = dialog.control<ListView>(QStringLiteral("lwBatchReplace"));
+                ASSERT_EQ(rows->rowCount(), 2);
+                if (move) {
+                    rows->selectRow(1);
+                    rows->setCurrentRow(1);
+                    dialog.control<QPushButton>(QStringLiteral("cmdBatchReplaceUp"))->click();
+                }
+                pressOk(dialog);
+            },
+            window->ui().cmdReplaceEdit);
+        EXPECT_EQ(window->state().previewPending, move);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SettingsDialogTest, EnterFromEveryControlPressesOk) {
+    // Keys as the window delivers them: to the control with the focus, then up its frames.
+    const char* const controls[] = {"txtThumbWidth", "txtThumbHeight", "chkThumbAspect",
+                                    "chkCache"};
+    for (const char* name : controls) {
+        for (const int enter : {int(Qt::Key_Return), int(Qt::Key_Enter)}) {
+            const auto window = open();
+            bool closedByOk = false;
+            withDialog(*window, [&](FrmSettings& dialog) {
+                dialog.selectTab(QStringLiteral("interface2"));
+                auto* control = dialog.control<QWidget>(QString::fromUtf8(name));
+                control->setFocus(Qt::TabFocusReason);
+                if (auto* box = qobject_cast<QLineEdit*>(control)) {
+                    box->setText(QStringLiteral("5"));
+                }
+                QObject::connect(&dialog, &QDialog::accepted, [&] { closedByOk = true; });
+                const Qt::KeyboardModifiers modifiers =
+                    enter == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
+                QKeyEvent press(QEvent::KeyPress, enter, modifiers, QStringLiteral("\r"));
+                QApplication::sendEvent(dialog.windowHandle(), &press);
+            });
+            EXPECT_TRUE(closedByOk) << name << " " << enter;
+            if (QLatin1String(name).startsWith(QLatin1String("txt"))) {
+                // The box's repair ran first, as inside "Ok".
+                const ProgramSettings& s = window->settings();
+                EXPECT_EQ(name == QLatin1String("txtThumbWidth") ? s.thumbsWidth : s.thumbsHeight,
+                          16)
+                    << name;
+            }
+        }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SettingsDialogTest, TheBatchListShowsAllSixColumnsWithWholeHeaders) {
+    const auto window = open();
+    withDialog(*window, [](FrmSettings& dialog) {
+        dialog.selectTab(QStringLiteral("batchreplace"));
+        auto* list = dialog.control<ListView>(QStringLiteral("lwBatchReplace"));
+        auto* report = list->findChild<QTreeView*>();
+        ASSERT_NE(report, nullptr);
+        QApplication::processEvents();
+        int right = 0;
+        for (int column = 0; column < list->columnCount(); ++column) {
+            right += report->columnWidth(column);
+            EXPECT_GE(report->columnWidth(column),
+                      report->header()->fontMetrics().horizontalAdvance(list->columnText(column)))
+                << list->columnText(column).toStdString();
+        }
+        EXPECT_LE(right, report->viewport()->width());
+        dialog.reject();
+    });
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+#include <QToolTip>
 
 #include <memory>
 #include <optional>
@@ -315,6 +316,30 @@ TEST_F(RunWindowTest, NeverSmallerThanItsMinimumAndLaysOutAtAnySize) {
     EXPECT_EQ(list->x() + list->width(), 800 - 11);
     EXPECT_EQ(cancel->geometry(), close->geometry());
     EXPECT_LT(close->geometry().bottom(), 600);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(RunWindowTest, ALongLineReadsWholeInItsTooltip) {
+    RunWindow window(state, settings);
+    window.open();
+    const QString shortLine = QStringLiteral("File Renamed: a --> b");
+    const QString longLine = QStringLiteral(
+        "WARNING: Failed to rename <a very long file name indeed.txt> to <another "
+        "very long file name indeed.txt> (Filename already exists)");
+    window.addLine(shortLine);
+    window.addLine(longLine);
+    window.showFinished(true);
+    QApplication::processEvents();
+    auto* log = window.findChild<QListWidget*>(QStringLiteral("lstLog"));
+    ASSERT_NE(log, nullptr);
+    ASSERT_EQ(log->count(), 2);
+    const QPoint at = log->visualItemRect(log->item(1)).center();
+    QHelpEvent help(QEvent::ToolTip, at, log->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(log->viewport(), &help);
+    EXPECT_EQ(QToolTip::text(), longLine);
 }
 
 }  // namespace

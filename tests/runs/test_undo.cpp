@@ -331,6 +331,24 @@ TEST_F(UndoTest, DirectoriesComeBackBeforeFilesAndTheTotalsGoDown) {
                            h.folder + "file two.txt", h.folder + "keep.txt"}));
 }
 
+TEST_F(UndoTest, TheDirectoryListShowsTheOrderOfTheReadAfterwards) {
+    // Renamed, "a" sorts last; the list after the run shows it last. Undone, the folder is
+    // read again and its rows stand as the read gives them, not as they stood after the run.
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
+        testsupport::writeFile(dir, name, name, 1);
+    }
+    h.loadFolder(dir.path());
+    testsupport::replaceNames(h.inputs, QStringLiteral("a"), QStringLiteral("z"));
+    h.run();
+    ASSERT_EQ(h.rowPaths(h.directory),
+              QStringList({h.folder + "b.txt", h.folder + "c.txt", h.folder + "z.txt"}));
+
+    ASSERT_TRUE(h.undo());
+    EXPECT_EQ(h.rowPaths(h.directory),
+              QStringList({h.folder + "a.txt", h.folder + "b.txt", h.folder + "c.txt"}));
+    EXPECT_FALSE(h.listOrderChanged);
+}
+
 TEST_F(UndoTest, AChainComesBackInReverseOrder) {
     testsupport::writeFile(dir, "a.txt", "A", 1);
     testsupport::writeFile(dir, "b.txt", "B", 2);
