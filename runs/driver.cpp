@@ -5,7 +5,6 @@
 #include <QItemSelection>
 #include <QItemSelectionModel>
 #include <QSet>
-#include <QWidget>
 
 #include <algorithm>
 #include <exception>

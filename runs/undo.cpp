@@ -1,9 +1,7 @@
 #include "runs/undo.h"
 
-#include <QCoreApplication>
 #include <QHash>
 #include <QSet>
-#include <QWidget>
 
 #include <exception>
 #include <functional>
@@ -12,7 +10,6 @@
 #include "platform/filesystem.h"
 #include "platform/messages.h"
 #include "platform/programfolder.h"
-#include "platform/widgets/listview.h"
 #include "runs/rename.h"
 #include "runs/revert.h"
 #include "runs/runsession.h"
