@@ -1,7 +1,8 @@
 // Renaming one file or directory on disk with all the bookkeeping of a run: the run window's
 // lines and counts, the run log, the undo journal, the created sub-folders, the row snapshots,
 // the Free Select refill lists and the cached pictures. Used by every naming executor and, with
-// old and new name swapped, by the undo.
+// old and new name swapped, by the undo; its name rules and warning lines also serve the
+// lists' rename by hand (renameByHand).
 //
 // Paths: a folder ends with "/"; an item's path is folder + name; a directory path has no
 // trailing "/".
