@@ -31,7 +31,9 @@ const std::set<Circle> kKnownCircles = {
     // A unit and the helper unit built with it, each using the other's header.
     {"platform/filesystem", "platform/fsdetail"},
     {"platform/com/automation", "platform/com/dispatch"},
-    {"media/branches", "media/images", "media/mediaproperties"},
+    {"media/images", "media/mediaproperties", "media/mpegstream", "media/riff"},
+    // The run session serves the run and the undo, and is built on the driver's context.
+    {"runs/driver", "runs/runsession"},
     {"filelists/listbuilder", "filelists/thumbnails"},
     // The table of controls is read by the list it builds (controls.def).
     {"mainwindow/controls", "mainwindow/controltable"},
