@@ -2,6 +2,8 @@
 
 #include <time.h>
 
+#include <algorithm>
+
 #include <QDateTime>
 
 #include "platform/localetext.h"
@@ -97,6 +99,14 @@ bool startsEscape(QChar ch) {
 }
 
 QString oneLine(const QString& message) {
+    // Nearly every line needs no escape: it is kept as it is, without a copy.
+    const auto mayChange = [](QChar ch) {
+        const char16_t code = ch.unicode();
+        return code < 0x20 || code == u'\\' || (code >= 0x7F && !escapeOf(ch).isEmpty());
+    };
+    if (std::none_of(message.cbegin(), message.cend(), mayChange)) {
+        return message;
+    }
     QString line;
     line.reserve(message.size());
     for (qsizetype i = 0; i < message.size(); ++i) {

@@ -52,6 +52,18 @@ void ImageList::setImageSize(QSize size) {
     }
 }
 
+int ImageList::indexOf(const QString& key) const {
+    // Keys are unique, so the entry still holding the key is still the answer.
+    if (lastFound_ >= 1 && lastFound_ <= count() && entries_.at(lastFound_ - 1).key == key) {
+        return lastFound_;
+    }
+    const int index = index_.value(key, 0);
+    if (index != 0) {
+        lastFound_ = index;
+    }
+    return index;
+}
+
 void ImageList::clear() {
     entries_.clear();
     index_.clear();

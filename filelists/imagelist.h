@@ -55,7 +55,7 @@ public:
     bool isEmpty() const { return entries_.isEmpty(); }
 
     // 1-based index of the entry with this key, 0 when the list has no such key.
-    int indexOf(const QString& key) const { return index_.value(key, 0); }
+    int indexOf(const QString& key) const;
     bool contains(const QString& key) const { return index_.contains(key); }
 
     // Appends a picture under a key and returns its index. Fails and adds nothing when the key
@@ -92,6 +92,9 @@ private:
     QSize size_;
     QList<Entry> entries_;
     QHash<QString, int> index_;
+    // The index indexOf found last: a list of rows asks for the same key many times in a row
+    // (every ".TXT" file of a folder), and comparing one key is cheaper than hashing it.
+    mutable int lastFound_ = 0;
     QList<QIcon> view_{QIcon()};
     // One icon per distinct bitmap, so shared pictures also share their icon.
     QHash<qint64, QIcon> icons_;
