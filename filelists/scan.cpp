@@ -226,55 +226,16 @@ private:
     // the open folder above it when that is still open, so reading each level of a deep tree
     // costs the same.
     bool enter(const QString& folder, bool chosen) {
-        std::optional<fs::FolderHandle> handle;
-        bool isLink = false;
-        // The folder's path as bytes; below an open folder it is that folder's, extended, so a
-        // deep level does not encode the whole path again.
-        std::string native;
         QString name;
-        if (chosen) {
-            branch_.clear();
-            native = platform::nativePath(folder);
-        } else {
-            // The folder above: the path up to the "/" before the last level.
-            const qsizetype cut = folder.lastIndexOf(u'/', folder.size() - 2);
-            const QStringView parent = QStringView(folder).first(cut + 1);
-            while (!branch_.empty() && branch_.back().path != parent) {
-                branch_.pop_back();
-            }
-            name = folder.mid(cut + 1, folder.size() - cut - 2);
-            native = branch_.empty() ? platform::nativePath(folder)
-                                     : branch_.back().native + platform::nativePath(name) + '/';
-        }
+        std::string native = chosen ? startBranch(folder) : extendBranch(folder, name);
         if (native.size() >= PATH_MAX) {
             // Its items could not be named by any path: the listing by path reports it.
             branch_.clear();
             return true;
         }
-        if (chosen) {
-            if (auto opened = fs::openToList(native)) {
-                handle.emplace(std::move(opened).value());
-            }
-        } else {
-            std::optional<fs::FolderHandle> parentHandle;
-            if (branch_.empty()) {
-                const std::string parent =
-                    native.substr(0, native.rfind('/', native.size() - 2) + 1);
-                if (auto opened = fs::openToList(parent)) {
-                    parentHandle.emplace(std::move(opened).value());
-                }
-            }
-            const fs::FolderHandle* above = parentHandle      ? &*parentHandle
-                                            : branch_.empty() ? nullptr
-                                                              : &branch_.back().handle;
-            if (above != nullptr) {
-                fs::Descent entered = fs::enterToList(*above, platform::nativePath(name));
-                isLink = entered.stop == fs::LevelStop::Link;
-                if (entered.folder) {
-                    handle.emplace(std::move(*entered.folder));
-                }
-            }
-        }
+        bool isLink = false;
+        std::optional<fs::FolderHandle> handle =
+            chosen ? openChosen(native) : openBelow(native, name, isLink);
         if (isLink) {
             engine::logFailure(engine::kPathFileAccessError,
                                QStringLiteral("readDirectoryStructure: ") + folder +
@@ -285,7 +246,67 @@ private:
         if (!handle) {
             return true;  // the listing that follows, by the path, reports the failure
         }
-        const fs::FolderId id = handle->id();
+        return remember(folder, std::move(native), std::move(*handle));
+    }
+
+    // The chosen folder's path as bytes; the branch starts again from it.
+    std::string startBranch(const QString& folder) {
+        branch_.clear();
+        return platform::nativePath(folder);
+    }
+
+    // A sub-folder's path as bytes: below an open folder it is that folder's, extended, so a
+    // deep level does not encode the whole path again. The branch keeps only the folders above
+    // it; `name` receives its last level.
+    std::string extendBranch(const QString& folder, QString& name) {
+        // The folder above: the path up to the "/" before the last level.
+        const qsizetype cut = folder.lastIndexOf(u'/', folder.size() - 2);
+        const QStringView parent = QStringView(folder).first(cut + 1);
+        while (!branch_.empty() && branch_.back().path != parent) {
+            branch_.pop_back();
+        }
+        name = folder.mid(cut + 1, folder.size() - cut - 2);
+        return branch_.empty() ? platform::nativePath(folder)
+                               : branch_.back().native + platform::nativePath(name) + '/';
+    }
+
+    static std::optional<fs::FolderHandle> openChosen(const std::string& native) {
+        std::optional<fs::FolderHandle> handle;
+        if (auto opened = fs::openToList(native)) {
+            handle.emplace(std::move(opened).value());
+        }
+        return handle;
+    }
+
+    // A sub-folder entered from the open folder above it (opened by its path when the branch
+    // holds none), never through a link: `isLink` tells when the level has become one.
+    std::optional<fs::FolderHandle> openBelow(const std::string& native, const QString& name,
+                                              bool& isLink) {
+        std::optional<fs::FolderHandle> parentHandle;
+        if (branch_.empty()) {
+            const std::string parent = native.substr(0, native.rfind('/', native.size() - 2) + 1);
+            if (auto opened = fs::openToList(parent)) {
+                parentHandle.emplace(std::move(opened).value());
+            }
+        }
+        const fs::FolderHandle* above = parentHandle      ? &*parentHandle
+                                        : branch_.empty() ? nullptr
+                                                          : &branch_.back().handle;
+        std::optional<fs::FolderHandle> handle;
+        if (above != nullptr) {
+            fs::Descent entered = fs::enterToList(*above, platform::nativePath(name));
+            isLink = entered.stop == fs::LevelStop::Link;
+            if (entered.folder) {
+                handle.emplace(std::move(*entered.folder));
+            }
+        }
+        return handle;
+    }
+
+    // Records the folder as read and keeps it open for the levels below; false when it was
+    // read before under another path.
+    bool remember(const QString& folder, std::string native, fs::FolderHandle handle) {
+        const fs::FolderId id = handle.id();
         if (!entered_.insert(FolderId{static_cast<dev_t>(id.device), static_cast<ino_t>(id.inode)})
                  .second) {
             return false;
@@ -293,7 +314,7 @@ private:
         if (branch_.size() >= kMostOpenFolders) {
             branch_.pop_front();
         }
-        branch_.push_back(OpenFolder{folder, std::move(native), std::move(*handle)});
+        branch_.push_back(OpenFolder{folder, std::move(native), std::move(handle)});
         return true;
     }
 

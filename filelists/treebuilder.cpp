@@ -41,111 +41,165 @@ QString nodeFullPath(const QTreeWidgetItem* item) {
     return texts.join(u'/');
 }
 
+namespace {
+
+// The nodes put together off the widget, where adding a child costs no model notification;
+// they go in with one insertion at the end.
+class NodeAssembly {
+public:
+    NodeAssembly(const QString& pathText, qsizetype total, SourceImages& images,
+                 const IconOptions& iconOptions)
+        : pathText_(pathText),
+          prefix_(QString::fromLatin1(kNodeKeyPrefix)),
+          images_(images),
+          iconOptions_(iconOptions) {
+        byKey_.reserve(total);
+    }
+    ~NodeAssembly() { discard(); }
+    NodeAssembly(const NodeAssembly&) = delete;
+    NodeAssembly& operator=(const NodeAssembly&) = delete;
+
+    void addRootNode() {
+        topLevel_.append(newNode(QString::fromLatin1(kRootNodeKey),
+                                 QString::fromLatin1(kRootNodeText), kDefaultGhostDir, images_));
+        hasRootNode_ = true;
+    }
+
+    // Adds the entry as the last child of its folder's node, or at the top level when it lies
+    // in the working folder; false with the reason when it has no place.
+    bool place(const QString& path, bool isDirectory, QString& reason) {
+        if (!path.startsWith(pathText_) || path.size() == pathText_.size()) {
+            reason = QStringLiteral("the entry lies outside the working folder");
+            return false;
+        }
+        const QString relative = path.mid(pathText_.size());
+        const QString key = prefix_ + relative;
+        if (byKey_.contains(key)) {
+            reason = QStringLiteral("the tree holds this entry already");
+            return false;
+        }
+        const qsizetype slash = relative.lastIndexOf(u'/');
+        QTreeWidgetItem* parent = nullptr;
+        if (slash >= 0) {
+            parent = byKey_.value(prefix_ + relative.left(slash));
+            if (!parent) {
+                reason = QStringLiteral("the folder of the entry has no node");
+                return false;
+            }
+        }
+        int large = 0;
+        const int small = sysIcons(path, isDirectory, images_, iconOptions_, large);
+        QTreeWidgetItem* item = newNode(key, relative.mid(slash + 1), small, images_);
+        byKey_.insert(key, item);
+        if (parent) {
+            parent->addChild(item);
+            hasChildren_ = true;
+        } else {
+            topLevel_.append(item);
+        }
+        return true;
+    }
+
+    int nodeCount() const { return static_cast<int>(byKey_.size()) + (hasRootNode_ ? 1 : 0); }
+
+    // The top level shows no lines or buttons until a node has a child.
+    void handOver(QTreeWidget& tree) {
+        tree.addTopLevelItems(topLevel_);
+        tree.setRootIsDecorated(hasChildren_);
+        topLevel_.clear();
+    }
+
+    void discard() {
+        qDeleteAll(topLevel_);  // children go with their parents
+        topLevel_.clear();
+    }
+
+private:
+    const QString& pathText_;
+    const QString prefix_;
+    SourceImages& images_;
+    const IconOptions& iconOptions_;
+    QList<QTreeWidgetItem*> topLevel_;
+    QHash<QString, QTreeWidgetItem*> byKey_;
+    bool hasChildren_ = false;
+    bool hasRootNode_ = false;
+};
+
+// One pass over the entries of one kind; false when the build stops, failed or cancelled.
+bool placeAll(NodeAssembly& nodes, const QStringList& paths, bool isDirectory,
+              BuildProgress& progress, TreeBuildResult& result) {
+    for (const QString& path : paths) {
+        result.lastPath = path;
+        if (!nodes.place(path, isDirectory, result.reason)) {
+            result.outcome = BuildOutcome::Failed;
+            return false;
+        }
+        if (!progress.step()) {
+            result.outcome = BuildOutcome::Cancelled;
+            return false;
+        }
+    }
+    return true;
+}
+
+void showStatus(const StatusText& status, const QString& panel, const QString& text) {
+    if (status) {
+        status(panel, text);
+    }
+}
+
+// A build that stopped leaves an empty tree and says why.
+void reportStop(const TreeBuildResult& result, const StatusText& status) {
+    if (result.outcome == BuildOutcome::Failed) {
+        engine::logFailure(engine::kInvalidArgument,
+                           QStringLiteral("updateTreeview: ") + result.lastPath);
+        showStatus(status, kSelectedPanel, QString::fromLatin1(kErrorBuildingTreeview));
+    } else {
+        showStatus(status, kSelectedPanel, QString::fromLatin1(kUserCancelled));
+    }
+}
+
+}  // namespace
+
 TreeBuildResult buildTree(QTreeWidget& tree, const QStringList& dirs, const QStringList& files,
                           const QString& pathText, const ViewSwitches& switches,
                           SourceImages& images, const IconOptions& iconOptions,
                           const StatusText& status) {
-    const auto show = [&](const QString& panel, const QString& text) {
-        if (status) {
-            status(panel, text);
-        }
-    };
     // The directory pass runs for "Subdirectories" alone too, so that the files below find
     // the nodes of their folders; the "[..]" node only when folders are shown.
     const bool dirPass = switches.subdirs || switches.listsDirs();
     const bool filePass = switches.files;
     const qint64 total = (dirPass ? dirs.size() : 0) + (filePass ? files.size() : 0);
 
-    show(kMainPanel, QString::fromLatin1(kBuildingTreeStructure));
+    showStatus(status, kMainPanel, QString::fromLatin1(kBuildingTreeStructure));
     QCoreApplication::processEvents();
     tree.clear();
     QCoreApplication::processEvents();
     tree.setRootIsDecorated(false);
 
-    // The nodes are put together off the widget, where adding a child costs no model
-    // notification, and go in with one insertion at the end.
-    QList<QTreeWidgetItem*> topLevel;
-    QHash<QString, QTreeWidgetItem*> byKey;
-    byKey.reserve(total);
-    bool hasChildren = false;
-
+    NodeAssembly nodes(pathText, total, images, iconOptions);
     // "/" is the one folder without a parent to go up to.
-    const bool hasRootNode = pathText.size() > 1 && switches.listsDirs();
-    if (hasRootNode) {
-        topLevel.append(newNode(QString::fromLatin1(kRootNodeKey),
-                                QString::fromLatin1(kRootNodeText), kDefaultGhostDir, images));
+    if (pathText.size() > 1 && switches.listsDirs()) {
+        nodes.addRootNode();
     }
 
     TreeBuildResult result;
     BuildProgress progress(QString::fromLatin1(kBuildingTreeview), total, status);
-    const QString prefix = QString::fromLatin1(kNodeKeyPrefix);
-    const auto pass = [&](const QStringList& paths, bool isDirectory) {
-        for (const QString& path : paths) {
-            result.lastPath = path;
-            if (!path.startsWith(pathText) || path.size() == pathText.size()) {
-                result.outcome = BuildOutcome::Failed;
-                result.reason = QStringLiteral("the entry lies outside the working folder");
-                return false;
-            }
-            const QString relative = path.mid(pathText.size());
-            const QString key = prefix + relative;
-            if (byKey.contains(key)) {
-                result.outcome = BuildOutcome::Failed;
-                result.reason = QStringLiteral("the tree holds this entry already");
-                return false;
-            }
-            const qsizetype slash = relative.lastIndexOf(u'/');
-            QTreeWidgetItem* parent = nullptr;
-            if (slash >= 0) {
-                parent = byKey.value(prefix + relative.left(slash));
-                if (!parent) {
-                    result.outcome = BuildOutcome::Failed;
-                    result.reason = QStringLiteral("the folder of the entry has no node");
-                    return false;
-                }
-            }
-            int large = 0;
-            const int small = sysIcons(path, isDirectory, images, iconOptions, large);
-            QTreeWidgetItem* item = newNode(key, relative.mid(slash + 1), small, images);
-            byKey.insert(key, item);
-            if (parent) {
-                parent->addChild(item);
-                hasChildren = true;
-            } else {
-                topLevel.append(item);
-            }
-            if (!progress.step()) {
-                result.outcome = BuildOutcome::Cancelled;
-                return false;
-            }
-        }
-        return true;
-    };
-
     bool complete = true;
     if (dirPass) {
-        complete = pass(dirs, true);
+        complete = placeAll(nodes, dirs, true, progress, result);
     }
     if (complete && filePass) {
-        complete = pass(files, false);
+        complete = placeAll(nodes, files, false, progress, result);
     }
-
     if (!complete) {
-        qDeleteAll(topLevel);  // children go with their parents
+        nodes.discard();
         tree.clear();
-        if (result.outcome == BuildOutcome::Failed) {
-            engine::logFailure(engine::kInvalidArgument,
-                               QStringLiteral("updateTreeview: ") + result.lastPath);
-            show(kSelectedPanel, QString::fromLatin1(kErrorBuildingTreeview));
-        } else {
-            show(kSelectedPanel, QString::fromLatin1(kUserCancelled));
-        }
+        reportStop(result, status);
         return result;
     }
-
-    tree.addTopLevelItems(topLevel);
-    tree.setRootIsDecorated(hasChildren);
-    result.nodes = static_cast<int>(byKey.size()) + (hasRootNode ? 1 : 0);
+    nodes.handOver(tree);
+    result.nodes = nodes.nodeCount();
     result.lastPath.clear();
     return result;
 }

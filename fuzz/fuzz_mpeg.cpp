@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "media/branches.h"
 #include "media/mpegaudio.h"
+#include "media/mpegstream.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "media/branches.h"
+#include "media/riff.h"
 
 namespace {
 

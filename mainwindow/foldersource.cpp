@@ -154,118 +154,136 @@ void FolderSource::readDirectoryStructure() {
         return;
     }
     const ReadGuard guard(inRead_);
-    const settings::ProgramSettings& settings = window_.settings();
-    ModePanels& modes = window_.modePanels();
-    filelists::SourceImages& images = window_.sourceImages(0);
     // A press before the read began is not a wish to cancel it.
     platform::EscapeWatch::clear();
-    window_.state().stopPreview();
+    state.stopPreview();
     const QString folder = pathText();
-    platform::ListView* list = ui_.lwDirectory;
-    QTreeWidget* tree = ui_.TreeView;
-    auto& files = state.lstFiles[0];
-    auto& dirs = state.lstDirs[0];
+    startAfresh(folder);
+    if (window_.settings().hideSystemFolders == 1 &&
+        (filelists::isProtectedSystemFolder(folder) ||
+         filelists::isProtectedSystemFolder(resolved(folder)))) {
+        showHiddenSystemFolder(folder);
+        return;
+    }
+    if (folder.isEmpty()) {
+        showNoFolder();
+        return;
+    }
+    showDirectoryRows();
+    state.lastReadPath.clear();
+    readFailure_.clear();
+    const filelists::ScanOutcome outcome = scan(folder);
+    // "Rename!" stays disabled and "main" keeps its text until updateTreeview has shown the
+    // result and validated.
+    if (outcome != filelists::ScanOutcome::Completed) {
+        showReadFailure(outcome);
+    }
+}
 
+void FolderSource::startAfresh(const QString& folder) {
+    const WindowState& state = window_.state();
+    const settings::ProgramSettings& settings = window_.settings();
     // The icon lists start afresh for another folder (with cacheIcons only after a read that
     // did not complete), so they do not grow without end.
     const bool resetIcons = settings.cacheIcons == 1
                                 ? state.lastReadPath.isEmpty()
                                 : folder != state.lastReadPath || state.lastReadPath.isEmpty();
     if (resetIcons) {
-        filelists::initSysIcons(images, filelists::largeImageSize(settings), list);
+        filelists::initSysIcons(window_.sourceImages(0), filelists::largeImageSize(settings),
+                                ui_.lwDirectory);
     }
     window_.setPanelText(QStringLiteral("preview"), QString());
     window_.setPanelText(QStringLiteral("selected"), QString());
     readProblem_.clear();
+}
 
-    if (settings.hideSystemFolders == 1 && (filelists::isProtectedSystemFolder(folder) ||
-                                            filelists::isProtectedSystemFolder(resolved(folder)))) {
-        setVbValue(ui_.chkThumbnails, 0);
-        setPathRed(true);
-        readProblem_ = QStringLiteral("%1 is a system folder, which the settings keep out of view")
-                           .arg(folder);
-        files.clear();
-        dirs.clear();
-        modes.optionsChanged();
-        showPlaceholder(list, kHiddenFolderPlaceholder);
-        tree->clear();
-        modes.optionsChanged();
-        return;
-    }
-    if (folder.isEmpty()) {
-        setVbValue(ui_.chkThumbnails, 0);
-        files.clear();
-        dirs.clear();
-        showPlaceholder(list, kDirectoryPlaceholder);
-        tree->clear();
-        modes.optionsChanged();
-        return;
-    }
+void FolderSource::showHiddenSystemFolder(const QString& folder) {
+    WindowState& state = window_.state();
+    ModePanels& modes = window_.modePanels();
+    setVbValue(ui_.chkThumbnails, 0);
+    setPathRed(true);
+    readProblem_ =
+        QStringLiteral("%1 is a system folder, which the settings keep out of view").arg(folder);
+    state.lstFiles[0].clear();
+    state.lstDirs[0].clear();
+    modes.optionsChanged();
+    showPlaceholder(ui_.lwDirectory, kHiddenFolderPlaceholder);
+    ui_.TreeView->clear();
+    modes.optionsChanged();
+}
 
-    showDirectoryRows();
-    state.lastReadPath.clear();
-    readFailure_.clear();
-    const bool runRunning = window_.runState().operationRunning;
-    filelists::ScanOutcome outcome = filelists::ScanOutcome::Completed;
-    {
-        const FocusKeeper focus(&window_);
-        // A run that calls the read has disabled the window itself and enables it again.
-        const platform::BusyScope busy(runRunning ? nullptr : &window_);
-        ui_.cmdExecute->setEnabled(false);
+void FolderSource::showNoFolder() {
+    WindowState& state = window_.state();
+    setVbValue(ui_.chkThumbnails, 0);
+    state.lstFiles[0].clear();
+    state.lstDirs[0].clear();
+    showPlaceholder(ui_.lwDirectory, kDirectoryPlaceholder);
+    ui_.TreeView->clear();
+    window_.modePanels().optionsChanged();
+}
+
+filelists::ScanOptions FolderSource::scanOptions(const QString& folder) const {
+    const settings::ProgramSettings& settings = window_.settings();
+    filelists::ScanOptions options;
+    options.folder = folder;
+    options.pattern = ui_.txtPattern->text();
+    options.subfolders = vbValue(ui_.chkSub) == 1;
+    options.processHidden = settings.processHidden == 1;
+    options.processSystem = settings.processSystem == 1;
+    options.processWriteProtected = settings.processWriteProtected != 0;
+    options.usePatternForFiles = settings.usePatternForFiles == 1;
+    options.usePatternForDirs = settings.usePatternForDirs == 1;
+    return options;
+}
+
+filelists::ScanOutcome FolderSource::scan(const QString& folder) {
+    WindowState& state = window_.state();
+    auto& files = state.lstFiles[0];
+    auto& dirs = state.lstDirs[0];
+    const FocusKeeper focus(&window_);
+    // A run that calls the read has disabled the window itself and enables it again.
+    const platform::BusyScope busy(window_.runState().operationRunning ? nullptr : &window_);
+    ui_.cmdExecute->setEnabled(false);
+    QCoreApplication::processEvents();
+    window_.setPanelText(QStringLiteral("main"), QStringLiteral("Reading Directory Structure..."));
+    window_.setPanelText(QStringLiteral("selected"), QStringLiteral("Press escape to cancel..."));
+    QCoreApplication::processEvents();
+    window_.sourceImages(0).thumbsComplete = false;
+    ui_.TreeView->clear();
+    files.clear();
+    dirs.clear();
+
+    const filelists::ScanOptions options = scanOptions(folder);
+    QElapsedTimer sinceYield;
+    sinceYield.start();
+    filelists::ScanHooks hooks;
+    hooks.cancelRequested = [&sinceYield] { return platform::EscapeWatch::pressed(sinceYield); };
+    filelists::ScanResult result = filelists::scanFolder(options, hooks);
+    readProblem_ = readProblemText(result, folder);
+    if (result.outcome == filelists::ScanOutcome::Completed) {
         QCoreApplication::processEvents();
-        window_.setPanelText(QStringLiteral("main"),
-                             QStringLiteral("Reading Directory Structure..."));
-        window_.setPanelText(QStringLiteral("selected"),
-                             QStringLiteral("Press escape to cancel..."));
-        QCoreApplication::processEvents();
-        images.thumbsComplete = false;
-        tree->clear();
-        files.clear();
-        dirs.clear();
+        files = std::move(result.files);
+        dirs = std::move(result.dirs);
+        state.lastReadPath = folder;
+        addToPathHistory(folder);
+        state.previousPath = folder;
+    }
+    return result.outcome;
+}
 
-        filelists::ScanOptions options;
-        options.folder = folder;
-        options.pattern = ui_.txtPattern->text();
-        options.subfolders = vbValue(ui_.chkSub) == 1;
-        options.processHidden = settings.processHidden == 1;
-        options.processSystem = settings.processSystem == 1;
-        options.processWriteProtected = settings.processWriteProtected != 0;
-        options.usePatternForFiles = settings.usePatternForFiles == 1;
-        options.usePatternForDirs = settings.usePatternForDirs == 1;
-        QElapsedTimer sinceYield;
-        sinceYield.start();
-        filelists::ScanHooks hooks;
-        hooks.cancelRequested = [&sinceYield] {
-            return platform::EscapeWatch::pressed(sinceYield);
-        };
-        filelists::ScanResult result = filelists::scanFolder(options, hooks);
-        outcome = result.outcome;
-        readProblem_ = readProblemText(result, folder);
-        if (outcome == filelists::ScanOutcome::Completed) {
-            QCoreApplication::processEvents();
-            files = std::move(result.files);
-            dirs = std::move(result.dirs);
-            state.lastReadPath = folder;
-            addToPathHistory(folder);
-            state.previousPath = folder;
-        }
-    }
-    // "Rename!" stays disabled and "main" keeps its text until updateTreeview has shown the
-    // result and validated.
-    if (outcome == filelists::ScanOutcome::Completed) {
-        return;
-    }
+void FolderSource::showReadFailure(filelists::ScanOutcome outcome) {
+    WindowState& state = window_.state();
     // The box comes after the window is usable again, without the hourglass over it.
     if (outcome == filelists::ScanOutcome::TooMany) {
         filelists::showTooManyFilesMessage();
     }
     readFailure_ = filelists::scanFailureText(outcome);
     window_.setPanelText(QStringLiteral("selected"), readFailure_);
-    files.clear();
-    dirs.clear();
-    tree->clear();
+    state.lstFiles[0].clear();
+    state.lstDirs[0].clear();
+    ui_.TreeView->clear();
     if (!window_.runState().operationRunning) {
-        modes.optionsChanged();
+        window_.modePanels().optionsChanged();
     }
 }
 

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "filelists/listbuilder.h"
+#include "filelists/scan.h"
 #include "filelists/sysicons.h"
 #include "filelists/treebuilder.h"
 
@@ -84,6 +85,13 @@ private:
     void setPathText(const QString& text);
     void addToPathHistory(const QString& folder);
     void showDirectoryRows();
+    // The steps of a folder read.
+    void startAfresh(const QString& folder);
+    void showHiddenSystemFolder(const QString& folder);
+    void showNoFolder();
+    filelists::ScanOptions scanOptions(const QString& folder) const;
+    filelists::ScanOutcome scan(const QString& folder);
+    void showReadFailure(filelists::ScanOutcome outcome);
     filelists::ViewSwitches viewSwitches() const;
 
     FrmMain& window_;

@@ -619,93 +619,110 @@ void FreeSelect::cmdDragDropAddClick() {
 
 // ---- Removing ----
 
-void FreeSelect::mnuDragdropRemoveClick() {
-    WindowState& state = window_.state();
-    state.stopPreview();
-    platform::ListView* list = ui_.lwDragDrop;
-    QStringList& listFiles = state.lstFiles[1];
-    QStringList& listDirs = state.lstDirs[1];
+namespace {
 
-    // Each selected row takes the first work-list entry equal to its path, files before
-    // folders; a row whose path is in neither list stays, still selected.
-    QHash<QString, int> fileCounts;
-    QHash<QString, int> dirCounts;
-    const QList<int> selected = list->selectedRows();
-    if (!selected.isEmpty()) {
-        for (const QString& path : std::as_const(listFiles)) {
-            ++fileCounts[path];
-        }
-        for (const QString& path : std::as_const(listDirs)) {
-            ++dirCounts[path];
-        }
-    }
+// Which selected rows go, with the work-list entries they take, and which stay.
+struct Removal {
     QHash<QString, int> takeFiles;
     QHash<QString, int> takeDirs;
     QList<int> removed;
     QList<int> kept;
+};
+
+// Each selected row takes the first work-list entry equal to its path, files before folders;
+// a row whose path is in neither list stays, still selected.
+Removal planRemoval(const platform::ListView* list, const QStringList& listFiles,
+                    const QStringList& listDirs) {
+    QHash<QString, int> fileCounts;
+    QHash<QString, int> dirCounts;
+    const QList<int> selected = list->selectedRows();
+    if (!selected.isEmpty()) {
+        for (const QString& path : listFiles) {
+            ++fileCounts[path];
+        }
+        for (const QString& path : listDirs) {
+            ++dirCounts[path];
+        }
+    }
+    Removal removal;
     for (const int row : selected) {
         const QString path = rowPath(list, row);
         if (fileCounts.value(path) > 0) {
             --fileCounts[path];
-            ++takeFiles[path];
-            removed.append(row);
+            ++removal.takeFiles[path];
+            removal.removed.append(row);
         } else if (dirCounts.value(path) > 0) {
             --dirCounts[path];
-            ++takeDirs[path];
-            removed.append(row);
+            ++removal.takeDirs[path];
+            removal.removed.append(row);
         } else {
-            kept.append(row);
+            removal.kept.append(row);
         }
     }
-    const auto takeFrom = [](QStringList& entries, QHash<QString, int>& take) {
-        if (take.isEmpty()) {
-            return;
-        }
-        QStringList left;
-        left.reserve(entries.size());
-        for (QString& entry : entries) {
-            auto found = take.find(entry);
-            if (found != take.end() && found.value() > 0) {
-                --found.value();
-            } else {
-                left.append(std::move(entry));
-            }
-        }
-        entries = std::move(left);
-    };
-    takeFrom(listFiles, takeFiles);
-    takeFrom(listDirs, takeDirs);
+    return removal;
+}
 
-    // A few rows go one by one; many at once are taken out in one rebuild of the rows, as
-    // removing rows singly moves the rest of the list each time.
+// Takes out of `entries` as many of each text as `take` counts, the first ones first.
+void takeEntries(QStringList& entries, QHash<QString, int>& take) {
+    if (take.isEmpty()) {
+        return;
+    }
+    QStringList left;
+    left.reserve(entries.size());
+    for (QString& entry : entries) {
+        auto found = take.find(entry);
+        if (found != take.end() && found.value() > 0) {
+            --found.value();
+        } else {
+            left.append(std::move(entry));
+        }
+    }
+    entries = std::move(left);
+}
+
+// A few rows go one by one; many at once are taken out in one rebuild of the rows, as
+// removing rows singly moves the rest of the list each time. The kept rows stay selected.
+void removeRows(platform::ListView* list, const QList<int>& removed, const QList<int>& kept) {
     constexpr qsizetype kSingleRemovals = 32;
     if (removed.size() <= kSingleRemovals) {
         for (auto row = removed.crbegin(); row != removed.crend(); ++row) {
             list->removeRow(*row);
         }
-    } else {
-        QList<platform::ListRow> rows;
-        rows.reserve(list->rowCount() - removed.size());
-        QList<int> keptAt;
-        auto gone = removed.cbegin();
-        auto stays = kept.cbegin();
-        for (int row = 0; row < list->rowCount(); ++row) {
-            if (gone != removed.cend() && *gone == row) {
-                ++gone;
-                continue;
-            }
-            if (stays != kept.cend() && *stays == row) {
-                keptAt.append(static_cast<int>(rows.size()));
-                ++stays;
-            }
-            rows.append(list->row(row));
-        }
-        list->clear();
-        list->addRows(rows);
-        for (const int row : std::as_const(keptAt)) {
-            list->selectRow(row);
-        }
+        return;
     }
+    QList<platform::ListRow> rows;
+    rows.reserve(list->rowCount() - removed.size());
+    QList<int> keptAt;
+    auto gone = removed.cbegin();
+    auto stays = kept.cbegin();
+    for (int row = 0; row < list->rowCount(); ++row) {
+        if (gone != removed.cend() && *gone == row) {
+            ++gone;
+            continue;
+        }
+        if (stays != kept.cend() && *stays == row) {
+            keptAt.append(static_cast<int>(rows.size()));
+            ++stays;
+        }
+        rows.append(list->row(row));
+    }
+    list->clear();
+    list->addRows(rows);
+    for (const int row : std::as_const(keptAt)) {
+        list->selectRow(row);
+    }
+}
+
+}  // namespace
+
+void FreeSelect::mnuDragdropRemoveClick() {
+    WindowState& state = window_.state();
+    state.stopPreview();
+    platform::ListView* list = ui_.lwDragDrop;
+    Removal removal = planRemoval(list, state.lstFiles[1], state.lstDirs[1]);
+    takeEntries(state.lstFiles[1], removal.takeFiles);
+    takeEntries(state.lstDirs[1], removal.takeDirs);
+    removeRows(list, removal.removed, removal.kept);
     if (list->rowCount() == 0) {
         enterPlaceholder();
     } else {

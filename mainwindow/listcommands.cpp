@@ -491,50 +491,35 @@ bool ListCommands::commitLabelEdit(ListView* list, int row, QString& text) {
         ~Reset() { flag = false; }
     } reset{committing_};
 
-    // The name as a run would give it: the forbidden characters mapped (so a typed "/" or "\"
-    // never moves the item), and refused where a run refuses it.
-    const runs::TargetName target = runs::parseNewName(engine::replaceForbiddenChars(text));
-    const QString newName = target.text();
-    const QString oldPath = folder + oldName;
-    const QString newPath = folder + newName;
-    if (newName == oldName) {
+    const runs::HandRename rename = runs::renameByHand(folder, oldName, text);
+    if (!rename.warning.isEmpty()) {
+        showWarningLater(rename.warning);
+    }
+    if (!rename.renamed) {
         return false;
     }
-    const bool isDir =
-        platform::fs::kindOf(platform::nativePath(oldPath)) == platform::fs::Kind::Directory;
-    QString reason;
-    if (!target.valid) {
-        reason = runs::kReasonSkipping +
-                 QStringLiteral(" (a name or sub-folder may not be empty, \".\" or \"..\")");
-    } else if (const platform::Status renamed = platform::fs::renameNoReplace(
-                   platform::nativePath(oldPath), platform::nativePath(newPath));
-               !renamed) {
-        if (platform::fs::exists(platform::nativePath(newPath))) {
-            reason = runs::kReasonExists;
-        } else {
-            reason = runs::kReasonSkipping + QStringLiteral(" (") +
-                     QString::fromStdString(renamed.reason()) + QLatin1Char(')');
-        }
-    }
-    if (!reason.isEmpty()) {
-        // The run's warning, shown once the editor has closed: a box opened from inside the
-        // commit would take the focus from the editor, which commits again.
-        const QString message = (isDir ? QStringLiteral("WARNING: Couldn't rename dir <")
-                                       : QStringLiteral("WARNING: Couldn't rename file <")) +
-                                oldName + QStringLiteral("> as <") + newName +
-                                QStringLiteral("> ") + reason;
-        const QString title = window_.state().appName;
-        QMetaObject::invokeMethod(
-            relay_.get(),
-            [message, title] {
-                platform::messages().showMessage(message, title, platform::MessageIcon::Exclamation,
-                                                 platform::MessageButtons::Ok);
-            },
-            Qt::QueuedConnection);
-        return false;
-    }
+    text = rename.newName;
+    followRename(list, folder + oldName, folder + rename.newName, rename.newName);
+    window_.modePanels().optionsChanged();
+    moveToNextRowLater(list, row);
+    return true;
+}
 
-    text = newName;
+void ListCommands::showWarningLater(const QString& message) {
+    // Shown once the editor has closed: a box opened from inside the commit would take the
+    // focus from the editor, which commits again.
+    const QString title = window_.state().appName;
+    QMetaObject::invokeMethod(
+        relay_.get(),
+        [message, title] {
+            platform::messages().showMessage(message, title, platform::MessageIcon::Exclamation,
+                                             platform::MessageButtons::Ok);
+        },
+        Qt::QueuedConnection);
+}
+
+void ListCommands::followRename(const ListView* list, const QString& oldPath,
+                                const QString& newPath, const QString& newName) {
     WindowState& state = window_.state();
     const int source = sourceOf(list);
     for (const int n : {source, 1 - source}) {
@@ -547,27 +532,28 @@ bool ListCommands::commitLabelEdit(ListView* list, int row, QString& text) {
             other->setText(r, 0, newName);
         }
     }
-    window_.modePanels().optionsChanged();
+}
 
-    if (row + 1 < list->rowCount()) {
-        // The editor is still open: moving the current row now would close it from inside
-        // its own commit. The selection moves on once it has closed, and the preview timer
-        // opens the next editor there.
-        QPointer<ListView> guarded(list);
-        QMetaObject::invokeMethod(
-            relay_.get(),
-            [this, guarded, row] {
-                if (!guarded || row + 1 >= guarded->rowCount()) {
-                    return;
-                }
-                guarded->selectRow(row, false);
-                guarded->setCurrentRow(row + 1);
-                guarded->selectRow(row + 1);
-                window_.state().labelEditPending = true;
-            },
-            Qt::QueuedConnection);
+void ListCommands::moveToNextRowLater(ListView* list, int row) {
+    if (row + 1 >= list->rowCount()) {
+        return;
     }
-    return true;
+    // The editor is still open: moving the current row now would close it from inside its own
+    // commit. The selection moves on once it has closed, and the preview timer opens the next
+    // editor there.
+    QPointer<ListView> guarded(list);
+    QMetaObject::invokeMethod(
+        relay_.get(),
+        [this, guarded, row] {
+            if (!guarded || row + 1 >= guarded->rowCount()) {
+                return;
+            }
+            guarded->selectRow(row, false);
+            guarded->setCurrentRow(row + 1);
+            guarded->selectRow(row + 1);
+            window_.state().labelEditPending = true;
+        },
+        Qt::QueuedConnection);
 }
 
 }  // namespace mainwindow

@@ -68,6 +68,12 @@ private:
     // The label editor's verdict on a typed name: renames the item on disk and carries the
     // new name into the work lists and the other list; false leaves the old name.
     bool commitLabelEdit(platform::ListView* list, int row, QString& text);
+    void showWarningLater(const QString& message);
+    // The work lists of both sources and the other list's rows take the new name.
+    void followRename(const platform::ListView* list, const QString& oldPath,
+                      const QString& newPath, const QString& newName);
+    // After a rename by hand the selection moves on to the next row, whose editor then opens.
+    void moveToNextRowLater(platform::ListView* list, int row);
     void labelEditStarted(platform::ListView* list, int row, QWidget* editor);
 
     platform::ListView* otherList(const platform::ListView* list) const;

@@ -4,7 +4,8 @@
 
 #include <string>
 
-#include "media/branches.h"
+#include "media/fileheader.h"
+#include "media/mediaproperties.h"
 
 namespace media::detail {
 

@@ -4,8 +4,9 @@
 #include <cctype>
 #include <cstring>
 
-#include "media/branches.h"
 #include "media/images.h"
+#include "media/mpegstream.h"
+#include "media/riff.h"
 #include "platform/filesystem.h"
 
 namespace media {

@@ -8,8 +8,8 @@
 #include <optional>
 #include <vector>
 
-#include "media/branches.h"
 #include "media/mpegaudio.h"
+#include "media/mpegstream.h"
 #include "media/numbertext.h"
 #include "platform/filesystem.h"
 

@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "media/branches.h"
 #include "media/numbertext.h"
+#include "media/riff.h"
 #include "platform/filesystem.h"
 #include "platform/win1252.h"
 

@@ -249,9 +249,96 @@ Result<std::uint32_t> attributes(const std::string& path) {
     return state->attributes;
 }
 
+namespace {
+
+// The permissions a file gets: read-only takes every write bit; clearing it gives the owner
+// back write permission when nobody had any. A folder's read-only lives in the stored value.
+mode_t wantedMode(mode_t oldMode, std::uint32_t wanted, bool isFolder) {
+    mode_t newMode = oldMode;
+    if (!isFolder) {
+        if ((wanted & ReadOnly) != 0) {
+            newMode &= ~kWriteBits;
+        } else if ((oldMode & kWriteBits) == 0) {
+            newMode |= S_IWUSR;
+        }
+    }
+    return newMode;
+}
+
+// What happens to the stored value.
+struct StoredPlan {
+    std::uint32_t bits = 0;  // the value's new bits
+    bool valid = true;       // the value there can be read (or there is none)
+    bool change = false;     // the value differs from what is wanted
+    bool drop = false;       // the value goes
+    bool write = false;      // the value is written
+};
+
 // A name beginning with "." is hidden whatever is stored, so asking for Hidden on such a name
 // changes nothing and needs no storage. Asking to clear it removes a stored Hidden bit only:
 // the name keeps the file hidden until it is renamed.
+StoredPlan planStored(const StoredValue& stored, std::uint32_t wanted, bool isFolder, bool dotName,
+                      bool dropStoredValue) {
+    // The value holds Hidden, System, Archive and ReadOnly. ReadOnly there is the record for
+    // a folder; for a file it only mirrors the permissions, kept in step when a value exists
+    // (Samba may read it from there) but never a reason to create one.
+    const std::uint32_t valueBits = kStoredBits | ReadOnly;
+    const std::uint32_t needsValue = kStoredBits | (isFolder ? std::uint32_t{ReadOnly} : 0);
+    const std::uint32_t oldStored = storedBits(stored) & valueBits;
+    StoredPlan plan;
+    plan.bits = wanted & valueBits;
+    if (dotName && (wanted & Hidden) != 0) {
+        plan.bits = (plan.bits & ~Hidden) | (oldStored & Hidden);
+    }
+    plan.valid = !stored.present || dosattrib::decode(stored.blob).has_value();
+    plan.change =
+        stored.present ? !plan.valid || oldStored != plan.bits : (plan.bits & needsValue) != 0;
+    // A value a change made where there was none goes again once nothing needs it; one that
+    // cannot be read is never dropped.
+    plan.drop = dropStoredValue && stored.present && plan.valid && (plan.bits & needsValue) == 0;
+    // An unreadable value is left alone unless there is something to store.
+    plan.write = !plan.drop && plan.change && (plan.valid || (plan.bits & needsValue) != 0);
+    return plan;
+}
+
+// Writes or drops the stored value; 0, or the failure with errno set. A read-only file of ours
+// is lent write permission for the moment (user extended attributes need write access).
+int storeValue(OpenedEntry& entry, const StoredValue& stored, const StoredPlan& plan, bool isFolder,
+               bool gainsWrite, mode_t oldMode) {
+    // Like Samba, a folder's value also carries Directory.
+    const std::uint32_t bits = plan.bits | (isFolder ? std::uint32_t{Directory} : 0);
+    const std::string blob = dosattrib::encode(bits, plan.valid ? stored.blob : std::string());
+    const auto store = [&] {
+        if (plan.drop) {
+            const int removed = entry.removeStored();
+            return removed != 0 && errno == ENODATA ? 0 : removed;
+        }
+        return entry.writeStored(blob);
+    };
+    int result = store();
+    if (result != 0 && errno == EACCES && !isFolder && !gainsWrite && (oldMode & kWriteBits) == 0 &&
+        entry.st().st_uid == geteuid()) {
+        if (entry.changeMode(oldMode | S_IWUSR) == 0) {
+            result = store();
+            const int error = errno;
+            entry.changeMode(oldMode);
+            errno = error;
+        }
+    }
+    return result;
+}
+
+// The stored value as it was before a change that cannot be completed.
+void restoreStored(OpenedEntry& entry, const StoredValue& stored) {
+    if (stored.present) {
+        entry.writeStored(stored.blob);
+    } else {
+        entry.removeStored();
+    }
+}
+
+}  // namespace
+
 Status setAttributesAt(int folder, const std::string& name, std::uint32_t wanted,
                        bool dropStoredValue) {
     if (hasNul(name)) {
@@ -267,97 +354,41 @@ Status setAttributesAt(int folder, const std::string& name, std::uint32_t wanted
     }
     const struct stat& st = entry.st();
     const bool isFolder = S_ISDIR(st.st_mode);
-    const bool dotName = isDotName(lastName(name));
-
-    // Permission side: files only.
     const mode_t oldMode = st.st_mode & 07777;
-    mode_t newMode = oldMode;
-    if (!isFolder) {
-        if ((wanted & ReadOnly) != 0) {
-            newMode &= ~kWriteBits;
-        } else if ((oldMode & kWriteBits) == 0) {
-            newMode |= S_IWUSR;
-        }
-    }
+    const mode_t newMode = wantedMode(oldMode, wanted, isFolder);
 
-    // Stored side.
     const StoredValue stored = entry.readStored();
     if (stored.error != 0) {
         return systemFailure("cannot read the attributes of " + quoted(name), stored.error);
     }
-    // The value holds Hidden, System, Archive and ReadOnly. ReadOnly there is the record for
-    // a folder; for a file it only mirrors the permissions, kept in step when a value exists
-    // (Samba may read it from there) but never a reason to create one.
-    const std::uint32_t valueBits = kStoredBits | ReadOnly;
-    const std::uint32_t needsValue = kStoredBits | (isFolder ? std::uint32_t{ReadOnly} : 0);
-    const std::uint32_t oldStored = storedBits(stored) & valueBits;
-    std::uint32_t newStored = wanted & valueBits;
-    if (dotName && (wanted & Hidden) != 0) {
-        newStored = (newStored & ~Hidden) | (oldStored & Hidden);
-    }
-    const bool storedValid = !stored.present || dosattrib::decode(stored.blob).has_value();
-    const bool storeChange =
-        stored.present ? !storedValid || oldStored != newStored : (newStored & needsValue) != 0;
-    if (storeChange && !stored.supported) {
+    const StoredPlan plan =
+        planStored(stored, wanted, isFolder, isDotName(lastName(name)), dropStoredValue);
+    if (plan.change && !stored.supported) {
         return cannotStoreFailure(name);
     }
-    // A value a change made where there was none goes again once nothing needs it; one that
-    // cannot be read is never dropped.
-    const bool dropStored =
-        dropStoredValue && stored.present && storedValid && (newStored & needsValue) == 0;
-    // An unreadable value is left alone unless there is something to store.
-    const bool writeStored =
-        !dropStored && storeChange && (storedValid || (newStored & needsValue) != 0);
 
-    // Make the file writable before storing (user extended attributes need write access) and
-    // read-only only after.
+    // Make the file writable before storing and read-only only after.
     const bool gainsWrite = newMode != oldMode && (newMode & kWriteBits) != 0;
     if (gainsWrite) {
         if (const int error = entry.changeMode(newMode); error != 0) {
             return modeFailure(name, " writable", error);
         }
     }
-    if (writeStored || dropStored) {
-        // Like Samba, a folder's value also carries Directory.
-        const std::uint32_t bits = newStored | (isFolder ? std::uint32_t{Directory} : 0);
-        const std::string blob = dosattrib::encode(bits, storedValid ? stored.blob : std::string());
-        const auto store = [&] {
-            if (dropStored) {
-                const int removed = entry.removeStored();
-                return removed != 0 && errno == ENODATA ? 0 : removed;
-            }
-            return entry.writeStored(blob);
-        };
-        int result = store();
-        if (result != 0 && errno == EACCES && !isFolder && !gainsWrite &&
-            (oldMode & kWriteBits) == 0 && st.st_uid == geteuid()) {
-            // A read-only file of ours: lend it write permission for the moment.
-            if (entry.changeMode(oldMode | S_IWUSR) == 0) {
-                result = store();
-                const int error = errno;
-                entry.changeMode(oldMode);
-                errno = error;
-            }
+    const bool storing = plan.write || plan.drop;
+    if (storing && storeValue(entry, stored, plan, isFolder, gainsWrite, oldMode) != 0) {
+        const int error = errno;
+        if (gainsWrite) {
+            entry.changeMode(oldMode);
         }
-        if (result != 0) {
-            const int error = errno;
-            if (gainsWrite) {
-                entry.changeMode(oldMode);
-            }
-            if (error == ENOTSUP) {
-                return cannotStoreFailure(name);
-            }
-            return systemFailure("cannot store the attributes of " + quoted(name), error);
+        if (error == ENOTSUP) {
+            return cannotStoreFailure(name);
         }
+        return systemFailure("cannot store the attributes of " + quoted(name), error);
     }
     if (newMode != oldMode && !gainsWrite) {
         if (const int error = entry.changeMode(newMode); error != 0) {
-            if (writeStored || dropStored) {
-                if (stored.present) {
-                    entry.writeStored(stored.blob);
-                } else {
-                    entry.removeStored();
-                }
+            if (storing) {
+                restoreStored(entry, stored);
             }
             return modeFailure(name, " read-only", error);
         }

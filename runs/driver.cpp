@@ -5,20 +5,17 @@
 #include <QItemSelection>
 #include <QItemSelectionModel>
 #include <QSet>
-#include <QWidget>
 
 #include <algorithm>
 #include <exception>
 #include <numeric>
-#include <optional>
-#include <stdexcept>
 
 #include "engine/log.h"
 #include "filelists/rowtext.h"
 #include "platform/messages.h"
-#include "platform/widgets/busy.h"
 #include "platform/widgets/listview.h"
 #include "runs/daterun.h"
+#include "runs/runsession.h"
 #include "runs/runwindow.h"
 #include "settings/programsettings.h"
 
@@ -30,55 +27,13 @@ void yield() {
     QCoreApplication::processEvents();
 }
 
-// The hourglass for the preparation and the aftermath; the normal pointer while the executor
-// runs. Whatever way the run ends, the pointer comes back.
-class Pointer {
-public:
-    void busy() {
-        if (!scope_) {
-            scope_.emplace(nullptr);
-        }
-    }
-    void normal() { scope_.reset(); }
-
-private:
-    std::optional<platform::BusyScope> scope_;
-};
-
-void setPanel(const DriverContext& ctx, const QString& text) {
-    if (ctx.hooks.setMainPanel) {
-        ctx.hooks.setMainPanel(text);
-    }
-}
-
 void showErrorsMessage(const DriverContext& ctx) {
     platform::messages().showMessage(kErrorsDuringExecution, ctx.appName,
                                      platform::MessageIcon::Critical, platform::MessageButtons::Ok);
 }
 
-// True when the run logged an error or counted a warning.
-bool runSteps(DriverContext& ctx) {
-    RunState& state = ctx.state;
-    const DriverHooks& hooks = ctx.hooks;
-    Pointer pointer;
-
-    // Preparation.
-    pointer.busy();
-    OperationScope operation(state, ctx.mainWindow);
-    if (ctx.mainWindow) {
-        ctx.mainWindow->setEnabled(false);
-    }
-    setPanel(ctx, QStringLiteral("Preparing..."));
-    yield();
-    const DriverInputs in = hooks.inputs ? hooks.inputs() : DriverInputs{};
-    if (hooks.stopPreview) {
-        hooks.stopPreview();
-    }
-    state.cancelRequested = false;
-    yield();
-    engine::setErrorsLogged(false);
-
-    // The journal of the previous run is dropped, also by a simulation.
+// The journal of the previous run is dropped, also by a simulation.
+void dropPreviousJournal(RunState& state) {
     state.undoFiles.clear();
     state.undoDirs.clear();
     state.createdDirs.clear();
@@ -86,175 +41,207 @@ bool runSteps(DriverContext& ctx) {
     state.lastRunFileCount = 0;
     state.lastRunDirCount = 0;
     state.undoInProgress = false;
-    state.filesRenamedCount = 0;
-    state.dirsRenamedCount = 0;
-    state.warningCount = 0;
+}
 
-    RunWindow* window = hooks.openRunWindow ? hooks.openRunWindow() : nullptr;
-    if (!window) {
-        throw std::runtime_error("the run window could not be opened");
-    }
-    operation.setWindow(window);
-    window->showRunning();
-    window->setStatus(QStringLiteral("Status: Preparing..."));
+// The hourglass, the locked window, the inputs, the run window and a clean state.
+void prepare(RunSession& session) {
+    RunState& state = session.state();
+    session.busyPointer();
+    session.lockMainWindow();
+    session.setPanel(QStringLiteral("Preparing..."));
+    yield();
+    session.readInputs();
+    session.stopPreview();
+    yield();
+    engine::setErrorsLogged(false);
+    dropPreviousJournal(state);
+    session.resetCounters();
 
-    // Snapshots of the rows of the current source.
-    const int source = in.fileMode == 1 ? 1 : 0;
-    platform::ListView* list = ctx.lists[source];
-    RowSnapshot snapshot;
-    if (list) {
-        snapshot = takeRowSnapshot(*list);
-    }
-    state.orderSnapshot = snapshot.order;
+    RunWindow& window = session.openWindow();
+    window.showRunning();
+    window.setStatus(QStringLiteral("Status: Preparing..."));
+
+    const RowSnapshot snapshot = session.snapshotRows();
     state.selectedSnapshot = snapshot.selected;
-    state.reselectList = snapshot.selected;
-    state.onlySelectedInForce = in.onlySelectedInForce;
+    state.onlySelectedInForce = session.inputs().onlySelectedInForce;
+}
 
-    // The work lists.
-    const bool isAttrib = in.attributeRun;
-    const bool attribDates = in.attrib.optAttrib == 1;
+// What the run walks: copies of the work lists as they are now, whatever a yield may do.
+struct WorkLists {
+    QStringList files;
+    QStringList dirs;
     WalkKinds kinds;
+};
+
+WorkLists readWorkLists(RunSession& session) {
+    DriverContext& ctx = session.context();
+    RunState& state = session.state();
+    const DriverInputs& in = session.inputs();
+    const int source = session.source();
+    WorkLists work;
     if (source == 0) {
-        if (!modeKeepsGivenRows(in.mode) && hooks.readDirectoryStructure) {
-            hooks.readDirectoryStructure();
+        if (!modeKeepsGivenRows(in.mode) && ctx.hooks.readDirectoryStructure) {
+            ctx.hooks.readDirectoryStructure();
         }
-        kinds.files = in.filesTicked;
-        kinds.dirs = in.dirsTicked && in.dirsAllowed;
+        work.kinds.files = in.filesTicked;
+        work.kinds.dirs = in.dirsTicked && in.dirsAllowed;
     } else {
         state.dragDropRefillFiles.clear();
         state.dragDropRefillDirs.clear();
-        kinds.dirs = in.dirsAllowed;
+        work.kinds.dirs = in.dirsAllowed;
     }
     // The items are acted on only inside the folder they were read from.
-    state.chosenFolder = source == 0 && hooks.directoryFolder ? hooks.directoryFolder() : QString();
-    // Copies: the executor walks the lists as they are now, whatever a yield may do.
-    const QStringList files = ctx.lstFiles[source];
-    const QStringList dirs = ctx.lstDirs[source];
+    state.chosenFolder =
+        source == 0 && ctx.hooks.directoryFolder ? ctx.hooks.directoryFolder() : QString();
+    work.files = ctx.lstFiles[source];
+    work.dirs = ctx.lstDirs[source];
+    return work;
+}
 
-    RunContext run{.state = state,
-                   .report = *window,
-                   .fileMode = source,
-                   .showFullPath = ctx.settings.showFullPath == 1,
-                   .directoryImages = ctx.directoryImages,
-                   .freeSelectImages = ctx.freeSelectImages,
-                   .setCaption = [window](const QString& text) { window->setStatus(text); },
-                   .chosenFolder = state.chosenFolder};
-    const NamingMode mode = in.mode;
-    const QStringList attribFiles = kinds.files ? files : QStringList();
-    const QStringList attribDirs = kinds.dirs ? dirs : QStringList();
-    int maximum = 0;
-    if (isAttrib) {
-        maximum = static_cast<int>(attribDates ? attribFiles.size()
-                                               : attribFiles.size() + attribDirs.size());
-    } else {
-        maximum = walkCount(mode, files, dirs, kinds);
+bool isDateRun(const DriverInputs& in) {
+    return in.attrib.optAttrib == 1;
+}
+
+// The attribute run walks the ticked kinds; the date run only files.
+QStringList attribFiles(const WorkLists& work) {
+    return work.kinds.files ? work.files : QStringList();
+}
+QStringList attribDirs(const WorkLists& work) {
+    return work.kinds.dirs ? work.dirs : QStringList();
+}
+
+int progressMaximum(const DriverInputs& in, const WorkLists& work) {
+    if (!in.attributeRun) {
+        return walkCount(in.mode, work.files, work.dirs, work.kinds);
     }
-    setProgressMaximum(run, maximum);
+    const qsizetype files = work.kinds.files ? work.files.size() : 0;
+    const qsizetype dirs = work.kinds.dirs ? work.dirs.size() : 0;
+    return static_cast<int>(isDateRun(in) ? files : files + dirs);
+}
+
+// The rows' order is put back after the run only in these cases; otherwise the renames need
+// not be carried into its snapshot.
+bool restoresOrder(const RunSession& session) {
+    return session.list() && (session.inputs().listOrderChanged || session.source() == 1 ||
+                              session.context().settings.alwaysKeepOrder == 1);
+}
+
+// The progress range, room in the journal and the captions of the renaming.
+void startRenaming(RunSession& session, const WorkLists& work, bool keepsOrder) {
+    RunState& state = session.state();
+    RunContext& run = session.runContext();
+    setProgressMaximum(run, progressMaximum(session.inputs(), work));
     // The journal takes at most one record per walked item: room made once, instead of
     // growing by copies through tens of thousands of records.
     if (!state.simulationMode) {
-        state.undoFiles.reserve(kinds.files ? files.size() : 0);
-        state.undoDirs.reserve(kinds.dirs ? dirs.size() : 0);
+        state.undoFiles.reserve(work.kinds.files ? work.files.size() : 0);
+        state.undoDirs.reserve(work.kinds.dirs ? work.dirs.size() : 0);
     }
-    // The rows' order is put back after the run only in these cases; otherwise the renames
-    // need not be carried into its snapshot.
-    const bool restoresOrder =
-        list && (in.listOrderChanged || source == 1 || ctx.settings.alwaysKeepOrder == 1);
-    run.rewritesOrder = restoresOrder;
-    window->setStatus(QStringLiteral("Status: Renaming..."));
+    run.rewritesOrder = keepsOrder;
+    session.window()->setStatus(QStringLiteral("Status: Renaming..."));
     if (!state.simulationMode) {
-        setPanel(ctx, QStringLiteral("Renaming..."));
+        session.setPanel(QStringLiteral("Renaming..."));
     }
     yield();
-    pointer.normal();
+}
 
-    // The one executor of the selected tab and option.
-    if (isAttrib) {
-        if (attribDates) {
-            executeDate(run, attribFiles, in.attrib);
-        } else {
-            executeAttrib(run, attribFiles, attribDirs, in.attrib);
-        }
+// The one executor of the selected tab and option.
+void execute(RunSession& session, const WorkLists& work) {
+    const DriverInputs& in = session.inputs();
+    RunContext& run = session.runContext();
+    if (!in.attributeRun) {
+        executeNaming(run, in.mode, in.naming, work.files, work.dirs, work.kinds);
+    } else if (isDateRun(in)) {
+        executeDate(run, attribFiles(work), in.attrib);
     } else {
-        executeNaming(run, mode, in.naming, files, dirs, kinds);
+        executeAttrib(run, attribFiles(work), attribDirs(work), in.attrib);
     }
+}
 
-    // Aftermath.
-    pointer.busy();
-    window->disableCancel();
-    window->setStatus(QStringLiteral("Status: Checking Files..."));
-    setPanel(ctx, QStringLiteral("Checking Files..."));
-    const bool realNamingRun = !state.simulationMode && !state.lastRunChangedAttributes;
-    if (source == 0) {
-        if (hooks.readDirectoryStructure) {
-            hooks.readDirectoryStructure();
-        }
-        if (hooks.updateTreeview) {
-            hooks.updateTreeview();
-        }
+// The current source's views show the disk again; the Free Select list is refilled only
+// after renames on disk.
+void rebuildViews(RunSession& session, bool realNamingRun) {
+    if (session.source() == 0) {
+        session.rebuildDirectory();
     } else if (realNamingRun) {
-        window->setStatus(QStringLiteral("Status: Checking Files..."));
-        if (hooks.refillFreeSelect) {
-            hooks.refillFreeSelect(state.dragDropRefillFiles, state.dragDropRefillDirs);
-        }
-        if (in.thumbnailsFreeSelect && hooks.generateThumbnailsFreeSel) {
-            hooks.generateThumbnailsFreeSel();
-        }
+        session.refillFreeSelect();
     }
-    window->setStatus(QStringLiteral("Status: Checking Files..."));
-    setPanel(ctx, QStringLiteral("Checking Files..."));
+}
 
-    if (realNamingRun) {
-        const int other = source == 1 ? 0 : 1;
-        // An empty list has nothing to carry; the journal is not walked for it.
-        if (!ctx.lstFiles[other].isEmpty()) {
-            carryRenames(ctx.lstFiles[other], ctx.lists[other], journalFileRenames(state, false));
-        }
-        if (!ctx.lstDirs[other].isEmpty()) {
-            carryRenames(ctx.lstDirs[other], ctx.lists[other], journalDirRenames(state, false));
-        }
+// The other source's entries and rows follow the renames; an empty list has nothing to carry,
+// and the journal is not walked for it.
+void carryToOtherSource(RunSession& session) {
+    DriverContext& ctx = session.context();
+    const int other = session.otherSource();
+    if (!ctx.lstFiles[other].isEmpty()) {
+        carryRenames(ctx.lstFiles[other], ctx.lists[other], journalFileRenames(ctx.state, false));
     }
+    if (!ctx.lstDirs[other].isEmpty()) {
+        carryRenames(ctx.lstDirs[other], ctx.lists[other], journalDirRenames(ctx.state, false));
+    }
+}
 
-    if (!restoresOrder) {
-        state.orderSnapshot.clear();  // it was not kept up with the renames
+void restoreOrderAndSelection(RunSession& session, bool keepsOrder) {
+    if (!keepsOrder) {
+        session.state().orderSnapshot.clear();  // it was not kept up with the renames
     }
-    if (list) {
-        if (restoresOrder) {
-            if (restoreRowOrder(*list, state.orderSnapshot) && source == 0 &&
-                hooks.markListOrderChanged) {
-                hooks.markListOrderChanged();
-            }
+    if (session.list()) {
+        if (keepsOrder) {
+            session.restoreOrder();
         }
-        if (source == 1 && list->currentRow() >= 0) {
-            list->selectRow(list->currentRow(), false);
-        }
-        reselectRows(*list, state.reselectList);
+        session.reselect();
     }
+}
 
+// Undo for what changed on disk, and the lifetime totals.
+void recordOutcome(RunSession& session) {
+    const RunState& state = session.state();
     const bool changed = state.filesRenamedCount > 0 || state.dirsRenamedCount > 0;
-    if (hooks.setUndoEnabled) {
-        hooks.setUndoEnabled(changed && !state.simulationMode);
+    if (session.hooks().setUndoEnabled) {
+        session.hooks().setUndoEnabled(changed && !state.simulationMode);
     }
     if (!state.simulationMode) {
-        settings::ProgramSettings& settings = ctx.settings;
-        settings.totNumberOfFilesRenamedNew =
-            addSaturating(settings.totNumberOfFilesRenamedNew, state.filesRenamedCount);
-        settings.totNumberOfDirsRenamedNew =
-            addSaturating(settings.totNumberOfDirsRenamedNew, state.dirsRenamedCount);
-        state.totNumberOfFilesRenamedNew = settings.totNumberOfFilesRenamedNew;
-        state.totNumberOfDirsRenamedNew = settings.totNumberOfDirsRenamedNew;
+        session.addToTotals(state.filesRenamedCount, state.dirsRenamedCount);
     }
-    if (hooks.updateSelectedCount) {
-        hooks.updateSelectedCount();
+}
+
+void checkFiles(RunSession& session) {
+    session.window()->setStatus(QStringLiteral("Status: Checking Files..."));
+    session.setPanel(QStringLiteral("Checking Files..."));
+}
+
+// True when the run logged an error or counted a warning.
+bool runSteps(DriverContext& ctx) {
+    RunSession session(ctx);
+    prepare(session);
+    const WorkLists work = readWorkLists(session);
+    const bool keepsOrder = restoresOrder(session);
+    startRenaming(session, work, keepsOrder);
+    session.normalPointer();
+
+    execute(session, work);
+
+    session.busyPointer();
+    RunState& state = session.state();
+    RunWindow& window = *session.window();
+    window.disableCancel();
+    checkFiles(session);
+    const bool realNamingRun = !state.simulationMode && !state.lastRunChangedAttributes;
+    rebuildViews(session, realNamingRun);
+    checkFiles(session);
+    if (realNamingRun) {
+        carryToOtherSource(session);
     }
-    window->setStatus(in.simulationBox ? QStringLiteral("Status: Simulation Ready!")
-                                       : QStringLiteral("Status: Ready!"));
-    setPanel(ctx, QStringLiteral("Ready!"));
-    window->showFinished(window->lineCount() > 0);
-    pointer.normal();
+    restoreOrderAndSelection(session, keepsOrder);
+    recordOutcome(session);
+    session.updateSelectedCount();
+    session.showReady(session.inputs().simulationBox ? QStringLiteral("Status: Simulation Ready!")
+                                                     : QStringLiteral("Status: Ready!"),
+                      window.lineCount() > 0);
+    session.normalPointer();
 
     const bool errors = engine::errorsLogged();
-    operation.finish();
+    session.finish();
     if (errors) {
         showErrorsMessage(ctx);
         engine::setErrorsLogged(false);
@@ -263,35 +250,6 @@ bool runSteps(DriverContext& ctx) {
 }
 
 }  // namespace
-
-// ---- OperationScope ----
-
-OperationScope::OperationScope(RunState& state, QWidget* mainWindow)
-    : state_(state), mainWindow_(mainWindow) {
-    state_.operationRunning = true;
-}
-
-OperationScope::~OperationScope() {
-    state_.operationRunning = false;
-    if (finished_) {
-        return;
-    }
-    if (window_) {
-        window_->setStatus(QStringLiteral("Status: Ready!"));
-        window_->showFinished(true);
-    } else if (mainWindow_) {
-        mainWindow_->setEnabled(true);
-    }
-}
-
-void OperationScope::setWindow(RunWindow* window) {
-    window_ = window;
-}
-
-void OperationScope::finish() {
-    state_.operationRunning = false;
-    finished_ = true;
-}
 
 // ---- The run ----
 

@@ -6,11 +6,11 @@
 // logged errors.
 //
 // It knows the main window only through DriverContext: the lists, the state and the hooks the
-// window fills in. The undo (runs/undo.h) shares the context and the row helpers below.
+// window fills in. The undo (runs/undo.h) shares the context and the row helpers below, and
+// with them the run session (runs/runsession.h) that opens and closes both.
 #pragma once
 
 #include <QList>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -162,26 +162,5 @@ void carryRenames(QStringList& entries, platform::ListView* rows,
 // The renames of the journal within the last-run counts, forward (run) or backward (undo).
 QList<CarriedRename> journalFileRenames(const RunState& state, bool backward);
 QList<CarriedRename> journalDirRenames(const RunState& state, bool backward);
-
-// Holds operationRunning for its lifetime. Ending without finish() means a step failed: the
-// flag is cleared all the same, the run window gets an enabled Close (so it can be closed and
-// give the main window back) or, when no run window was opened, the main window is enabled
-// again here.
-class OperationScope {
-public:
-    OperationScope(RunState& state, QWidget* mainWindow);
-    ~OperationScope();
-    OperationScope(const OperationScope&) = delete;
-    OperationScope& operator=(const OperationScope&) = delete;
-
-    void setWindow(RunWindow* window);
-    void finish();
-
-private:
-    RunState& state_;
-    QPointer<QWidget> mainWindow_;
-    QPointer<RunWindow> window_;
-    bool finished_ = false;
-};
 
 }  // namespace runs

@@ -111,24 +111,34 @@ void moveRefillEntries(QStringList& entries, const QString& oldDir, const QStrin
     }
 }
 
+// Why an item was not renamed: a name in the way, or what else went wrong (when known).
+QString refusalReason(bool checkTarget, const QString& target, const QString& detail) {
+    if (checkTarget && platform::fs::exists(platform::nativePath(target))) {
+        return kReasonExists;
+    }
+    if (detail.isEmpty()) {
+        return kReasonSkipping;
+    }
+    return kReasonSkipping + QStringLiteral(" (") + detail + QLatin1Char(')');
+}
+
+QString refusalLine(ItemKind kind, const QString& oldName, const QString& newName,
+                    const QString& reason) {
+    return textsFor(kind).warning + oldName + QStringLiteral("> as <") + newName +
+           QStringLiteral("> ") + reason;
+}
+
+// The run refuses a name that would leave the item's folder or give it no name.
+const QString kInvalidNameDetail =
+    QStringLiteral("a name or sub-folder may not be empty, \".\" or \"..\"");
+
 // The warning of an item that was not renamed; the item keeps its place everywhere.
 bool fail(RunContext& ctx, ItemKind kind, const QString& oldName, const QString& newName,
           const QString& folder, const QString& detail, bool checkTarget) {
     appendRefill(ctx, kind, folder + oldName);
-    QString reason;
-    if (checkTarget && platform::fs::exists(platform::nativePath(folder + newName))) {
-        reason = kReasonExists;
-    } else {
-        reason = kReasonSkipping;
-        if (!detail.isEmpty()) {
-            reason += QStringLiteral(" (") + detail + QLatin1Char(')');
-        }
-    }
-    const QString start = textsFor(kind).warning;
-    const QString middle = QStringLiteral("> as <");
-    const QString end = QStringLiteral("> ") + reason;
-    addRunLine(ctx, start + oldName + middle + newName + end,
-               start + folder + oldName + middle + folder + newName + end);
+    const QString reason = refusalReason(checkTarget, folder + newName, detail);
+    addRunLine(ctx, refusalLine(kind, oldName, newName, reason),
+               refusalLine(kind, folder + oldName, folder + newName, reason));
     countWarning(ctx);
     return false;
 }
@@ -251,9 +261,7 @@ bool renameItem(RunContext& ctx, ItemKind kind, const QString& oldName, const QS
             *finalName = target;
         }
         if (!parsed.valid) {
-            return fail(ctx, kind, oldName, target, folder,
-                        QStringLiteral("a name or sub-folder may not be empty, \".\" or \"..\""),
-                        false);
+            return fail(ctx, kind, oldName, target, folder, kInvalidNameDetail, false);
         }
         if (const QString link = linkedLevel(folder, levels); !link.isEmpty()) {
             return fail(ctx, kind, oldName, target, folder,
@@ -319,6 +327,38 @@ bool renameItem(RunContext& ctx, ItemKind kind, const QString& oldName, const QS
 }
 
 }  // namespace
+
+HandRename renameByHand(const QString& folder, const QString& oldName, const QString& typed) {
+    HandRename result;
+    // Forbidden characters are mapped before the name is cut, so that a typed "/" or "\"
+    // never moves the item.
+    const TargetName target = parseNewName(engine::replaceForbiddenChars(typed));
+    result.newName = target.text();
+    if (result.newName == oldName) {
+        return result;
+    }
+    const QString oldPath = folder + oldName;
+    const QString newPath = folder + result.newName;
+    const ItemKind kind =
+        platform::fs::kindOf(platform::nativePath(oldPath)) == platform::fs::Kind::Directory
+            ? ItemKind::Dir
+            : ItemKind::File;
+    if (!target.valid) {
+        result.warning = refusalLine(kind, oldName, result.newName,
+                                     refusalReason(false, newPath, kInvalidNameDetail));
+        return result;
+    }
+    const platform::Status renamed =
+        platform::fs::renameNoReplace(platform::nativePath(oldPath), platform::nativePath(newPath));
+    if (!renamed) {
+        result.warning =
+            refusalLine(kind, oldName, result.newName,
+                        refusalReason(true, newPath, QString::fromStdString(renamed.reason())));
+        return result;
+    }
+    result.renamed = true;
+    return result;
+}
 
 QString TargetName::text() const {
     if (levels.isEmpty()) {

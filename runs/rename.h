@@ -1,7 +1,8 @@
 // Renaming one file or directory on disk with all the bookkeeping of a run: the run window's
 // lines and counts, the run log, the undo journal, the created sub-folders, the row snapshots,
 // the Free Select refill lists and the cached pictures. Used by every naming executor and, with
-// old and new name swapped, by the undo.
+// old and new name swapped, by the undo; its name rules and warning lines also serve the
+// lists' rename by hand (renameByHand).
 //
 // Paths: a folder ends with "/"; an item's path is folder + name; a directory path has no
 // trailing "/".
@@ -175,6 +176,20 @@ bool renameFile(RunContext& ctx, const QString& oldName, const QString& newName,
 bool renameDir(RunContext& ctx, const QString& oldName, const QString& newName,
                const QString& folder, QString* finalName = nullptr,
                platform::fs::FolderId expectedFolder = {});
+
+// A rename by hand (the lists' in-place editor): the typed text becomes a name as a run would
+// make it (forbidden characters mapped, "/" and "\" included, so the item never moves; the
+// names a run refuses are refused), and the item in `folder` is renamed to it without
+// replacing anything. No line, no log, no journal: the caller shows `warning` and follows the
+// rename in its lists.
+struct HandRename {
+    QString newName;       // the name as a run would give it
+    bool renamed = false;  // the item now has newName
+    // The run's warning line when the name was refused or the rename failed; empty when it was
+    // renamed or there was nothing to do (newName equals the old name).
+    QString warning;
+};
+HandRename renameByHand(const QString& folder, const QString& oldName, const QString& typed);
 
 // Removes a folder that a rename of the last run created (a path of state.createdDirs) when
 // it is empty: from the folder it was made in, never through a link, and only when it is still

@@ -1,25 +1,19 @@
 #include "runs/undo.h"
 
-#include <QCoreApplication>
 #include <QHash>
 #include <QSet>
-#include <QWidget>
 
 #include <exception>
 #include <functional>
-#include <optional>
-#include <stdexcept>
 
 #include "engine/log.h"
 #include "platform/filesystem.h"
 #include "platform/messages.h"
 #include "platform/programfolder.h"
-#include "platform/widgets/busy.h"
-#include "platform/widgets/listview.h"
 #include "runs/rename.h"
 #include "runs/revert.h"
+#include "runs/runsession.h"
 #include "runs/runwindow.h"
-#include "settings/programsettings.h"
 
 namespace runs {
 
@@ -152,205 +146,153 @@ void finishDeferredReversals(RunContext& run, const QList<DeferredReversal>& def
     }
 }
 
+namespace {
+
+bool confirmUndo(const DriverContext& ctx) {
+    return platform::messages().showMessage(
+               kUndoQuestion, ctx.appName, platform::MessageIcon::Question,
+               platform::MessageButtons::YesNo) == platform::MessageResult::Yes;
+}
+
+// Whatever happens, Undo ends disabled: the journal is played back once.
+struct DisableUndo {
+    const DriverHooks& hooks;
+    ~DisableUndo() {
+        if (hooks.setUndoEnabled) {
+            hooks.setUndoEnabled(false);
+        }
+    }
+};
+
+// The locked window, the run window, the totals and the rows' order and selection as the undo
+// begins. The window's progress range is the journal, since undoInProgress is set.
+void prepare(RunSession& session) {
+    RunState& state = session.state();
+    DriverContext& ctx = session.context();
+    session.lockMainWindow();
+    RunWindow& window = session.openWindow();
+    window.setStatus(QStringLiteral("Status: Processing..."));
+    session.busyPointer();
+    window.showUndoRunning();
+    session.resetCounters();
+    // The totals lose the whole last run, whatever the reversal achieves.
+    session.addToTotals(-std::int64_t{state.lastRunFileCount},
+                        -std::int64_t{state.lastRunDirCount});
+    if (session.source() == 1) {
+        state.dragDropRefillFiles = ctx.lstFiles[1];
+        state.dragDropRefillDirs = ctx.lstDirs[1];
+    }
+    session.snapshotRows();
+    session.normalPointer();
+}
+
+// Puts the last run back; returns the reversals that wait for the created folders to go.
+QList<DeferredReversal> reverse(RunSession& session) {
+    RunState& state = session.state();
+    DriverContext& ctx = session.context();
+    RunContext& run = session.runContext();
+    setProgressMaximum(run, static_cast<int>(state.fileRecordCount() + state.dirRecordCount()));
+    if (revertAttribOrDateRun(run)) {
+        return {};
+    }
+    QList<DeferredReversal> deferred = reverseRenames(run);
+    session.window()->setStatus(QStringLiteral("Status: Checking Files..."));
+    session.busyPointer();
+    session.setPanel(QStringLiteral("Checking Files..."));
+    const int other = session.otherSource();
+    carryRenames(ctx.lstFiles[other], ctx.lists[other], journalFileRenames(state, true));
+    carryRenames(ctx.lstDirs[other], ctx.lists[other], journalDirRenames(state, true));
+    return deferred;
+}
+
+// Deepest first. With reversals still waiting, a folder that cannot go yet (it holds a
+// waiting item) is tried again after them, and only a folder that still stays is reported.
+void removeCreatedDirectories(RunSession& session, bool finalPass) {
+    RunState& state = session.state();
+    RunWindow* window = session.window();
+    QStringList kept;
+    for (qsizetype i = state.createdDirs.size() - 1; i >= 0; --i) {
+        const QString path = state.createdDirs.at(i);
+        // Never through a folder that became a link, and only the folder the run made.
+        const bool deleted = removeCreatedFolder(state, path).ok();
+        if (!deleted && !finalPass) {
+            kept.prepend(path);
+            continue;
+        }
+        QString line;
+        if (deleted) {
+            line = QStringLiteral("Deleted directory: ") + path;
+        } else {
+            line =
+                QStringLiteral("WARNING: Failed to delete directory <") + path + QLatin1Char('>');
+            ++state.warningCount;
+        }
+        if (window) {
+            window->addLine(line);
+            if (!deleted) {
+                window->setWarningCount(state.warningCount);
+            }
+        }
+        engine::logRun(line);
+    }
+    state.createdDirs = kept;
+}
+
+void rebuildSource(RunSession& session) {
+    if (session.source() == 0) {
+        session.rebuildDirectory();
+        session.busyPointer();
+    } else {
+        session.refillFreeSelect();
+    }
+}
+
+}  // namespace
+
 bool undoLastRun(DriverContext& ctx) {
-    if (platform::messages().showMessage(
-            kUndoQuestion, ctx.appName, platform::MessageIcon::Question,
-            platform::MessageButtons::YesNo) != platform::MessageResult::Yes) {
+    if (!confirmUndo(ctx)) {
         return false;
     }
     const engine::RunLogSession logSession;
+    const DisableUndo disableUndo{ctx.hooks};
+    RunSession session(ctx);
+    session.readInputs();
     RunState& state = ctx.state;
-    const DriverHooks& hooks = ctx.hooks;
-    const DriverInputs in = hooks.inputs ? hooks.inputs() : DriverInputs{};
-    const int source = in.fileMode == 1 ? 1 : 0;
-    platform::ListView* list = ctx.lists[source];
-
-    // Whatever happens below, Undo ends disabled: the journal is played back once.
-    struct DisableUndo {
-        const DriverHooks& hooks;
-        ~DisableUndo() {
-            if (hooks.setUndoEnabled) {
-                hooks.setUndoEnabled(false);
-            }
-        }
-    } disableUndo{hooks};
-
     state.cancelRequested = false;
-    if (hooks.stopPreview) {
-        hooks.stopPreview();
-    }
+    session.stopPreview();
     state.undoInProgress = true;
     state.simulationMode = false;
-    OperationScope operation(state, ctx.mainWindow);
-    std::optional<platform::BusyScope> pointer;
-    RunWindow* window = nullptr;
-    std::optional<RunContext> reversal;
+
     QList<DeferredReversal> deferred;
-
-    try {
-        if (ctx.mainWindow) {
-            ctx.mainWindow->setEnabled(false);
-        }
-        // The window's progress range is the journal, since undoInProgress is set.
-        window = hooks.openRunWindow ? hooks.openRunWindow() : nullptr;
-        if (!window) {
-            throw std::runtime_error("the run window could not be opened");
-        }
-        operation.setWindow(window);
-        window->setStatus(QStringLiteral("Status: Processing..."));
-        pointer.emplace(nullptr);
-        window->showUndoRunning();
-        state.filesRenamedCount = 0;
-        state.dirsRenamedCount = 0;
-        state.warningCount = 0;
-
-        // The totals lose the whole last run, whatever the reversal achieves.
-        settings::ProgramSettings& settings = ctx.settings;
-        settings.totNumberOfFilesRenamedNew = addSaturating(settings.totNumberOfFilesRenamedNew,
-                                                            -std::int64_t{state.lastRunFileCount});
-        settings.totNumberOfDirsRenamedNew =
-            addSaturating(settings.totNumberOfDirsRenamedNew, -std::int64_t{state.lastRunDirCount});
-        state.totNumberOfFilesRenamedNew = settings.totNumberOfFilesRenamedNew;
-        state.totNumberOfDirsRenamedNew = settings.totNumberOfDirsRenamedNew;
-
-        if (source == 1) {
-            state.dragDropRefillFiles = ctx.lstFiles[1];
-            state.dragDropRefillDirs = ctx.lstDirs[1];
-        }
-        RowSnapshot snapshot;
-        if (list) {
-            snapshot = takeRowSnapshot(*list);
-        }
-        state.orderSnapshot = snapshot.order;
-        state.reselectList = snapshot.selected;
-        pointer.reset();
-
-        reversal.emplace(
-            RunContext{.state = state,
-                       .report = *window,
-                       .fileMode = source,
-                       .showFullPath = settings.showFullPath == 1,
-                       .directoryImages = ctx.directoryImages,
-                       .freeSelectImages = ctx.freeSelectImages,
-                       .setCaption = [window](const QString& text) { window->setStatus(text); },
-                       .chosenFolder = state.chosenFolder});
-        RunContext& run = *reversal;
-        setProgressMaximum(run, static_cast<int>(state.fileRecordCount() + state.dirRecordCount()));
-
-        if (!revertAttribOrDateRun(run)) {
-            deferred = reverseRenames(run);
-            window->setStatus(QStringLiteral("Status: Checking Files..."));
-            pointer.emplace(nullptr);
-            if (hooks.setMainPanel) {
-                hooks.setMainPanel(QStringLiteral("Checking Files..."));
-            }
-            const int other = source == 1 ? 0 : 1;
-            carryRenames(ctx.lstFiles[other], ctx.lists[other], journalFileRenames(state, true));
-            carryRenames(ctx.lstDirs[other], ctx.lists[other], journalDirRenames(state, true));
-        }
-    } catch (const std::exception& error) {
-        logStepFailure(QStringLiteral("reversal"), QString::fromLocal8Bit(error.what()));
-    } catch (...) {
-        logStepFailure(QStringLiteral("reversal"), QStringLiteral("unknown failure"));
-    }
+    passOver(QStringLiteral("reversal"), [&] {
+        prepare(session);
+        deferred = reverse(session);
+    });
 
     // Clean-up: every step that fails is passed over.
-    // Deepest first. With reversals still waiting, a folder that cannot go yet (it holds a
-    // waiting item) is tried again after them, and only a folder that still stays is reported.
-    const auto removeCreatedDirectories = [&](bool finalPass) {
-        QStringList kept;
-        for (qsizetype i = state.createdDirs.size() - 1; i >= 0; --i) {
-            const QString path = state.createdDirs.at(i);
-            // Never through a folder that became a link, and only the folder the run made.
-            const bool deleted = removeCreatedFolder(state, path).ok();
-            if (!deleted && !finalPass) {
-                kept.prepend(path);
-                continue;
-            }
-            QString line;
-            if (deleted) {
-                line = QStringLiteral("Deleted directory: ") + path;
-            } else {
-                line = QStringLiteral("WARNING: Failed to delete directory <") + path +
-                       QLatin1Char('>');
-                ++state.warningCount;
-            }
-            if (window) {
-                window->addLine(line);
-                if (!deleted) {
-                    window->setWarningCount(state.warningCount);
-                }
-            }
-            engine::logRun(line);
-        }
-        state.createdDirs = kept;
-    };
+    const bool reversed = session.hasRunContext();
     passOver(QStringLiteral("created directories"),
-             [&] { removeCreatedDirectories(deferred.isEmpty() || !reversal); });
-    if (!deferred.isEmpty() && reversal) {
+             [&] { removeCreatedDirectories(session, deferred.isEmpty() || !reversed); });
+    if (!deferred.isEmpty() && reversed) {
         passOver(QStringLiteral("waiting reversals"),
-                 [&] { finishDeferredReversals(*reversal, deferred); });
-        passOver(QStringLiteral("created directories"), [&] { removeCreatedDirectories(true); });
+                 [&] { finishDeferredReversals(session.runContext(), deferred); });
+        passOver(QStringLiteral("created directories"),
+                 [&] { removeCreatedDirectories(session, true); });
     }
-    passOver(QStringLiteral("rebuild"), [&] {
-        if (source == 0) {
-            if (hooks.readDirectoryStructure) {
-                hooks.readDirectoryStructure();
-            }
-            if (hooks.updateTreeview) {
-                hooks.updateTreeview();
-            }
-            pointer.emplace(nullptr);
-        } else {
-            if (window) {
-                window->setStatus(QStringLiteral("Status: Checking Files..."));
-            }
-            if (hooks.refillFreeSelect) {
-                hooks.refillFreeSelect(state.dragDropRefillFiles, state.dragDropRefillDirs);
-            }
-            if (in.thumbnailsFreeSelect && hooks.generateThumbnailsFreeSel) {
-                hooks.generateThumbnailsFreeSel();
-            }
-        }
-    });
+    passOver(QStringLiteral("rebuild"), [&] { rebuildSource(session); });
     passOver(QStringLiteral("order"), [&] {
         // The Directory list read again stands in the read's order unless the user had set
         // an order of its own; the order after the run followed the new names.
-        const bool keepsOrder = source == 1 || in.listOrderChanged;
-        if (list && keepsOrder && restoreRowOrder(*list, state.orderSnapshot) && source == 0 &&
-            hooks.markListOrderChanged) {
-            hooks.markListOrderChanged();
+        if (session.source() == 1 || session.inputs().listOrderChanged) {
+            session.restoreOrder();
         }
     });
-    passOver(QStringLiteral("selection"), [&] {
-        if (!list) {
-            return;
-        }
-        if (source == 1 && list->currentRow() >= 0) {
-            list->selectRow(list->currentRow(), false);
-        }
-        reselectRows(*list, state.reselectList);
-    });
-    passOver(QStringLiteral("selection count"), [&] {
-        if (hooks.updateSelectedCount) {
-            hooks.updateSelectedCount();
-        }
-    });
-    passOver(QStringLiteral("end"), [&] {
-        if (window) {
-            window->setStatus(QStringLiteral("Status: Ready!"));
-        }
-        if (hooks.setMainPanel) {
-            hooks.setMainPanel(QStringLiteral("Ready!"));
-        }
-        if (window) {
-            window->showFinished(true);
-        }
-    });
-    pointer.reset();
-    if (window) {
-        operation.finish();
-    }
+    passOver(QStringLiteral("selection"), [&] { session.reselect(); });
+    passOver(QStringLiteral("selection count"), [&] { session.updateSelectedCount(); });
+    passOver(QStringLiteral("end"),
+             [&] { session.showReady(QStringLiteral("Status: Ready!"), true); });
+    session.normalPointer();
+    session.finish();
     // Without a run window the scope gives the main window back itself.
     // An undo reports no errors of its own; the driver clears the flag at the next run.
     return true;

@@ -8,7 +8,7 @@
 #include <limits>
 #include <string>
 
-#include "media/branches.h"
+#include "media/mpegstream.h"
 #include "tests/support/tempdir.h"
 
 namespace {

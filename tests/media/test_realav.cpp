@@ -12,7 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "media/branches.h"
+#include "media/mpegstream.h"
+#include "media/riff.h"
 #include "tests/media/tsvtable.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "media/branches.h"
+#include "media/riff.h"
 #include "tests/media/bytes.h"
 #include "tests/support/tempdir.h"
 

@@ -520,3 +520,53 @@ TEST_F(RenameTest, ManyRenamesKeepEveryContent) {
 }
 
 }  // namespace
+
+namespace {
+
+// The rename by hand gives the run's name, the run's refusals and the run's warning lines,
+// for files and folders alike, and touches nothing else.
+TEST_F(RenameTest, ARenameByHandFollowsTheRunsRules) {
+    dir_.write("a.txt", "A");
+    dir_.write("taken.txt", "T");
+    fs::create_directory(disk("d"));
+    const QString invalid = " Skipping... (a name or sub-folder may not be empty, \".\" or \"..\")";
+    const struct {
+        const char* oldName;
+        const char* typed;
+        const char* newName;
+        bool renamed;
+        QString warning;
+    } cases[] = {
+        {"a.txt", "a.txt", "a.txt", false, ""},
+        {"a.txt", "..", "..", false, "WARNING: Couldn't rename file <a.txt> as <..>" + invalid},
+        {"d", ".", ".", false, "WARNING: Couldn't rename dir <d> as <.>" + invalid},
+        {"a.txt", "taken.txt", "taken.txt", false,
+         "WARNING: Couldn't rename file <a.txt> as <taken.txt> Filename already exists..."},
+        {"d", "taken.txt", "taken.txt", false,
+         "WARNING: Couldn't rename dir <d> as <taken.txt> Filename already exists..."},
+        {"gone.txt", "b.txt", "b.txt", false,
+         "WARNING: Couldn't rename file <gone.txt> as <b.txt> Skipping... ("},
+        // A typed separator or marker never moves the item.
+        {"a.txt", "x/y<\\>z", "x-y[-]z", true, ""},
+        {"d", "e", "e", true, ""},
+    };
+    for (const auto& c : cases) {
+        const runs::HandRename result = runs::renameByHand(folder_, c.oldName, c.typed);
+        EXPECT_EQ(result.newName, c.newName) << c.typed;
+        EXPECT_EQ(result.renamed, c.renamed) << c.typed;
+        if (c.warning.isEmpty()) {
+            EXPECT_TRUE(result.warning.isEmpty()) << c.typed << " " << result.warning.toStdString();
+        } else {
+            EXPECT_TRUE(result.warning.startsWith(c.warning))
+                << c.typed << " " << result.warning.toStdString();
+        }
+    }
+    EXPECT_EQ(testsupport::readAll(disk("x-y[-]z")), "A");
+    EXPECT_EQ(testsupport::readAll(disk("taken.txt")), "T");
+    EXPECT_TRUE(fs::is_directory(disk("e")));
+    EXPECT_FALSE(onDisk("x"));
+    EXPECT_TRUE(report_.lines.isEmpty());
+    EXPECT_TRUE(logLines().isEmpty());
+}
+
+}  // namespace

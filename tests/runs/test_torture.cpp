@@ -712,6 +712,16 @@ private:
                 if (affected[i]) {
                     touched.push_back(moves[i].from);
                     touched.push_back(moves[i].to);
+                    // A folder the run created for a record that cannot come back stays,
+                    // and so keeps its name from whatever the undo would have put there.
+                    for (std::size_t slash = moves[i].to.find('/'); slash != std::string::npos;
+                         slash = moves[i].to.find('/', slash + 1)) {
+                        const std::string folder = moves[i].to.substr(0, slash);
+                        const auto was = before_.find(folder);
+                        if (was == before_.end() || was->second.kind != 'd') {
+                            touched.push_back(folder);
+                        }
+                    }
                     grew = true;
                 }
             }
