@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QStringList>
 
+#include "mainwindow/dialogs/filesdialog.h"
 #include "mainwindow/dialogs/folderdialog.h"
 #include "mainwindow/frmmain.h"
 #include "platform/folderdialog.h"
@@ -49,7 +50,7 @@ int main(int argc, char** argv) {
     platform::setMessageService(&messages);
     mainwindow::FolderDialog folderDialog;
     platform::setFolderDialogService(&folderDialog);
-    platform::QtOpenFilesDialog openFiles;
+    mainwindow::FilesDialog openFiles;
     platform::setOpenFilesService(&openFiles);
 
     int result = 0;

@@ -1,12 +1,9 @@
 #include "platform/widgets/filedialog.h"
 
-#include <QFileDialog>
 #include <QSysInfo>
-#include <QUrl>
 
 #include <cctype>
 
-#include "platform/folderlist.h"
 #include "platform/programfolder.h"
 
 namespace platform {
@@ -14,24 +11,6 @@ namespace platform {
 namespace {
 
 OpenFilesService* g_openFiles = nullptr;
-
-// The folder a Qt dialog can be told to open: Qt cannot be handed a name that is not UTF-8 (the
-// codec's lone surrogates), so the dialog opens in the nearest folder above such a level.
-QString qtReadableFolder(QString folder) {
-    const auto unreadable = [](const QString& text) {
-        for (const QChar c : text) {
-            if (c.isSurrogate()) {
-                return true;
-            }
-        }
-        return false;
-    };
-    while (unreadable(folder)) {
-        const qsizetype slash = folder.lastIndexOf(QLatin1Char('/'));
-        folder = slash <= 0 ? QStringLiteral("/") : folder.left(slash);
-    }
-    return folder;
-}
 
 bool isUrlScheme(const QByteArray& scheme) {
     if (scheme.isEmpty() || !std::isalpha(static_cast<unsigned char>(scheme.front()))) {
@@ -53,34 +32,6 @@ void setOpenFilesService(OpenFilesService* service) {
 
 QStringList chooseFilesToOpen(QWidget* owner, const QString& title, const QString& startFolder) {
     return g_openFiles ? g_openFiles->chooseFiles(owner, title, startFolder) : QStringList();
-}
-
-QStringList QtOpenFilesDialog::chooseFiles(QWidget* owner, const QString& title,
-                                           const QString& startFolder) {
-    QFileDialog dialog(owner, title, qtReadableFolder(startFolder),
-                       QStringLiteral("All Files (*)"));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFiles);
-    if (dialog.exec() != QDialog::Accepted) {
-        return {};
-    }
-    QStringList chosen;
-    for (const QUrl& url : dialog.selectedUrls()) {
-        const std::optional<QString> path = localPathFromUrl(url.toEncoded());
-        if (!path) {
-            continue;
-        }
-        if (!path->contains(QChar::ReplacementCharacter)) {
-            chosen.append(*path);
-            continue;
-        }
-        // Qt's own dialog read the name with U+FFFD; take the file's own bytes back.
-        const Result<QString> exact = pathFromQtFileName(*path);
-        if (exact.ok()) {
-            chosen.append(*exact);
-        }
-    }
-    return chosen;
 }
 
 QList<QByteArray> uriListEntries(const QByteArray& uriList) {

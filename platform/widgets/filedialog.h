@@ -1,8 +1,8 @@
-// The system's open-file dialog behind one service, like the message boxes and the folder
-// dialog: the program installs the Qt dialog, tests a scripted answer, and until one is
-// installed every dialog answers "cancelled", so nothing unattended blocks on a modal dialog.
-// Also the reading of file URLs, the form in which file managers hand over dropped files and
-// desktop dialogs hand back chosen ones.
+// The open-file dialog behind one service, like the message boxes and the folder dialog: the
+// program installs its own dialog (mainwindow/dialogs/filesdialog.h), tests a scripted answer, and
+// until one is installed every dialog answers "cancelled", so nothing unattended blocks on a modal
+// dialog. Also the reading of file URLs, the form in which file managers hand over dropped files
+// and desktop dialogs hand back chosen ones.
 #pragma once
 
 #include <QByteArray>
@@ -31,16 +31,6 @@ public:
 void setOpenFilesService(OpenFilesService* service);
 // The installed service's answer, or nothing when none is installed.
 QStringList chooseFilesToOpen(QWidget* owner, const QString& title, const QString& startFolder);
-
-// The Qt dialog, for the running program. Names that are not UTF-8 come back as their own
-// bytes: from the URL when the desktop's dialog hands one over, otherwise through
-// pathFromQtFileName; a file whose name two entries of its folder share in Qt's reading is left
-// out, since it cannot be told which one was meant.
-class QtOpenFilesDialog : public OpenFilesService {
-public:
-    QStringList chooseFiles(QWidget* owner, const QString& title,
-                            const QString& startFolder) override;
-};
 
 // The entries of a text/uri-list: one URL a line (CR LF or LF), blanks around it dropped,
 // empty lines and "#" comment lines left out. The URLs stay as they were sent.
