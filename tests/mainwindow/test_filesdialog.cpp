@@ -183,7 +183,7 @@ TEST_F(AddFilesTest, AFileWhoseNameIsNotUtf8IsAddedWithItsBytes) {
     folder.write("plain.txt");
     PickingFilesDialog dialog(kBadName);
     auto window = start({QStringLiteral("/p"), path(folder.path())});
-    window->fileSource().selectFileSourceTab(QStringLiteral("dragdrop"));
+    window->sourceSwitch().selectFileSourceTab(QStringLiteral("dragdrop"));
 
     window->ui().cmdDragDropAdd->click();
     ASSERT_EQ(window->state().lstFiles[1].size(), 1);
