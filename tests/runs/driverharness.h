@@ -39,6 +39,11 @@
 
 namespace testsupport {
 
+// A run's or a log's lines as one text, for comparisons and failure messages.
+inline std::string joined(const QStringList& lines) {
+    return lines.join(QStringLiteral("\n")).toStdString();
+}
+
 // ---- Whole trees ----
 
 struct TreeNode {

@@ -22,9 +22,7 @@ using testsupport::DriverHarness;
 using testsupport::TempDir;
 using testsupport::Tree;
 
-std::string joined(const QStringList& lines) {
-    return lines.join(QStringLiteral("\n")).toStdString();
-}
+using testsupport::joined;
 
 void attributeRun(DriverHarness& h) {
     h.inputs.mode = runs::NamingMode::None;

@@ -18,9 +18,7 @@ using testsupport::DriverHarness;
 using testsupport::TempDir;
 using testsupport::Tree;
 
-std::string joined(const QStringList& lines) {
-    return lines.join(QStringLiteral("\n")).toStdString();
-}
+using testsupport::joined;
 
 class UndoThroughLinkTest : public ::testing::Test {
 protected:
