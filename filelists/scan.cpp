@@ -141,10 +141,16 @@ private:
     const QList<platform::FolderEntry>* listing(const QString& folder) {
         if (listedFolder_ != folder || !listed_) {
             const std::uint32_t mask = mask_ | fs::Directory;
-            auto entries = !branch_.empty() && branch_.back().path == folder
-                               ? platform::listFolderAt(branch_.back().handle.fd(),
-                                                        branch_.back().native, QString(), mask)
-                               : platform::listFolder(folder, QString(), mask);
+            // A file's read-only bit, the one thing a read of kinds leaves out, matters only
+            // when write-protected files are kept out.
+            const fs::FolderDetail detail = options_.processWriteProtected
+                                                ? fs::FolderDetail::Kinds
+                                                : fs::FolderDetail::Full;
+            auto entries =
+                !branch_.empty() && branch_.back().path == folder
+                    ? platform::listFolderAt(branch_.back().handle.fd(), branch_.back().native,
+                                             QString(), mask, detail)
+                    : platform::listFolder(folder, QString(), mask, detail);
             listedFolder_ = folder;
             listed_ = entries.ok();
             listing_ = entries.ok() ? std::move(entries.value()) : QList<platform::FolderEntry>();

@@ -219,14 +219,10 @@ struct timespec fromStatx(const struct statx_timestamp& t) {
 
 // Attributes ------------------------------------------------------------------------------
 
-Result<EntryState> entryStateAt(int folder, const std::string& name) {
-    if (hasNul(name)) {
-        return nulFailure(name);
-    }
-    OpenedEntry entry(folder, name);
-    if (const int error = entry.open(); error != 0) {
-        return systemFailure("cannot examine " + quoted(name), error);
-    }
+namespace {
+
+// The state of an opened entry; `stored` receives its stored value (none for a link).
+EntryState stateOf(OpenedEntry& entry, const std::string& name, StoredValue& stored) {
     EntryState state;
     state.link = entry.isLink();
     state.kind = state.link ? Kind::Other : kindFromMode(entry.st().st_mode);
@@ -235,10 +231,49 @@ Result<EntryState> entryStateAt(int folder, const std::string& name) {
         state.attributes = isDotName(lastName(name)) ? std::uint32_t{Hidden} : std::uint32_t{0};
         return state;
     }
-    const StoredValue stored = entry.readStored();
+    stored = entry.readStored();
     state.hasStoredAttributes = stored.present;
-    state.attributes = attributesFrom(entry.st(), lastName(name), storedBits(stored));
+    state.attributes = attributesFrom(entry.st().st_mode, lastName(name), storedBits(stored));
     return state;
+}
+
+Status setAttributesOn(OpenedEntry& entry, const std::string& name, std::uint32_t wanted,
+                       bool dropStoredValue, const StoredValue& stored);
+
+}  // namespace
+
+Result<EntryState> entryStateAt(int folder, const std::string& name) {
+    if (hasNul(name)) {
+        return nulFailure(name);
+    }
+    OpenedEntry entry(folder, name);
+    if (const int error = entry.open(); error != 0) {
+        return systemFailure("cannot examine " + quoted(name), error);
+    }
+    StoredValue stored;
+    return stateOf(entry, name, stored);
+}
+
+AttributeChange changeAttributesAt(
+    int folder, const std::string& name,
+    const std::function<std::optional<std::uint32_t>(const EntryState&)>& decide) {
+    AttributeChange change;
+    if (hasNul(name)) {
+        change.before = nulFailure(name);
+        return change;
+    }
+    OpenedEntry entry(folder, name);
+    if (const int error = entry.open(); error != 0) {
+        change.before = systemFailure("cannot examine " + quoted(name), error);
+        return change;
+    }
+    StoredValue stored;
+    const EntryState state = stateOf(entry, name, stored);
+    change.before = state;
+    if (const std::optional<std::uint32_t> wanted = decide(state)) {
+        change.written = setAttributesOn(entry, name, *wanted, false, stored);
+    }
+    return change;
 }
 
 Result<std::uint32_t> attributes(const std::string& path) {
@@ -337,18 +372,10 @@ void restoreStored(OpenedEntry& entry, const StoredValue& stored) {
     }
 }
 
-}  // namespace
-
-Status setAttributesAt(int folder, const std::string& name, std::uint32_t wanted,
-                       bool dropStoredValue) {
-    if (hasNul(name)) {
-        return nulFailure(name);
-    }
+// The change on an entry already opened whose stored value (`stored`) was read through it.
+Status setAttributesOn(OpenedEntry& entry, const std::string& name, std::uint32_t wanted,
+                       bool dropStoredValue, const StoredValue& stored) {
     wanted &= kSettableBits;
-    OpenedEntry entry(folder, name);
-    if (const int error = entry.open(); error != 0) {
-        return systemFailure("cannot examine " + quoted(name), error);
-    }
     if (entry.isLink()) {
         return linkFailure(name);
     }
@@ -357,7 +384,6 @@ Status setAttributesAt(int folder, const std::string& name, std::uint32_t wanted
     const mode_t oldMode = st.st_mode & 07777;
     const mode_t newMode = wantedMode(oldMode, wanted, isFolder);
 
-    const StoredValue stored = entry.readStored();
     if (stored.error != 0) {
         return systemFailure("cannot read the attributes of " + quoted(name), stored.error);
     }
@@ -394,6 +420,21 @@ Status setAttributesAt(int folder, const std::string& name, std::uint32_t wanted
         }
     }
     return Status::success();
+}
+
+}  // namespace
+
+Status setAttributesAt(int folder, const std::string& name, std::uint32_t wanted,
+                       bool dropStoredValue) {
+    if (hasNul(name)) {
+        return nulFailure(name);
+    }
+    OpenedEntry entry(folder, name);
+    if (const int error = entry.open(); error != 0) {
+        return systemFailure("cannot examine " + quoted(name), error);
+    }
+    const StoredValue stored = entry.isLink() ? StoredValue() : entry.readStored();
+    return setAttributesOn(entry, name, wanted, dropStoredValue, stored);
 }
 
 Status setAttributes(const std::string& path, std::uint32_t wanted, bool dropStoredValue) {

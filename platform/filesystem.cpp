@@ -39,6 +39,7 @@ using detail::lastName;
 using detail::nulFailure;
 using detail::readStored;
 using detail::storedBits;
+using detail::StoredValue;
 
 // readWholeFile is meant for settings and lists; refuse what would only exhaust memory.
 constexpr std::uint64_t kWholeFileLimit = std::uint64_t{1} << 30;
@@ -145,45 +146,107 @@ Status renameThroughTemporary(int fromFolder, const std::string& from, int toFol
 namespace {
 
 // What examining one listed name found out. Left uninitialised until examined: clearing
-// tens of thousands of stat buffers first costs more than the examining threads save.
+// tens of thousands of records first costs more than the examining threads save. Only what an
+// Entry takes from the look is kept, so the records of a large folder stay small.
 struct Examined {
-    struct stat st;
+    mode_t mode;  // type and permissions; the type alone when `typeOnly`
+    bool typeOnly;
     std::uint32_t stored;
-    int error;  // errno of the lstat; the entry vanished or cannot be examined
+    int error;  // errno of the look; the entry vanished or cannot be examined
+    std::uint64_t size;
+    struct timespec modified;
 };
 
-void examine(int dirFd, const std::string& prefix, const std::string& name, Examined& out,
-             std::string& path) {
+// A listed name with the type its folder records for it (DT_UNKNOWN where it records none).
+struct Listed {
+    std::string name;
+    unsigned char type;
+};
+
+// The file type a folder records for an entry, as st_mode bits; 0 when it records none.
+mode_t modeOfListedType(unsigned char type) {
+    switch (type) {
+        case DT_REG:
+            return S_IFREG;
+        case DT_DIR:
+            return S_IFDIR;
+        case DT_LNK:
+            return S_IFLNK;
+        case DT_FIFO:
+            return S_IFIFO;
+        case DT_SOCK:
+            return S_IFSOCK;
+        case DT_CHR:
+            return S_IFCHR;
+        case DT_BLK:
+            return S_IFBLK;
+        default:
+            return 0;
+    }
+}
+
+// The stored value alone, for a read of kinds, where the folder told what the entry is; false
+// when a full look has to decide (the entry vanished, is unreadable, or lies in a folder that
+// cannot be searched: the look tells those apart, as a read of everything would).
+bool examineStoredOnly(const std::string& path, mode_t type, Examined& out) {
+    const StoredValue stored = readStored(path.c_str());
+    if (stored.error != 0) {
+        return false;
+    }
+    out.mode = type;
+    out.typeOnly = true;
+    out.size = 0;
+    out.modified = {};
+    out.stored = storedBits(stored);
+    return true;
+}
+
+void examine(int dirFd, const std::string& prefix, const Listed& listed, FolderDetail detail,
+             Examined& out, std::string& path) {
     out.stored = 0;
     out.error = 0;
+    out.typeOnly = false;
+    // A link is still looked at (it has no stored value to read), so that a folder whose
+    // entries cannot be examined fails the read whatever it holds.
+    const mode_t type = modeOfListedType(listed.type);
+    if (detail == FolderDetail::Kinds && type != 0 && type != S_IFLNK) {
+        path.assign(prefix).append(listed.name);
+        if (examineStoredOnly(path, type, out)) {
+            return;
+        }
+    }
     // The entry itself, never what a link points to: a linked folder is an item of this
     // folder, not a folder to read, so no read reaches outside the chosen folder and a link
     // cycle ends at once.
-    if (fstatat(dirFd, name.c_str(), &out.st, AT_SYMLINK_NOFOLLOW) != 0) {
+    struct stat st;
+    if (fstatat(dirFd, listed.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
         out.error = errno;
         return;
     }
-    if (S_ISLNK(out.st.st_mode)) {
+    out.mode = st.st_mode;
+    out.size = static_cast<std::uint64_t>(st.st_size);
+    out.modified = st.st_mtim;
+    if (S_ISLNK(st.st_mode)) {
         return;
     }
     // One getxattr per entry: the common answer, "no such attribute", is cheap.
-    path.assign(prefix).append(name);
+    path.assign(prefix).append(listed.name);
     out.stored = storedBits(readStored(path.c_str()));
 }
 
-// Examining is two system calls per entry and nearly all of a large folder's read: a folder
-// of thousands of entries is examined by a few threads at once, each taking its own stretch,
-// so the listing keeps the order the folder gave.
+// Examining is one or two system calls per entry and nearly all of a large folder's read: a
+// folder of thousands of entries is examined by a few threads at once, each taking its own
+// stretch, so the listing keeps the order the folder gave.
 constexpr std::size_t kEntriesPerThread = 2048;
 constexpr unsigned kMostThreads = 8;
 
 std::unique_ptr<Examined[]> examineAll(int dirFd, const std::string& prefix,
-                                       const std::vector<std::string>& names) {
+                                       const std::vector<Listed>& names, FolderDetail detail) {
     auto found = std::make_unique_for_overwrite<Examined[]>(names.size());
     const auto stretch = [&](std::size_t from, std::size_t to) {
         std::string path;
         for (std::size_t i = from; i < to; ++i) {
-            examine(dirFd, prefix, names[i], found[i], path);
+            examine(dirFd, prefix, names[i], detail, found[i], path);
         }
     };
     forEachStretch(names.size(), kEntriesPerThread, kMostThreads, stretch);
@@ -213,7 +276,7 @@ std::string storedValuePrefix(int dirFd, const std::string& prefix) {
 
 }  // namespace
 
-Result<std::vector<Entry>> readFolder(const std::string& folder) {
+Result<std::vector<Entry>> readFolder(const std::string& folder, FolderDetail detail) {
     if (hasNul(folder)) {
         return nulFailure(folder);
     }
@@ -221,12 +284,13 @@ Result<std::vector<Entry>> readFolder(const std::string& folder) {
     if (dirFd < 0) {
         return systemFailure("cannot read the folder " + quoted(folder), errno);
     }
-    Result<std::vector<Entry>> entries = readFolderAt(dirFd, folder);
+    Result<std::vector<Entry>> entries = readFolderAt(dirFd, folder, detail);
     close(dirFd);
     return entries;
 }
 
-Result<std::vector<Entry>> readFolderAt(int folderFd, const std::string& folder) {
+Result<std::vector<Entry>> readFolderAt(int folderFd, const std::string& folder,
+                                        FolderDetail detail) {
     // The listing reads through its own copy of the handle; the offset the two share starts
     // over, so a handle can be listed more than once.
     const int dirFd = fcntl(folderFd, F_DUPFD_CLOEXEC, 0);
@@ -244,7 +308,7 @@ Result<std::vector<Entry>> readFolderAt(int folderFd, const std::string& folder)
         prefix += '/';
     }
 
-    std::vector<std::string> names;
+    std::vector<Listed> names;
     for (;;) {
         errno = 0;
         const struct dirent* item = readdir(dir);
@@ -258,12 +322,12 @@ Result<std::vector<Entry>> readFolderAt(int folderFd, const std::string& folder)
         }
         const std::string_view name = item->d_name;
         if (name != "." && name != "..") {
-            names.emplace_back(name);
+            names.push_back(Listed{std::string(name), item->d_type});
         }
     }
 
     const std::unique_ptr<Examined[]> found =
-        examineAll(dirFd, storedValuePrefix(dirFd, prefix), names);
+        examineAll(dirFd, storedValuePrefix(dirFd, prefix), names, detail);
     closedir(dir);
 
     std::vector<Entry> entries;
@@ -280,16 +344,18 @@ Result<std::vector<Entry>> readFolderAt(int folderFd, const std::string& folder)
             continue;
         }
         Entry entry;
-        entry.name = std::move(names[i]);
-        const struct stat& st = examined.st;
-        entry.modified = st.st_mtim;
-        if (S_ISLNK(st.st_mode)) {
+        entry.name = std::move(names[i].name);
+        entry.modified = examined.modified;
+        if (S_ISLNK(examined.mode)) {
             entry.kind = Kind::Other;
             entry.attributes = isDotName(entry.name) ? std::uint32_t{Hidden} : 0;
         } else {
-            entry.kind = kindFromMode(st.st_mode);
-            entry.size = entry.kind == Kind::File ? static_cast<std::uint64_t>(st.st_size) : 0;
-            entry.attributes = attributesFrom(st, entry.name, examined.stored);
+            entry.kind = kindFromMode(examined.mode);
+            entry.size = entry.kind == Kind::File ? examined.size : 0;
+            // Without the permissions a file's read-only bit stays unknown, and clear.
+            entry.attributes = attributesFrom(
+                examined.typeOnly ? examined.mode | detail::kWriteBits : examined.mode, entry.name,
+                examined.stored);
         }
         entries.push_back(std::move(entry));
     }

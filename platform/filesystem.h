@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <ctime>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,13 +39,22 @@ struct Entry {
     struct timespec modified {};
 };
 
+// How much a folder read learns of each entry. `Full`: everything Entry holds. `Kinds`: what
+// each entry is and its attributes, but no size, no time and no read-only bit of a file (that
+// lives in its permissions): the entry's type as the folder records it spares looking at the
+// entry itself, so such a read costs one system call per entry (its stored value) instead of
+// two. For reads that only sort entries by kind and by the hidden and system bits.
+enum class FolderDetail { Full, Kinds };
+
 // Every entry of one folder except "." and "..", in no particular order. A symbolic link is
 // never followed: it is an entry of Kind::Other (whatever it points to, a folder included),
 // with no size, hidden when its name begins with ".".
-Result<std::vector<Entry>> readFolder(const std::string& folder);
+Result<std::vector<Entry>> readFolder(const std::string& folder,
+                                      FolderDetail detail = FolderDetail::Full);
 // The same for a folder already open (a directory handle); `folder` is its path, for the
 // reasons of failures.
-Result<std::vector<Entry>> readFolderAt(int folderFd, const std::string& folder);
+Result<std::vector<Entry>> readFolderAt(int folderFd, const std::string& folder,
+                                        FolderDetail detail = FolderDetail::Full);
 
 // What a path is (following links). Missing also for a path that cannot be examined.
 Kind kindOf(const std::string& path);
@@ -90,6 +101,17 @@ Result<EntryState> entryStateAt(int folder, const std::string& name);
 Status setAttributesAt(int folder, const std::string& name, std::uint32_t attributes,
                        bool dropStoredValue = false);
 Status setPermissionsAt(int folder, const std::string& name, unsigned mode);
+// A look and a change in one: the entry is opened once, its state (as entryStateAt reads it)
+// handed to `decide`, and the bits `decide` answers set through that same handle (as
+// setAttributesAt sets them); no answer changes nothing. `before` fails when the entry could
+// not be examined, and `written` holds the change's outcome.
+struct AttributeChange {
+    Result<EntryState> before = Status::failure("not examined");
+    Status written = Status::success();
+};
+AttributeChange changeAttributesAt(
+    int folder, const std::string& name,
+    const std::function<std::optional<std::uint32_t>(const EntryState&)>& decide);
 
 // File times -------------------------------------------------------------------------------
 struct FileTimes {

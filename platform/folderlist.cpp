@@ -92,13 +92,14 @@ Result<QList<FolderEntry>> entriesOf(Result<std::vector<fs::Entry>> entries, con
 }  // namespace
 
 Result<QList<FolderEntry>> listFolder(const QString& folder, const QString& pattern,
-                                      std::uint32_t attributeMask) {
-    return entriesOf(fs::readFolder(nativePath(folder)), pattern, attributeMask);
+                                      std::uint32_t attributeMask, fs::FolderDetail detail) {
+    return entriesOf(fs::readFolder(nativePath(folder), detail), pattern, attributeMask);
 }
 
 Result<QList<FolderEntry>> listFolderAt(int folderFd, const std::string& folder,
-                                        const QString& pattern, std::uint32_t attributeMask) {
-    return entriesOf(fs::readFolderAt(folderFd, folder), pattern, attributeMask);
+                                        const QString& pattern, std::uint32_t attributeMask,
+                                        fs::FolderDetail detail) {
+    return entriesOf(fs::readFolderAt(folderFd, folder, detail), pattern, attributeMask);
 }
 
 bool canListFolder(const QString& folder) {

@@ -30,12 +30,15 @@ bool canListFolder(const QString& folder);
 // The entries of `folder` whose names match `pattern` and that carry none of the Hidden,
 // System and Directory bits outside `attributeMask` (so folders need Directory in the mask,
 // and a hidden system file needs both). Read-only and archive never exclude. "." and ".."
-// never appear. The order is the file system's.
+// never appear. The order is the file system's. With fs::FolderDetail::Kinds the sizes are 0
+// and a file's ReadOnly bit is not read (clear).
 Result<QList<FolderEntry>> listFolder(const QString& folder, const QString& pattern,
-                                      std::uint32_t attributeMask);
+                                      std::uint32_t attributeMask,
+                                      fs::FolderDetail detail = fs::FolderDetail::Full);
 // The same for a folder already open (a directory handle) whose path, as bytes, is `folder`.
 Result<QList<FolderEntry>> listFolderAt(int folderFd, const std::string& folder,
-                                        const QString& pattern, std::uint32_t attributeMask);
+                                        const QString& pattern, std::uint32_t attributeMask,
+                                        fs::FolderDetail detail = fs::FolderDetail::Full);
 
 // A path as Qt's own dialogs hand it out, in the form of every other path here. Qt reads a name
 // that is not UTF-8 with U+FFFD in place of its stray bytes, and that text names no file. Each

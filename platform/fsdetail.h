@@ -96,16 +96,15 @@ inline std::uint32_t storedBits(const StoredValue& stored) {
     return dosattrib::decode(stored.blob).value_or(0);
 }
 
-inline std::uint32_t attributesFrom(const struct stat& st, std::string_view name,
-                                    std::uint32_t stored) {
+inline std::uint32_t attributesFrom(mode_t mode, std::string_view name, std::uint32_t stored) {
     std::uint32_t result = stored & kStoredBits;
     if (isDotName(name)) {
         result |= Hidden;
     }
-    if (S_ISDIR(st.st_mode)) {
+    if (S_ISDIR(mode)) {
         result |= Directory;
         result |= stored & ReadOnly;
-    } else if ((st.st_mode & kWriteBits) == 0) {
+    } else if ((mode & kWriteBits) == 0) {
         result |= ReadOnly;
     }
     return result;

@@ -1,6 +1,7 @@
 #include "runs/attribrun.h"
 
 #include <exception>
+#include <optional>
 
 #include "filelists/rowtext.h"
 #include "platform/filesystem.h"
@@ -57,17 +58,26 @@ void changeItem(RunContext& ctx, const filelists::PathParts& parts, bool isDir,
     const fs::FolderId folderId = (*folder)->id();
     const std::string name = platform::nativePath(parts.name);
 
-    const platform::Result<fs::EntryState> read = fs::entryStateAt(folderFd, name);
-    if (!read) {
+    // The entry is read and changed through one handle.
+    std::uint32_t oldValue = 0;
+    std::uint32_t asked = 0;
+    std::uint32_t newValue = 0;
+    const bool dotName = hiddenByName(parts.name);
+    const fs::AttributeChange change = fs::changeAttributesAt(
+        folderFd, name, [&](const fs::EntryState& state) -> std::optional<std::uint32_t> {
+            oldValue = state.attributes & kAttribRunBits;
+            asked = applyAttribBoxes(oldValue, options);
+            newValue = dotName ? asked | fs::Hidden : asked;
+            if (newValue == oldValue || ctx.state.simulationMode) {
+                return std::nullopt;
+            }
+            // Only these four bits are written; everything else the item has stays.
+            return newValue;
+        });
+    if (!change.before) {
         warn(ctx, isDir, item, unknownAttribText(nullptr), unknownAttribText(&options),
-             QString::fromStdString(read.reason()));
+             QString::fromStdString(change.before.reason()));
         return;
-    }
-    const std::uint32_t oldValue = read->attributes & kAttribRunBits;
-    const std::uint32_t asked = applyAttribBoxes(oldValue, options);
-    std::uint32_t newValue = asked;
-    if (hiddenByName(parts.name)) {
-        newValue |= fs::Hidden;
     }
     const QString oldText = filelists::attributeLetters(oldValue);
     if (newValue == oldValue) {
@@ -78,15 +88,11 @@ void changeItem(RunContext& ctx, const filelists::PathParts& parts, bool isDir,
         return;
     }
     const QString newText = filelists::attributeLetters(newValue);
-    const unsigned oldMode = read->mode;
-    const bool hadStored = read->hasStoredAttributes;
-    if (!ctx.state.simulationMode) {
-        // setAttributes writes these four bits only; everything else the item has stays.
-        const platform::Status status = fs::setAttributesAt(folderFd, name, newValue);
-        if (!status) {
-            warn(ctx, isDir, item, oldText, newText, QString::fromStdString(status.reason()));
-            return;
-        }
+    const unsigned oldMode = change.before->mode;
+    const bool hadStored = change.before->hasStoredAttributes;
+    if (!change.written) {
+        warn(ctx, isDir, item, oldText, newText, QString::fromStdString(change.written.reason()));
+        return;
     }
     reportLine(ctx, (isDir ? QStringLiteral("Directory Attribute Changed: ")
                            : QStringLiteral("File Attribute Changed: ")) +
