@@ -143,9 +143,8 @@ private:
             const std::uint32_t mask = mask_ | fs::Directory;
             // A file's read-only bit, the one thing a read of kinds leaves out, matters only
             // when write-protected files are kept out.
-            const fs::FolderDetail detail = options_.processWriteProtected
-                                                ? fs::FolderDetail::Kinds
-                                                : fs::FolderDetail::Full;
+            const fs::FolderDetail detail =
+                options_.processWriteProtected ? fs::FolderDetail::Kinds : fs::FolderDetail::Full;
             auto entries =
                 !branch_.empty() && branch_.back().path == folder
                     ? platform::listFolderAt(branch_.back().handle.fd(), branch_.back().native,
