@@ -16,7 +16,9 @@
 #include <chrono>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/dosattrib.h"
@@ -439,6 +441,58 @@ TEST(Attributes, MissingPathFails) {
     EXPECT_FALSE(fs::exists(dir.file("absent")));
 }
 
+// The look and the change act on one entry: one that takes the name in between is left alone,
+// a link is refused untouched, and no answer changes nothing.
+TEST(Attributes, ChangeActsOnTheEntryItExamined) {
+    TempDir dir;
+    const std::string file = dir.write("file.txt", "x");
+    const std::string other = dir.write("other.txt", "y");
+    const int folder = open(dir.path().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(folder, 0);
+    const mode_t before = modeOf(file);
+
+    const fs::AttributeChange none = fs::changeAttributesAt(
+        folder, "file.txt", [](const fs::EntryState&) { return std::optional<std::uint32_t>(); });
+    ASSERT_TRUE(none.before.ok()) << none.before.reason();
+    EXPECT_TRUE(none.written.ok());
+    EXPECT_EQ(modeOf(file), before);
+    EXPECT_EQ(storedValue(file), "<none>");
+
+    // The name is taken by another file after the look: the change reaches the examined one.
+    const fs::AttributeChange swapped =
+        fs::changeAttributesAt(folder, "file.txt", [&](const fs::EntryState& state) {
+            EXPECT_EQ(state.kind, fs::Kind::File);
+            EXPECT_EQ(::rename(file.c_str(), dir.file("moved.txt").c_str()), 0);
+            EXPECT_EQ(::rename(other.c_str(), file.c_str()), 0);
+            return std::optional<std::uint32_t>(fs::ReadOnly | fs::System);
+        });
+    ASSERT_TRUE(swapped.written.ok()) << swapped.written.reason();
+    EXPECT_EQ(fs::attributes(dir.file("moved.txt")).valueOr(0),
+              std::uint32_t{fs::ReadOnly | fs::System});
+    EXPECT_EQ(fs::attributes(file).valueOr(99), 0u) << "the file now at the name was changed";
+
+    ASSERT_EQ(symlink("moved.txt", dir.file("link").c_str()), 0);
+    const fs::AttributeChange link =
+        fs::changeAttributesAt(folder, "link", [](const fs::EntryState& state) {
+            EXPECT_TRUE(state.link);
+            return std::optional<std::uint32_t>(fs::Archive);
+        });
+    EXPECT_TRUE(link.before.ok());
+    EXPECT_FALSE(link.written.ok());
+    EXPECT_EQ(fs::attributes(dir.file("moved.txt")).valueOr(0),
+              std::uint32_t{fs::ReadOnly | fs::System});
+
+    bool asked = false;
+    const fs::AttributeChange missing =
+        fs::changeAttributesAt(folder, "absent", [&](const fs::EntryState&) {
+            asked = true;
+            return std::optional<std::uint32_t>(fs::Archive);
+        });
+    EXPECT_FALSE(missing.before.ok());
+    EXPECT_FALSE(asked);
+    close(folder);
+}
+
 // File times -------------------------------------------------------------------------------
 
 bool sameTime(const timespec& a, const timespec& b) {
@@ -585,14 +639,19 @@ TEST(ReadFile, ReadsWholeFiles) {
 // Reading folders ----------------------------------------------------------------------
 
 // The same entries alone, and among thousands of plain files (a folder that large is examined
-// by several threads, each taking a stretch of the listing).
-class ReadFolderAmong : public ::testing::TestWithParam<int> {};
+// by several threads, each taking a stretch of the listing); read whole, and read for kinds only,
+// which leaves out sizes and a file's read-only bit and nothing else.
+class ReadFolderAmong : public ::testing::TestWithParam<std::tuple<int, fs::FolderDetail>> {};
 
-INSTANTIATE_TEST_SUITE_P(Fillers, ReadFolderAmong, ::testing::Values(0, 9000));
+INSTANTIATE_TEST_SUITE_P(Fillers, ReadFolderAmong,
+                         ::testing::Combine(::testing::Values(0, 9000),
+                                            ::testing::Values(fs::FolderDetail::Full,
+                                                              fs::FolderDetail::Kinds)));
 
 TEST_P(ReadFolderAmong, ListsEntriesWithKindSizeAndAttributes) {
     TempDir dir;
-    const int fillers = GetParam();
+    const auto [fillers, detail] = GetParam();
+    const bool whole = detail == fs::FolderDetail::Full;
     for (int i = 0; i < fillers; ++i) {
         const int fd = open(dir.file("filler-" + std::to_string(i)).c_str(),
                             O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
@@ -609,8 +668,12 @@ TEST_P(ReadFolderAmong, ListsEntriesWithKindSizeAndAttributes) {
     const std::string big = dir.write("big.bin");
     ASSERT_EQ(truncate(big.c_str(), 5LL << 30), 0);
     ASSERT_TRUE(fs::setAttributes(dir.file("folder"), fs::System).ok());
+    dir.write("locked.txt", "abc");
+    ASSERT_TRUE(fs::setAttributes(dir.file("locked.txt"), fs::ReadOnly | fs::Hidden).ok());
+    dir.mkdir("locked-folder");
+    ASSERT_TRUE(fs::setAttributes(dir.file("locked-folder"), fs::ReadOnly).ok());
 
-    auto entries = fs::readFolder(dir.path() + "/");
+    auto entries = fs::readFolder(dir.path() + "/", detail);
     ASSERT_TRUE(entries.ok()) << entries.reason();
     std::map<std::string, fs::Entry> byName;
     for (const auto& entry : entries.value()) {
@@ -631,6 +694,9 @@ TEST_P(ReadFolderAmong, ListsEntriesWithKindSizeAndAttributes) {
         {"file-link", fs::Kind::Other, 0, 0},
         {"dangling", fs::Kind::Other, 0, 0},
         {"big.bin", fs::Kind::File, 5ull << 30, 0},
+        {"locked.txt", fs::Kind::File, 3, fs::ReadOnly | fs::Hidden},
+        // A folder's read-only bit is stored, so a read of kinds has it too.
+        {"locked-folder", fs::Kind::Directory, 0, fs::Directory | fs::ReadOnly},
     };
     EXPECT_EQ(byName.size(), std::size(expected) + static_cast<std::size_t>(fillers))
         << "no \".\" or \"..\", nothing extra";
@@ -639,8 +705,10 @@ TEST_P(ReadFolderAmong, ListsEntriesWithKindSizeAndAttributes) {
         const auto found = byName.find(e.name);
         ASSERT_NE(found, byName.end());
         EXPECT_EQ(found->second.kind, e.kind);
-        EXPECT_EQ(found->second.size, e.size);
-        EXPECT_EQ(found->second.attributes, e.attributes);
+        EXPECT_EQ(found->second.size, whole ? e.size : 0);
+        const bool fileBit = e.kind != fs::Kind::Directory;
+        EXPECT_EQ(found->second.attributes,
+                  whole || !fileBit ? e.attributes : e.attributes & ~std::uint32_t{fs::ReadOnly});
     }
 }
 
@@ -658,14 +726,34 @@ TEST(ReadFolder, EmptyAndMissingFolders) {
 // A folder with read but no execute permission lists its names but none can be examined: for
 // a user without root rights it must fail the read, not read as empty. Root reads everything,
 // so the check runs in a child that gives up root first.
+// Both kinds of read; a read of kinds still lists a file whose stored value the user may not
+// read (a file without read permission), as a whole read does.
 TEST(ReadFolder, AFolderThatCanBeListedButNotEnteredFails) {
     TempDir dir;
     dir.mkdir("closed");
     dir.write("closed/inside.txt", "x");
+    dir.mkdir("open");
+    dir.write("open/secret.txt", "x");
+    ASSERT_EQ(::chmod(dir.file("open/secret.txt").c_str(), 0), 0);
     ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
     ASSERT_EQ(::chmod(dir.file("closed").c_str(), 0444), 0);
+    // 0 when every read answered as it should, else the number of the first that did not.
+    const auto check = [&]() -> int {
+        int step = 10;
+        for (const fs::FolderDetail detail : {fs::FolderDetail::Full, fs::FolderDetail::Kinds}) {
+            if (fs::readFolder(dir.file("closed"), detail).ok()) {
+                return step;
+            }
+            const auto open = fs::readFolder(dir.file("open"), detail);
+            if (!open.ok() || open->size() != 1) {
+                return step + 1;
+            }
+            step += 2;
+        }
+        return 0;
+    };
     if (geteuid() != 0) {
-        EXPECT_FALSE(fs::readFolder(dir.file("closed")).ok());
+        EXPECT_EQ(check(), 0);
         return;
     }
     const pid_t child = fork();
@@ -680,8 +768,7 @@ TEST(ReadFolder, AFolderThatCanBeListedButNotEnteredFails) {
             _exit(3);
         }
         ::closedir(listable);
-        const auto entries = fs::readFolder(dir.file("closed"));
-        _exit(entries.ok() ? 1 : 0);
+        _exit(check());
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
@@ -690,7 +777,8 @@ TEST(ReadFolder, AFolderThatCanBeListedButNotEnteredFails) {
         ::chmod(dir.file("closed").c_str(), 0755);
         GTEST_SKIP() << "cannot give up root here, or the folder is out of the user's reach";
     }
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "the folder read as empty";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "10, 12: the folder read as empty; 11, 13: the "
+                                         "file without read permission was not listed";
     ::chmod(dir.file("closed").c_str(), 0755);
 }
 
