@@ -185,11 +185,57 @@ mode_t modeOfListedType(unsigned char type) {
     }
 }
 
+// getxattrat (Linux 6.13) reads an entry's value by its name inside an open folder. Its number
+// is the one every architecture shares since Linux 5.1, where the C library's headers are
+// older than the call.
+#if defined(SYS_getxattrat)
+#define QUENZA_GETXATTRAT SYS_getxattrat
+#elif defined(__x86_64__) || defined(__aarch64__) || defined(__i386__) || defined(__riscv)
+#define QUENZA_GETXATTRAT 464
+#endif
+
+// Reads the stored values of the entries of one folder: by name inside the folder's handle,
+// which looks up one level instead of walking the whole path again for every entry, or by the
+// path (`prefix` and the name) where the kernel cannot. Shared by the threads of one read.
+class StoredReader {
+public:
+    StoredReader(int dirFd, const std::string& prefix) : dirFd_(dirFd), prefix_(prefix) {}
+
+    StoredValue read(const std::string& name, std::string& path) {
+#ifdef QUENZA_GETXATTRAT
+        if (!byPathOnly_.load(std::memory_order_relaxed)) {
+            struct {
+                std::uint64_t value;
+                std::uint32_t size;
+                std::uint32_t flags;
+            } args{};
+            char buffer[detail::kXattrBuffer];
+            args.value = reinterpret_cast<std::uintptr_t>(buffer);
+            args.size = sizeof buffer;
+            const long length = syscall(QUENZA_GETXATTRAT, dirFd_, name.c_str(),
+                                        AT_SYMLINK_NOFOLLOW, kDosAttributeName, &args, sizeof args);
+            const int error = length < 0 ? errno : 0;
+            // A kernel without the call, or a sandbox that refuses calls it does not know.
+            if (error != ENOSYS && error != EPERM && error != EINVAL) {
+                return detail::storedValueFrom(buffer, length, error);
+            }
+            byPathOnly_.store(true, std::memory_order_relaxed);
+        }
+#endif
+        path.assign(prefix_).append(name);
+        return readStored(path.c_str());
+    }
+
+private:
+    int dirFd_;
+    const std::string& prefix_;
+    std::atomic<bool> byPathOnly_{false};
+};
+
 // The stored value alone, for a read of kinds, where the folder told what the entry is; false
 // when a full look has to decide (the entry vanished, is unreadable, or lies in a folder that
 // cannot be searched: the look tells those apart, as a read of everything would).
-bool examineStoredOnly(const std::string& path, mode_t type, Examined& out) {
-    const StoredValue stored = readStored(path.c_str());
+bool examineStoredOnly(const StoredValue& stored, mode_t type, Examined& out) {
     if (stored.error != 0) {
         return false;
     }
@@ -201,7 +247,7 @@ bool examineStoredOnly(const std::string& path, mode_t type, Examined& out) {
     return true;
 }
 
-void examine(int dirFd, const std::string& prefix, const Listed& listed, FolderDetail detail,
+void examine(int dirFd, StoredReader& stored, const Listed& listed, FolderDetail detail,
              Examined& out, std::string& path) {
     out.stored = 0;
     out.error = 0;
@@ -210,8 +256,7 @@ void examine(int dirFd, const std::string& prefix, const Listed& listed, FolderD
     // entries cannot be examined fails the read whatever it holds.
     const mode_t type = modeOfListedType(listed.type);
     if (detail == FolderDetail::Kinds && type != 0 && type != S_IFLNK) {
-        path.assign(prefix).append(listed.name);
-        if (examineStoredOnly(path, type, out)) {
+        if (examineStoredOnly(stored.read(listed.name, path), type, out)) {
             return;
         }
     }
@@ -230,8 +275,7 @@ void examine(int dirFd, const std::string& prefix, const Listed& listed, FolderD
         return;
     }
     // One getxattr per entry: the common answer, "no such attribute", is cheap.
-    path.assign(prefix).append(listed.name);
-    out.stored = storedBits(readStored(path.c_str()));
+    out.stored = storedBits(stored.read(listed.name, path));
 }
 
 // Examining is one or two system calls per entry and nearly all of a large folder's read: a
@@ -243,10 +287,11 @@ constexpr unsigned kMostThreads = 8;
 std::unique_ptr<Examined[]> examineAll(int dirFd, const std::string& prefix,
                                        const std::vector<Listed>& names, FolderDetail detail) {
     auto found = std::make_unique_for_overwrite<Examined[]>(names.size());
+    StoredReader stored(dirFd, prefix);
     const auto stretch = [&](std::size_t from, std::size_t to) {
         std::string path;
         for (std::size_t i = from; i < to; ++i) {
-            examine(dirFd, prefix, names[i], detail, found[i], path);
+            examine(dirFd, stored, names[i], detail, found[i], path);
         }
     };
     forEachStretch(names.size(), kEntriesPerThread, kMostThreads, stretch);
