@@ -1,8 +1,10 @@
 #include "runs/daterun.h"
 
 #include <QDateTime>
+#include <QStringBuilder>
 
 #include <exception>
+#include <iterator>
 
 #include "filelists/rowtext.h"
 #include "platform/localclock.h"
@@ -122,28 +124,47 @@ OldTexts oldTexts(const platform::LocalClock& clock, const FileDatesOutcome& out
     return texts;
 }
 
-QString tail(const QString& item, const QString& oldText, const QString& newText) {
-    return item + QStringLiteral(" [") + oldText + QStringLiteral("] --> [") + newText +
-           QStringLiteral("]");
+// The line of one time, made in one piece: tens of thousands of them are made in a run.
+QString timeLine(const QString& head, const QString& item, const QString& oldText,
+                 const QString& newText) {
+    return head % item % u" [" % oldText % u"] --> [" % newText % u']';
 }
 
+// The texts of the new date and time, the same for every file of a run.
+struct NewTexts {
+    QString date;
+    QString time;
+    QString both;  // what the lines show when the run sets date and time alike
+
+    NewTexts(const platform::LocalClock& clock, const DateChange& change)
+        : date(change.date ? clock.dateText(*change.date) : QString()),
+          time(change.time ? clock.timeText(*change.time) : QString()),
+          both(QString(date % u' ' % time).trimmed()) {}
+
+    QString shown(const DateChange& change, const OldTexts& old) const {
+        if (change.date && change.time) {
+            return both;
+        }
+        return QString((change.date ? date : old.date) % u' ' % (change.time ? time : old.time))
+            .trimmed();
+    }
+};
+
 // The lines of one file of the run, its count, its journal record and its warning.
-void reportFile(RunContext& ctx, const platform::LocalClock& clock,
+void reportFile(RunContext& ctx, const platform::LocalClock& clock, const NewTexts& texts,
                 const filelists::PathParts& parts, const DateChange& change,
                 const FileDatesOutcome& outcome) {
     const QString item = (ctx.showFullPath ? parts.folder : QString()) + parts.name;
-    const QString newDate = change.date ? clock.dateText(*change.date) : QString();
-    const QString newTime = change.time ? clock.timeText(*change.time) : QString();
     bool warned = false;
+    // The old texts of the chosen times, which the journal keeps as well.
+    QString oldJoined[std::size(kTimeOrder)];
     for (const TimeIndex which : kTimeOrder) {
         if (!chosen(change, which)) {
             continue;
         }
         const OldTexts old = oldTexts(clock, outcome, which);
-        const QString shown = (QString(change.date ? newDate : old.date) + QStringLiteral(" ") +
-                               (change.time ? newTime : old.time))
-                                  .trimmed();
-        const QString line = tail(item, old.joined(), shown);
+        const QString shown = texts.shown(change, old);
+        oldJoined[which] = old.joined();
         QString reason;
         if (!outcome.read) {
             reason = outcome.failure;
@@ -153,9 +174,10 @@ void reportFile(RunContext& ctx, const platform::LocalClock& clock,
             reason = QString::fromStdString(outcome.written.reason());
         }
         if (reason.isEmpty()) {
-            reportLine(ctx, changedHead(which) + line);
+            reportLine(ctx, timeLine(changedHead(which), item, oldJoined[which], shown));
         } else {
-            reportLine(ctx, withReason(failedHead(which) + line, reason));
+            reportLine(ctx, withReason(timeLine(failedHead(which), item, oldJoined[which], shown),
+                                       reason));
             warned = true;
         }
     }
@@ -168,9 +190,13 @@ void reportFile(RunContext& ctx, const platform::LocalClock& clock,
         record.folder = parts.folder;
         record.folderId = outcome.folder;
         const platform::fs::FileTimes& before = outcome.before;
-        record.oldCreated = before.hasCreated ? fileTimeText(clock, before.created) : QString();
-        record.oldAccessed = fileTimeText(clock, before.accessed);
-        record.oldModified = fileTimeText(clock, before.modified);
+        // A time whose line was made has its text already (the file was read, so it is known).
+        const auto timeText = [&](TimeIndex which, const struct timespec& when) {
+            return oldJoined[which].isNull() ? fileTimeText(clock, when) : oldJoined[which];
+        };
+        record.oldCreated = before.hasCreated ? timeText(kCreated, before.created) : QString();
+        record.oldAccessed = timeText(kAccessed, before.accessed);
+        record.oldModified = timeText(kModified, before.modified);
         record.oldCreatedExact = before.created;
         record.oldAccessedExact = before.accessed;
         record.oldModifiedExact = before.modified;
@@ -181,8 +207,8 @@ void reportFile(RunContext& ctx, const platform::LocalClock& clock,
     }
 }
 
-bool walkEntry(RunContext& ctx, const platform::LocalClock& clock, const QString& entry,
-               const DateChange& change) {
+bool walkEntry(RunContext& ctx, const platform::LocalClock& clock, const NewTexts& texts,
+               const QString& entry, const DateChange& change) {
     const filelists::PathParts parts = filelists::splitPath(entry);
     try {
         if (isIncluded(ctx, parts.folder + parts.name)) {
@@ -195,13 +221,13 @@ bool walkEntry(RunContext& ctx, const platform::LocalClock& clock, const QString
             } else {
                 outcome.failure = QString::fromStdString(folder.reason());
             }
-            reportFile(ctx, clock, parts, change, outcome);
+            reportFile(ctx, clock, texts, parts, change, outcome);
         }
     } catch (const std::exception& failure) {
         // Out of memory and the like: this file is a warning, the run goes on.
         FileDatesOutcome unknown;
         unknown.failure = QString::fromLocal8Bit(failure.what());
-        reportFile(ctx, clock, parts, change, unknown);
+        reportFile(ctx, clock, texts, parts, change, unknown);
     }
     if (ctx.state.cancelRequested) {
         return false;
@@ -341,8 +367,9 @@ void executeDate(RunContext& ctx, const QStringList& files, const AttribOptions&
 
     const DateChange change = dateChangeFrom(options);
     const platform::LocalClock clock;
+    const NewTexts texts(clock, change);
     for (qsizetype i = 0, count = files.size(); i < count; ++i) {
-        if (!walkEntry(ctx, clock, files[i], change)) {
+        if (!walkEntry(ctx, clock, texts, files[i], change)) {
             break;
         }
     }
