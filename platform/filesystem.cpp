@@ -145,24 +145,6 @@ Status renameThroughTemporary(int fromFolder, const std::string& from, int toFol
 
 namespace {
 
-// What examining one listed name found out. Left uninitialised until examined: clearing
-// tens of thousands of records first costs more than the examining threads save. Only what an
-// Entry takes from the look is kept, so the records of a large folder stay small.
-struct Examined {
-    mode_t mode;  // type and permissions; the type alone when `typeOnly`
-    bool typeOnly;
-    std::uint32_t stored;
-    int error;  // errno of the look; the entry vanished or cannot be examined
-    std::uint64_t size;
-    struct timespec modified;
-};
-
-// A listed name with the type its folder records for it (DT_UNKNOWN where it records none).
-struct Listed {
-    std::string name;
-    unsigned char type;
-};
-
 // The file type a folder records for an entry, as st_mode bits; 0 when it records none.
 mode_t modeOfListedType(unsigned char type) {
     switch (type) {
@@ -232,70 +214,70 @@ private:
     std::atomic<bool> byPathOnly_{false};
 };
 
-// The stored value alone, for a read of kinds, where the folder told what the entry is; false
-// when a full look has to decide (the entry vanished, is unreadable, or lies in a folder that
-// cannot be searched: the look tells those apart, as a read of everything would).
-bool examineStoredOnly(const StoredValue& stored, mode_t type, Examined& out) {
+// The entry from its type and its stored value alone, for a read of kinds, where the folder
+// told what the entry is; false when a full look has to decide (the entry vanished, is
+// unreadable, or lies in a folder that cannot be searched: the look tells those apart, as a
+// read of everything would). Without the permissions a file's read-only bit stays clear.
+bool examineStoredOnly(const StoredValue& stored, mode_t type, Entry& entry) {
     if (stored.error != 0) {
         return false;
     }
-    out.mode = type;
-    out.typeOnly = true;
-    out.size = 0;
-    out.modified = {};
-    out.stored = storedBits(stored);
+    entry.kind = kindFromMode(type);
+    entry.attributes = attributesFrom(type | detail::kWriteBits, entry.name, storedBits(stored));
     return true;
 }
 
-void examine(int dirFd, StoredReader& stored, const Listed& listed, FolderDetail detail,
-             Examined& out, std::string& path) {
-    out.stored = 0;
-    out.error = 0;
-    out.typeOnly = false;
+// Fills in what the entry named `entry.name` is; the errno of a look that failed goes to
+// `failure` (the entry vanished or cannot be examined).
+void examine(int dirFd, StoredReader& stored, unsigned char listedType, FolderDetail detail,
+             Entry& entry, int& failure, std::string& path) {
     // A link is still looked at (it has no stored value to read), so that a folder whose
     // entries cannot be examined fails the read whatever it holds.
-    const mode_t type = modeOfListedType(listed.type);
-    if (detail == FolderDetail::Kinds && type != 0 && type != S_IFLNK) {
-        if (examineStoredOnly(stored.read(listed.name, path), type, out)) {
-            return;
-        }
+    const mode_t type = modeOfListedType(listedType);
+    if (detail == FolderDetail::Kinds && type != 0 && type != S_IFLNK &&
+        examineStoredOnly(stored.read(entry.name, path), type, entry)) {
+        return;
     }
     // The entry itself, never what a link points to: a linked folder is an item of this
     // folder, not a folder to read, so no read reaches outside the chosen folder and a link
     // cycle ends at once.
     struct stat st;
-    if (fstatat(dirFd, listed.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-        out.error = errno;
+    if (fstatat(dirFd, entry.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        failure = errno;
         return;
     }
-    out.mode = st.st_mode;
-    out.size = static_cast<std::uint64_t>(st.st_size);
-    out.modified = st.st_mtim;
+    entry.modified = st.st_mtim;
     if (S_ISLNK(st.st_mode)) {
+        entry.kind = Kind::Other;
+        entry.attributes = isDotName(entry.name) ? std::uint32_t{Hidden} : 0;
         return;
     }
+    entry.kind = kindFromMode(st.st_mode);
+    entry.size = entry.kind == Kind::File ? static_cast<std::uint64_t>(st.st_size) : 0;
     // One getxattr per entry: the common answer, "no such attribute", is cheap.
-    out.stored = storedBits(stored.read(listed.name, path));
+    entry.attributes =
+        attributesFrom(st.st_mode, entry.name, storedBits(stored.read(entry.name, path)));
 }
 
 // Examining is one or two system calls per entry and nearly all of a large folder's read: a
 // folder of thousands of entries is examined by a few threads at once, each taking its own
-// stretch, so the listing keeps the order the folder gave.
+// stretch, so the listing keeps the order the folder gave. The entries are filled in where
+// they stand; `failures` gets each look's errno, 0 where it succeeded.
 constexpr std::size_t kEntriesPerThread = 2048;
 constexpr unsigned kMostThreads = 8;
 
-std::unique_ptr<Examined[]> examineAll(int dirFd, const std::string& prefix,
-                                       const std::vector<Listed>& names, FolderDetail detail) {
-    auto found = std::make_unique_for_overwrite<Examined[]>(names.size());
+void examineAll(int dirFd, const std::string& prefix, std::vector<Entry>& entries,
+                const std::vector<unsigned char>& types, FolderDetail detail,
+                std::vector<int>& failures) {
+    failures.assign(entries.size(), 0);
     StoredReader stored(dirFd, prefix);
     const auto stretch = [&](std::size_t from, std::size_t to) {
         std::string path;
         for (std::size_t i = from; i < to; ++i) {
-            examine(dirFd, stored, names[i], detail, found[i], path);
+            examine(dirFd, stored, types[i], detail, entries[i], failures[i], path);
         }
     };
-    forEachStretch(names.size(), kEntriesPerThread, kMostThreads, stretch);
-    return found;
+    forEachStretch(entries.size(), kEntriesPerThread, kMostThreads, stretch);
 }
 
 // Where the stored attributes of the entries of the folder `dirFd` are read: the folder's own
@@ -353,7 +335,10 @@ Result<std::vector<Entry>> readFolderAt(int folderFd, const std::string& folder,
         prefix += '/';
     }
 
-    std::vector<Listed> names;
+    // The names with the types the folder records for them (DT_UNKNOWN where it records
+    // none), each filled in where it stands by the examining.
+    std::vector<Entry> entries;
+    std::vector<unsigned char> types;
     for (;;) {
         errno = 0;
         const struct dirent* item = readdir(dir);
@@ -367,43 +352,31 @@ Result<std::vector<Entry>> readFolderAt(int folderFd, const std::string& folder,
         }
         const std::string_view name = item->d_name;
         if (name != "." && name != "..") {
-            names.push_back(Listed{std::string(name), item->d_type});
+            entries.emplace_back().name = name;
+            types.push_back(item->d_type);
         }
     }
 
-    const std::unique_ptr<Examined[]> found =
-        examineAll(dirFd, storedValuePrefix(dirFd, prefix), names, detail);
+    std::vector<int> failures;
+    examineAll(dirFd, storedValuePrefix(dirFd, prefix), entries, types, detail, failures);
     closedir(dir);
 
-    std::vector<Entry> entries;
-    entries.reserve(names.size());
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        const Examined& examined = found[i];
-        if (examined.error != 0) {
-            // A folder that may be listed but not entered (read without execute permission)
-            // names its entries but shows none of them: that is a folder that cannot be read,
-            // not an empty one. An entry that vanished meanwhile is left out.
-            if (examined.error == EACCES) {
-                return systemFailure("cannot read the folder " + quoted(folder), EACCES);
-            }
-            continue;
-        }
-        Entry entry;
-        entry.name = std::move(names[i].name);
-        entry.modified = examined.modified;
-        if (S_ISLNK(examined.mode)) {
-            entry.kind = Kind::Other;
-            entry.attributes = isDotName(entry.name) ? std::uint32_t{Hidden} : 0;
-        } else {
-            entry.kind = kindFromMode(examined.mode);
-            entry.size = entry.kind == Kind::File ? examined.size : 0;
-            // Without the permissions a file's read-only bit stays unknown, and clear.
-            entry.attributes = attributesFrom(
-                examined.typeOnly ? examined.mode | detail::kWriteBits : examined.mode, entry.name,
-                examined.stored);
-        }
-        entries.push_back(std::move(entry));
+    // A folder that may be listed but not entered (read without execute permission) names its
+    // entries but shows none of them: that is a folder that cannot be read, not an empty one.
+    // An entry that vanished meanwhile is left out.
+    if (std::find(failures.begin(), failures.end(), EACCES) != failures.end()) {
+        return systemFailure("cannot read the folder " + quoted(folder), EACCES);
     }
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (failures[i] == 0) {
+            if (kept != i) {
+                entries[kept] = std::move(entries[i]);
+            }
+            ++kept;
+        }
+    }
+    entries.resize(kept);
     return entries;
 }
 
