@@ -1,5 +1,7 @@
 #include "runs/rename.h"
 
+#include <QStringBuilder>
+
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -271,10 +273,10 @@ bool renameItem(RunContext& ctx, ItemKind kind, const QString& oldName, const QS
         }
     }
 
+    // Each line made in one piece: a run makes tens of thousands of them.
     const KindTexts texts = textsFor(kind);
-    const QString arrow = QStringLiteral(" --> ");
-    const QString shortLine = texts.renamed + oldName + arrow + target;
-    const QString fullLine = texts.renamed + folder + oldName + arrow + folder + target;
+    const QString shortLine = texts.renamed % oldName % u" --> " % target;
+    const QString fullLine = texts.renamed % folder % oldName % u" --> " % folder % target;
 
     if (state.simulationMode) {
         addRunLine(ctx, shortLine, fullLine);
@@ -285,8 +287,8 @@ bool renameItem(RunContext& ctx, ItemKind kind, const QString& oldName, const QS
         return true;
     }
 
-    const QString oldPath = folder + oldName;
-    const QString newPath = folder + target;
+    const QString oldPath = folder % oldName;
+    const QString newPath = folder % target;
     platform::fs::FolderId actedIn;
     const Attempt renamed =
         renameOnHandles(ctx, folder, oldName, levels, leaf, expectedFolder, &actedIn);
