@@ -189,7 +189,7 @@ void ModePanels::optionsChanged() {
     const QStringList& dirs = state_.lstDirs[source];
     qsizetype fileCount = files.size();
     qsizetype dirCount = dirs.size();
-    if (source == 0) {
+    if (state_.fileMode == Source::Directory) {
         fileCount = vbValue(ui_.chkFiles) == 0 ? 0 : fileCount;
         dirCount = vbValue(ui_.chkDirs) == 0 ? 0 : dirCount;
     }
@@ -213,7 +213,7 @@ ModePanels::RenameBlock ModePanels::renameBlock() const {
     const QStringList& files = state_.lstFiles[source];
     const QStringList& dirs = state_.lstDirs[source];
     bool listed = !files.isEmpty() || !dirs.isEmpty();
-    if (source == 0) {
+    if (state_.fileMode == Source::Directory) {
         const QCheckBox* filesBox = ui_.chkFiles;
         const QCheckBox* dirsBox = ui_.chkDirs;
         const bool filesQualify =
