@@ -38,10 +38,6 @@ const std::set<Circle> kKnownCircles = {
     // The table of controls is read by the list it builds (controls.def).
     {"mainwindow/controls", "mainwindow/controltable"},
     {"mainwindow/tabstrip", "mainwindow/tabstripaccessible"},
-    // The main window and the controllers that still reach each other through it.
-    {"mainwindow/contextmenus", "mainwindow/sourceswitch", "mainwindow/foldersource",
-     "mainwindow/freeselect", "mainwindow/frmmain", "mainwindow/listcommands",
-     "mainwindow/modepanels", "mainwindow/runcontroller", "mainwindow/windowkeys"},
 };
 
 Unit unitOf(const fs::path& path) {
