@@ -1,5 +1,7 @@
 #include "runs/attribrun.h"
 
+#include <QStringBuilder>
+
 #include <exception>
 #include <optional>
 
@@ -37,6 +39,22 @@ QString bracketed(const QString& oldText, const QString& newText) {
            QStringLiteral("]");
 }
 
+// The letters of each value the run meets, made once per run and shared by its lines and
+// journal records.
+class LetterTexts {
+public:
+    const QString& of(std::uint32_t bits) {
+        QString& text = texts_[bits & kAttribRunBits];
+        if (text.isNull()) {
+            text = filelists::attributeLetters(bits & kAttribRunBits);
+        }
+        return text;
+    }
+
+private:
+    QString texts_[kAttribRunBits + 1];
+};
+
 void warn(RunContext& ctx, bool isDir, const QString& item, const QString& oldText,
           const QString& newText, const QString& reason) {
     const QString head = isDir ? QStringLiteral("WARNING! Dir attribute change failed: ")
@@ -45,8 +63,8 @@ void warn(RunContext& ctx, bool isDir, const QString& item, const QString& oldTe
     countWarning(ctx);
 }
 
-void changeItem(RunContext& ctx, const filelists::PathParts& parts, bool isDir,
-                const AttribOptions& options) {
+void changeItem(RunContext& ctx, LetterTexts& letters, const filelists::PathParts& parts,
+                bool isDir, const AttribOptions& options) {
     const QString item = (ctx.showFullPath ? parts.folder : QString()) + parts.name;
     const platform::Result<const fs::FolderHandle*> folder = itemFolder(ctx, parts.folder);
     if (!folder) {
@@ -79,24 +97,25 @@ void changeItem(RunContext& ctx, const filelists::PathParts& parts, bool isDir,
              QString::fromStdString(change.before.reason()));
         return;
     }
-    const QString oldText = filelists::attributeLetters(oldValue);
+    const QString& oldText = letters.of(oldValue);
     if (newValue == oldValue) {
         if (asked != oldValue) {
-            warn(ctx, isDir, item, oldText, filelists::attributeLetters(asked),
+            warn(ctx, isDir, item, oldText, letters.of(asked),
                  QStringLiteral("a name beginning with \".\" is always hidden"));
         }
         return;
     }
-    const QString newText = filelists::attributeLetters(newValue);
+    const QString& newText = letters.of(newValue);
     const unsigned oldMode = change.before->mode;
     const bool hadStored = change.before->hasStoredAttributes;
     if (!change.written) {
         warn(ctx, isDir, item, oldText, newText, QString::fromStdString(change.written.reason()));
         return;
     }
+    // The line in one piece: a run makes tens of thousands of them.
     reportLine(ctx, (isDir ? QStringLiteral("Directory Attribute Changed: ")
-                           : QStringLiteral("File Attribute Changed: ")) +
-                        item + bracketed(oldText, newText));
+                           : QStringLiteral("File Attribute Changed: ")) %
+                        item % u" [" % oldText % u"] -> [" % newText % u']');
     RunState& state = ctx.state;
     if (isDir) {
         ++state.dirsRenamedCount;
@@ -127,11 +146,12 @@ void changeItem(RunContext& ctx, const filelists::PathParts& parts, bool isDir,
 }
 
 // One entry of a work list; false when a cancel ends the run.
-bool walkEntry(RunContext& ctx, const QString& entry, bool isDir, const AttribOptions& options) {
+bool walkEntry(RunContext& ctx, LetterTexts& letters, const QString& entry, bool isDir,
+               const AttribOptions& options) {
     const filelists::PathParts parts = filelists::splitPath(entry);
     try {
-        if (isIncluded(ctx, parts.folder + parts.name)) {
-            changeItem(ctx, parts, isDir, options);
+        if (isIncluded(ctx, entry)) {  // the entry is the item's folder and name
+            changeItem(ctx, letters, parts, isDir, options);
         }
     } catch (const std::exception& failure) {
         // Out of memory and the like: this item is a warning, the run goes on.
@@ -179,11 +199,12 @@ void executeAttrib(RunContext& ctx, const QStringList& files, const QStringList&
     state.lastRunChangedDates = false;
 
     bool going = true;
+    LetterTexts letters;
     for (qsizetype i = 0, count = files.size(); going && i < count; ++i) {
-        going = walkEntry(ctx, files[i], false, options);
+        going = walkEntry(ctx, letters, files[i], false, options);
     }
     for (qsizetype i = dirs.size() - 1; going && i >= 0; --i) {
-        going = walkEntry(ctx, dirs[i], true, options);
+        going = walkEntry(ctx, letters, dirs[i], true, options);
     }
     state.lastRunFileCount = state.filesRenamedCount;
     state.lastRunDirCount = state.dirsRenamedCount;

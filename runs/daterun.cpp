@@ -211,7 +211,7 @@ bool walkEntry(RunContext& ctx, const platform::LocalClock& clock, const NewText
                const QString& entry, const DateChange& change) {
     const filelists::PathParts parts = filelists::splitPath(entry);
     try {
-        if (isIncluded(ctx, parts.folder + parts.name)) {
+        if (isIncluded(ctx, entry)) {  // the entry is the item's folder and name
             const platform::Result<const fs::FolderHandle*> folder = itemFolder(ctx, parts.folder);
             FileDatesOutcome outcome;
             if (folder) {

@@ -462,8 +462,12 @@ platform::Result<const platform::fs::FolderHandle*> itemFolder(RunContext& ctx,
         ctx.folders = std::make_unique<platform::fs::FolderWalk>(
             ctx.chosenFolder.isEmpty() ? std::string() : platform::nativePath(ctx.chosenFolder));
     }
+    if (ctx.walkedText.isNull() || folder != ctx.walkedText) {
+        ctx.walkedNative = platform::nativePath(folder);
+        ctx.walkedText = folder;
+    }
     platform::Result<const platform::fs::FolderHandle*> opened =
-        ctx.folders->open(platform::nativePath(folder));
+        ctx.folders->open(ctx.walkedNative);
     if (opened && expected.known() && (*opened)->id() != expected) {
         return platform::Status::failure(
             "the folder " + platform::nativePath(folder) +

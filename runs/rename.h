@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "filelists/source.h"
@@ -133,6 +134,9 @@ struct RunContext {
     qsizetype selectedSetSource = -1;
     // The folders walked so far, made on first use from chosenFolder; closed with the context.
     std::unique_ptr<platform::fs::FolderWalk> folders{};
+    // The last folder asked of itemFolder and its bytes: the items of a folder come together.
+    QString walkedText{};
+    std::string walkedNative{};
 };
 
 // The open folder an item of the run lies in (`folder` ends with "/"), walked from
