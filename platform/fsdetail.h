@@ -11,9 +11,11 @@
 #include <string>
 #include <string_view>
 
+#include "platform/basename.h"
 #include "platform/dosattrib.h"
+#include "platform/entrykind.h"
 #include "platform/errortext.h"
-#include "platform/filesystem.h"
+#include "platform/result.h"
 
 namespace platform::fs::detail {
 

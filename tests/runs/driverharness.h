@@ -31,6 +31,7 @@
 #include "platform/programfolder.h"
 #include "platform/widgets/listview.h"
 #include "runs/driver.h"
+#include "runs/rows.h"
 #include "runs/runwindow.h"
 #include "runs/undo.h"
 #include "settings/programsettings.h"
