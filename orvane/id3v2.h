@@ -1,13 +1,12 @@
 // The frame handling that the ID3v2.2, ID3v2.3 and ID3v2.4 readers share: unsynchronisation
-// removal, inflating, text decoding, frame ID comparison and the lookups over a tag's frames.
-// Like the readers, nothing here throws.
+// removal, inflating, text decoding and frame ID comparison (the frame and tag parts they share
+// are in id3v2frames.h). Like the readers, nothing here throws.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "orvane/helpers.h"
 
@@ -62,41 +61,6 @@ std::u16string decodeTextFrame(std::u16string_view id, ByteView payload);
 
 // Frame IDs compared with letter case ignored (ASCII and the Latin letters of the ANSI code page).
 bool frameIdEquals(std::u16string_view a, std::u16string_view b);
-
-// The lookups every version's tag offers over its frames (shared pointers to frames with ID()
-// and TextData()).
-// The first frame with the ID, or null.
-template <class Frame>
-Frame findFrame(const std::vector<Frame>& frames, std::u16string_view frameID) {
-    for (const Frame& frame : frames) {
-        if (frameIdEquals(frame->ID(), frameID)) {
-            return frame;
-        }
-    }
-    return nullptr;
-}
-// The frame at a 1-based index, or null outside 1 .. count.
-template <class Frame>
-Frame frameAt(const std::vector<Frame>& frames, std::int32_t index) {
-    if (index < 1 || static_cast<std::size_t>(index) > frames.size()) {
-        return nullptr;
-    }
-    return frames[static_cast<std::size_t>(index - 1)];
-}
-// The texts of every frame with the ID, joined by CR LF.
-template <class Frame>
-std::u16string joinedText(const std::vector<Frame>& frames, std::u16string_view frameID) {
-    std::u16string result;
-    std::u16string_view separator;
-    for (const Frame& frame : frames) {
-        if (frameIdEquals(frame->ID(), frameID)) {
-            result += separator;
-            result += frame->TextData();
-            separator = u"\r\n";
-        }
-    }
-    return result;
-}
 
 }  // namespace id3v2
 

@@ -43,18 +43,6 @@ bool cID3V22Frame::ReadFrame(ByteView bytes) {
 
 // cID3V22Tag -----------------------------------------------------------------------------------
 
-cID3V22Tag::Frame cID3V22Tag::GetFrameByID(std::u16string_view frameID) const {
-    return id3v2::findFrame(frames_, frameID);
-}
-
-cID3V22Tag::Frame cID3V22Tag::GetFrameByIndex(std::int32_t index) const {
-    return id3v2::frameAt(frames_, index);
-}
-
-std::u16string cID3V22Tag::GetText(std::u16string_view frameID) const {
-    return id3v2::joinedText(frames_, frameID);
-}
-
 std::int32_t cID3V22Tag::TotalSize() const {
     return SyncSafeToLong(header_.size) + kTagHeaderSize;
 }
@@ -62,8 +50,7 @@ std::int32_t cID3V22Tag::TotalSize() const {
 bool cID3V22Tag::ReadTag(const platform::fs::ReadFile& file, std::int64_t fileLength,
                          std::int64_t tagPosition, const ID3V2Header& header) {
     header_ = header;
-    frames_.clear();
-    frameList_.clear();
+    clearFrames();
 
     if ((header_.flags & kRejectedFlags) != 0 || tagPosition < 1 ||
         tagPosition + TotalSize() - 1 > fileLength) {
@@ -110,9 +97,7 @@ bool cID3V22Tag::ReadFrames(ByteView body) {
             return frame->IsPadding();
         }
         p += static_cast<std::size_t>(frame->TotalSize());
-        frameList_ += frame->ID();
-        frameList_ += u';';
-        frames_.push_back(std::move(frame));
+        addFrame(std::move(frame));
     }
     return true;
 }

@@ -15,26 +15,21 @@
 #include <vector>
 
 #include "orvane/helpers.h"
+#include "orvane/id3v2frames.h"
 #include "orvane/id3v2header.h"
 #include "platform/filesystem.h"
 
 namespace orvane {
 
 // One ID3v2.2 frame: a 6-byte header (3-character ID, 24-bit big-endian size) and the payload.
-class cID3V22Frame {
+class cID3V22Frame : public id3v2::FrameData {
 public:
-    // Published ------------------------------------------------------------------------------
-    // The 3-character frame ID.
-    std::u16string ID() const { return id_; }
-    // A copy of the payload (after the tag's unsynchronisation was removed).
-    Bytes RawData() const { return payload_; }
+    // Published (with those of FrameData) -------------------------------------------------
     // The payload decoded as a text frame: for an ID starting with an upper-case "T", encoding
     // 0 (ANSI) or 1 (UTF-16 with byte order marks); "" for any other frame or encoding.
     std::u16string TextData() const;
 
     // Library-internal ---------------------------------------------------------------------
-    // Set when the frame's first byte was 0: the rest of the tag body is padding.
-    bool IsPadding() const { return padding_; }
     // The bytes the frame occupies in the tag body: its size plus the 6-byte header.
     std::int32_t TotalSize() const;
     // Reads one frame from `bytes`, which start at the frame's first byte. True when the frame
@@ -43,31 +38,13 @@ public:
     bool ReadFrame(ByteView bytes);
 
 private:
-    std::u16string id_;
     std::array<std::uint8_t, 3> sizeBytes_{};
-    Bytes payload_;
-    bool padding_ = false;
 };
 
 // An ID3v2.2 tag: the tag header, the frames in file order and the list of their IDs.
-class cID3V22Tag {
+class cID3V22Tag : public id3v2::FrameTable<cID3V22Frame> {
 public:
-    using Frame = std::shared_ptr<const cID3V22Frame>;
-
-    // Published ------------------------------------------------------------------------------
-    // Each frame's ID followed by ";", in file order (duplicates as often as they occur);
-    // "" for a tag without frames.
-    std::u16string FrameList() const { return frameList_; }
-    std::int32_t FrameCount() const { return static_cast<std::int32_t>(frames_.size()); }
-    // The first frame in file order whose ID equals `frameID`, letter case ignored; null when
-    // there is none.
-    Frame GetFrameByID(std::u16string_view frameID) const;
-    // The frame at `index`, counting from 1 in file order; null outside 1 to FrameCount().
-    Frame GetFrameByIndex(std::int32_t index) const;
-    // The TextData of every frame whose ID equals `frameID` (letter case ignored), in file order,
-    // joined by CR LF. The separator follows the first match even when its text is empty, so
-    // such a result begins with CR LF. "" when no frame matches.
-    std::u16string GetText(std::u16string_view frameID) const;
+    // Published (with those of FrameTable) ------------------------------------------------
     std::u16string Artist() const { return GetText(u"TP1"); }
     std::u16string Album() const { return GetText(u"TAL"); }
     std::u16string Title() const { return GetText(u"TT2"); }
@@ -94,8 +71,6 @@ public:
 
 private:
     ID3V2Header header_;
-    std::vector<Frame> frames_;
-    std::u16string frameList_;
 };
 
 }  // namespace orvane

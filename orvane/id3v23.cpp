@@ -105,18 +105,6 @@ bool cID3V23Frame::Decompress() {
 
 // cID3V23Tag -------------------------------------------------------------------------------
 
-cID3V23Tag::Frame cID3V23Tag::GetFrameByID(std::u16string_view frameID) const {
-    return id3v2::findFrame(frames_, frameID);
-}
-
-cID3V23Tag::Frame cID3V23Tag::GetFrameByIndex(std::int32_t index) const {
-    return id3v2::frameAt(frames_, index);
-}
-
-std::u16string cID3V23Tag::GetText(std::u16string_view frameID) const {
-    return id3v2::joinedText(frames_, frameID);
-}
-
 std::int32_t cID3V23Tag::TotalSize() const {
     return SyncSafeToLong(header_.size) + kTagHeaderSize;
 }
@@ -124,8 +112,7 @@ std::int32_t cID3V23Tag::TotalSize() const {
 bool cID3V23Tag::ReadTag(const platform::fs::ReadFile& file, std::int64_t fileLength,
                          std::int64_t tagPosition, const ID3V2Header& header) {
     header_ = header;
-    frames_.clear();
-    frameList_.clear();
+    clearFrames();
 
     if (header_.flags & kTagRejectedFlags) {
         return false;
@@ -205,9 +192,7 @@ bool cID3V23Tag::ReadFrames(ByteView body, std::int64_t start) {
             return false;
         }
         p += frame->TotalSize();
-        frameList_ += frame->ID();
-        frameList_ += u';';
-        frames_.push_back(std::move(frame));
+        addFrame(std::move(frame));
     }
     return true;
 }

@@ -15,6 +15,7 @@
 
 #include "orvane/helpers.h"
 #include "orvane/id3v2.h"
+#include "orvane/id3v2frames.h"
 #include "orvane/id3v2header.h"
 #include "platform/filesystem.h"
 
@@ -23,24 +24,14 @@ namespace orvane {
 // One ID3v2.3 frame: a 10-byte header (ID, big-endian size, status and format flags), the bytes
 // that the format flags add (decompressed size, encryption method, group identifier, in this
 // order, each only when flagged) and the payload.
-class cID3V23Frame {
+class cID3V23Frame : public id3v2::FrameData {
 public:
-    // Published ------------------------------------------------------------------------------
-    // The 4-character frame ID.
-    std::u16string ID() const { return id_; }
-    // A copy of the payload: inflated when the frame was compressed; as stored when encrypted.
-    Bytes RawData() const { return payload_; }
+    // Published (with those of FrameData) -------------------------------------------------
     // The payload decoded as a text frame (id3v2::decodeTextFrame); "" for an encrypted frame or
     // a frame that is not a text frame.
     std::u16string TextData() const;
 
     // Library-internal ---------------------------------------------------------------------
-    // Set when the frame's first byte was 0: the rest of the tag body is padding.
-    bool IsPadding() const { return padding_; }
-    // Set when the frame is encrypted; such a frame counts as read, with its stored payload.
-    bool IsEncrypted() const { return encrypted_; }
-    // The size of the payload as RawData gives it (inflated, resynchronised), without a copy.
-    std::size_t PayloadSize() const { return payload_.size(); }
     // The bytes the frame occupies in the tag body: its size plus the 10-byte header.
     std::int32_t TotalSize() const;
     // Reads one frame from `bytes`, which start at the frame's first byte and hold at least the
@@ -53,34 +44,15 @@ private:
     bool ProcessData();
     bool Decompress();
 
-    std::u16string id_;
     std::uint8_t sizeBytes_[4] = {};
     std::uint8_t formatFlags_ = 0;
-    Bytes payload_;
-    bool padding_ = false;
-    bool encrypted_ = false;
     std::uint8_t decompressedSizeBytes_[4] = {};
 };
 
 // An ID3v2.3 tag: the tag header, the frames in file order and the list of their IDs.
-class cID3V23Tag {
+class cID3V23Tag : public id3v2::FrameTable<cID3V23Frame> {
 public:
-    using Frame = std::shared_ptr<const cID3V23Frame>;
-
-    // Published ------------------------------------------------------------------------------
-    // Each frame's ID followed by ";", in file order (duplicates as often as they occur);
-    // "" for a tag without frames.
-    std::u16string FrameList() const { return frameList_; }
-    std::int32_t FrameCount() const { return static_cast<std::int32_t>(frames_.size()); }
-    // The first frame in file order whose ID equals `frameID`, letter case ignored; null when
-    // there is none.
-    Frame GetFrameByID(std::u16string_view frameID) const;
-    // The frame at `index`, counting from 1 in file order; null outside 1 to FrameCount().
-    Frame GetFrameByIndex(std::int32_t index) const;
-    // The TextData of every frame whose ID equals `frameID` (letter case ignored), in file order,
-    // joined by CR LF. The separator follows the first match even when its text is empty, so
-    // such a result begins with CR LF. "" when no frame matches.
-    std::u16string GetText(std::u16string_view frameID) const;
+    // Published (with those of FrameTable) ------------------------------------------------
     std::u16string Artist() const { return GetText(u"TPE1"); }
     std::u16string Album() const { return GetText(u"TALB"); }
     std::u16string Title() const { return GetText(u"TIT2"); }
@@ -112,8 +84,6 @@ private:
     bool ReadFrames(ByteView body, std::int64_t start);
 
     ID3V2Header header_;
-    std::vector<Frame> frames_;
-    std::u16string frameList_;
     std::uint8_t extHeaderSizeBytes_[4] = {};
 };
 

@@ -226,18 +226,6 @@ bool cID3V24Frame::Decompress() {
 
 // cID3V24Tag -----------------------------------------------------------------------------------
 
-cID3V24Tag::Frame cID3V24Tag::GetFrameByID(std::u16string_view frameID) const {
-    return id3v2::findFrame(frames_, frameID);
-}
-
-cID3V24Tag::Frame cID3V24Tag::GetFrameByIndex(std::int32_t index) const {
-    return id3v2::frameAt(frames_, index);
-}
-
-std::u16string cID3V24Tag::GetText(std::u16string_view frameID) const {
-    return id3v2::joinedText(frames_, frameID);
-}
-
 std::int32_t cID3V24Tag::TotalSize() const {
     const std::int32_t footer = (header_.flags & kTagFooter) != 0 ? kTagHeaderSize : 0;
     return SyncSafeToLong(header_.size) + kTagHeaderSize + footer;
@@ -248,8 +236,7 @@ bool cID3V24Tag::ReadTag(const platform::fs::ReadFile& file, std::int64_t fileLe
     header_ = header;
     tagPosition_ = tagPosition;
     extHeaderSizeBytes_ = {};
-    frames_.clear();
-    frameList_.clear();
+    clearFrames();
 
     // Stricter than the older versions by two bytes: the tag must leave at least two bytes of
     // the file after it. Kept so that files read the same as they always have.
@@ -295,9 +282,7 @@ bool cID3V24Tag::ReadFrames(const platform::fs::ReadFile& file, std::int64_t sta
             return false;
         }
         p += frame->TotalSize();
-        frameList_ += frame->ID();
-        frameList_ += u';';
-        frames_.push_back(std::move(frame));
+        addFrame(std::move(frame));
     }
     return true;
 }

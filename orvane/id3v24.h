@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "orvane/helpers.h"
+#include "orvane/id3v2frames.h"
 #include "orvane/id3v2header.h"
 #include "platform/filesystem.h"
 
@@ -24,26 +25,17 @@ namespace orvane {
 // One ID3v2.4 frame: a 10-byte header (ID, synchsafe size, status and format flags), the bytes
 // that the format flags add (group identifier, encryption method, data length indicator, in
 // this order, each only when flagged) and the payload.
-class cID3V24Frame {
+class cID3V24Frame : public id3v2::FrameData {
 public:
-    // Published ------------------------------------------------------------------------------
-    // The 4-character frame ID.
-    std::u16string ID() const { return id_; }
-    // A copy of the payload after unsynchronisation removal and inflating; for an encrypted
-    // frame the payload after unsynchronisation removal only.
-    Bytes RawData() const { return payload_; }
+    // Published (with those of FrameData) -------------------------------------------------
+    // RawData: the payload after unsynchronisation removal and inflating; for an encrypted
+    // frame after unsynchronisation removal only.
     // The payload decoded as a text frame, for an ID starting with an upper-case "T" that is
     // not encrypted: encoding 0 is ANSI, 1 UTF-16 (little-endian until a byte order mark says
     // otherwise), 2 UTF-16 big-endian, 3 UTF-8. "" for any other frame or encoding.
     std::u16string TextData() const;
 
     // Library-internal ---------------------------------------------------------------------
-    // Set when the frame's first byte was 0: the rest of the tag is padding.
-    bool IsPadding() const { return padding_; }
-    // Set when the frame is encrypted; such a frame counts as read, with its stored payload.
-    bool IsEncrypted() const { return encrypted_; }
-    // The size of the payload as RawData gives it (inflated, resynchronised), without a copy.
-    std::size_t PayloadSize() const { return payload_.size(); }
     // The bytes the frame occupies in the file: its size plus the 10-byte header.
     std::int32_t TotalSize() const;
     // Reads the frame at the 1-based `position` of `file`; `tagUnsynchronised` is the tag's
@@ -60,35 +52,16 @@ private:
     bool Decompress();
     std::int32_t DataLength() const;
 
-    std::u16string id_;
     std::array<std::uint8_t, 4> sizeBytes_{};
     std::uint8_t formatFlags_ = 0;
-    Bytes payload_;
-    bool padding_ = false;
-    bool encrypted_ = false;
     std::int32_t addedBytes_ = 0;  // 0 to 6
     std::array<std::uint8_t, 4> dataLengthBytes_{};
 };
 
 // An ID3v2.4 tag: the tag header, the frames in file order and the list of their IDs.
-class cID3V24Tag {
+class cID3V24Tag : public id3v2::FrameTable<cID3V24Frame> {
 public:
-    using Frame = std::shared_ptr<const cID3V24Frame>;
-
-    // Published ------------------------------------------------------------------------------
-    // Each frame's ID followed by ";", in file order (duplicates as often as they occur);
-    // "" for a tag without frames.
-    std::u16string FrameList() const { return frameList_; }
-    std::int32_t FrameCount() const { return static_cast<std::int32_t>(frames_.size()); }
-    // The first frame in file order whose ID equals `frameID`, letter case ignored; null when
-    // there is none.
-    Frame GetFrameByID(std::u16string_view frameID) const;
-    // The frame at `index`, counting from 1 in file order; null outside 1 to FrameCount().
-    Frame GetFrameByIndex(std::int32_t index) const;
-    // The TextData of every frame whose ID equals `frameID` (letter case ignored), in file order,
-    // joined by CR LF. The separator follows the first match even when its text is empty, so
-    // such a result begins with CR LF. "" when no frame matches.
-    std::u16string GetText(std::u16string_view frameID) const;
+    // Published (with those of FrameTable) ------------------------------------------------
     std::u16string Artist() const { return GetText(u"TPE1"); }
     std::u16string Album() const { return GetText(u"TALB"); }
     std::u16string Title() const { return GetText(u"TIT2"); }
@@ -120,8 +93,6 @@ private:
     ID3V2Header header_;
     std::int64_t tagPosition_ = 0;
     std::array<std::uint8_t, 4> extHeaderSizeBytes_{};
-    std::vector<Frame> frames_;
-    std::u16string frameList_;
 };
 
 }  // namespace orvane
