@@ -1,6 +1,6 @@
-// What the file system services (filesystem.cpp) and their attribute and time services
-// (entryattributes.cpp) share: path checks, the stored DOS value, and how the bits are made up.
-// Inside platform_core only; nothing else includes it.
+// What the file system services (filesystem.cpp, folderhandle.cpp) and their attribute and
+// time services (entryattributes.cpp) share: path checks, the stored DOS value, and how the bits
+// are made up. Inside platform_core only; nothing else includes it.
 #pragma once
 
 #include <sys/stat.h>

@@ -167,7 +167,7 @@ struct DisableUndo {
 
 // The locked window, the run window, the totals and the rows' order and selection as the undo
 // begins. The window's progress range is the journal, since undoInProgress is set.
-void prepare(RunSession& session) {
+void prepareUndo(RunSession& session) {
     RunState& state = session.state();
     DriverContext& ctx = session.context();
     session.lockMainWindow();
@@ -266,7 +266,7 @@ bool undoLastRun(DriverContext& ctx) {
 
     QList<DeferredReversal> deferred;
     passOver(QStringLiteral("reversal"), [&] {
-        prepare(session);
+        prepareUndo(session);
         deferred = reverse(session);
     });
 
