@@ -13,7 +13,6 @@
 #include "mainwindow/focuskeeper.h"
 #include "mainwindow/foldersource.h"
 #include "mainwindow/freeselect.h"
-#include "mainwindow/frmmain.h"
 #include "mainwindow/listcommands.h"
 #include "mainwindow/modepanels.h"
 #include "mainwindow/sourceswitch.h"
@@ -51,13 +50,23 @@ void applySelection(ListView* list, const std::vector<char>& wanted) {
 
 }  // namespace
 
-ContextMenus::ContextMenus(FrmMain& window, Controls& ui) : window_(window), ui_(ui) {
+ContextMenus::ContextMenus(QWidget& window, Controls& ui, const QHash<QString, QObject*>& controls,
+                           ModePanels& modes, SourceSwitch& source, FolderSource& folders,
+                           FreeSelect& freeSelect, ListCommands& listCommands)
+    : window_(window),
+      ui_(ui),
+      controls_(controls),
+      modes_(modes),
+      source_(source),
+      folders_(folders),
+      freeSelect_(freeSelect),
+      listCommands_(listCommands) {
     // The window builds every separator and submenu shown; the table also hides some of them.
     for (const MenuDef& def : menuTable()) {
         if (def.depth == 0) {
             continue;
         }
-        QObject* object = window_.controlObject(QString::fromUtf8(def.name));
+        QObject* object = controls_.value(QString::fromUtf8(def.name));
         if (auto* submenu = qobject_cast<QMenu*>(object)) {
             submenu->menuAction()->setVisible(def.visible);
         } else if (auto* action = qobject_cast<QAction*>(object)) {
@@ -67,7 +76,7 @@ ContextMenus::ContextMenus(FrmMain& window, Controls& ui) : window_(window), ui_
 }
 
 QAction* ContextMenus::item(const char* name) const {
-    QAction* action = window_.control<QAction>(QString::fromUtf8(name));
+    auto* action = qobject_cast<QAction*>(controls_.value(QString::fromUtf8(name)));
     Q_ASSERT_X(action, "ContextMenus", name);
     return action;
 }
@@ -107,8 +116,8 @@ void ContextMenus::connectHandlers() {
     };
     for (const ListItems& twin : twins) {
         ListView* list = twin.list;
-        onItem(twin.open, [this, list] { window_.listCommands().openRow(list); });
-        onItem(twin.rename, [this, list] { window_.listCommands().startManualRename(list); });
+        onItem(twin.open, [this, list] { listCommands_.openRow(list); });
+        onItem(twin.rename, [this, list] { listCommands_.startManualRename(list); });
         onItem(twin.selAll, [this, list] { selectRows(list, SelectRule::All); });
         onItem(twin.selNone, [this, list] { selectRows(list, SelectRule::None); });
         onItem(twin.selInvert, [this, list] { selectRows(list, SelectRule::Invert); });
@@ -121,17 +130,16 @@ void ContextMenus::connectHandlers() {
         onItem(twin.copyPath, [list] { copyCell(list, filelists::kColumnFolder); });
     }
 
-    onItem("mnuListviewAdd", [this] { window_.freeSelect().mnuListviewAddClick(); });
-    onItem("mnuListviewParentDir", [this] { window_.folderSource().cmdParentDirClick(); });
-    onItem("mnuListviewRefresh", [this] { window_.folderSource().treeviewRefresh(); });
-    onItem("mnuDragdropRemove", [this] { window_.freeSelect().mnuDragdropRemoveClick(); });
-    onItem("mnuDragdropClear", [this] { window_.freeSelect().mnuDragdropClearClick(); });
+    onItem("mnuListviewAdd", [this] { freeSelect_.mnuListviewAddClick(); });
+    onItem("mnuListviewParentDir", [this] { folders_.cmdParentDirClick(); });
+    onItem("mnuListviewRefresh", [this] { folders_.treeviewRefresh(); });
+    onItem("mnuDragdropRemove", [this] { freeSelect_.mnuDragdropRemoveClick(); });
+    onItem("mnuDragdropClear", [this] { freeSelect_.mnuDragdropClearClick(); });
 
-    onItem("mnuTreeviewAdd", [this] { window_.freeSelect().mnuTreeviewAddClick(); });
-    onItem("mnuTreeviewAddRecursive",
-           [this] { window_.freeSelect().mnuTreeviewAddRecursiveClick(); });
-    onItem("mnuTreeviewParentDir", [this] { window_.folderSource().cmdParentDirClick(); });
-    onItem("mnuTreeviewRefresh", [this] { window_.folderSource().treeviewRefresh(); });
+    onItem("mnuTreeviewAdd", [this] { freeSelect_.mnuTreeviewAddClick(); });
+    onItem("mnuTreeviewAddRecursive", [this] { freeSelect_.mnuTreeviewAddRecursiveClick(); });
+    onItem("mnuTreeviewParentDir", [this] { folders_.cmdParentDirClick(); });
+    onItem("mnuTreeviewRefresh", [this] { folders_.treeviewRefresh(); });
     onItem("mnuTreeviewCopy", [this] { copyTreeNode(); });
 }
 
@@ -141,6 +149,14 @@ void ContextMenus::popupListview(QPoint globalPosition) {
 
 void ContextMenus::popupDragdrop(QPoint globalPosition) {
     popupList(ui_.mnuPopupDragdrop, ui_.lwDragDrop, item("mnuDragdropOpen"), globalPosition);
+}
+
+void ContextMenus::popupFor(const ListView* list, QPoint globalPosition) {
+    if (list == ui_.lwDirectory) {
+        popupListview(globalPosition);
+    } else {
+        popupDragdrop(globalPosition);
+    }
 }
 
 void ContextMenus::popupTreeview(QPoint globalPosition) {
@@ -194,8 +210,8 @@ void ContextMenus::selectRows(ListView* list, SelectRule rule) {
         }
         applySelection(list, wanted);
     }
-    window_.sourceSwitch().updateSelectedCount(0);
-    window_.modePanels().optionsChanged();
+    source_.updateSelectedCount(0);
+    modes_.optionsChanged();
 }
 
 void ContextMenus::copyAll(const ListView* list, int column, bool skipEmpty) {

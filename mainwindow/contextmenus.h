@@ -4,12 +4,16 @@
 // navigating are handed to the controllers that own them.
 #pragma once
 
+#include <QHash>
 #include <QPoint>
+#include <QString>
 
 #include <functional>
 
 class QAction;
 class QMenu;
+class QObject;
+class QWidget;
 
 namespace platform {
 class ListView;
@@ -17,12 +21,20 @@ class ListView;
 
 namespace mainwindow {
 
-class FrmMain;
 struct Controls;
+class FolderSource;
+class FreeSelect;
+class ListCommands;
+class ModePanels;
+class SourceSwitch;
 
 class ContextMenus {
 public:
-    ContextMenus(FrmMain& window, Controls& ui);
+    // `window` is the main window, disabled while a command walks every row; `controls` finds
+    // the menu items by name. The items hand their commands to the parts that own them.
+    ContextMenus(QWidget& window, Controls& ui, const QHash<QString, QObject*>& controls,
+                 ModePanels& modes, SourceSwitch& source, FolderSource& folders,
+                 FreeSelect& freeSelect, ListCommands& listCommands);
 
     // Wires every item of the three menus.
     void connectHandlers();
@@ -31,6 +43,8 @@ public:
     void popupListview(QPoint globalPosition);
     void popupDragdrop(QPoint globalPosition);
     void popupTreeview(QPoint globalPosition);
+    // The menu of `list` (the Directory list's or the Free Select list's).
+    void popupFor(const platform::ListView* list, QPoint globalPosition);
 
 private:
     enum class SelectRule { All, None, Invert, WithPreview, WithoutPreview };
@@ -47,8 +61,14 @@ private:
     static void copyCell(const platform::ListView* list, int column);
     void copyTreeNode();
 
-    FrmMain& window_;
+    QWidget& window_;
     Controls& ui_;
+    const QHash<QString, QObject*>& controls_;
+    ModePanels& modes_;
+    SourceSwitch& source_;
+    FolderSource& folders_;
+    FreeSelect& freeSelect_;
+    ListCommands& listCommands_;
 };
 
 }  // namespace mainwindow

@@ -12,16 +12,18 @@
 #include "engine/log.h"
 #include "filelists/scan.h"
 #include "filelists/thumbnails.h"
-#include "mainwindow/contextmenus.h"
+#include "mainwindow/controls.h"
 #include "mainwindow/focuskeeper.h"
-#include "mainwindow/frmmain.h"
-#include "mainwindow/modepanels.h"
 #include "mainwindow/sourceswitch.h"
+#include "mainwindow/widgetvalues.h"
+#include "mainwindow/windowstate.h"
 #include "platform/filesystem.h"
 #include "platform/folderdialog.h"
 #include "platform/folderlist.h"
 #include "platform/programfolder.h"
 #include "platform/widgets/busy.h"
+#include "runs/runstate.h"
+#include "settings/programsettings.h"
 
 namespace mainwindow {
 
@@ -76,7 +78,19 @@ QString resolved(const QString& folder) {
 
 }  // namespace
 
-FolderSource::FolderSource(FrmMain& window) : window_(window), ui_(window.ui()) {}
+FolderSource::FolderSource(QWidget& window, Controls& ui, WindowState& state,
+                           const runs::RunState& runState,
+                           const settings::ProgramSettings& settings,
+                           filelists::SourceImages& images, filelists::StatusPanels status,
+                           SourceSwitch& source)
+    : window_(window),
+      ui_(ui),
+      state_(state),
+      runState_(runState),
+      settings_(settings),
+      images_(images),
+      status_(std::move(status)),
+      source_(source) {}
 
 void FolderSource::connectHandlers() {
     // The include boxes read and rebuild before the validation, which follows their values.
@@ -133,26 +147,19 @@ void FolderSource::setPathRed(bool red) {
 }
 
 filelists::ViewSwitches FolderSource::viewSwitches() const {
-    const settings::ProgramSettings& settings = window_.settings();
     filelists::ViewSwitches switches;
     switches.files = vbValue(ui_.chkFiles) == 1;
     switches.dirs = vbValue(ui_.chkDirs) == 1;
     switches.subdirs = vbValue(ui_.chkSub) == 1;
     switches.thumbnails = vbValue(ui_.chkThumbnails) == 1;
-    switches.alwaysShowDirs = settings.alwaysShowDirs != 0;
-    switches.showAllColumns = settings.showAllColumns == 1;
-    switches.enableTreeview = settings.enableTreeview != 0;
+    switches.alwaysShowDirs = settings_.alwaysShowDirs != 0;
+    switches.showAllColumns = settings_.showAllColumns == 1;
+    switches.enableTreeview = settings_.enableTreeview != 0;
     return switches;
 }
 
 filelists::IconOptions FolderSource::directoryIconOptions() const {
-    return filelists::iconOptions(window_.settings(), vbValue(ui_.chkDirs) == 1);
-}
-
-filelists::StatusPanels FolderSource::statusAccess() {
-    FrmMain* window = &window_;
-    return {[window](const QString& key) { return window->panelText(key); },
-            [window](const QString& key, const QString& text) { window->setPanelText(key, text); }};
+    return filelists::iconOptions(settings_, vbValue(ui_.chkDirs) == 1);
 }
 
 void FolderSource::showDirectoryRows() {
@@ -181,20 +188,19 @@ void FolderSource::addToPathHistory(const QString& folder) {
 // ---- Folder reading ----
 
 void FolderSource::readDirectoryStructure() {
-    WindowState& state = window_.state();
     // A read yields to the event loop, where a commit of the path box (a history pick taken as
     // the box loses the focus to the disabled window) could start another read inside this
     // one. One read at a time: what arrives meanwhile is dropped.
-    if (!state.windowReady || inRead_) {
+    if (!state_.windowReady || inRead_) {
         return;
     }
     const ReadGuard guard(inRead_);
     // A press before the read began is not a wish to cancel it.
     platform::EscapeWatch::clear();
-    state.stopPreview();
+    state_.stopPreview();
     const QString folder = pathText();
     startAfresh(folder);
-    if (window_.settings().hideSystemFolders == 1 &&
+    if (settings_.hideSystemFolders == 1 &&
         (filelists::isProtectedSystemFolder(folder) ||
          filelists::isProtectedSystemFolder(resolved(folder)))) {
         showHiddenSystemFolder(folder);
@@ -205,7 +211,7 @@ void FolderSource::readDirectoryStructure() {
         return;
     }
     showDirectoryRows();
-    state.lastReadPath.clear();
+    state_.lastReadPath.clear();
     readFailure_.clear();
     const filelists::ScanOutcome outcome = scan(folder);
     // "Rename!" stays disabled and "main" keeps its text until updateTreeview has shown the
@@ -216,74 +222,66 @@ void FolderSource::readDirectoryStructure() {
 }
 
 void FolderSource::startAfresh(const QString& folder) {
-    const WindowState& state = window_.state();
-    const settings::ProgramSettings& settings = window_.settings();
     // The icon lists start afresh for another folder (with cacheIcons only after a read that
     // did not complete), so they do not grow without end.
-    const bool resetIcons = settings.cacheIcons == 1
-                                ? state.lastReadPath.isEmpty()
-                                : folder != state.lastReadPath || state.lastReadPath.isEmpty();
+    const bool resetIcons = settings_.cacheIcons == 1
+                                ? state_.lastReadPath.isEmpty()
+                                : folder != state_.lastReadPath || state_.lastReadPath.isEmpty();
     if (resetIcons) {
-        filelists::initSysIcons(window_.sourceImages(Source::Directory),
-                                filelists::largeImageSize(settings), ui_.lwDirectory);
+        filelists::initSysIcons(images_, filelists::largeImageSize(settings_), ui_.lwDirectory);
     }
-    window_.setPanelText(QStringLiteral("preview"), QString());
-    window_.setPanelText(QStringLiteral("selected"), QString());
+    status_.setText(QStringLiteral("preview"), QString());
+    status_.setText(QStringLiteral("selected"), QString());
     readProblem_.clear();
 }
 
 void FolderSource::showHiddenSystemFolder(const QString& folder) {
-    WindowState& state = window_.state();
-    ModePanels& modes = window_.modePanels();
     setVbValue(ui_.chkThumbnails, 0);
     setPathRed(true);
     readProblem_ =
         QStringLiteral("%1 is a system folder, which the settings keep out of view").arg(folder);
-    state.lstFiles[0].clear();
-    state.lstDirs[0].clear();
-    modes.optionsChanged();
+    state_.lstFiles[0].clear();
+    state_.lstDirs[0].clear();
+    emit folderRead();
     showPlaceholder(ui_.lwDirectory, kHiddenFolderPlaceholder);
     ui_.TreeView->clear();
-    modes.optionsChanged();
+    emit folderRead();
 }
 
 void FolderSource::showNoFolder() {
-    WindowState& state = window_.state();
     setVbValue(ui_.chkThumbnails, 0);
-    state.lstFiles[0].clear();
-    state.lstDirs[0].clear();
+    state_.lstFiles[0].clear();
+    state_.lstDirs[0].clear();
     showPlaceholder(ui_.lwDirectory, kDirectoryPlaceholder);
     ui_.TreeView->clear();
-    window_.modePanels().optionsChanged();
+    emit folderRead();
 }
 
 filelists::ScanOptions FolderSource::scanOptions(const QString& folder) const {
-    const settings::ProgramSettings& settings = window_.settings();
     filelists::ScanOptions options;
     options.folder = folder;
     options.pattern = ui_.txtPattern->text();
     options.subfolders = vbValue(ui_.chkSub) == 1;
-    options.processHidden = settings.processHidden == 1;
-    options.processSystem = settings.processSystem == 1;
-    options.processWriteProtected = settings.processWriteProtected != 0;
-    options.usePatternForFiles = settings.usePatternForFiles == 1;
-    options.usePatternForDirs = settings.usePatternForDirs == 1;
+    options.processHidden = settings_.processHidden == 1;
+    options.processSystem = settings_.processSystem == 1;
+    options.processWriteProtected = settings_.processWriteProtected != 0;
+    options.usePatternForFiles = settings_.usePatternForFiles == 1;
+    options.usePatternForDirs = settings_.usePatternForDirs == 1;
     return options;
 }
 
 filelists::ScanOutcome FolderSource::scan(const QString& folder) {
-    WindowState& state = window_.state();
-    auto& files = state.lstFiles[0];
-    auto& dirs = state.lstDirs[0];
+    auto& files = state_.lstFiles[0];
+    auto& dirs = state_.lstDirs[0];
     const FocusKeeper focus(&window_);
     // A run that calls the read has disabled the window itself and enables it again.
-    const platform::BusyScope busy(window_.runState().operationRunning ? nullptr : &window_);
+    const platform::BusyScope busy(runState_.operationRunning ? nullptr : &window_);
     ui_.cmdExecute->setEnabled(false);
     QCoreApplication::processEvents();
-    window_.setPanelText(QStringLiteral("main"), QStringLiteral("Reading Directory Structure..."));
-    window_.setPanelText(QStringLiteral("selected"), QStringLiteral("Press escape to cancel..."));
+    status_.setText(QStringLiteral("main"), QStringLiteral("Reading Directory Structure..."));
+    status_.setText(QStringLiteral("selected"), QStringLiteral("Press escape to cancel..."));
     QCoreApplication::processEvents();
-    window_.sourceImages(Source::Directory).thumbsComplete = false;
+    images_.thumbsComplete = false;
     ui_.TreeView->clear();
     files.clear();
     dirs.clear();
@@ -299,26 +297,25 @@ filelists::ScanOutcome FolderSource::scan(const QString& folder) {
         QCoreApplication::processEvents();
         files = std::move(result.files);
         dirs = std::move(result.dirs);
-        state.lastReadPath = folder;
+        state_.lastReadPath = folder;
         addToPathHistory(folder);
-        state.previousPath = folder;
+        state_.previousPath = folder;
     }
     return result.outcome;
 }
 
 void FolderSource::showReadFailure(filelists::ScanOutcome outcome) {
-    WindowState& state = window_.state();
     // The box comes after the window is usable again, without the hourglass over it.
     if (outcome == filelists::ScanOutcome::TooMany) {
         filelists::showTooManyFilesMessage();
     }
     readFailure_ = filelists::scanFailureText(outcome);
-    window_.setPanelText(QStringLiteral("selected"), readFailure_);
-    state.lstFiles[0].clear();
-    state.lstDirs[0].clear();
+    status_.setText(QStringLiteral("selected"), readFailure_);
+    state_.lstFiles[0].clear();
+    state_.lstDirs[0].clear();
     ui_.TreeView->clear();
-    if (!window_.runState().operationRunning) {
-        window_.modePanels().optionsChanged();
+    if (!runState_.operationRunning) {
+        emit folderRead();
     }
 }
 
@@ -327,34 +324,33 @@ void FolderSource::updateTreeview() {
         return;
     }
     const ReadGuard guard(inRead_);
-    WindowState& state = window_.state();
     filelists::TreeviewJob job;
     job.list = ui_.lwDirectory;
     job.tree = ui_.TreeView;
     job.window = &window_;
-    job.dirs = &state.lstDirs[0];
-    job.files = &state.lstFiles[0];
+    job.dirs = &state_.lstDirs[0];
+    job.files = &state_.lstFiles[0];
     job.pathText = pathText();
     job.switches = viewSwitches();
-    job.windowReady = state.windowReady;
-    job.operationRunning = window_.runState().operationRunning;
-    job.images = &window_.sourceImages(Source::Directory);
+    job.windowReady = state_.windowReady;
+    job.operationRunning = runState_.operationRunning;
+    job.images = &images_;
     job.iconOptions = directoryIconOptions();
-    job.status = statusAccess();
-    job.hooks.stopPreview = [&state] { state.previewRunToken = -1; };
-    job.hooks.clearWorkLists = [&state] {
-        state.lstFiles[0].clear();
-        state.lstDirs[0].clear();
+    job.status = status_;
+    job.hooks.stopPreview = [this] { state_.previewRunToken = -1; };
+    job.hooks.clearWorkLists = [this] {
+        state_.lstFiles[0].clear();
+        state_.lstDirs[0].clear();
     };
-    job.hooks.listBuilt = [&state] { state.listOrderChanged = false; };
-    job.hooks.optionsChanged = [this] { window_.modePanels().optionsChanged(); };
-    job.hooks.updateSelectedCount = [this] { window_.sourceSwitch().updateSelectedCount(0); };
+    job.hooks.listBuilt = [this] { state_.listOrderChanged = false; };
+    job.hooks.optionsChanged = [this] { emit folderRead(); };
+    job.hooks.updateSelectedCount = [this] { source_.updateSelectedCount(0); };
     const FocusKeeper focus(&window_);
     filelists::updateTreeview(job);
     // The closing recount of an empty list clears the selection panel; a failed read keeps its
     // reason there, so the user sees why the list is empty.
-    if (!readFailure_.isEmpty() && state.lastReadPath.isEmpty()) {
-        window_.setPanelText(QStringLiteral("selected"), readFailure_);
+    if (!readFailure_.isEmpty() && state_.lastReadPath.isEmpty()) {
+        status_.setText(QStringLiteral("selected"), readFailure_);
     }
 }
 
@@ -367,7 +363,7 @@ void FolderSource::txtPathChange() {
 }
 
 void FolderSource::txtPathGotFocus() {
-    window_.state().previousPath = pathText();
+    state_.previousPath = pathText();
     if (QLineEdit* edit = ui_.txtPath->lineEdit()) {
         edit->selectAll();
     }
@@ -435,7 +431,7 @@ void FolderSource::txtPathLostFocus() {
         updateTreeview();
         return;
     }
-    if (folder == window_.state().previousPath) {
+    if (folder == state_.previousPath) {
         return;
     }
     if (!folder.endsWith(QLatin1Char('/'))) {
@@ -452,21 +448,20 @@ void FolderSource::txtPathLostFocus() {
 }
 
 void FolderSource::txtPatternGotFocus() {
-    window_.state().previousPattern = ui_.txtPattern->text();
+    state_.previousPattern = ui_.txtPattern->text();
     ui_.txtPattern->selectAll();
 }
 
 void FolderSource::txtPatternLostFocus() {
     QLineEdit* pattern = ui_.txtPattern;
-    WindowState& state = window_.state();
-    if (pattern->text() == state.previousPattern) {
+    if (pattern->text() == state_.previousPattern) {
         return;
     }
     if (pattern->text().isEmpty()) {
         pattern->setText(QStringLiteral("*.*"));
     }
-    state.previousPattern = pattern->text();
-    state.previousPath.clear();
+    state_.previousPattern = pattern->text();
+    state_.previousPath.clear();
     txtPathLostFocus();
 }
 
@@ -481,7 +476,7 @@ void FolderSource::cmdShowDirReqClick() {
     QString chosen =
         platform::browseForFolder(&window_, QStringLiteral("Choose Working Directory:"), start);
     if (!chosen.isEmpty() && chosen != start) {
-        window_.sourceSwitch().selectFileSourceTab(QStringLiteral("listview"));
+        source_.selectFileSourceTab(QStringLiteral("listview"));
         setPathText(platform::withTrailingSlash(chosen));
         readDirectoryStructure();
         updateTreeview();
@@ -490,10 +485,9 @@ void FolderSource::cmdShowDirReqClick() {
 }
 
 void FolderSource::cmdParentDirClick() {
-    WindowState& state = window_.state();
-    window_.state().stopPreview();
+    state_.stopPreview();
     const QString current = pathText();
-    state.previousPath = current;
+    state_.previousPath = current;
     const QString parent = parentFolder(current);
     if (parent.isEmpty()) {
         return;  // the root, or a text without a folder
@@ -509,20 +503,20 @@ void FolderSource::cmdParentDirClick() {
     }
     setPathText(parent);
     txtPathLostFocus();
-    if (!state.keepListFocus) {
+    if (!state_.keepListFocus) {
         ui_.txtPath->setFocus();
     }
-    state.keepListFocus = false;
+    state_.keepListFocus = false;
 }
 
 void FolderSource::treeviewRefresh() {
-    window_.sourceSwitch().selectFileSourceTab(QStringLiteral("listview"));
+    source_.selectFileSourceTab(QStringLiteral("listview"));
     readDirectoryStructure();
     updateTreeview();
 }
 
 void FolderSource::cmdRefreshClick() {
-    window_.state().stopPreview();
+    state_.stopPreview();
     treeviewRefresh();
     ui_.txtPath->setFocus();
 }
@@ -530,7 +524,7 @@ void FolderSource::cmdRefreshClick() {
 // ---- Tree view ----
 
 void FolderSource::treeNodeToggled() {
-    window_.state().lastTreeToggle.start();
+    state_.lastTreeToggle.start();
 }
 
 void FolderSource::treeViewDblClick() {
@@ -538,17 +532,17 @@ void FolderSource::treeViewDblClick() {
     if (tree->topLevelItemCount() == 0) {
         return;
     }
-    WindowState& state = window_.state();
-    window_.state().stopPreview();
+    state_.stopPreview();
     const QString folder = pathText();
-    state.previousPath = folder;
+    state_.previousPath = folder;
     const QTreeWidgetItem* node = tree->currentItem();
     if (!node) {
         return;
     }
     QString target;
     if (filelists::isRootNode(node)) {
-        if (state.lastTreeToggle.isValid() && state.lastTreeToggle.elapsed() < kTreeToggleGuardMs) {
+        if (state_.lastTreeToggle.isValid() &&
+            state_.lastTreeToggle.elapsed() < kTreeToggleGuardMs) {
             return;
         }
         target = parentFolder(folder);
@@ -575,7 +569,7 @@ void FolderSource::treeViewKeyUp(int key) {
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         treeViewDblClick();
     } else if (key == Qt::Key_Backspace) {
-        window_.state().keepListFocus = true;
+        state_.keepListFocus = true;
         cmdParentDirClick();
     }
 }
@@ -591,7 +585,7 @@ void FolderSource::treeViewRightButtonUp(const QPoint& globalPosition) {
         node && !filelists::isRootNode(node) &&
         platform::fs::isDirectory(platform::nativePath(pathText() + filelists::nodeFullPath(node)));
     ui_.mnuTreeviewAddRecursive->setEnabled(folderNode);
-    window_.contextMenus().popupTreeview(globalPosition);
+    emit treeMenuRequested(globalPosition);
 }
 
 bool FolderSource::filterEvent(QObject* watched, QEvent* event) {
@@ -648,7 +642,7 @@ void FolderSource::chkDirsClick() {
 // The rows follow the include boxes; the folder is read again only when the path box names
 // another folder than the one last read.
 void FolderSource::showIncludedKinds() {
-    if (pathText() != window_.state().lastReadPath) {
+    if (pathText() != state_.lastReadPath) {
         readDirectoryStructure();
     }
     updateTreeview();
@@ -660,13 +654,13 @@ void FolderSource::chkSubClick() {
 }
 
 void FolderSource::chkShowTreeviewClick() {
-    if (window_.state().fileMode != Source::Directory) {
+    if (state_.fileMode != Source::Directory) {
         return;
     }
     const bool tree = vbValue(ui_.chkShowTreeview) != 0;
-    if (tree && window_.sourceImages(Source::Directory).thumbsComplete) {
+    if (tree && images_.thumbsComplete) {
         // The tree was not built while thumbnails were shown.
-        window_.state().stopPreview();
+        state_.stopPreview();
         readDirectoryStructure();
         updateTreeview();
     }
@@ -678,7 +672,7 @@ void FolderSource::chkShowTreeviewClick() {
     for (QCheckBox* box : {ui_.chkPreview, ui_.chkThumbnails, ui_.chkOnlyRenameSelected}) {
         box->setEnabled(!tree);
     }
-    if (window_.state().windowReady) {
+    if (state_.windowReady) {
         shown->setFocus();
     }
 }
@@ -690,16 +684,15 @@ void FolderSource::chkThumbnailsClick() {
         setVbValue(box, 0);
         return;
     }
-    filelists::SourceImages& images = window_.sourceImages(Source::Directory);
     if (vbValue(box) != 0) {
         ui_.chkPreview->setEnabled(false);
         list->setView(platform::ListView::View::LargeIcon);
         ui_.chkShowTreeview->setEnabled(false);
-        if (!images.thumbsComplete) {
-            window_.state().stopPreview();
+        if (!images_.thumbsComplete) {
+            state_.stopPreview();
             const FocusKeeper focus(&window_);
             filelists::generateThumbnails(
-                {*list, images, directoryIconOptions(), &window_, statusAccess()});
+                {*list, images_, directoryIconOptions(), &window_, status_});
         }
     } else {
         ui_.chkPreview->setEnabled(true);

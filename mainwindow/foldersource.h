@@ -4,6 +4,8 @@
 // "View as Tree" box.
 #pragma once
 
+#include <QObject>
+#include <QPoint>
 #include <QString>
 
 #include "filelists/listbuilder.h"
@@ -12,17 +14,31 @@
 #include "filelists/treebuilder.h"
 
 class QEvent;
-class QObject;
-class QPoint;
+class QWidget;
+
+namespace runs {
+struct RunState;
+}
+namespace settings {
+struct ProgramSettings;
+}
 
 namespace mainwindow {
 
-class FrmMain;
 struct Controls;
+struct WindowState;
+class SourceSwitch;
 
-class FolderSource {
+class FolderSource : public QObject {
+    Q_OBJECT
 public:
-    explicit FolderSource(FrmMain& window);
+    // `window` is the main window, disabled while a read works; `runState` tells whether a
+    // run reads the folder; `images` are the Directory list's image lists; `status` writes
+    // the read's texts; `source` switches back to the Directory source and counts the
+    // selection of a new list.
+    FolderSource(QWidget& window, Controls& ui, WindowState& state, const runs::RunState& runState,
+                 const settings::ProgramSettings& settings, filelists::SourceImages& images,
+                 filelists::StatusPanels status, SourceSwitch& source);
 
     // Connects the controls this controller handles; the window calls it once, before the
     // settings are loaded, so the loader's writes run the handlers as a user's changes would.
@@ -67,16 +83,19 @@ public:
     // or in the normal text colour.
     void setPathRed(bool red);
 
-    // What the list builders and thumbnail runs take from the window.
-    filelists::IconOptions directoryIconOptions() const;
-    filelists::StatusPanels statusAccess();
-
     // The path box's text: the working folder.
     QString pathText() const;
     // Why the last read left the work lists empty (a hidden system folder, a failed or
     // cancelled read, too many entries), as one sentence naming the folder; empty after a
     // read that completed or with an empty path box.
     const QString& readProblem() const { return readProblem_; }
+
+signals:
+    // A read of the folder ended (completed, failed, cancelled, or a placeholder row shown
+    // instead): the work lists hold what it left, and the validation follows them.
+    void folderRead();
+    // The right button came up over the tree, which has nodes: its menu opens there.
+    void treeMenuRequested(QPoint globalPosition);
 
 private:
     bool pathBoxEvent(QObject* watched, QEvent* event);
@@ -97,9 +116,17 @@ private:
     filelists::ScanOutcome scan(const QString& folder);
     void showReadFailure(filelists::ScanOutcome outcome);
     filelists::ViewSwitches viewSwitches() const;
+    // What the list builders and thumbnail runs take from the settings and the include boxes.
+    filelists::IconOptions directoryIconOptions() const;
 
-    FrmMain& window_;
+    QWidget& window_;
     Controls& ui_;
+    WindowState& state_;
+    const runs::RunState& runState_;
+    const settings::ProgramSettings& settings_;
+    filelists::SourceImages& images_;
+    filelists::StatusPanels status_;
+    SourceSwitch& source_;
     // The path box holds the focus (its line edit included).
     bool pathHasFocus_ = false;
     // A read or a build of the views is under way (they yield to the event loop).

@@ -23,9 +23,11 @@
 #include "filelists/scan.h"
 #include "filelists/sysicons.h"
 #include "filelists/treebuilder.h"
-#include "mainwindow/frmmain.h"
+#include "mainwindow/controls.h"
 #include "mainwindow/modepanels.h"
 #include "mainwindow/sourceswitch.h"
+#include "mainwindow/widgetvalues.h"
+#include "mainwindow/windowstate.h"
 #include "platform/filesystem.h"
 #include "platform/localetext.h"
 #include "platform/messages.h"
@@ -34,6 +36,7 @@
 #include "platform/widgets/busy.h"
 #include "platform/widgets/filedialog.h"
 #include "platform/widgets/listview.h"
+#include "settings/programsettings.h"
 
 namespace mainwindow {
 
@@ -113,10 +116,10 @@ void probeAll(std::vector<Probe>& probes, bool withDetails) {
 
 // The folder the tree's nodes lie in: the one the last completed read listed (the path box may
 // hold an edit not yet committed), else the path box.
-QString treeFolder(FrmMain& window) {
-    QString folder = window.state().lastReadPath;
+QString treeFolder(const WindowState& state, const Controls& ui) {
+    QString folder = state.lastReadPath;
     if (folder.isEmpty()) {
-        folder = window.ui().txtPath->currentText();
+        folder = ui.txtPath->currentText();
     }
     return platform::withTrailingSlash(folder);
 }
@@ -183,7 +186,17 @@ private:
 
 }  // namespace
 
-FreeSelect::FreeSelect(FrmMain& window, Controls& ui) : window_(window), ui_(ui) {
+FreeSelect::FreeSelect(QWidget& window, Controls& ui, WindowState& state,
+                       settings::ProgramSettings& settings, filelists::SourceImages& images,
+                       filelists::StatusPanels status, ModePanels& modes, SourceSwitch& source)
+    : window_(window),
+      ui_(ui),
+      state_(state),
+      settings_(settings),
+      images_(images),
+      status_(std::move(status)),
+      modes_(modes),
+      source_(source) {
     platform::ListView* list = ui_.lwDragDrop;
     if (list) {
         dropFilter_ = std::make_unique<DropFilter>(*this, list);
@@ -214,11 +227,9 @@ FreeSelect::AddOutcome FreeSelect::addEntries(const QStringList& paths,
                                               bool escapable) {
     AddOutcome outcome;
     platform::ListView* list = ui_.lwDragDrop;
-    WindowState& state = window_.state();
-    filelists::SourceImages& images = window_.sourceImages(Source::FreeSelect);
-    QStringList& listFiles = state.lstFiles[1];
-    QStringList& listDirs = state.lstDirs[1];
-    images.thumbsComplete = false;
+    QStringList& listFiles = state_.lstFiles[1];
+    QStringList& listDirs = state_.lstDirs[1];
+    images_.thumbsComplete = false;
 
     // Duplicates are found by a hash of what the rows show, made once per call.
     bool placeholder = showsPlaceholder(list);
@@ -229,8 +240,8 @@ FreeSelect::AddOutcome FreeSelect::addEntries(const QStringList& paths,
             listed.insert(rowPath(list, row));
         }
     }
-    const bool details = window_.settings().showAllColumns == 1;
-    const filelists::IconOptions icons = filelists::iconOptions(window_.settings(), true);
+    const bool details = settings_.showAllColumns == 1;
+    const filelists::IconOptions icons = filelists::iconOptions(settings_, true);
     QList<platform::ListRow> rows;
     QStringList newFiles;
     QStringList newDirs;
@@ -273,7 +284,7 @@ FreeSelect::AddOutcome FreeSelect::addEntries(const QStringList& paths,
                 row.texts = filelists::rowTexts(path, isDir,
                                                 details ? &candidate.details->value() : nullptr);
                 int large = 0;
-                row.smallImage = filelists::sysIconsFreeSel(path, isDir, images, icons, large);
+                row.smallImage = filelists::sysIconsFreeSel(path, isDir, images_, icons, large);
                 row.largeImage = large;
                 rows.append(std::move(row));
                 (isDir ? newDirs : newFiles).append(path);
@@ -285,7 +296,7 @@ FreeSelect::AddOutcome FreeSelect::addEntries(const QStringList& paths,
 
     if (!rows.isEmpty()) {
         list->addRows(rows);
-        filelists::attachImages(*list, images);
+        filelists::attachImages(*list, images_);
     }
     listFiles.append(newFiles);
     if (!newDirs.isEmpty()) {
@@ -313,15 +324,13 @@ int FreeSelect::addPaths(const QStringList& paths) {
 
 void FreeSelect::refill(const QStringList& files, const QStringList& dirs) {
     platform::ListView* list = ui_.lwDragDrop;
-    WindowState& state = window_.state();
-    filelists::SourceImages& images = window_.sourceImages(Source::FreeSelect);
-    auto& listFiles = state.lstFiles[1];
-    auto& listDirs = state.lstDirs[1];
+    auto& listFiles = state_.lstFiles[1];
+    auto& listDirs = state_.lstDirs[1];
     list->clear();
     listFiles.clear();
     listDirs.clear();
-    const bool details = window_.settings().showAllColumns == 1;
-    const filelists::IconOptions icons = filelists::iconOptions(window_.settings(), true);
+    const bool details = settings_.showAllColumns == 1;
+    const filelists::IconOptions icons = filelists::iconOptions(settings_, true);
     QSet<QString> added;
     QList<platform::ListRow> rows;
     rows.reserve(files.size() + dirs.size());
@@ -343,12 +352,12 @@ void FreeSelect::refill(const QStringList& files, const QStringList& dirs) {
             platform::ListRow row;
             row.texts = *texts;
             int large = 0;
-            row.smallImage = filelists::sysIconsFreeSel(path, isDir, images, icons, large);
+            row.smallImage = filelists::sysIconsFreeSel(path, isDir, images_, icons, large);
             row.largeImage = large;
             rows.append(row);
         }
     }
-    images.thumbsComplete = false;
+    images_.thumbsComplete = false;
     if (rows.isEmpty()) {
         showPlaceholder(list, QString::fromUtf8(kDragDropPlaceholder));
         return;
@@ -357,7 +366,7 @@ void FreeSelect::refill(const QStringList& files, const QStringList& dirs) {
     list->setView(vbValue(ui_.chkThumbnailsFreeSelect) != 0 ? platform::ListView::View::LargeIcon
                                                             : platform::ListView::View::Report);
     list->addRows(rows);
-    filelists::attachImages(*list, images);
+    filelists::attachImages(*list, images_);
 }
 
 void FreeSelect::leavePlaceholder() {
@@ -377,8 +386,8 @@ void FreeSelect::enterPlaceholder() {
 }
 
 void FreeSelect::beginAdding() {
-    window_.setPanelText(QStringLiteral("main"), QStringLiteral("Adding Files..."));
-    window_.setPanelText(QStringLiteral("selected"), QStringLiteral("Press escape to cancel..."));
+    status_.setText(QStringLiteral("main"), QStringLiteral("Adding Files..."));
+    status_.setText(QStringLiteral("selected"), QStringLiteral("Press escape to cancel..."));
     // A press before the adding began is not a wish to stop it.
     platform::EscapeWatch::clear();
     QCoreApplication::processEvents();
@@ -394,7 +403,7 @@ FreeSelect::AddOutcome FreeSelect::addWithProgress(const QStringList& candidates
             const QString text = percentText(static_cast<double>(i + 1) / count);
             if (text != shown) {
                 shown = text;
-                window_.setPanelText(QStringLiteral("main"), text);
+                status_.setText(QStringLiteral("main"), text);
             }
         },
         true);
@@ -404,16 +413,15 @@ FreeSelect::AddOutcome FreeSelect::addWithProgress(const QStringList& candidates
 
 void FreeSelect::makeThumbnails(const AddOutcome& outcome) {
     if (!outcome.stopped && vbValue(ui_.chkThumbnailsFreeSelect) == 1) {
-        window_.sourceSwitch().generateFreeSelectThumbnails();
+        source_.generateFreeSelectThumbnails();
     }
 }
 
 void FreeSelect::writeCounts() {
-    const WindowState& state = window_.state();
-    const int source = sourceIndex(state.fileMode);
-    window_.setPanelText(QStringLiteral("main"), QStringLiteral("%1 Files, %2 Directories")
-                                                     .arg(state.lstFiles[source].size())
-                                                     .arg(state.lstDirs[source].size()));
+    const int source = sourceIndex(state_.fileMode);
+    status_.setText(QStringLiteral("main"), QStringLiteral("%1 Files, %2 Directories")
+                                                .arg(state_.lstFiles[source].size())
+                                                .arg(state_.lstDirs[source].size()));
 }
 
 void FreeSelect::reportFull(bool full) const {
@@ -438,19 +446,18 @@ bool FreeSelect::dropMimeData(const QMimeData* data) {
     }
     AddOutcome outcome;
     if (!paths.isEmpty()) {
-        WindowState& state = window_.state();
         // A preview pass over the rows must not run on while rows are added.
-        state.previewRunToken = -1;
+        state_.previewRunToken = -1;
         std::optional<platform::BusyScope> busy(std::in_place, &window_);
         outcome = addWithProgress(paths);
         if (!outcome.stopped) {
-            window_.modePanels().optionsChanged();
-            state.previewPending = true;
+            modes_.optionsChanged();
+            state_.previewPending = true;
         }
         writeCounts();
         QCoreApplication::processEvents();
         busy.reset();
-        window_.sourceSwitch().updateSelectedCount(0);
+        source_.updateSelectedCount(0);
     }
     reportFull(outcome.full);
     if (!refused.isEmpty()) {
@@ -464,8 +471,7 @@ bool FreeSelect::dropMimeData(const QMimeData* data) {
         if (refused.size() > kShown) {
             text += QStringLiteral("\n(and %1 more)").arg(refused.size() - kShown);
         }
-        platform::messages().showMessage(text, window_.state().appName,
-                                         platform::MessageIcon::Exclamation,
+        platform::messages().showMessage(text, state_.appName, platform::MessageIcon::Exclamation,
                                          platform::MessageButtons::Ok);
     }
     return !paths.isEmpty();
@@ -493,10 +499,10 @@ void FreeSelect::mnuListviewAddClick() {
         outcome = addWithProgress(candidates);
         QCoreApplication::processEvents();
     }
-    window_.modePanels().optionsChanged();
+    modes_.optionsChanged();
     // The list counted its selection when the menu closed, before the adding wrote its
     // cancel hint over the count.
-    window_.sourceSwitch().updateSelectedCount(0);
+    source_.updateSelectedCount(0);
     reportFull(outcome.full);
 }
 
@@ -506,7 +512,7 @@ void FreeSelect::mnuTreeviewAddClick() {
     if (!node || filelists::isRootNode(node)) {
         return;
     }
-    const QString folder = treeFolder(window_);
+    const QString folder = treeFolder(state_, ui_);
     const AddOutcome outcome = addEntries({folder + filelists::nodeFullPath(node)});
     makeThumbnails(outcome);
     reportFull(outcome.full);
@@ -518,7 +524,7 @@ void FreeSelect::mnuTreeviewAddRecursiveClick() {
     if (!selected || filelists::isRootNode(selected)) {
         return;
     }
-    const QString folder = treeFolder(window_);
+    const QString folder = treeFolder(state_, ui_);
     // Everything below the node, and nothing that merely begins with its name ("Music 2",
     // "Music.txt" beside "Music").
     const QString below = filelists::nodeFullPath(selected) + QLatin1Char('/');
@@ -534,8 +540,7 @@ void FreeSelect::mnuTreeviewAddRecursiveClick() {
     // In the order the tree was built: folders as the folder read listed them, then files.
     QStringList candidates;
     candidates.reserve(inside.size());
-    const WindowState& state = window_.state();
-    for (const QStringList* entries : {&state.lstDirs[0], &state.lstFiles[0]}) {
+    for (const QStringList* entries : {&state_.lstDirs[0], &state_.lstFiles[0]}) {
         for (const QString& entry : *entries) {
             if (entry.startsWith(folder)) {
                 const QString relative = entry.mid(folder.size());
@@ -559,23 +564,21 @@ void FreeSelect::mnuTreeviewAddRecursiveClick() {
         makeThumbnails(outcome);
         QCoreApplication::processEvents();
     }
-    window_.sourceSwitch().updateSelectedCount(0);
+    source_.updateSelectedCount(0);
     reportFull(outcome.full);
 }
 
 void FreeSelect::cmdDragDropAddClick() {
-    WindowState& state = window_.state();
-    settings::ProgramSettings& settings = window_.settings();
-    state.stopPreview();
-    if (settings.dragDropAddPath.isEmpty()) {
-        settings.dragDropAddPath = ui_.txtPath->currentText();
+    state_.stopPreview();
+    if (settings_.dragDropAddPath.isEmpty()) {
+        settings_.dragDropAddPath = ui_.txtPath->currentText();
     }
-    if (settings.dragDropAddPath.size() > 1 &&
-        settings.dragDropAddPath.endsWith(QLatin1Char('/'))) {
-        settings.dragDropAddPath.chop(1);
+    if (settings_.dragDropAddPath.size() > 1 &&
+        settings_.dragDropAddPath.endsWith(QLatin1Char('/'))) {
+        settings_.dragDropAddPath.chop(1);
     }
     const QString start =
-        settings.dragDropAddPath.isEmpty() ? QStringLiteral("/") : settings.dragDropAddPath;
+        settings_.dragDropAddPath.isEmpty() ? QStringLiteral("/") : settings_.dragDropAddPath;
     const QStringList chosen =
         platform::chooseFilesToOpen(&window_, QString::fromLatin1(kAddFilesTitle), start);
     if (chosen.isEmpty()) {
@@ -589,11 +592,11 @@ void FreeSelect::cmdDragDropAddClick() {
         const filelists::PathParts first = filelists::splitPath(chosen.constFirst());
         if (chosen.size() == 1) {
             outcome = addEntries(chosen);
-            settings.dragDropAddPath = first.folder;
+            settings_.dragDropAddPath = first.folder;
         } else {
             // The folder as a dialog hands it back for several files: without its final "/",
             // except for the root.
-            settings.dragDropAddPath = withoutFinalSlash(first.folder);
+            settings_.dragDropAddPath = withoutFinalSlash(first.folder);
             // The progress counts characters of the names, as the dialog's answer is read.
             qsizetype total = 0;
             QList<qsizetype> lengths;
@@ -613,22 +616,22 @@ void FreeSelect::cmdDragDropAddClick() {
                     const QString text = percentText(static_cast<double>(done) / total);
                     if (text != shown) {
                         shown = text;
-                        window_.setPanelText(QStringLiteral("main"), text);
+                        status_.setText(QStringLiteral("main"), text);
                     }
                 },
                 true);
         }
         if (!outcome.stopped) {
             makeThumbnails(outcome);
-            window_.modePanels().optionsChanged();
-            state.previewPending = true;
+            modes_.optionsChanged();
+            state_.previewPending = true;
         }
         writeCounts();
         QCoreApplication::processEvents();
         busy.reset();
     }
     ui_.lwDragDrop->setFocus();
-    window_.sourceSwitch().updateSelectedCount(0);
+    source_.updateSelectedCount(0);
     reportFull(outcome.full);
 }
 
@@ -731,40 +734,37 @@ void removeRows(platform::ListView* list, const QList<int>& removed, const QList
 }  // namespace
 
 void FreeSelect::mnuDragdropRemoveClick() {
-    WindowState& state = window_.state();
-    state.stopPreview();
+    state_.stopPreview();
     platform::ListView* list = ui_.lwDragDrop;
-    Removal removal = planRemoval(list, state.lstFiles[1], state.lstDirs[1]);
-    takeEntries(state.lstFiles[1], removal.takeFiles);
-    takeEntries(state.lstDirs[1], removal.takeDirs);
+    Removal removal = planRemoval(list, state_.lstFiles[1], state_.lstDirs[1]);
+    takeEntries(state_.lstFiles[1], removal.takeFiles);
+    takeEntries(state_.lstDirs[1], removal.takeDirs);
     removeRows(list, removal.removed, removal.kept);
     if (list->rowCount() == 0) {
         enterPlaceholder();
     } else {
         list->setFocus();
     }
-    window_.modePanels().optionsChanged();
-    window_.sourceSwitch().updateSelectedCount(0);
+    modes_.optionsChanged();
+    source_.updateSelectedCount(0);
 }
 
 void FreeSelect::mnuDragdropClearClick() {
-    WindowState& state = window_.state();
-    state.stopPreview();
+    state_.stopPreview();
     platform::ListView* list = ui_.lwDragDrop;
     {
         const platform::BusyScope busy(&window_);
-        window_.setPanelText(QStringLiteral("main"), QStringLiteral("Clearing..."));
+        status_.setText(QStringLiteral("main"), QStringLiteral("Clearing..."));
         list->clear();
-        state.lstDirs[1].clear();
-        state.lstFiles[1].clear();
-        window_.modePanels().optionsChanged();
-        if (window_.settings().cacheIcons == 0) {
-            filelists::initSysIconsFreeSel(window_.sourceImages(Source::FreeSelect),
-                                           filelists::largeImageSize(window_.settings()), list);
+        state_.lstDirs[1].clear();
+        state_.lstFiles[1].clear();
+        modes_.optionsChanged();
+        if (settings_.cacheIcons == 0) {
+            filelists::initSysIconsFreeSel(images_, filelists::largeImageSize(settings_), list);
         }
     }
     enterPlaceholder();
-    window_.sourceSwitch().updateSelectedCount(0);
+    source_.updateSelectedCount(0);
 }
 
 }  // namespace mainwindow

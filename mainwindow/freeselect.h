@@ -11,16 +11,31 @@
 #include <functional>
 #include <memory>
 
+#include "filelists/thumbnails.h"
+
 class QMimeData;
+class QWidget;
+
+namespace settings {
+struct ProgramSettings;
+}
 
 namespace mainwindow {
 
-class FrmMain;
 struct Controls;
+struct WindowState;
+class ModePanels;
+class SourceSwitch;
 
 class FreeSelect {
 public:
-    FreeSelect(FrmMain& window, Controls& ui);
+    // `window` is the main window, disabled while a long add works; `settings` keeps the Add
+    // Files dialog's folder; `images` are the Free Select list's image lists; `status` writes
+    // the adding's progress; `modes` validates and `source` counts the selection and makes
+    // the thumbnails after a change of the list.
+    FreeSelect(QWidget& window, Controls& ui, WindowState& state,
+               settings::ProgramSettings& settings, filelists::SourceImages& images,
+               filelists::StatusPanels status, ModePanels& modes, SourceSwitch& source);
 
     // Connects the controls this controller handles; the window calls it once, before the
     // settings are loaded, so the loader's writes run the handlers as a user's changes would.
@@ -77,8 +92,14 @@ private:
     void writeCounts();
     void reportFull(bool full) const;
 
-    FrmMain& window_;
+    QWidget& window_;
     Controls& ui_;
+    WindowState& state_;
+    settings::ProgramSettings& settings_;
+    filelists::SourceImages& images_;
+    filelists::StatusPanels status_;
+    ModePanels& modes_;
+    SourceSwitch& source_;
     std::unique_ptr<QObject> dropFilter_;
 };
 

@@ -133,16 +133,28 @@ FrmMain::FrmMain(const QStringList& arguments, QWidget* parent) : QMainWindow(pa
     buildMenus();
     const QStringList missing = ui_.fill(controls_);
     Q_ASSERT_X(missing.isEmpty(), "FrmMain", qPrintable(missing.join(QLatin1Char(' '))));
-    folderSource_ = std::make_unique<FolderSource>(*this);
-    sourceSwitch_ = std::make_unique<SourceSwitch>(*this);
-    modePanels_ = std::make_unique<ModePanels>(*this);
-    runController_ = std::make_unique<RunController>(*this);
+    // Each part gets what it works on; the parts that others call come first.
+    sourceSwitch_ = std::make_unique<SourceSwitch>(*this, ui_, state_, settings_, freeSelImages_,
+                                                   panelAccess());
+    folderSource_ = std::make_unique<FolderSource>(*this, ui_, state_, runState_, settings_,
+                                                   dirImages_, panelAccess(), *sourceSwitch_);
+    modePanels_ = std::make_unique<ModePanels>(
+        *this, ui_, state_, settings_, lists_, *sourceSwitch_, panelAccess(),
+        [this] { return mp3Library(); }, [this] { rememberPosition(); });
+    freeSelect_ = std::make_unique<FreeSelect>(*this, ui_, state_, settings_, freeSelImages_,
+                                               panelAccess(), *modePanels_, *sourceSwitch_);
+    runController_ = std::make_unique<RunController>(
+        *this, ui_, state_, runState_, settings_, dirImages_, freeSelImages_, panelAccess(),
+        *modePanels_, *sourceSwitch_, *folderSource_, *freeSelect_);
     inputValues_ = std::make_unique<InputValues>(ui_, controls_);
-    windowKeys_ = std::make_unique<WindowKeys>(*this, ui_, *inputValues_);
+    windowKeys_ = std::make_unique<WindowKeys>(*this, ui_, state_, runState_, settings_, lists_,
+                                               *inputValues_, *folderSource_);
     optionPanels_ = std::make_unique<OptionPanels>(ui_, controls_, state_, lists_);
-    freeSelect_ = std::make_unique<FreeSelect>(*this, ui_);
-    listCommands_ = std::make_unique<ListCommands>(*this, ui_);
-    contextMenus_ = std::make_unique<ContextMenus>(*this, ui_);
+    listCommands_ = std::make_unique<ListCommands>(*this, ui_, state_, *modePanels_, *sourceSwitch_,
+                                                   *folderSource_, *freeSelect_);
+    contextMenus_ =
+        std::make_unique<ContextMenus>(*this, ui_, controls_, *modePanels_, *sourceSwitch_,
+                                       *folderSource_, *freeSelect_, *listCommands_);
     connectHandlers();
     // Escape cancels a long read only while this window is the active one.
     platform::EscapeWatch::install(this);
@@ -186,8 +198,17 @@ void FrmMain::connectHandlers() {
     // rebuild before the validation follows their values, so the revalidation comes last.
     runController_->connectHandlers();
     optionPanels_->connectHandlers();
-    connect(optionPanels_.get(), &OptionPanels::optionsChanged, this,
-            [this] { modePanels_->optionsChanged(); });
+    // What one part tells and the validation follows.
+    const auto validate = [this] { modePanels_->optionsChanged(); };
+    connect(optionPanels_.get(), &OptionPanels::optionsChanged, this, validate);
+    connect(sourceSwitch_.get(), &SourceSwitch::sourceChanged, this, validate);
+    connect(sourceSwitch_.get(), &SourceSwitch::selectionCounted, this, validate);
+    connect(folderSource_.get(), &FolderSource::folderRead, this, validate);
+    connect(runController_.get(), &RunController::runFinished, this, validate);
+    connect(folderSource_.get(), &FolderSource::treeMenuRequested, this,
+            [this](QPoint at) { contextMenus_->popupTreeview(at); });
+    connect(listCommands_.get(), &ListCommands::menuRequested, this,
+            [this](platform::ListView* list, QPoint at) { contextMenus_->popupFor(list, at); });
     listCommands_->connectHandlers();
     contextMenus_->connectHandlers();
     freeSelect_->connectHandlers();
@@ -195,7 +216,7 @@ void FrmMain::connectHandlers() {
     modePanels_->connectHandlers();
     sourceSwitch_->connectHandlers();
     folderSource_->connectHandlers();
-    modePanels_->connectRevalidation();
+    modePanels_->connectRevalidation(controls_);
 
     // The window's own buttons: the dialogs it opens.
     const std::pair<QToolButton*, PositionButton> positionButtons[] = {
@@ -515,6 +536,11 @@ void FrmMain::rememberPosition() {
 }
 
 // ---- Status bar ----
+
+filelists::StatusPanels FrmMain::panelAccess() {
+    return {[this](const QString& key) { return panelText(key); },
+            [this](const QString& key, const QString& text) { setPanelText(key, text); }};
+}
 
 QString FrmMain::panelText(const QString& key) const {
     const QLabel* panel = panels_.value(key);

@@ -1,25 +1,30 @@
 // The main window: builds itself from the tables of controltable.h, runs the start-up and the
 // first activation, takes the settings loader's values (settings::ControlSink), and builds, owns
-// and connects the parts that handle its concerns. Each part connects its own controls and gets
-// what it needs at construction:
-//   FolderSource   the Directory source: folder reading, path and pattern boxes, history,
-//                  folder button, Parent Directory, Refresh, tree view, include boxes
+// and connects the parts that handle its concerns. Each part gets at construction what it works
+// on (the controls, the window state, the run state, the settings, the lists, the image lists,
+// the status bar) and the parts it calls, each listed above it here; it connects its own
+// controls and never includes this header. What a part tells and others follow is a signal
+// (in brackets), connected by the window in one place (connectHandlers):
 //   SourceSwitch   the switch between Directory and Free Select, the selection count, the
 //                  layout of the file-source area, the Free Select thumbnails
+//                  (sourceChanged, selectionCounted: the validation follows)
+//   FolderSource   the Directory source: folder reading, path and pattern boxes, history,
+//                  folder button, Parent Directory, Refresh, tree view, include boxes
+//                  (folderRead: the validation follows; treeMenuRequested)
 //   ModePanels     the mode tabs, the validation that enables "Rename!", the options
 //                  snapshot, the preview timer and the preview pass
 //   OptionPanels   the mode panels' couplings, the text boxes' rules and the token pickers
-//                  (knows only the controls, the window state and the lists; tells a changed
-//                  option by its signal)
-//   RunController  "Rename!", "Undo", F5, the simulation box, the run window, the command
-//                  line's run
+//                  (optionsChanged: the validation follows)
 //   FreeSelect     the Free Select source's commands: drops, Add Files, Remove, Clear All
+//   RunController  "Rename!", "Undo", F5, the simulation box, the run window, the command
+//                  line's run (runFinished: the validation follows)
 //   ListCommands   the lists' mouse and keys, dragging rows, F2 and the manual rename
-//   ContextMenus   the three context menus
+//                  (menuRequested)
+//   ContextMenus   the three context menus (opened on treeMenuRequested and menuRequested)
 //   WindowKeys     F1, F12, Help, closing and saving (through InputValues)
 // The dialogs take the parts they use (SettingsDialogParts, the position picker's controls and
 // state), never the window. Every control is reachable by its name (for the settings loader and
-// tests) and, in code, through the typed pointers of ui().
+// tests) and, in code, through the typed pointers of ui(); the parts are reachable for tests.
 #pragma once
 
 #include <QHash>
@@ -31,6 +36,7 @@
 
 #include "engine/lists.h"
 #include "filelists/imagelist.h"
+#include "filelists/thumbnails.h"
 #include "mainwindow/controls.h"
 #include "mainwindow/widgetvalues.h"
 #include "mainwindow/windowstate.h"
@@ -144,8 +150,6 @@ public:
 
     // The first activation: runs once, when the window is first shown.
     void formActivate();
-    // Keeps the remembered window position current while the window is only moved.
-    void rememberPosition();
 
     // settings::ControlSink
     bool setCheck(const QString& name, int value) override;
@@ -184,6 +188,11 @@ private:
     void fillTokenPickers();
     void fillPathHistory();
     void createMp3Library();
+    // Keeps the remembered window position current while the window is only moved (on every
+    // tick of the preview timer).
+    void rememberPosition();
+    // The status bar's panels as the parts read and write them.
+    filelists::StatusPanels panelAccess();
 
     Controls ui_;
     WindowState state_;

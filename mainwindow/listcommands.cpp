@@ -14,14 +14,13 @@
 #include "engine/log.h"
 #include "engine/namescope.h"
 #include "filelists/rowtext.h"
-#include "mainwindow/contextmenus.h"
 #include "mainwindow/controls.h"
 #include "mainwindow/focuskeeper.h"
 #include "mainwindow/foldersource.h"
 #include "mainwindow/freeselect.h"
-#include "mainwindow/frmmain.h"
 #include "mainwindow/modepanels.h"
 #include "mainwindow/sourceswitch.h"
+#include "mainwindow/windowstate.h"
 #include "platform/filesystem.h"
 #include "platform/messages.h"
 #include "platform/programfolder.h"
@@ -69,7 +68,15 @@ private:
     QHash<QObject*, QPointer<ListView>> lists_;
 };
 
-ListCommands::ListCommands(FrmMain& window, Controls& ui) : window_(window), ui_(ui) {}
+ListCommands::ListCommands(QWidget& window, Controls& ui, WindowState& state, ModePanels& modes,
+                           SourceSwitch& source, FolderSource& folders, FreeSelect& freeSelect)
+    : window_(window),
+      ui_(ui),
+      state_(state),
+      modes_(modes),
+      source_(source),
+      folders_(folders),
+      freeSelect_(freeSelect) {}
 
 ListCommands::~ListCommands() {
     // An editor still open while the window goes must not reach the gone commands.
@@ -164,7 +171,7 @@ bool ListCommands::filterEvent(ListView* list, QObject* watched, QEvent* event) 
         case QEvent::DragMove:
             return dragOver(list, watched, static_cast<QDropEvent*>(event));
         case QEvent::DragLeave:
-            if (window_.state().internalDragActive) {
+            if (state_.internalDragActive) {
                 list->setDropHighlightRow(-1);
             }
             return false;
@@ -176,33 +183,30 @@ bool ListCommands::filterEvent(ListView* list, QObject* watched, QEvent* event) 
 }
 
 void ListCommands::mouseDown() {
-    WindowState& state = window_.state();
-    state.selectionRecountPending = true;
-    state.itemClicked = false;
-    state.itemOpenable = false;
+    state_.selectionRecountPending = true;
+    state_.itemClicked = false;
+    state_.itemOpenable = false;
 }
 
 void ListCommands::itemClick(ListView* list, int row) {
     if (row < 0 || row >= list->rowCount()) {
         return;
     }
-    WindowState& state = window_.state();
     // The row itself, by its position: rows of equal names are still different rows.
-    state.dragSourceRow = row;
-    state.itemClicked = true;
-    state.itemOpenable = true;
+    state_.dragSourceRow = row;
+    state_.itemClicked = true;
+    state_.itemOpenable = true;
 }
 
 bool ListCommands::mouseMove(ListView* list, const QMouseEvent* event) {
-    WindowState& state = window_.state();
     const Qt::MouseButtons buttons = event->buttons();
     if (buttons == Qt::NoButton) {
-        if (state.selectionRecountPending) {
-            window_.sourceSwitch().updateSelectedCount(0);
+        if (state_.selectionRecountPending) {
+            source_.updateSelectedCount(0);
         }
         return false;
     }
-    if (buttons != Qt::LeftButton || !state.itemClicked) {
+    if (buttons != Qt::LeftButton || !state_.itemClicked) {
         return false;
     }
     // A press on a row moves that row; it never sweeps a selection. A jitter of the hand
@@ -211,29 +215,23 @@ bool ListCommands::mouseMove(ListView* list, const QMouseEvent* event) {
         QApplication::startDragDistance()) {
         return true;
     }
-    const int row = state.dragSourceRow;
+    const int row = state_.dragSourceRow;
     if (row < 0 || row >= list->rowCount()) {
         return true;
     }
-    state.internalDragActive = true;
+    state_.internalDragActive = true;
     list->startRowDrag(row);
     // The drag took the button's release: the click is over, dropped or not.
-    state.internalDragActive = false;
-    state.itemClicked = false;
+    state_.internalDragActive = false;
+    state_.itemClicked = false;
     list->setDropHighlightRow(-1);
     return true;
 }
 
 void ListCommands::mouseUp(ListView* list, const QMouseEvent* event) {
-    WindowState& state = window_.state();
     const Qt::MouseButton button = event->button();
     if (button == Qt::RightButton && list->rowCount() > 0) {
-        const QPoint at = event->globalPosition().toPoint();
-        if (list == ui_.lwDirectory) {
-            window_.contextMenus().popupListview(at);
-        } else {
-            window_.contextMenus().popupDragdrop(at);
-        }
+        emit menuRequested(list, event->globalPosition().toPoint());
     }
     if (button == Qt::MiddleButton) {
         copyName(list);
@@ -241,15 +239,15 @@ void ListCommands::mouseUp(ListView* list, const QMouseEvent* event) {
     bool deselected = false;
     constexpr Qt::KeyboardModifiers kShiftKeys =
         Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
-    if (!(event->modifiers() & kShiftKeys) && !state.itemClicked) {
+    if (!(event->modifiers() & kShiftKeys) && !state_.itemClicked) {
         list->clearSelection();
         deselected = true;
     }
-    window_.sourceSwitch().updateSelectedCount(0);
+    source_.updateSelectedCount(0);
     if (deselected) {
-        state.previewPending = true;
+        state_.previewPending = true;
     }
-    state.itemClicked = false;
+    state_.itemClicked = false;
 }
 
 bool ListCommands::keyDown(ListView* list, const QKeyEvent* event) {
@@ -264,13 +262,12 @@ void ListCommands::keyUp(ListView* list, const QKeyEvent* event) {
     const Qt::KeyboardModifiers modifiers = event->modifiers();
     const bool ctrl = modifiers & Qt::ControlModifier;
     const bool directory = list == ui_.lwDirectory;
-    SourceSwitch& source = window_.sourceSwitch();
     switch (event->key()) {
         case Qt::Key_A:
             if (ctrl) {
                 selectAll(list);
             } else {
-                source.updateSelectedCount(0);
+                source_.updateSelectedCount(0);
             }
             break;
         case Qt::Key_C:
@@ -279,32 +276,32 @@ void ListCommands::keyUp(ListView* list, const QKeyEvent* event) {
             }
             break;
         case Qt::Key_F2:
-            source.updateSelectedCount(0);
+            source_.updateSelectedCount(0);
             startManualRename(list);
             break;
         case Qt::Key_Backspace:
             if (directory) {
-                window_.state().keepListFocus = true;
-                window_.folderSource().cmdParentDirClick();
+                state_.keepListFocus = true;
+                folders_.cmdParentDirClick();
             }
             break;
         case Qt::Key_Delete:
             if (!directory) {
                 if (modifiers & Qt::ShiftModifier) {
-                    window_.freeSelect().mnuDragdropClearClick();
+                    freeSelect_.mnuDragdropClearClick();
                 } else {
-                    window_.freeSelect().mnuDragdropRemoveClick();
+                    freeSelect_.mnuDragdropRemoveClick();
                 }
             }
             break;
         case Qt::Key_Insert:
             if (!directory) {
-                window_.freeSelect().cmdDragDropAddClick();
+                freeSelect_.cmdDragDropAddClick();
             }
             break;
         case Qt::Key_Up:
         case Qt::Key_Down:
-            source.updateSelectedCount(0);
+            source_.updateSelectedCount(0);
             break;
         default:
             break;
@@ -314,8 +311,7 @@ void ListCommands::keyUp(ListView* list, const QKeyEvent* event) {
 // ---- Row drags ----
 
 bool ListCommands::dragOver(ListView* list, QObject* watched, QDropEvent* event) {
-    WindowState& state = window_.state();
-    if (!state.internalDragActive || !list->isOwnRowDrag(event->mimeData())) {
+    if (!state_.internalDragActive || !list->isOwnRowDrag(event->mimeData())) {
         return false;
     }
     list->setDropHighlightRow(
@@ -326,16 +322,15 @@ bool ListCommands::dragOver(ListView* list, QObject* watched, QDropEvent* event)
 }
 
 bool ListCommands::dragDrop(ListView* list, QDropEvent* event) {
-    WindowState& state = window_.state();
     if (!list->isOwnRowDrag(event->mimeData())) {
         return false;
     }
     event->setDropAction(Qt::MoveAction);
     event->accept();
     const int target = list->dropHighlightRow();
-    const int source = state.dragSourceRow;
+    const int source = state_.dragSourceRow;
     list->setDropHighlightRow(-1);
-    state.internalDragActive = false;
+    state_.internalDragActive = false;
     if (target < 0 || source < 0 || source >= list->rowCount()) {
         return true;
     }
@@ -356,10 +351,10 @@ bool ListCommands::dragDrop(ListView* list, QDropEvent* event) {
     }
     list->selectRow(target);
     list->setCurrentRow(target);
-    state.dragSourceRow = -1;
+    state_.dragSourceRow = -1;
     // Names that follow the rows' order change with it.
-    if (runs::modeNumbersRows(window_.modePanels().namingMode())) {
-        window_.modePanels().optionsChanged();
+    if (runs::modeNumbersRows(modes_.namingMode())) {
+        modes_.optionsChanged();
     }
     return true;
 }
@@ -367,14 +362,13 @@ bool ListCommands::dragDrop(ListView* list, QDropEvent* event) {
 // ---- Rows ----
 
 void ListCommands::swapListItems(int first, int second) {
-    ListView* list =
-        window_.state().fileMode == Source::FreeSelect ? ui_.lwDragDrop : ui_.lwDirectory;
+    ListView* list = state_.fileMode == Source::FreeSelect ? ui_.lwDragDrop : ui_.lwDirectory;
     swapRows(list, first - 1, second - 1);
 }
 
 void ListCommands::swapRows(ListView* list, int first, int second) {
     if (list == ui_.lwDirectory) {
-        window_.state().listOrderChanged = true;
+        state_.listOrderChanged = true;
     }
     list->swapRows(first, second);
     list->selectRow(first, false);
@@ -396,9 +390,9 @@ void ListCommands::columnClick(ListView* list, int column) {
     // The Free Select order is put back after every run anyway; the Directory order only when
     // the user changed it.
     if (list == ui_.lwDirectory) {
-        window_.state().listOrderChanged = true;
+        state_.listOrderChanged = true;
     }
-    window_.modePanels().optionsChanged();
+    modes_.optionsChanged();
 }
 
 void ListCommands::selectAll(ListView* list) {
@@ -407,7 +401,7 @@ void ListCommands::selectAll(ListView* list) {
         const platform::BusyScope busy(&window_);
         list->selectAll();
     }
-    window_.sourceSwitch().updateSelectedCount(0);
+    source_.updateSelectedCount(0);
 }
 
 void ListCommands::copyName(const ListView* list) {
@@ -418,13 +412,12 @@ void ListCommands::copyName(const ListView* list) {
 }
 
 void ListCommands::openRow(ListView* list) {
-    WindowState& state = window_.state();
-    if (!state.itemOpenable || list->rowCount() == 0) {
+    if (!state_.itemOpenable || list->rowCount() == 0) {
         return;
     }
-    state.stopPreview();
+    state_.stopPreview();
     QComboBox* pathBox = ui_.txtPath;
-    state.previousPath = pathBox->currentText();
+    state_.previousPath = pathBox->currentText();
     const int row = list->actingRow();
     if (row < 0) {
         return;
@@ -438,7 +431,7 @@ void ListCommands::openRow(ListView* list) {
                                         : platform::fs::kindOf(platform::nativePath(path));
     if (kind == platform::fs::Kind::Directory) {
         pathBox->setEditText(path);
-        window_.folderSource().txtPathLostFocus();
+        folders_.txtPathLostFocus();
     } else if (kind != platform::fs::Kind::Missing) {
         platform::openDocument(path);
     } else {
@@ -501,7 +494,7 @@ bool ListCommands::commitLabelEdit(ListView* list, int row, QString& text) {
     }
     text = rename.newName;
     followRename(list, folder + oldName, folder + rename.newName, rename.newName);
-    window_.modePanels().optionsChanged();
+    modes_.optionsChanged();
     moveToNextRowLater(list, row);
     return true;
 }
@@ -509,7 +502,7 @@ bool ListCommands::commitLabelEdit(ListView* list, int row, QString& text) {
 void ListCommands::showWarningLater(const QString& message) {
     // Shown once the editor has closed: a box opened from inside the commit would take the
     // focus from the editor, which commits again.
-    const QString title = window_.state().appName;
+    const QString title = state_.appName;
     QMetaObject::invokeMethod(
         relay_.get(),
         [message, title] {
@@ -521,11 +514,10 @@ void ListCommands::showWarningLater(const QString& message) {
 
 void ListCommands::followRename(const ListView* list, const QString& oldPath,
                                 const QString& newPath, const QString& newName) {
-    WindowState& state = window_.state();
     const int source = sourceOf(list);
     for (const int n : {source, 1 - source}) {
-        replaceEntries(state.lstFiles[n], oldPath, newPath);
-        replaceEntries(state.lstDirs[n], oldPath, newPath);
+        replaceEntries(state_.lstFiles[n], oldPath, newPath);
+        replaceEntries(state_.lstDirs[n], oldPath, newPath);
     }
     ListView* other = otherList(list);
     for (int r = 0; r < other->rowCount(); ++r) {
@@ -552,7 +544,7 @@ void ListCommands::moveToNextRowLater(ListView* list, int row) {
             guarded->selectRow(row, false);
             guarded->setCurrentRow(row + 1);
             guarded->selectRow(row + 1);
-            window_.state().labelEditPending = true;
+            state_.labelEditPending = true;
         },
         Qt::QueuedConnection);
 }

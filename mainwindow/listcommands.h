@@ -4,6 +4,7 @@
 // row's label.
 #pragma once
 
+#include <QObject>
 #include <QPoint>
 #include <QString>
 
@@ -13,7 +14,6 @@ class QDropEvent;
 class QEvent;
 class QKeyEvent;
 class QMouseEvent;
-class QObject;
 class QWidget;
 
 namespace platform {
@@ -22,13 +22,22 @@ class ListView;
 
 namespace mainwindow {
 
-class FrmMain;
 struct Controls;
+struct WindowState;
+class FolderSource;
+class FreeSelect;
+class ModePanels;
+class SourceSwitch;
 
-class ListCommands {
+class ListCommands : public QObject {
+    Q_OBJECT
 public:
-    ListCommands(FrmMain& window, Controls& ui);
-    ~ListCommands();
+    // `window` is the main window, disabled while all rows are selected. The keys hand their
+    // commands to the sources (`folders`, `freeSelect`); `source` counts the selection and
+    // `modes` validates after the rows changed.
+    ListCommands(QWidget& window, Controls& ui, WindowState& state, ModePanels& modes,
+                 SourceSwitch& source, FolderSource& folders, FreeSelect& freeSelect);
+    ~ListCommands() override;
 
     // Wires both lists (signals and event filters).
     void connectHandlers();
@@ -43,6 +52,10 @@ public:
     void startManualRename(platform::ListView* list);
     // The column sort of a header click (column counts from 0 for the name).
     void columnClick(platform::ListView* list, int column);
+
+signals:
+    // The right button came up over a list that has rows: the list's menu opens there.
+    void menuRequested(platform::ListView* list, QPoint globalPosition);
 
 private:
     class EventRelay;
@@ -79,8 +92,13 @@ private:
     platform::ListView* otherList(const platform::ListView* list) const;
     int sourceOf(const platform::ListView* list) const;
 
-    FrmMain& window_;
+    QWidget& window_;
     Controls& ui_;
+    WindowState& state_;
+    ModePanels& modes_;
+    SourceSwitch& source_;
+    FolderSource& folders_;
+    FreeSelect& freeSelect_;
     std::unique_ptr<EventRelay> relay_;
     QPoint pressPosition_;
     bool committing_ = false;

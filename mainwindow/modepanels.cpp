@@ -11,13 +11,16 @@
 #include <memory>
 
 #include "engine/pattern.h"
-#include "mainwindow/frmmain.h"
+#include "mainwindow/controls.h"
 #include "mainwindow/modetable.h"
 #include "mainwindow/sourceswitch.h"
+#include "mainwindow/widgetvalues.h"
+#include "mainwindow/windowstate.h"
 #include "platform/localetext.h"
 #include "platform/messages.h"
 #include "runs/preview.h"
 #include "settings/conversions.h"
+#include "settings/programsettings.h"
 
 namespace mainwindow {
 
@@ -34,7 +37,24 @@ struct RowNaming {
 
 }  // namespace
 
-ModePanels::ModePanels(FrmMain& window) : window_(window), ui_(window.ui()) {}
+ModePanels::ModePanels(QWidget& window, Controls& ui, WindowState& state,
+                       const settings::ProgramSettings& settings, const engine::TextLists& lists,
+                       SourceSwitch& source, filelists::StatusPanels status,
+                       std::function<orvane::_cMP3File*()> mp3Library,
+                       std::function<void()> rememberPosition)
+    : window_(window),
+      ui_(ui),
+      state_(state),
+      settings_(settings),
+      lists_(lists),
+      source_(source),
+      status_(std::move(status)),
+      mp3Library_(std::move(mp3Library)),
+      rememberPosition_(std::move(rememberPosition)) {}
+
+QString ModePanels::modeTabKey() const {
+    return ui_.TabStrip->currentKey();
+}
 
 void ModePanels::connectHandlers() {
     QObject::connect(ui_.chkPreview, &QCheckBox::stateChanged, &window_,
@@ -45,7 +65,7 @@ void ModePanels::connectHandlers() {
     QObject::connect(ui_.TabStrip, &QTabBar::currentChanged, &window_, [this] { tabStripClick(); });
 }
 
-void ModePanels::connectRevalidation() {
+void ModePanels::connectRevalidation(const QHash<QString, QObject*>& controls) {
     const QWidget* options = ui_.Frame8;
     const QWidget* modeFrames = ui_.modeFrames;
     const auto isInside = [](const QWidget* widget, const QWidget* container) {
@@ -56,8 +76,8 @@ void ModePanels::connectRevalidation() {
         }
         return false;
     };
-    for (const QString& name : window_.controlNames()) {
-        auto* widget = qobject_cast<QWidget*>(window_.controlObject(name));
+    for (const QString& name : controls.keys()) {
+        auto* widget = qobject_cast<QWidget*>(controls.value(name));
         if (!widget || widget == ui_.chkOnlyRenameSelected) {
             continue;
         }
@@ -86,30 +106,29 @@ void ModePanels::connectRevalidation() {
 // ---- Mode tabs ----
 
 void ModePanels::showSelectedFrame() {
-    if (const ModeTab* tab = modeTab(window_.modeTabKey())) {
+    if (const ModeTab* tab = modeTab(modeTabKey())) {
         ui_.modeFrames->setCurrentWidget(ui_.*(tab->frame));
     }
 }
 
 void ModePanels::tabStripClick() {
-    WindowState& state = window_.state();
-    if (!state.windowReady) {
+    if (!state_.windowReady) {
         return;
     }
     QStackedWidget* frames = ui_.modeFrames;
     frames->setVisible(false);
 
-    const ModeTab* tab = modeTab(window_.modeTabKey());
+    const ModeTab* tab = modeTab(modeTabKey());
     const ModeInputs inputs = modeInputs();
     const bool dirsAllowed = !tab || tab->dirsAllowed(inputs);
     const bool nameScope = !tab || tab->usesNameScope(inputs);
-    if (tab && tab->needsTagLibrary && state.mp3LibraryMissing) {
+    if (tab && tab->needsTagLibrary && state_.mp3LibraryMissing) {
         platform::messages().showMessage(
             QStringLiteral("The Mp3 library failed to initialize! You will not be able\n"
                            "to use any Mp3 featues. You can probably solve this\n"
                            "problem by re-installing Quenza Renamer!"),
-            state.appName, platform::MessageIcon::Critical, platform::MessageButtons::Ok);
-        state.mp3LibraryMissing = false;
+            state_.appName, platform::MessageIcon::Critical, platform::MessageButtons::Ok);
+        state_.mp3LibraryMissing = false;
     }
 
     if (tab) {
@@ -122,7 +141,7 @@ void ModePanels::tabStripClick() {
     }
 
     QCheckBox* dirs = ui_.chkDirs;
-    if (state.fileMode == Source::FreeSelect) {
+    if (state_.fileMode == Source::FreeSelect) {
         dirs->setEnabled(false);
     } else {
         dirs->setEnabled(dirsAllowed);
@@ -131,7 +150,7 @@ void ModePanels::tabStripClick() {
             setVbValue(dirs, 0);
         }
     }
-    state.dirsAllowed = dirsAllowed;
+    state_.dirsAllowed = dirsAllowed;
     ui_.chkProcessFilename->setEnabled(nameScope);
     ui_.chkProcessFileExt->setEnabled(nameScope);
 
@@ -142,7 +161,7 @@ void ModePanels::tabStripClick() {
     if (!window_.isEnabled()) {
         return;
     }
-    if (const ModeTab* now = modeTab(window_.modeTabKey())) {
+    if (const ModeTab* now = modeTab(modeTabKey())) {
         if (QWidget* target = now->focusTarget(ui_)) {
             target->setFocus();
         }
@@ -154,29 +173,28 @@ ModeInputs ModePanels::modeInputs() const {
 }
 
 runs::NamingMode ModePanels::namingMode() const {
-    return mainwindow::namingMode(window_.modeTabKey(), modeInputs());
+    return mainwindow::namingMode(modeTabKey(), modeInputs());
 }
 
 // ---- Validation ----
 
 void ModePanels::optionsChanged() {
-    WindowState& state = window_.state();
-    if (!state.windowReady) {
+    if (!state_.windowReady) {
         return;
     }
     ui_.tmrPreview->stop();
 
-    const int source = sourceIndex(state.fileMode);
-    const QStringList& files = state.lstFiles[source];
-    const QStringList& dirs = state.lstDirs[source];
+    const int source = sourceIndex(state_.fileMode);
+    const QStringList& files = state_.lstFiles[source];
+    const QStringList& dirs = state_.lstDirs[source];
     qsizetype fileCount = files.size();
     qsizetype dirCount = dirs.size();
-    if (source == 0) {
+    if (state_.fileMode == Source::Directory) {
         fileCount = vbValue(ui_.chkFiles) == 0 ? 0 : fileCount;
         dirCount = vbValue(ui_.chkDirs) == 0 ? 0 : dirCount;
     }
-    window_.setPanelText(QStringLiteral("main"),
-                         QStringLiteral("%1 Files, %2 Directories").arg(fileCount).arg(dirCount));
+    status_.setText(QStringLiteral("main"),
+                    QStringLiteral("%1 Files, %2 Directories").arg(fileCount).arg(dirCount));
 
     ui_.cmdExecute->setEnabled(renameBlock() == RenameBlock::None);
 
@@ -184,19 +202,18 @@ void ModePanels::optionsChanged() {
     // so no preview tick sees a half-finished check.
     QCoreApplication::processEvents();
     if (vbValue(ui_.chkPreview) == 1) {
-        state.previewPending = true;
+        state_.previewPending = true;
     }
     // Restarting the interval lets a burst of changes end in one preview.
     ui_.tmrPreview->start();
 }
 
 ModePanels::RenameBlock ModePanels::renameBlock() const {
-    const WindowState& state = window_.state();
-    const int source = sourceIndex(state.fileMode);
-    const QStringList& files = state.lstFiles[source];
-    const QStringList& dirs = state.lstDirs[source];
+    const int source = sourceIndex(state_.fileMode);
+    const QStringList& files = state_.lstFiles[source];
+    const QStringList& dirs = state_.lstDirs[source];
     bool listed = !files.isEmpty() || !dirs.isEmpty();
-    if (source == 0) {
+    if (state_.fileMode == Source::Directory) {
         const QCheckBox* filesBox = ui_.chkFiles;
         const QCheckBox* dirsBox = ui_.chkDirs;
         const bool filesQualify =
@@ -208,44 +225,40 @@ ModePanels::RenameBlock ModePanels::renameBlock() const {
     if (!listed) {
         return RenameBlock::NothingListed;
     }
-    const ModeTab* tab = modeTab(window_.modeTabKey());
-    if (!(tab && tab->attributeRun) && state.onlySelectedInForce && state.selectedCount == 0) {
+    const ModeTab* tab = modeTab(modeTabKey());
+    if (!(tab && tab->attributeRun) && state_.onlySelectedInForce && state_.selectedCount == 0) {
         return RenameBlock::NothingSelected;
     }
     return tab && tab->blocks(modeInputs()) ? RenameBlock::OptionsNotValid : RenameBlock::None;
 }
 
 engine::Options ModePanels::optionsSnapshot() const {
-    const WindowState& state = window_.state();
     const ModeInputs inputs = modeInputs();
-    engine::Options options =
-        modeOptions(inputs, mainwindow::namingMode(window_.modeTabKey(), inputs));
+    engine::Options options = modeOptions(inputs, mainwindow::namingMode(modeTabKey(), inputs));
     // The automatic width of sequential renaming counts the rows of the current source's list.
     const platform::ListView* rows =
-        state.fileMode == Source::FreeSelect ? ui_.lwDragDrop : ui_.lwDirectory;
+        state_.fileMode == Source::FreeSelect ? ui_.lwDragDrop : ui_.lwDirectory;
     options.listCounts.rows = rows->rowCount();
-    options.listCounts.selected = state.selectedCount;
-    options.listCounts.onlySelectedInForce = state.onlySelectedInForce;
+    options.listCounts.selected = state_.selectedCount;
+    options.listCounts.onlySelectedInForce = state_.onlySelectedInForce;
     options.format.tabCaption = ui_.TabStrip->tabText(ui_.TabStrip->currentIndex());
-    const settings::ProgramSettings& settings = window_.settings();
-    options.format.htmlTitleReadSize = settings.getHtmlTitle_ReadSize;
-    options.format.mpegBytesToRead = settings.mpegBytesToRead;
+    options.format.htmlTitleReadSize = settings_.getHtmlTitle_ReadSize;
+    options.format.mpegBytesToRead = settings_.mpegBytesToRead;
     return options;
 }
 
 runs::NamingOptions ModePanels::namingOptions() const {
-    const engine::TextLists& lists = window_.lists();
     runs::NamingOptions naming;
     naming.options = optionsSnapshot();
-    naming.batchReplaceList = lists.batchReplaceList;
-    naming.exceptionsList = lists.exceptionsList;
-    naming.media = engine::mediaContextFor(lists.codecList, lists.waveFormatList,
+    naming.batchReplaceList = lists_.batchReplaceList;
+    naming.exceptionsList = lists_.exceptionsList;
+    naming.media = engine::mediaContextFor(lists_.codecList, lists_.waveFormatList,
                                            naming.options.format.mpegBytesToRead);
-    naming.detect.signatures = lists.fileSignatures;
+    naming.detect.signatures = lists_.fileSignatures;
     naming.detect.tryMp3 = vbValue(ui_.chkFileDetect_TryMp3) == 1;
     naming.detect.tryText = vbValue(ui_.chkFileDetect_TryText) == 1;
     naming.detect.keepExtension = vbValue(ui_.chkFileDetect_KeepExt) == 1;
-    naming.mp3Library = window_.mp3Library();
+    naming.mp3Library = mp3Library_();
     return naming;
 }
 
@@ -253,26 +266,25 @@ runs::NamingOptions ModePanels::namingOptions() const {
 
 void ModePanels::chkPreviewClick() {
     if (vbValue(ui_.chkPreview) == 1) {
-        window_.state().previewPending = true;
+        state_.previewPending = true;
     } else {
         // The rows keep their last preview; only the count goes.
-        window_.setPanelText(QStringLiteral("preview"), QString());
+        status_.setText(QStringLiteral("preview"), QString());
     }
 }
 
 void ModePanels::chkOnlyRenameSelectedClick() {
-    window_.sourceSwitch().updateSelectedCount(0);
+    source_.updateSelectedCount(0);
     optionsChanged();
 }
 
 // ---- Preview timer ----
 
 void ModePanels::tmrPreviewTimer() {
-    WindowState& state = window_.state();
-    if (state.labelEditPending) {
-        state.labelEditPending = false;
+    if (state_.labelEditPending) {
+        state_.labelEditPending = false;
         platform::ListView* list =
-            state.fileMode == Source::Directory ? ui_.lwDirectory : ui_.lwDragDrop;
+            state_.fileMode == Source::Directory ? ui_.lwDirectory : ui_.lwDragDrop;
         if (list) {
             int row = list->currentRow();
             if (row < 0 || !list->isRowSelected(row)) {
@@ -286,35 +298,34 @@ void ModePanels::tmrPreviewTimer() {
     }
 
     // A selection dragged with the mouse is counted once the button is up.
-    if (state.selectionRecountPending && !(QGuiApplication::mouseButtons() & Qt::LeftButton)) {
-        window_.sourceSwitch().updateSelectedCount(0);
+    if (state_.selectionRecountPending && !(QGuiApplication::mouseButtons() & Qt::LeftButton)) {
+        source_.updateSelectedCount(0);
     }
 
-    if (state.previewPending) {
-        const ModeTab* tab = modeTab(window_.modeTabKey());
+    if (state_.previewPending) {
+        const ModeTab* tab = modeTab(modeTabKey());
         const bool attrib = tab && tab->attributeRun;
         const QString preview = QStringLiteral("preview");
-        window_.setPanelText(preview, attrib ? QStringLiteral("No Preview Available...")
-                                             : QStringLiteral("Generating Preview..."));
+        status_.setText(preview, attrib ? QStringLiteral("No Preview Available...")
+                                        : QStringLiteral("Generating Preview..."));
         // Cleared before the pass, so a change made while it yields marks a newer one.
-        state.previewPending = false;
+        state_.previewPending = false;
         generatePreview();
         if (!attrib) {
-            const int count = state.previewChangeCount;
-            window_.setPanelText(preview, count == 1
-                                              ? QStringLiteral("1 item to rename...")
-                                              : QStringLiteral("%1 items to rename...").arg(count));
+            const int count = state_.previewChangeCount;
+            status_.setText(preview, count == 1
+                                         ? QStringLiteral("1 item to rename...")
+                                         : QStringLiteral("%1 items to rename...").arg(count));
         }
     }
 
-    window_.rememberPosition();
+    rememberPosition_();
 }
 
 // ---- Preview pass ----
 
 void ModePanels::generatePreview() {
-    WindowState& state = window_.state();
-    const QString source = window_.fileModeTabKey();
+    const QString source = ui_.TabStripFilemode->currentKey();
     platform::ListView* list = nullptr;
     if (source == QLatin1String("listview")) {
         list = ui_.lwDirectory;
@@ -345,12 +356,12 @@ void ModePanels::generatePreview() {
 
     runs::PreviewJob job;
     job.list = list;
-    job.skipGhostRows = list == ui_.lwDirectory && window_.settings().alwaysShowDirs == 1;
-    job.shared = {&state.previewPending, &state.previewRunToken, &state.previewChangeCount};
-    job.doEventsEvery = state.previewDoEventsEvery;
+    job.skipGhostRows = list == ui_.lwDirectory && settings_.alwaysShowDirs == 1;
+    job.shared = {&state_.previewPending, &state_.previewRunToken, &state_.previewChangeCount};
+    job.doEventsEvery = state_.previewDoEventsEvery;
     QPushButton* execute = ui_.cmdExecute;
     job.renameEnabled = [execute] { return enabledSetting(execute); };
-    job.onlySelectedInForce = [&state] { return state.onlySelectedInForce; };
+    job.onlySelectedInForce = [this] { return state_.onlySelectedInForce; };
     // The run's own computation, so the preview shows exactly what a run would do;
     // NamingMode::None (the "Attrib" tab) gives no names. The pass asks for the rows that
     // take part in display order, so one counter per pass numbers them as a run does.

@@ -3,26 +3,53 @@
 // pass it starts. What differs per tab is read from the mode table (modetable.h).
 #pragma once
 
+#include <QHash>
+#include <QString>
+
+#include <functional>
+
+#include "engine/lists.h"
 #include "engine/options.h"
+#include "filelists/thumbnails.h"
 #include "mainwindow/modeinputs.h"
 #include "runs/executors.h"
 
+class QObject;
+class QWidget;
+
+namespace orvane {
+struct _cMP3File;
+}
+namespace settings {
+struct ProgramSettings;
+}
+
 namespace mainwindow {
 
-class FrmMain;
 struct Controls;
+struct WindowState;
+class SourceSwitch;
 
 class ModePanels {
 public:
-    explicit ModePanels(FrmMain& window);
+    // `window` is the main window (its controls keep the focus only while it is enabled);
+    // `source` counts the selection; `status` writes the "main" and "preview" panels;
+    // `mp3Library` gives the tag library's object (or null) when the options are taken;
+    // `rememberPosition` runs on every tick of the preview timer.
+    ModePanels(QWidget& window, Controls& ui, WindowState& state,
+               const settings::ProgramSettings& settings, const engine::TextLists& lists,
+               SourceSwitch& source, filelists::StatusPanels status,
+               std::function<orvane::_cMP3File*()> mp3Library,
+               std::function<void()> rememberPosition);
 
     // Connects the controls this controller handles; the window calls it once, before the
     // settings are loaded, so the loader's writes run the handlers as a user's changes would.
     void connectHandlers();
-    // Every other input of the include/process options and of the mode frames revalidates
-    // when its value changes, whoever changed it. Connected after every other handler, so that
-    // the validation reads the values those handlers left.
-    void connectRevalidation();
+    // Every other input of the include/process options and of the mode frames (found among
+    // `controls`, the window's controls by name) revalidates when its value changes, whoever
+    // changed it. Connected after every other handler, so that the validation reads the values
+    // those handlers left.
+    void connectRevalidation(const QHash<QString, QObject*>& controls);
 
     // The mode tab handler: shows the option frame of the selected tab and derives its flags.
     void tabStripClick();
@@ -53,8 +80,18 @@ public:
     void generatePreview();
 
 private:
-    FrmMain& window_;
+    // The key of the selected mode tab ("Replace", "Case", ...).
+    QString modeTabKey() const;
+
+    QWidget& window_;
     Controls& ui_;
+    WindowState& state_;
+    const settings::ProgramSettings& settings_;
+    const engine::TextLists& lists_;
+    SourceSwitch& source_;
+    filelists::StatusPanels status_;
+    std::function<orvane::_cMP3File*()> mp3Library_;
+    std::function<void()> rememberPosition_;
 };
 
 }  // namespace mainwindow

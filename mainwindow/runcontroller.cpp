@@ -2,21 +2,41 @@
 
 #include <QCoreApplication>
 
+#include "mainwindow/controls.h"
 #include "mainwindow/foldersource.h"
 #include "mainwindow/freeselect.h"
-#include "mainwindow/frmmain.h"
 #include "mainwindow/modepanels.h"
 #include "mainwindow/modetable.h"
 #include "mainwindow/sourceswitch.h"
 #include "mainwindow/tabstrip.h"
+#include "mainwindow/widgetvalues.h"
+#include "mainwindow/windowstate.h"
 #include "platform/folderlist.h"
 #include "platform/messages.h"
 #include "platform/widgets/unattended.h"
 #include "runs/undo.h"
+#include "settings/programsettings.h"
 
 namespace mainwindow {
 
-RunController::RunController(FrmMain& window) : window_(window), ui_(window.ui()) {}
+RunController::RunController(QWidget& window, Controls& ui, WindowState& state,
+                             runs::RunState& runState, settings::ProgramSettings& settings,
+                             filelists::SourceImages& directoryImages,
+                             filelists::SourceImages& freeSelectImages,
+                             filelists::StatusPanels status, ModePanels& modes,
+                             SourceSwitch& source, FolderSource& folders, FreeSelect& freeSelect)
+    : window_(window),
+      ui_(ui),
+      state_(state),
+      runState_(runState),
+      settings_(settings),
+      directoryImages_(directoryImages),
+      freeSelectImages_(freeSelectImages),
+      status_(std::move(status)),
+      modes_(modes),
+      source_(source),
+      folders_(folders),
+      freeSelect_(freeSelect) {}
 
 void RunController::connectHandlers() {
     QObject::connect(ui_.chkSimulation, &QCheckBox::stateChanged, &window_,
@@ -29,7 +49,7 @@ void RunController::connectHandlers() {
 RunController::~RunController() {
     // A run window still open goes with the main window, without its close handling.
     if (runWindow_) {
-        window_.runState().operationRunning = false;
+        runState_.operationRunning = false;
         runWindow_->onClosed = nullptr;
         delete runWindow_.data();
     }
@@ -46,13 +66,13 @@ void RunController::cmdUndoClick() {
 }
 
 void RunController::formKeyF5() {
-    if (!window_.isEnabled() || !window_.state().windowReady) {
+    if (!window_.isEnabled() || !state_.windowReady) {
         return;
     }
     // The focused input loses the focus first, so its own repair rules run as on a click.
     ui_.cmdAbout->setFocus(Qt::OtherFocusReason);
     QCoreApplication::processEvents();
-    window_.modePanels().optionsChanged();
+    modes_.optionsChanged();
     QCoreApplication::processEvents();
     if (enabledSetting(ui_.cmdExecute)) {
         cmdExecuteClick();
@@ -60,9 +80,8 @@ void RunController::formKeyF5() {
 }
 
 void RunController::chkSimulationClick() {
-    runs::RunState& runState = window_.runState();
-    runState.simulationMode = vbValue(ui_.chkSimulation) == 1;
-    if (runState.simulationMode) {
+    runState_.simulationMode = vbValue(ui_.chkSimulation) == 1;
+    if (runState_.simulationMode) {
         ui_.cmdExecute->setText(QStringLiteral("Sim. Rename!"));
         ui_.cmdUndo->setEnabled(false);
     } else {
@@ -88,60 +107,54 @@ runs::AttribOptions RunController::attribOptions() const {
 }
 
 runs::DriverInputs RunController::driverInputs() const {
-    const WindowState& state = window_.state();
-    ModePanels& modes = window_.modePanels();
     runs::DriverInputs in;
-    in.fileMode = state.fileMode;
-    in.mode = modes.namingMode();
-    const ModeTab* tab = modeTab(window_.modeTabKey());
+    in.fileMode = state_.fileMode;
+    in.mode = modes_.namingMode();
+    const ModeTab* tab = modeTab(ui_.TabStrip->currentKey());
     in.attributeRun = tab && tab->attributeRun;
-    in.naming = modes.namingOptions();
+    in.naming = modes_.namingOptions();
     in.attrib = attribOptions();
     in.filesTicked = vbValue(ui_.chkFiles) == 1;
     in.dirsTicked = vbValue(ui_.chkDirs) == 1;
-    in.dirsAllowed = state.dirsAllowed;
-    in.onlySelectedInForce = state.onlySelectedInForce;
+    in.dirsAllowed = state_.dirsAllowed;
+    in.onlySelectedInForce = state_.onlySelectedInForce;
     in.simulationBox = vbValue(ui_.chkSimulation) == 1;
     in.thumbnailsFreeSelect = vbValue(ui_.chkThumbnailsFreeSelect) == 1;
-    in.listOrderChanged = state.listOrderChanged;
+    in.listOrderChanged = state_.listOrderChanged;
     return in;
 }
 
 runs::DriverContext RunController::driverContext() {
-    WindowState& state = window_.state();
-    FrmMain* window = &window_;
-    runs::DriverContext context{.state = window_.runState(),
-                                .settings = window_.settings(),
-                                .lstFiles = state.lstFiles,
-                                .lstDirs = state.lstDirs,
+    runs::DriverContext context{.state = runState_,
+                                .settings = settings_,
+                                .lstFiles = state_.lstFiles,
+                                .lstDirs = state_.lstDirs,
                                 .lists = {ui_.lwDirectory, ui_.lwDragDrop},
-                                .directoryImages = &window_.sourceImages(Source::Directory),
-                                .freeSelectImages = &window_.sourceImages(Source::FreeSelect),
-                                .mainWindow = window,
-                                .appName = state.appName};
+                                .directoryImages = &directoryImages_,
+                                .freeSelectImages = &freeSelectImages_,
+                                .mainWindow = &window_,
+                                .appName = state_.appName};
     runs::DriverHooks& hooks = context.hooks;
-    hooks.validate = [window] {
-        window->modePanels().optionsChanged();
-        return enabledSetting(window->ui().cmdExecute);
+    hooks.validate = [this] {
+        modes_.optionsChanged();
+        return enabledSetting(ui_.cmdExecute);
     };
     hooks.inputs = [this] { return driverInputs(); };
-    hooks.setMainPanel = [window](const QString& text) {
-        window->setPanelText(QStringLiteral("main"), text);
+    hooks.setMainPanel = [this](const QString& text) {
+        status_.setText(QStringLiteral("main"), text);
     };
-    hooks.stopPreview = [&state] { state.stopPreview(); };
+    hooks.stopPreview = [this] { state_.stopPreview(); };
     hooks.openRunWindow = [this] { return openRunWindow(); };
-    hooks.readDirectoryStructure = [window] { window->folderSource().readDirectoryStructure(); };
-    hooks.updateTreeview = [window] { window->folderSource().updateTreeview(); };
-    hooks.directoryFolder = [window] { return window->state().lastReadPath; };
+    hooks.readDirectoryStructure = [this] { folders_.readDirectoryStructure(); };
+    hooks.updateTreeview = [this] { folders_.updateTreeview(); };
+    hooks.directoryFolder = [this] { return state_.lastReadPath; };
     hooks.refillFreeSelect = [this](const QStringList& files, const QStringList& dirs) {
         refillFreeSelect(files, dirs);
     };
-    hooks.generateThumbnailsFreeSel = [window] {
-        window->sourceSwitch().generateFreeSelectThumbnails();
-    };
-    hooks.updateSelectedCount = [window] { window->sourceSwitch().updateSelectedCount(-1); };
-    hooks.setUndoEnabled = [window](bool enabled) { window->ui().cmdUndo->setEnabled(enabled); };
-    hooks.markListOrderChanged = [&state] { state.listOrderChanged = true; };
+    hooks.generateThumbnailsFreeSel = [this] { source_.generateFreeSelectThumbnails(); };
+    hooks.updateSelectedCount = [this] { source_.updateSelectedCount(-1); };
+    hooks.setUndoEnabled = [this](bool enabled) { ui_.cmdUndo->setEnabled(enabled); };
+    hooks.markListOrderChanged = [this] { state_.listOrderChanged = true; };
     return context;
 }
 
@@ -152,7 +165,7 @@ runs::RunWindow* RunController::openRunWindow() {
         runWindow_->onClosed = nullptr;
         delete runWindow_.data();
     }
-    auto* window = new runs::RunWindow(window_.runState(), window_.settings());
+    auto* window = new runs::RunWindow(runState_, settings_);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setFont(window_.font());
     window->onClosed = [this] { runWindowClosed(); };
@@ -165,7 +178,7 @@ void RunController::runWindowClosed() {
     window_.setEnabled(true);
     window_.activateWindow();
     QWidget* focus = nullptr;
-    if (window_.state().fileMode != Source::Directory) {
+    if (state_.fileMode != Source::Directory) {
         focus = ui_.lwDragDrop;
     } else if (vbValue(ui_.chkShowTreeview) != 0) {
         focus = ui_.TreeView;
@@ -175,11 +188,11 @@ void RunController::runWindowClosed() {
     if (focus && focus->isVisible()) {
         focus->setFocus();
     }
-    window_.modePanels().optionsChanged();
+    emit runFinished();
 }
 
 void RunController::refillFreeSelect(const QStringList& files, const QStringList& dirs) {
-    window_.freeSelect().refill(files, dirs);
+    freeSelect_.refill(files, dirs);
 }
 
 // ---- The command line's run ----
@@ -207,11 +220,10 @@ const ModeWord* findModeWord(const QString& text) {
 }  // namespace
 
 void RunController::runCommandLineMode() {
-    WindowState& state = window_.state();
-    if (state.cmdExecMode.isEmpty()) {
+    if (state_.cmdExecMode.isEmpty()) {
         // "/x" acts only together with a mode word, and the window stays open for the person
         // in front of it. Where nobody can see the window, nobody could close it either.
-        if (state.exitSwitchGiven && platform::nobodyCanAnswer()) {
+        if (state_.exitSwitchGiven && platform::nobodyCanAnswer()) {
             endWithoutRun(QStringLiteral("no mode word given with /e (the mode words are %1)")
                               .arg(modeWordList()));
         }
@@ -219,10 +231,10 @@ void RunController::runCommandLineMode() {
     }
     // A word that names no mode runs nothing: the options the settings restored may belong to
     // quite another mode than the one the caller meant.
-    const ModeWord* mode = findModeWord(state.cmdExecMode);
+    const ModeWord* mode = findModeWord(state_.cmdExecMode);
     if (!mode) {
-        const QString word = state.cmdExecMode;
-        if (state.cmdAutoExit) {
+        const QString word = state_.cmdExecMode;
+        if (state_.cmdAutoExit) {
             endWithoutRun(QStringLiteral("unknown mode word \"%1\" (the mode words are %2)")
                               .arg(word, modeWordList()));
         } else {
@@ -230,20 +242,23 @@ void RunController::runCommandLineMode() {
                 QStringLiteral("Unknown mode word \"%1\": nothing was renamed.\n\n"
                                "The mode words are %2.")
                     .arg(word, modeWordList()),
-                state.appName, platform::MessageIcon::Exclamation, platform::MessageButtons::Ok);
+                state_.appName, platform::MessageIcon::Exclamation, platform::MessageButtons::Ok);
         }
         return;
     }
     if (mode->option) {
         (ui_.*(mode->option))->setChecked(true);
     }
-    window_.selectModeTab(modeTabPosition(QLatin1String(mode->tab)));
+    const int position = modeTabPosition(QLatin1String(mode->tab));
+    if (position >= 1 && position <= ui_.TabStrip->count()) {
+        ui_.TabStrip->setCurrentIndex(position - 1);
+    }
 
     runs::RunOutcome outcome = runs::RunOutcome::NotStarted;
     if (enabledSetting(ui_.cmdExecute)) {
         outcome = cmdExecuteClick();
     }
-    if (!state.cmdAutoExit) {
+    if (!state_.cmdAutoExit) {
         return;
     }
     switch (outcome) {
@@ -251,29 +266,27 @@ void RunController::runCommandLineMode() {
             endWithoutRun(noRunReason());
             return;
         case runs::RunOutcome::Clean:
-            state.exitStatus = kExitClean;
+            state_.exitStatus = kExitClean;
             break;
         case runs::RunOutcome::WithProblems:
-            state.exitStatus = kExitWithProblems;
+            state_.exitStatus = kExitWithProblems;
             break;
     }
     closeWindows();
 }
 
 QString RunController::noRunReason() const {
-    const WindowState& state = window_.state();
-    const FolderSource& folders = window_.folderSource();
-    const QString folder = folders.pathText();
+    const QString folder = folders_.pathText();
     if (folder.isEmpty()) {
-        if (!state.givenFolder.isEmpty()) {
-            return QStringLiteral("cannot read the folder %1").arg(state.givenFolder);
+        if (!state_.givenFolder.isEmpty()) {
+            return QStringLiteral("cannot read the folder %1").arg(state_.givenFolder);
         }
         return QStringLiteral("no folder to work in (give one with /p)");
     }
-    if (!folders.readProblem().isEmpty()) {
-        return folders.readProblem();
+    if (!folders_.readProblem().isEmpty()) {
+        return folders_.readProblem();
     }
-    switch (window_.modePanels().renameBlock()) {
+    switch (modes_.renameBlock()) {
         case ModePanels::RenameBlock::NothingListed:
             return QStringLiteral("nothing to rename in %1 (pattern \"%2\")")
                 .arg(folder, ui_.txtPattern->text());
@@ -289,7 +302,7 @@ QString RunController::noRunReason() const {
 
 void RunController::endWithoutRun(const QString& reason) {
     platform::tellStandardError(QStringLiteral("no run: ") + reason);
-    window_.state().exitStatus = kExitNoRun;
+    state_.exitStatus = kExitNoRun;
     closeWindows();
 }
 

@@ -3,20 +3,37 @@
 // rebuild after a run, and the run a command line asks for ("/e", "/x").
 #pragma once
 
+#include <QObject>
 #include <QPointer>
 #include <QStringList>
 
+#include "filelists/thumbnails.h"
 #include "runs/driver.h"
 #include "runs/runwindow.h"
 
+class QWidget;
+
 namespace mainwindow {
 
-class FrmMain;
 struct Controls;
+struct WindowState;
+class FolderSource;
+class FreeSelect;
+class ModePanels;
+class SourceSwitch;
 
-class RunController {
+class RunController : public QObject {
+    Q_OBJECT
 public:
-    explicit RunController(FrmMain& window);
+    // `window` is the main window: locked during a run, closed by a command line's run that
+    // ends the program. The run reads the mode panels' options, rebuilds the Directory source
+    // (`folders`) or refills the Free Select source (`freeSelect`, its thumbnails by `source`)
+    // and counts the selection again (`source`).
+    RunController(QWidget& window, Controls& ui, WindowState& state, runs::RunState& runState,
+                  settings::ProgramSettings& settings, filelists::SourceImages& directoryImages,
+                  filelists::SourceImages& freeSelectImages, filelists::StatusPanels status,
+                  ModePanels& modes, SourceSwitch& source, FolderSource& folders,
+                  FreeSelect& freeSelect);
     ~RunController();
     RunController(const RunController&) = delete;
     RunController& operator=(const RunController&) = delete;
@@ -44,6 +61,10 @@ public:
         return runWindow_ && runWindow_->isVisible() ? runWindow_.data() : nullptr;
     }
 
+signals:
+    // The run window of a run or an undo closed and gave the main window back.
+    void runFinished();
+
 private:
     runs::DriverContext driverContext();
     runs::DriverInputs driverInputs() const;
@@ -58,8 +79,18 @@ private:
     // The run window and the main window close; the main window saves the settings.
     void closeWindows();
 
-    FrmMain& window_;
+    QWidget& window_;
     Controls& ui_;
+    WindowState& state_;
+    runs::RunState& runState_;
+    settings::ProgramSettings& settings_;
+    filelists::SourceImages& directoryImages_;
+    filelists::SourceImages& freeSelectImages_;
+    filelists::StatusPanels status_;
+    ModePanels& modes_;
+    SourceSwitch& source_;
+    FolderSource& folders_;
+    FreeSelect& freeSelect_;
     QPointer<runs::RunWindow> runWindow_;
 };
 

@@ -1,18 +1,29 @@
 #include "mainwindow/sourceswitch.h"
 
 #include <QApplication>
+#include <QMainWindow>
 
 #include "filelists/thumbnails.h"
+#include "mainwindow/controls.h"
 #include "mainwindow/focuskeeper.h"
-#include "mainwindow/foldersource.h"
-#include "mainwindow/frmmain.h"
-#include "mainwindow/modepanels.h"
+#include "mainwindow/widgetvalues.h"
+#include "mainwindow/windowstate.h"
 #include "platform/widgets/busy.h"
 #include "platform/widgets/listview.h"
+#include "settings/programsettings.h"
 
 namespace mainwindow {
 
-SourceSwitch::SourceSwitch(FrmMain& window) : window_(window), ui_(window.ui()) {}
+SourceSwitch::SourceSwitch(QMainWindow& window, Controls& ui, WindowState& state,
+                           const settings::ProgramSettings& settings,
+                           filelists::SourceImages& freeSelectImages,
+                           filelists::StatusPanels status)
+    : window_(window),
+      ui_(ui),
+      state_(state),
+      settings_(settings),
+      freeSelectImages_(freeSelectImages),
+      status_(std::move(status)) {}
 
 void SourceSwitch::connectHandlers() {
     QObject::connect(ui_.TabStripFilemode, &QTabBar::currentChanged, &window_,
@@ -22,13 +33,11 @@ void SourceSwitch::connectHandlers() {
 }
 
 void SourceSwitch::tabStripFilemodeClick() {
-    WindowState& state = window_.state();
-    const settings::ProgramSettings& settings = window_.settings();
-    const QString key = window_.fileModeTabKey();
+    const QString key = ui_.TabStripFilemode->currentKey();
     QWidget* focusTarget = nullptr;
     if (key == QLatin1String("listview")) {
-        state.fileMode = Source::Directory;
-        const bool tree = settings.enableTreeview != 0 && vbValue(ui_.chkShowTreeview) == 1;
+        state_.fileMode = Source::Directory;
+        const bool tree = settings_.enableTreeview != 0 && vbValue(ui_.chkShowTreeview) == 1;
         setShown({ui_.lwDragDrop, ui_.cmdDragDropAdd, ui_.cmdDragDropDel, ui_.cmdDragDropClear,
                   ui_.chkThumbnailsFreeSelect},
                  false);
@@ -38,7 +47,7 @@ void SourceSwitch::tabStripFilemodeClick() {
         ui_.cmdRefresh->setVisible(true);
         ui_.cmdParentDir->setVisible(true);
         ui_.cmdShowDirReq->setVisible(true);
-        ui_.chkShowTreeview->setVisible(settings.enableTreeview != 0);
+        ui_.chkShowTreeview->setVisible(settings_.enableTreeview != 0);
         ui_.chkThumbnails->setVisible(true);
         for (QWidget* input : std::initializer_list<QWidget*>{ui_.txtPath, ui_.txtPattern}) {
             input->setEnabled(true);
@@ -46,15 +55,15 @@ void SourceSwitch::tabStripFilemodeClick() {
             input->setVisible(true);
         }
         // The pattern box filters nothing while neither pattern setting is on.
-        ui_.txtPattern->setEnabled(settings.usePatternForFiles != 0 ||
-                                   settings.usePatternForDirs != 0);
+        ui_.txtPattern->setEnabled(settings_.usePatternForFiles != 0 ||
+                                   settings_.usePatternForDirs != 0);
         ui_.chkFiles->setEnabled(true);
         ui_.chkSub->setEnabled(true);
-        ui_.chkDirs->setEnabled(state.dirsAllowed);
+        ui_.chkDirs->setEnabled(state_.dirsAllowed);
         // Back in the Directory source the user picks the folder next.
         focusTarget = ui_.txtPath;
     } else if (key == QLatin1String("dragdrop")) {
-        state.fileMode = Source::FreeSelect;
+        state_.fileMode = Source::FreeSelect;
         setShown({ui_.lwDirectory, ui_.TreeView, ui_.cmdRefresh, ui_.cmdParentDir,
                   ui_.cmdShowDirReq, ui_.chkShowTreeview, ui_.chkThumbnails},
                  false);
@@ -75,8 +84,8 @@ void SourceSwitch::tabStripFilemodeClick() {
     }
 
     updateSelectedCount(0);
-    window_.modePanels().optionsChanged();
-    if (state.windowReady && focusTarget && window_.isEnabled()) {
+    emit sourceChanged();
+    if (state_.windowReady && focusTarget && window_.isEnabled()) {
         focusTarget->setFocus();
     }
 }
@@ -109,32 +118,31 @@ void SourceSwitch::paintInput(QWidget* input, bool enabled) {
 }
 
 void SourceSwitch::updateSelectedCount(int force) {
-    WindowState& state = window_.state();
-    state.selectionRecountPending = false;
+    state_.selectionRecountPending = false;
     // Not in the middle of a read or a run, whose loops yield to the event loop.
     if (platform::isBusy() && force != -1) {
         return;
     }
-    const int source = sourceIndex(state.fileMode);
-    if (state.lstFiles[source].isEmpty() && state.lstDirs[source].isEmpty()) {
-        window_.setPanelText(QStringLiteral("selected"), QString());
+    const int source = sourceIndex(state_.fileMode);
+    if (state_.lstFiles[source].isEmpty() && state_.lstDirs[source].isEmpty()) {
+        status_.setText(QStringLiteral("selected"), QString());
         return;
     }
     qsizetype count = 0;
-    const QString key = window_.fileModeTabKey();
+    const QString key = ui_.TabStripFilemode->currentKey();
     if (key == QLatin1String("listview")) {
         count = ui_.lwDirectory->selectedRows().size();
     } else if (key == QLatin1String("dragdrop")) {
         count = ui_.lwDragDrop->selectedRows().size();
     }
-    window_.setPanelText(QStringLiteral("selected"),
-                         count == 1 ? QStringLiteral("1 item selected...")
-                                    : QStringLiteral("%1 items selected...").arg(count));
-    state.selectedCount = static_cast<int>(count);
-    state.onlySelectedInForce = vbValue(ui_.chkOnlyRenameSelected) == 1 &&
-                                (!window_.settings().enableRenameAllIfNoneSelected || count != 0);
-    if (state.onlySelectedInForce) {
-        window_.modePanels().optionsChanged();
+    status_.setText(QStringLiteral("selected"),
+                    count == 1 ? QStringLiteral("1 item selected...")
+                               : QStringLiteral("%1 items selected...").arg(count));
+    state_.selectedCount = static_cast<int>(count);
+    state_.onlySelectedInForce = vbValue(ui_.chkOnlyRenameSelected) == 1 &&
+                                 (!settings_.enableRenameAllIfNoneSelected || count != 0);
+    if (state_.onlySelectedInForce) {
+        emit selectionCounted();
     }
 }
 
@@ -160,9 +168,9 @@ void SourceSwitch::layoutFileSource() {
 }
 
 void SourceSwitch::generateFreeSelectThumbnails() {
-    filelists::generateThumbnailsFreeSel({*ui_.lwDragDrop, window_.sourceImages(Source::FreeSelect),
-                                          filelists::iconOptions(window_.settings(), true),
-                                          &window_, window_.folderSource().statusAccess()});
+    filelists::generateThumbnailsFreeSel({*ui_.lwDragDrop, freeSelectImages_,
+                                          filelists::iconOptions(settings_, true), &window_,
+                                          status_});
 }
 
 void SourceSwitch::chkThumbnailsFreeSelectClick() {
@@ -172,12 +180,11 @@ void SourceSwitch::chkThumbnailsFreeSelectClick() {
         setVbValue(box, 0);
         return;
     }
-    filelists::SourceImages& images = window_.sourceImages(Source::FreeSelect);
     if (vbValue(box) != 0) {
         ui_.chkPreview->setEnabled(false);
         list->setView(platform::ListView::View::LargeIcon);
-        if (!images.thumbsComplete) {
-            window_.state().stopPreview();
+        if (!freeSelectImages_.thumbsComplete) {
+            state_.stopPreview();
             const FocusKeeper focus(&window_);
             generateFreeSelectThumbnails();
         }

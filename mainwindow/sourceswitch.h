@@ -4,22 +4,34 @@
 // Select list's thumbnails.
 #pragma once
 
+#include <QObject>
 #include <QString>
 
 #include <initializer_list>
 
+#include "filelists/thumbnails.h"
 #include "mainwindow/placeholder.h"
 
+class QMainWindow;
 class QWidget;
+
+namespace settings {
+struct ProgramSettings;
+}
 
 namespace mainwindow {
 
-class FrmMain;
 struct Controls;
+struct WindowState;
 
-class SourceSwitch {
+class SourceSwitch : public QObject {
+    Q_OBJECT
 public:
-    explicit SourceSwitch(FrmMain& window);
+    // `window` is the main window, whose client area the file-source area fills; `status`
+    // writes the selection count and the thumbnail run's texts.
+    SourceSwitch(QMainWindow& window, Controls& ui, WindowState& state,
+                 const settings::ProgramSettings& settings,
+                 filelists::SourceImages& freeSelectImages, filelists::StatusPanels status);
 
     // Connects the controls this controller handles; the window calls it once, before the
     // settings are loaded, so the loader's writes run the handlers as a user's changes would.
@@ -37,12 +49,23 @@ public:
     // The thumbnail run over the Free Select list (the box and the run's rebuild both start it).
     void generateFreeSelectThumbnails();
 
+signals:
+    // A source tab was chosen (again or anew) and its controls show.
+    void sourceChanged();
+    // The selection was counted while "Only Rename Selected" is in force: the validation,
+    // which reads the count, follows it.
+    void selectionCounted();
+
 private:
     void paintInput(QWidget* input, bool enabled);
     static void setShown(std::initializer_list<QWidget*> widgets, bool shown);
 
-    FrmMain& window_;
+    QMainWindow& window_;
     Controls& ui_;
+    WindowState& state_;
+    const settings::ProgramSettings& settings_;
+    filelists::SourceImages& freeSelectImages_;
+    filelists::StatusPanels status_;
 };
 
 }  // namespace mainwindow

@@ -3,17 +3,20 @@
 #include <QComboBox>
 #include <QMetaObject>
 
+#include "mainwindow/controls.h"
 #include "mainwindow/controltable.h"
 #include "mainwindow/foldersource.h"
-#include "mainwindow/frmmain.h"
 #include "mainwindow/widgetvalues.h"
+#include "mainwindow/windowstate.h"
 #include "platform/filesystem.h"
 #include "platform/messages.h"
 #include "platform/programfolder.h"
 #include "platform/widgets/busy.h"
 #include "platform/widgets/documents.h"
 #include "platform/widgets/listview.h"
+#include "runs/runstate.h"
 #include "settings/conversions.h"
+#include "settings/programsettings.h"
 #include "settings/saver.h"
 #include "settings/store.h"
 
@@ -39,15 +42,14 @@ void WindowKeys::formKeyF1() {
     if (!platform::fs::ReadFile::open(platform::nativePath(page)).ok()) {
         platform::messages().showMessage(
             QStringLiteral("The help page is missing or cannot be read:\n\n") + page,
-            window_.state().appName, platform::MessageIcon::Exclamation,
-            platform::MessageButtons::Ok);
+            state_.appName, platform::MessageIcon::Exclamation, platform::MessageButtons::Ok);
         return;
     }
     platform::openDocument(page);
 }
 
 void WindowKeys::formKeyF12() {
-    window_.folderSource().cmdRefreshClick();
+    folders_.cmdRefreshClick();
 }
 
 bool WindowKeys::queryUnload() const {
@@ -55,16 +57,16 @@ bool WindowKeys::queryUnload() const {
 }
 
 void WindowKeys::formUnload() {
-    window_.state().startPath = ui_.txtPath->currentText();
+    state_.startPath = ui_.txtPath->currentText();
     saveSettings();
 }
 
 void WindowKeys::saveSettings() {
-    settings::ProgramSettings values = window_.settings();
+    settings::ProgramSettings values = settings_;
     // What the window keeps in its own controls and run state goes into the copy to be saved.
     values.tabStripFilemode = static_cast<qint16>(ui_.TabStripFilemode->currentIndex() + 1);
-    values.totNumberOfFilesRenamedNew = window_.runState().totNumberOfFilesRenamedNew;
-    values.totNumberOfDirsRenamedNew = window_.runState().totNumberOfDirsRenamedNew;
+    values.totNumberOfFilesRenamedNew = runState_.totNumberOfFilesRenamedNew;
+    values.totNumberOfDirsRenamedNew = runState_.totNumberOfDirsRenamedNew;
     const struct {
         const platform::ListView* list;
         std::array<qint16, 8>& widths;
@@ -80,8 +82,8 @@ void WindowKeys::saveSettings() {
         history.append(ui_.txtPath->itemText(i));
     }
     settings::SettingsStore store;
-    const settings::SaveInput input{values,          window_.state().startPath, history,
-                                    window_.lists(), platform::programFolder(), {}};
+    const settings::SaveInput input{values, state_.startPath,          history,
+                                    lists_, platform::programFolder(), {}};
     settings::saveSettings(store, inputs_, input);
 }
 
@@ -103,10 +105,10 @@ void WindowKeys::formResize() {
 
 void WindowKeys::rememberGeometry() {
     const Qt::WindowStates state = window_.windowState();
-    if (state & Qt::WindowMinimized || !window_.state().windowReady) {
+    if (state & Qt::WindowMinimized || !state_.windowReady) {
         return;
     }
-    settings::ProgramSettings& values = window_.settings();
+    settings::ProgramSettings& values = settings_;
     if (!(state & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
         // The outer frame, as the window is placed and sized on the screen.
         const QRect frame = window_.frameGeometry();

@@ -5,20 +5,41 @@
 
 #include <QString>
 
+#include "engine/lists.h"
 #include "settings/controlsource.h"
 
 class QCloseEvent;
+class QWidget;
+
+namespace runs {
+struct RunState;
+}
+namespace settings {
+struct ProgramSettings;
+}
 
 namespace mainwindow {
 
-class FrmMain;
 struct Controls;
+struct WindowState;
+class FolderSource;
 
 class WindowKeys {
 public:
-    // `inputs` reads the window's inputs for saving.
-    WindowKeys(FrmMain& window, Controls& ui, const settings::ControlSource& inputs)
-        : window_(window), ui_(ui), inputs_(inputs) {}
+    // `window` is the main window, whose geometry `settings` remembers; `runState` and
+    // `lists` are saved with the settings; `inputs` reads the window's inputs for saving;
+    // `folders` reads the folder again on F12.
+    WindowKeys(QWidget& window, Controls& ui, WindowState& state, const runs::RunState& runState,
+               settings::ProgramSettings& settings, const engine::TextLists& lists,
+               const settings::ControlSource& inputs, FolderSource& folders)
+        : window_(window),
+          ui_(ui),
+          state_(state),
+          runState_(runState),
+          settings_(settings),
+          lists_(lists),
+          inputs_(inputs),
+          folders_(folders) {}
 
     // Connects the Help button.
     void connectHandlers();
@@ -42,9 +63,14 @@ public:
 private:
     void rememberGeometry();
 
-    FrmMain& window_;
+    QWidget& window_;
     Controls& ui_;
+    WindowState& state_;
+    const runs::RunState& runState_;
+    settings::ProgramSettings& settings_;
+    const engine::TextLists& lists_;
     const settings::ControlSource& inputs_;
+    FolderSource& folders_;
     bool geometryPending_ = false;
 };
 
