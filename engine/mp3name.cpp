@@ -465,10 +465,11 @@ std::span<const Mp3Token> mp3Tokens() {
 QString mp3NewName(_cMP3File* mp3, const QString& folder, const QString& name,
                    const Mp3Options& options) {
     if (options.onlyMp3Files) {
-        // A name without a dot is compared whole.
+        // Only the extension counts: a name without a dot ("mp3") has none. A leading only dot
+        // separates as in the tab's <EXT> token, so ".mp3" has the extension "mp3".
         const NameParts parts = splitExtension(name);
-        if ((parts.hasExtension ? parts.extension : name)
-                .compare(QLatin1String("mp3"), Qt::CaseInsensitive) != 0) {
+        if (!parts.hasExtension ||
+            parts.extension.compare(QLatin1String("mp3"), Qt::CaseInsensitive) != 0) {
             return {};
         }
     }

@@ -23,8 +23,9 @@ QString formatMp3Filename(orvane::_cMP3File* mp3, const QString& fileName, qint6
                           const Mp3Options& options);
 
 // The Mp3 tab's new name for `name` in `folder` (with trailing "/"): empty (keep the name)
-// when options.onlyMp3Files is set and the extension is not "mp3" in any case, or when the
-// library cannot read the file; otherwise formatMp3Filename after Reset and ReadFile on `mp3`.
+// when options.onlyMp3Files is set and the name has no extension "mp3" in any case (a name
+// without a dot has none; ".mp3" has it), or when the library cannot read the file; otherwise
+// formatMp3Filename after Reset and ReadFile on `mp3`.
 // Throws TransformFailure when `mp3` is null (the library could not be created at start-up)
 // or a call into it fails.
 QString mp3NewName(orvane::_cMP3File* mp3, const QString& folder, const QString& name,

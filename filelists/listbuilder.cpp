@@ -1,11 +1,9 @@
 #include "filelists/listbuilder.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 
 #include "engine/log.h"
 #include "filelists/rowtext.h"
-#include "filelists/thumbnails.h"
 #include "platform/widgets/busy.h"
 #include "platform/widgets/listview.h"
 
@@ -27,23 +25,6 @@ void appendInNameOrder(QList<platform::ListRow>& target, QList<platform::ListRow
 }
 
 }  // namespace
-
-BuildProgress::BuildProgress(QString label, qint64 total, StatusText status)
-    : label_(std::move(label)), total_(total), status_(std::move(status)) {
-    sinceYield_.start();
-}
-
-bool BuildProgress::step() {
-    ++done_;
-    const int percent = percentDone(done_, total_);
-    if (percent != shown_) {
-        shown_ = percent;
-        if (status_) {
-            status_(kMainPanel, label_ + u' ' + QString::number(percent) + u'%');
-        }
-    }
-    return !platform::EscapeWatch::pressed(sinceYield_);
-}
 
 ListBuildResult updateListview(platform::ListView& list, const QStringList& dirs,
                                const QStringList& files, const ViewSwitches& switches,

@@ -3,12 +3,10 @@
 // with all columns shown, the detail columns. Shows its progress and stops on Escape.
 #pragma once
 
-#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 
-#include <functional>
-
+#include "filelists/buildprogress.h"
 #include "filelists/imagelist.h"
 #include "filelists/sysicons.h"
 
@@ -32,31 +30,6 @@ struct ViewSwitches {
     bool listsDirs() const { return dirs || alwaysShowDirs; }
 };
 
-// Writes the text of a status bar panel by key: "main" or "selected".
-using StatusText = std::function<void(const QString& panel, const QString& text)>;
-inline const QString kMainPanel = QStringLiteral("main");
-inline const QString kSelectedPanel = QStringLiteral("selected");
-
-// The progress step of the builders' and the thumbnail runs' loops: counts the entries done (in
-// 64 bits), rewrites "<label> N%" in panel "main" only when the whole percentage N changes
-// (percentDone), and polls Escape through platform::EscapeWatch::pressed, which yields to the
-// event loop at most every 50 ms.
-class BuildProgress {
-public:
-    BuildProgress(QString label, qint64 total, StatusText status);
-    // One entry done. False when Escape was pressed: the loop stops after this entry.
-    bool step();
-    qint64 done() const { return done_; }
-
-private:
-    QString label_;
-    qint64 total_;
-    qint64 done_ = 0;
-    int shown_ = -1;
-    StatusText status_;
-    QElapsedTimer sinceYield_;
-};
-
 enum class BuildOutcome {
     Complete,
     Cancelled,  // Escape while the main window was active
@@ -72,7 +45,6 @@ struct ListBuildResult {
 
 // Status texts the builders write.
 inline constexpr char kBuildingListview[] = "Building Listview...";
-inline constexpr char kPressEscape[] = "Press escape to cancel...";
 inline constexpr char kUserCancelled[] = "User Cancelled!";
 inline constexpr char kErrorBuildingListview[] = "Error Building Listview!";
 

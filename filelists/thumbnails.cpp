@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-#include "filelists/listbuilder.h"
+#include "filelists/buildprogress.h"
 #include "filelists/rowtext.h"
 #include "platform/filesystem.h"
 #include "platform/programfolder.h"
@@ -105,19 +105,6 @@ bool generateThumbnailsFreeSel(const ThumbnailRun& run) {
 
 bool makingThumbnails() {
     return g_makingThumbnails;
-}
-
-int percentDone(qint64 done, qint64 total) {
-    if (total <= 0) {
-        return 0;
-    }
-    const qint64 scaled = done * 100;
-    qint64 whole = scaled / total;
-    const qint64 twiceRest = (scaled % total) * 2;
-    if (twiceRest > total || (twiceRest == total && whole % 2 != 0)) {
-        ++whole;
-    }
-    return static_cast<int>(whole);
 }
 
 }  // namespace filelists

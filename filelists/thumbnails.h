@@ -54,8 +54,4 @@ bool generateThumbnailsFreeSel(const ThumbnailRun& run);
 // True while the row loop of a run is in progress.
 bool makingThumbnails();
 
-// The whole percentage of done of total, halves to the even neighbour (1 of 8 gives 12);
-// 0 when total is not positive.
-int percentDone(qint64 done, qint64 total);
-
 }  // namespace filelists

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "media/mediafailure.h"
 #include "media/mpegaudio.h"
 #include "media/mpegstream.h"
 

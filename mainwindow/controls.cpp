@@ -18,7 +18,7 @@ void take(T*& member, const char* name, const QHash<QString, QObject*>& byName,
 QStringList Controls::fill(const QHash<QString, QObject*>& byName) {
     QStringList missing;
 #define QUENZA_CONTROL(name, ...) take(name, #name, byName, missing);
-#include "mainwindow/controls.def"
+#include "mainwindow/controllist.def"
 #undef QUENZA_CONTROL
 #define QUENZA_MENU(type, name) take(name, #name, byName, missing);
     QUENZA_MENUS(QUENZA_MENU)

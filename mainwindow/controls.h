@@ -1,4 +1,4 @@
-// Typed access to the main window's controls: one pointer per row of controls.def, named like
+// Typed access to the main window's controls: one pointer per row of controllist.def, named like
 // the control, plus the pop-up menus and the preview timer. Filled once when the window is
 // built; every member is set from then on (the window checks it), so code uses them freely.
 #pragma once
@@ -62,7 +62,7 @@ template <> struct KindWidget<Kind::StatusBar> { using type = QStatusBar; };
 
 struct Controls {
 #define QUENZA_CONTROL(name, kind, ...) KindWidget<Kind::kind>::type* name = nullptr;
-#include "mainwindow/controls.def"
+#include "mainwindow/controllist.def"
 #undef QUENZA_CONTROL
 #define QUENZA_MENU(type, name) type* name = nullptr;
     QUENZA_MENUS(QUENZA_MENU)

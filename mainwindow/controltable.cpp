@@ -10,7 +10,7 @@ namespace {
 constexpr ControlDef kControls[] = {
 #define QUENZA_CONTROL(name, kind, container, caption, left, top, width, height, tip, state, max) \
     {#name, Kind::kind, container, caption, left, top, width, height, tip, state, max},
-#include "mainwindow/controls.def"
+#include "mainwindow/controllist.def"
 #undef QUENZA_CONTROL
 };
 

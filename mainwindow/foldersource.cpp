@@ -240,8 +240,8 @@ void FolderSource::showHiddenSystemFolder(const QString& folder) {
     setPathRed(true);
     readProblem_ =
         QStringLiteral("%1 is a system folder, which the settings keep out of view").arg(folder);
-    state_.lstFiles[0].clear();
-    state_.lstDirs[0].clear();
+    state_.files(Source::Directory).clear();
+    state_.dirs(Source::Directory).clear();
     emit folderRead();
     showPlaceholder(ui_.lwDirectory, kHiddenFolderPlaceholder);
     ui_.TreeView->clear();
@@ -250,8 +250,8 @@ void FolderSource::showHiddenSystemFolder(const QString& folder) {
 
 void FolderSource::showNoFolder() {
     setVbValue(ui_.chkThumbnails, 0);
-    state_.lstFiles[0].clear();
-    state_.lstDirs[0].clear();
+    state_.files(Source::Directory).clear();
+    state_.dirs(Source::Directory).clear();
     showPlaceholder(ui_.lwDirectory, kDirectoryPlaceholder);
     ui_.TreeView->clear();
     emit folderRead();
@@ -271,8 +271,8 @@ filelists::ScanOptions FolderSource::scanOptions(const QString& folder) const {
 }
 
 filelists::ScanOutcome FolderSource::scan(const QString& folder) {
-    auto& files = state_.lstFiles[0];
-    auto& dirs = state_.lstDirs[0];
+    auto& files = state_.files(Source::Directory);
+    auto& dirs = state_.dirs(Source::Directory);
     const FocusKeeper focus(&window_);
     // A run that calls the read has disabled the window itself and enables it again.
     const platform::BusyScope busy(runState_.operationRunning ? nullptr : &window_);
@@ -311,8 +311,8 @@ void FolderSource::showReadFailure(filelists::ScanOutcome outcome) {
     }
     readFailure_ = filelists::scanFailureText(outcome);
     status_.setText(QStringLiteral("selected"), readFailure_);
-    state_.lstFiles[0].clear();
-    state_.lstDirs[0].clear();
+    state_.files(Source::Directory).clear();
+    state_.dirs(Source::Directory).clear();
     ui_.TreeView->clear();
     if (!runState_.operationRunning) {
         emit folderRead();
@@ -328,8 +328,8 @@ void FolderSource::updateTreeview() {
     job.list = ui_.lwDirectory;
     job.tree = ui_.TreeView;
     job.window = &window_;
-    job.dirs = &state_.lstDirs[0];
-    job.files = &state_.lstFiles[0];
+    job.dirs = &state_.dirs(Source::Directory);
+    job.files = &state_.files(Source::Directory);
     job.pathText = pathText();
     job.switches = viewSwitches();
     job.windowReady = state_.windowReady;
@@ -339,8 +339,8 @@ void FolderSource::updateTreeview() {
     job.status = status_;
     job.hooks.stopPreview = [this] { state_.previewRunToken = -1; };
     job.hooks.clearWorkLists = [this] {
-        state_.lstFiles[0].clear();
-        state_.lstDirs[0].clear();
+        state_.files(Source::Directory).clear();
+        state_.dirs(Source::Directory).clear();
     };
     job.hooks.listBuilt = [this] { state_.listOrderChanged = false; };
     job.hooks.optionsChanged = [this] { emit folderRead(); };

@@ -227,8 +227,8 @@ FreeSelect::AddOutcome FreeSelect::addEntries(const QStringList& paths,
                                               bool escapable) {
     AddOutcome outcome;
     platform::ListView* list = ui_.lwDragDrop;
-    QStringList& listFiles = state_.lstFiles[1];
-    QStringList& listDirs = state_.lstDirs[1];
+    QStringList& listFiles = state_.files(Source::FreeSelect);
+    QStringList& listDirs = state_.dirs(Source::FreeSelect);
     images_.thumbsComplete = false;
 
     // Duplicates are found by a hash of what the rows show, made once per call.
@@ -324,8 +324,8 @@ int FreeSelect::addPaths(const QStringList& paths) {
 
 void FreeSelect::refill(const QStringList& files, const QStringList& dirs) {
     platform::ListView* list = ui_.lwDragDrop;
-    auto& listFiles = state_.lstFiles[1];
-    auto& listDirs = state_.lstDirs[1];
+    auto& listFiles = state_.files(Source::FreeSelect);
+    auto& listDirs = state_.dirs(Source::FreeSelect);
     list->clear();
     listFiles.clear();
     listDirs.clear();
@@ -418,10 +418,9 @@ void FreeSelect::makeThumbnails(const AddOutcome& outcome) {
 }
 
 void FreeSelect::writeCounts() {
-    const int source = sourceIndex(state_.fileMode);
     status_.setText(QStringLiteral("main"), QStringLiteral("%1 Files, %2 Directories")
-                                                .arg(state_.lstFiles[source].size())
-                                                .arg(state_.lstDirs[source].size()));
+                                                .arg(state_.files(state_.fileMode).size())
+                                                .arg(state_.dirs(state_.fileMode).size()));
 }
 
 void FreeSelect::reportFull(bool full) const {
@@ -540,7 +539,7 @@ void FreeSelect::mnuTreeviewAddRecursiveClick() {
     // In the order the tree was built: folders as the folder read listed them, then files.
     QStringList candidates;
     candidates.reserve(inside.size());
-    for (const QStringList* entries : {&state_.lstDirs[0], &state_.lstFiles[0]}) {
+    for (const QStringList* entries : {&state_.dirs(Source::Directory), &state_.files(Source::Directory)}) {
         for (const QString& entry : *entries) {
             if (entry.startsWith(folder)) {
                 const QString relative = entry.mid(folder.size());
@@ -736,9 +735,9 @@ void removeRows(platform::ListView* list, const QList<int>& removed, const QList
 void FreeSelect::mnuDragdropRemoveClick() {
     state_.stopPreview();
     platform::ListView* list = ui_.lwDragDrop;
-    Removal removal = planRemoval(list, state_.lstFiles[1], state_.lstDirs[1]);
-    takeEntries(state_.lstFiles[1], removal.takeFiles);
-    takeEntries(state_.lstDirs[1], removal.takeDirs);
+    Removal removal = planRemoval(list, state_.files(Source::FreeSelect), state_.dirs(Source::FreeSelect));
+    takeEntries(state_.files(Source::FreeSelect), removal.takeFiles);
+    takeEntries(state_.dirs(Source::FreeSelect), removal.takeDirs);
     removeRows(list, removal.removed, removal.kept);
     if (list->rowCount() == 0) {
         enterPlaceholder();
@@ -756,8 +755,8 @@ void FreeSelect::mnuDragdropClearClick() {
         const platform::BusyScope busy(&window_);
         status_.setText(QStringLiteral("main"), QStringLiteral("Clearing..."));
         list->clear();
-        state_.lstDirs[1].clear();
-        state_.lstFiles[1].clear();
+        state_.dirs(Source::FreeSelect).clear();
+        state_.files(Source::FreeSelect).clear();
         modes_.optionsChanged();
         if (settings_.cacheIcons == 0) {
             filelists::initSysIconsFreeSel(images_, filelists::largeImageSize(settings_), list);

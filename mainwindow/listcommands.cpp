@@ -119,10 +119,6 @@ ListView* ListCommands::otherList(const ListView* list) const {
     return list == ui_.lwDirectory ? ui_.lwDragDrop : ui_.lwDirectory;
 }
 
-int ListCommands::sourceOf(const ListView* list) const {
-    return list == ui_.lwDragDrop ? 1 : 0;
-}
-
 // ---- Events ----
 
 bool ListCommands::filterEvent(ListView* list, QObject* watched, QEvent* event) {
@@ -514,10 +510,9 @@ void ListCommands::showWarningLater(const QString& message) {
 
 void ListCommands::followRename(const ListView* list, const QString& oldPath,
                                 const QString& newPath, const QString& newName) {
-    const int source = sourceOf(list);
-    for (const int n : {source, 1 - source}) {
-        replaceEntries(state_.lstFiles[n], oldPath, newPath);
-        replaceEntries(state_.lstDirs[n], oldPath, newPath);
+    for (const Source source : {Source::Directory, Source::FreeSelect}) {
+        replaceEntries(state_.files(source), oldPath, newPath);
+        replaceEntries(state_.dirs(source), oldPath, newPath);
     }
     ListView* other = otherList(list);
     for (int r = 0; r < other->rowCount(); ++r) {

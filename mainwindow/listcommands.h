@@ -90,7 +90,6 @@ private:
     void labelEditStarted(platform::ListView* list, int row, QWidget* editor);
 
     platform::ListView* otherList(const platform::ListView* list) const;
-    int sourceOf(const platform::ListView* list) const;
 
     QWidget& window_;
     Controls& ui_;

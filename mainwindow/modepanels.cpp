@@ -184,9 +184,8 @@ void ModePanels::optionsChanged() {
     }
     ui_.tmrPreview->stop();
 
-    const int source = sourceIndex(state_.fileMode);
-    const QStringList& files = state_.lstFiles[source];
-    const QStringList& dirs = state_.lstDirs[source];
+    const QStringList& files = state_.files(state_.fileMode);
+    const QStringList& dirs = state_.dirs(state_.fileMode);
     qsizetype fileCount = files.size();
     qsizetype dirCount = dirs.size();
     if (state_.fileMode == Source::Directory) {
@@ -209,9 +208,8 @@ void ModePanels::optionsChanged() {
 }
 
 ModePanels::RenameBlock ModePanels::renameBlock() const {
-    const int source = sourceIndex(state_.fileMode);
-    const QStringList& files = state_.lstFiles[source];
-    const QStringList& dirs = state_.lstDirs[source];
+    const QStringList& files = state_.files(state_.fileMode);
+    const QStringList& dirs = state_.dirs(state_.fileMode);
     bool listed = !files.isEmpty() || !dirs.isEmpty();
     if (state_.fileMode == Source::Directory) {
         const QCheckBox* filesBox = ui_.chkFiles;

@@ -123,8 +123,7 @@ void SourceSwitch::updateSelectedCount(int force) {
     if (platform::isBusy() && force != -1) {
         return;
     }
-    const int source = sourceIndex(state_.fileMode);
-    if (state_.lstFiles[source].isEmpty() && state_.lstDirs[source].isEmpty()) {
+    if (state_.files(state_.fileMode).isEmpty() && state_.dirs(state_.fileMode).isEmpty()) {
         status_.setText(QStringLiteral("selected"), QString());
         return;
     }

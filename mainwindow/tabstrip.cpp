@@ -8,8 +8,6 @@
 
 #include <algorithm>
 
-#include "mainwindow/tabstripaccessible.h"
-
 namespace mainwindow {
 
 TabStrip::TabStrip(QWidget* parent) : QTabBar(parent) {

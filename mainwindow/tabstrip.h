@@ -9,9 +9,11 @@
 #include <QRect>
 #include <QTabBar>
 
+#include "mainwindow/tabstripaccessible.h"
+
 namespace mainwindow {
 
-class TabStrip : public QTabBar {
+class TabStrip : public QTabBar, public TabPlaces {
     Q_OBJECT
 public:
     explicit TabStrip(QWidget* parent = nullptr);
@@ -23,12 +25,12 @@ public:
     QString shownCaption(int index) const;
 
     // Where tab `index` is drawn, in widget coordinates; empty for an invalid index.
-    QRect tabArea(int index) const;
+    QRect tabArea(int index) const override;
     int rowCount() const;
     // Height of the tab rows above the pane.
     int headerHeight() const;
     // The tab under a point of the widget, or -1.
-    int tabAtPoint(const QPoint& point) const;
+    int tabAtPoint(const QPoint& point) const override;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -3,24 +3,27 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QPointer>
+#include <QTabBar>
 
 #include <vector>
 
-#include "mainwindow/tabstrip.h"
 #include "mainwindow/widgetvalues.h"
 
 namespace mainwindow {
 
 namespace {
 
-class TabStripAccessible;
+// The places of a tab bar that knows them, or null.
+const TabPlaces* placesOf(const QTabBar* strip) {
+    return dynamic_cast<const TabPlaces*>(strip);
+}
 
 // One tab: its caption, its drawn rectangle, and pressing it selects it.
 class TabAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
 public:
-    TabAccessible(TabStrip* strip, int index) : strip_(strip), index_(index) {}
+    TabAccessible(QTabBar* strip, int index) : strip_(strip), index_(index) {}
 
-    bool isValid() const override { return strip_ && index_ < strip_->count(); }
+    bool isValid() const override { return strip_ && placesOf(strip_) && index_ < strip_->count(); }
     QObject* object() const override { return nullptr; }
     QWindow* window() const override { return strip_ ? strip_->window()->windowHandle() : nullptr; }
     QAccessibleInterface* parent() const override {
@@ -49,7 +52,7 @@ public:
         if (!isValid()) {
             return {};
         }
-        const QRect area = strip_->tabArea(index_);
+        const QRect area = placesOf(strip_)->tabArea(index_);
         return QRect(strip_->mapToGlobal(area.topLeft()), area.size());
     }
     QAccessible::Role role() const override { return QAccessible::PageTab; }
@@ -78,14 +81,14 @@ public:
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
 private:
-    QPointer<TabStrip> strip_;
+    QPointer<QTabBar> strip_;
     int index_;
 };
 
 // The strip: a page tab list whose children are the tabs where they are drawn.
 class TabStripAccessible : public QAccessibleWidget {
 public:
-    explicit TabStripAccessible(TabStrip* strip)
+    explicit TabStripAccessible(QTabBar* strip)
         : QAccessibleWidget(strip, QAccessible::PageTabList) {}
     ~TabStripAccessible() override {
         for (const QAccessible::Id id : tabs_) {
@@ -113,7 +116,7 @@ public:
         return -1;
     }
     QAccessibleInterface* childAt(int x, int y) const override {
-        const int index = strip()->tabAtPoint(strip()->mapFromGlobal(QPoint(x, y)));
+        const int index = placesOf(strip())->tabAtPoint(strip()->mapFromGlobal(QPoint(x, y)));
         return index < 0 ? nullptr : child(index);
     }
     QAccessibleInterface* focusChild() const override {
@@ -121,7 +124,7 @@ public:
     }
 
 private:
-    TabStrip* strip() const { return static_cast<TabStrip*>(object()); }
+    QTabBar* strip() const { return static_cast<QTabBar*>(object()); }
 
     mutable std::vector<QAccessible::Id> tabs_;
 };
@@ -129,7 +132,7 @@ private:
 }  // namespace
 
 QAccessibleInterface* tabStripAccessible(const QString&, QObject* object) {
-    if (auto* strip = qobject_cast<TabStrip*>(object)) {
+    if (auto* strip = qobject_cast<QTabBar*>(object); strip && placesOf(strip)) {
         return new TabStripAccessible(strip);
     }
     return nullptr;

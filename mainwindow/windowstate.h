@@ -90,6 +90,10 @@ struct WindowState {
     // The work lists of full paths, per source: 0 Directory, 1 Free Select.
     std::array<QStringList, 2> lstFiles;
     std::array<QStringList, 2> lstDirs;
+    QStringList& files(Source source) { return lstFiles[sourceIndex(source)]; }
+    QStringList& dirs(Source source) { return lstDirs[sourceIndex(source)]; }
+    const QStringList& files(Source source) const { return lstFiles[sourceIndex(source)]; }
+    const QStringList& dirs(Source source) const { return lstDirs[sourceIndex(source)]; }
 
     // From the command line: the mode word after "/e", "/x", and the folder to open.
     QString cmdExecMode;

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "media/fileheader.h"
-#include "media/mediaproperties.h"
+#include "media/mediarecord.h"
 
 namespace media::detail {
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "media/mediafailure.h"
 #include "media/mpegaudio.h"
 #include "media/mpegstream.h"
 #include "media/numbertext.h"

@@ -5,7 +5,8 @@
 #include <string>
 
 #include "media/fileheader.h"
-#include "media/mediaproperties.h"
+#include "media/mediacontext.h"
+#include "media/mediarecord.h"
 
 namespace media::detail {
 

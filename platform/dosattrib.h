@@ -1,11 +1,28 @@
-// Encoding of DOS attribute bits in the user.DOSATTRIB extended attribute, in the layout that
-// Samba writes, so that shares and other tools read the same bits we do.
+// The DOS attribute bits and their encoding in the user.DOSATTRIB extended attribute, in the
+// layout that Samba writes, so that shares and other tools read the same bits we do.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+
+namespace platform::fs {
+
+// DOS attribute bits, with their Windows values, because stored settings and masks use them.
+enum Attribute : std::uint32_t {
+    ReadOnly = 1,
+    Hidden = 2,
+    System = 4,
+    Directory = 16,
+    Archive = 32,
+};
+
+// The hidden, system and archive bits (and a directory's read-only bit) have no home in POSIX
+// permissions; they live in an extended attribute in the form that Samba writes.
+inline constexpr const char* kDosAttributeName = "user.DOSATTRIB";
+
+}  // namespace platform::fs
 
 namespace platform::dosattrib {
 

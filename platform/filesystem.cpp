@@ -598,11 +598,4 @@ Result<std::string> readWholeFile(const std::string& path) {
     return content;
 }
 
-// Helpers for path texts ---------------------------------------------------------------
-
-std::string_view baseName(std::string_view path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
 }  // namespace platform::fs

@@ -12,24 +12,12 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/basename.h"
+#include "platform/dosattrib.h"
+#include "platform/entrykind.h"
 #include "platform/result.h"
 
 namespace platform::fs {
-
-// DOS attribute bits, with their Windows values, because stored settings and masks use them.
-enum Attribute : std::uint32_t {
-    ReadOnly = 1,
-    Hidden = 2,
-    System = 4,
-    Directory = 16,
-    Archive = 32,
-};
-
-// The hidden, system and archive bits (and a directory's read-only bit) have no home in POSIX
-// permissions; they live in an extended attribute in the form that Samba writes.
-inline constexpr const char* kDosAttributeName = "user.DOSATTRIB";
-
-enum class Kind { Missing, File, Directory, Other };
 
 struct Entry {
     std::string name;  // just the name, never "." or ".."
@@ -178,9 +166,5 @@ private:
 
 // Whole content of a regular file, for small text files.
 Result<std::string> readWholeFile(const std::string& path);
-
-// Helpers for path texts ---------------------------------------------------------------
-// The name after the last "/" (the whole text when there is none).
-std::string_view baseName(std::string_view path);
 
 }  // namespace platform::fs

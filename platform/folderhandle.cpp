@@ -9,8 +9,11 @@
 
 #include "platform/errortext.h"
 #include "platform/filesystem.h"
+#include "platform/fsdetail.h"
 
 namespace platform::fs {
+
+using detail::hasNul;
 
 namespace {
 
@@ -19,10 +22,6 @@ namespace {
 constexpr int kLevelFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 // A folder to list needs read permission as well; O_NONBLOCK as opendir has it.
 constexpr int kListFlags = O_RDONLY | O_NONBLOCK | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-
-bool hasNul(const std::string& text) {
-    return text.find('\0') != std::string::npos;
-}
 
 // A name that must stay inside its folder: no separator, not "." or "..".
 bool isPlainName(const std::string& name) {

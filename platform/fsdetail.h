@@ -1,6 +1,6 @@
-// What the file system services (filesystem.cpp) and their attribute and time services
-// (entryattributes.cpp) share: path checks, the stored DOS value, and how the bits are made up.
-// Inside platform_core only; nothing else includes it.
+// What the file system services (filesystem.cpp, folderhandle.cpp) and their attribute and
+// time services (entryattributes.cpp) share: path checks, the stored DOS value, and how the bits
+// are made up. Inside platform_core only; nothing else includes it.
 #pragma once
 
 #include <sys/stat.h>
@@ -11,9 +11,11 @@
 #include <string>
 #include <string_view>
 
+#include "platform/basename.h"
 #include "platform/dosattrib.h"
+#include "platform/entrykind.h"
 #include "platform/errortext.h"
-#include "platform/filesystem.h"
+#include "platform/result.h"
 
 namespace platform::fs::detail {
 

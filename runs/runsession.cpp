@@ -44,8 +44,8 @@ RunSession::RunSession(DriverContext& ctx) : ctx_(ctx) {}
 
 void RunSession::readInputs() {
     in_ = ctx_.hooks.inputs ? ctx_.hooks.inputs() : DriverInputs{};
-    source_ = sourceIndex(in_.fileMode);
-    list_ = ctx_.lists[source_];
+    source_ = in_.fileMode;
+    list_ = ctx_.list(source_);
 }
 
 void RunSession::busyPointer() {
@@ -147,8 +147,8 @@ void RunSession::refillFreeSelect() {
 }
 
 void RunSession::restoreOrder() {
-    if (list_ && restoreRowOrder(*list_, ctx_.state.orderSnapshot) && source_ == 0 &&
-        ctx_.hooks.markListOrderChanged) {
+    if (list_ && restoreRowOrder(*list_, ctx_.state.orderSnapshot) &&
+        source_ == Source::Directory && ctx_.hooks.markListOrderChanged) {
         ctx_.hooks.markListOrderChanged();
     }
 }
@@ -157,7 +157,7 @@ void RunSession::reselect() {
     if (!list_) {
         return;
     }
-    if (source_ == 1 && list_->currentRow() >= 0) {
+    if (source_ == Source::FreeSelect && list_->currentRow() >= 0) {
         list_->selectRow(list_->currentRow(), false);
     }
     reselectRows(*list_, ctx_.state.reselectList);

@@ -13,7 +13,8 @@
 #include <optional>
 
 #include "platform/widgets/busy.h"
-#include "runs/driver.h"
+#include "runs/drivercontext.h"
+#include "runs/rows.h"
 
 class QWidget;
 
@@ -50,9 +51,10 @@ public:
     RunState& state() const { return ctx_.state; }
     const DriverHooks& hooks() const { return ctx_.hooks; }
     const DriverInputs& inputs() const { return in_; }
-    // 0: the Directory source, 1: the Free Select source.
-    int source() const { return source_; }
-    int otherSource() const { return source_ == 1 ? 0 : 1; }
+    Source source() const { return source_; }
+    Source otherSource() const {
+        return source_ == Source::FreeSelect ? Source::Directory : Source::FreeSelect;
+    }
     platform::ListView* list() const { return list_; }
     // Null until openWindow() succeeded.
     RunWindow* window() const { return window_; }
@@ -104,7 +106,7 @@ public:
 private:
     DriverContext& ctx_;
     DriverInputs in_;
-    int source_ = 0;
+    Source source_ = Source::Directory;
     platform::ListView* list_ = nullptr;
     std::optional<platform::BusyScope> pointer_;
     std::optional<OperationScope> operation_;

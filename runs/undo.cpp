@@ -12,6 +12,7 @@
 #include "platform/programfolder.h"
 #include "runs/rename.h"
 #include "runs/revert.h"
+#include "runs/rows.h"
 #include "runs/runsession.h"
 #include "runs/runwindow.h"
 
@@ -166,7 +167,7 @@ struct DisableUndo {
 
 // The locked window, the run window, the totals and the rows' order and selection as the undo
 // begins. The window's progress range is the journal, since undoInProgress is set.
-void prepare(RunSession& session) {
+void prepareUndo(RunSession& session) {
     RunState& state = session.state();
     DriverContext& ctx = session.context();
     session.lockMainWindow();
@@ -178,9 +179,9 @@ void prepare(RunSession& session) {
     // The totals lose the whole last run, whatever the reversal achieves.
     session.addToTotals(-std::int64_t{state.lastRunFileCount},
                         -std::int64_t{state.lastRunDirCount});
-    if (session.source() == 1) {
-        state.dragDropRefillFiles = ctx.lstFiles[1];
-        state.dragDropRefillDirs = ctx.lstDirs[1];
+    if (session.source() == Source::FreeSelect) {
+        state.dragDropRefillFiles = ctx.files(Source::FreeSelect);
+        state.dragDropRefillDirs = ctx.dirs(Source::FreeSelect);
     }
     session.snapshotRows();
     session.normalPointer();
@@ -199,9 +200,9 @@ QList<DeferredReversal> reverse(RunSession& session) {
     session.window()->setStatus(QStringLiteral("Status: Checking Files..."));
     session.busyPointer();
     session.setPanel(QStringLiteral("Checking Files..."));
-    const int other = session.otherSource();
-    carryRenames(ctx.lstFiles[other], ctx.lists[other], journalFileRenames(state, true));
-    carryRenames(ctx.lstDirs[other], ctx.lists[other], journalDirRenames(state, true));
+    const Source other = session.otherSource();
+    carryRenames(ctx.files(other), ctx.list(other), journalFileRenames(state, true));
+    carryRenames(ctx.dirs(other), ctx.list(other), journalDirRenames(state, true));
     return deferred;
 }
 
@@ -239,7 +240,7 @@ void removeCreatedDirectories(RunSession& session, bool finalPass) {
 }
 
 void rebuildSource(RunSession& session) {
-    if (session.source() == 0) {
+    if (session.source() == Source::Directory) {
         session.rebuildDirectory();
         session.busyPointer();
     } else {
@@ -265,7 +266,7 @@ bool undoLastRun(DriverContext& ctx) {
 
     QList<DeferredReversal> deferred;
     passOver(QStringLiteral("reversal"), [&] {
-        prepare(session);
+        prepareUndo(session);
         deferred = reverse(session);
     });
 
@@ -283,7 +284,7 @@ bool undoLastRun(DriverContext& ctx) {
     passOver(QStringLiteral("order"), [&] {
         // The Directory list read again stands in the read's order unless the user had set
         // an order of its own; the order after the run followed the new names.
-        if (session.source() == 1 || session.inputs().listOrderChanged) {
+        if (session.source() == Source::FreeSelect || session.inputs().listOrderChanged) {
             session.restoreOrder();
         }
     });

@@ -6,7 +6,7 @@
 
 #include <QString>
 
-#include "runs/driver.h"
+#include "runs/drivercontext.h"
 
 namespace runs {
 

@@ -9,7 +9,10 @@ jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 
 echo "== Normal build"
-"$root/scripts/build.sh" "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUENZA_WERROR=ON
+# One unit per source file, so that each file is compiled on its own (scripts/run.sh leaves the
+# shared build folder set to large units).
+"$root/scripts/build.sh" "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUENZA_WERROR=ON \
+    -DQUENZA_UNITY_BUILD=OFF
 ctest --test-dir "$root/build" --output-on-failure --parallel "$jobs"
 
 echo "== Sanitizer build (AddressSanitizer, UndefinedBehaviorSanitizer)"

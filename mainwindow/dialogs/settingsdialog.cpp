@@ -29,8 +29,8 @@ namespace mainwindow {
 namespace {
 
 // The client area, twips.
-constexpr int kClientWidth = 4965;
-constexpr int kClientHeight = 5130;
+constexpr int kSettingsWidth = 4965;
+constexpr int kSettingsHeight = 5130;
 // A control that grows to fit its caption stops at the edge of its frame, this wide.
 constexpr int kFrameBorderPixels = 2;
 
@@ -49,7 +49,7 @@ struct InputDef {
 };
 
 // clang-format off
-const InputDef kControls[] = {
+const InputDef kSettingsControls[] = {
     // General
     {"frmShell", Input::Frame, "", "Explorer Shell Extension", 240, 840, 4455, 855},
     {"chkShellShowQuenza", Input::CheckBox, "frmShell",
@@ -121,7 +121,7 @@ struct SettingsTab {
     std::initializer_list<const char*> frames;
 };
 
-const SettingsTab kTabs[] = {
+const SettingsTab kSettingsTabs[] = {
     {"General", "general", {"frmShell", "frmSecurity", "frmStartup", "frmGeneralMisc"}},
     {"Interface", "interface", {"frmMisc", "frmTreeview", "frmListview"}},
     {"Icons && Thumbnails", "interface2", {"frmThumbs", "frmSysIcons"}},
@@ -279,7 +279,7 @@ FrmSettings::FrmSettings(SettingsDialogParts parts)
     setObjectName(QStringLiteral("frmSettings"));
     setWindowTitle(QStringLiteral("Quenza Renamer Settings"));
     setFont(parts_.owner.font());
-    setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
+    setFixedSize(twipsToPixels(kSettingsWidth), twipsToPixels(kSettingsHeight));
     build();
     load();
 }
@@ -290,12 +290,12 @@ void FrmSettings::build() {
     tabStrip_ = new TabStrip(this);
     tabStrip_->setObjectName(QStringLiteral("TabStrip"));
     tabStrip_->setGeometry(twipsRect(105, 105, 4725, 4425));
-    for (const SettingsTab& tab : kTabs) {
+    for (const SettingsTab& tab : kSettingsTabs) {
         tabStrip_->addKeyedTab(QString::fromUtf8(tab.caption), QString::fromUtf8(tab.key));
     }
     controls_.insert(tabStrip_->objectName(), tabStrip_);
 
-    for (const InputDef& def : kControls) {
+    for (const InputDef& def : kSettingsControls) {
         const QString caption = QString::fromUtf8(def.caption);
         QWidget* parent =
             def.frame[0] == '\0' ? this : controls_.value(QString::fromUtf8(def.frame));
@@ -371,11 +371,11 @@ void FrmSettings::build() {
 
     // A size box reads as the label on its line, not as the frame around both boxes; the
     // labels run on underneath the boxes.
-    for (const InputDef& box : kControls) {
+    for (const InputDef& box : kSettingsControls) {
         if (box.kind != Input::TextBox) {
             continue;
         }
-        for (const InputDef& label : kControls) {
+        for (const InputDef& label : kSettingsControls) {
             if (label.kind == Input::Label && qstrcmp(label.frame, box.frame) == 0 &&
                 label.left < box.left && label.top < box.top + box.height &&
                 label.top + label.height > box.top) {
@@ -523,13 +523,13 @@ void FrmSettings::selectTab(const QString& key) {
 // ---- Handlers ----
 
 void FrmSettings::tabStripClick() {
-    for (const SettingsTab& tab : kTabs) {
+    for (const SettingsTab& tab : kSettingsTabs) {
         for (const char* frame : tab.frames) {
             controls_.value(QString::fromUtf8(frame))->setVisible(false);
         }
     }
     const QString key = tabStrip_->currentKey();
-    for (const SettingsTab& tab : kTabs) {
+    for (const SettingsTab& tab : kSettingsTabs) {
         if (key == QLatin1String(tab.key)) {
             for (const char* frame : tab.frames) {
                 controls_.value(QString::fromUtf8(frame))->setVisible(true);

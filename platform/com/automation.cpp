@@ -6,7 +6,7 @@
 #include <new>
 #include <optional>
 
-#include "platform/com/dispatch.h"
+#include "platform/com/idispatch.h"
 
 namespace com {
 

@@ -15,26 +15,12 @@
 #include <string>
 #include <string_view>
 
+#include "platform/com/automationtypes.h"
 #include "platform/com/com.h"
 
 namespace com {
 
-using UINT = std::uint32_t;
-using USHORT = std::uint16_t;
-using WORD = std::uint16_t;
-using DWORD = std::uint32_t;
-using LONG = std::int32_t;
-using SCODE = std::int32_t;
-using LCID = DWORD;
-using DISPID = LONG;
-using VARTYPE = std::uint16_t;
-
 // Strings ------------------------------------------------------------------------------------
-
-using OLECHAR = char16_t;
-// Points at the first character; the byte length (without the terminator) is stored in the
-// four bytes before it, and two zero bytes follow the text. A null BSTR is the empty string.
-using BSTR = OLECHAR*;
 
 // A copy of the zero-terminated `text`; null for a null `text` or when memory runs out.
 BSTR SysAllocString(const OLECHAR* text);
@@ -161,7 +147,7 @@ std::span<const std::uint8_t> byteArrayView(const SAFEARRAY* array);
 
 // Variants -----------------------------------------------------------------------------------
 
-class IDispatch;  // platform/com/dispatch.h
+class IDispatch;  // platform/com/idispatch.h
 
 enum VARENUM : VARTYPE {
     VT_EMPTY = 0,

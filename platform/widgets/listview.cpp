@@ -269,13 +269,16 @@ void ListViewModel::sortRows(int column, Qt::SortOrder order) {
     if (column < 0 || count < 2) {
         return;
     }
-    // By the user's language, ignoring letter case, as the desktop's file lists sort.
+    // By the user's language, ignoring letter case, as the desktop's file lists sort. The keys
+    // are folded first, because a collator may heed case whatever it is told: Qt built without
+    // ICU collates through the C library, which compares codes under the C and POSIX locales.
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::vector<QString> keys(static_cast<size_t>(count));
     for (int row = 0; row < count; ++row) {
         const QStringList& texts = rows.at(row).texts;
-        keys[static_cast<size_t>(row)] = column < texts.size() ? texts.at(column) : QString();
+        keys[static_cast<size_t>(row)] =
+            column < texts.size() ? texts.at(column).toCaseFolded() : QString();
     }
     std::vector<int> byKey(static_cast<size_t>(count));
     std::iota(byKey.begin(), byKey.end(), 0);

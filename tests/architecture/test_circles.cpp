@@ -27,18 +27,7 @@ const std::string kRoot = QUENZA_SOURCE_DIR;
 // The circles that remain, each as the units it binds. The check fails on any circle not listed
 // here and on a listed one that changed, so a circle cut is a row removed and a new one is
 // noticed where it is made.
-const std::set<Circle> kKnownCircles = {
-    // A unit and the helper unit built with it, each using the other's header.
-    {"platform/filesystem", "platform/fsdetail"},
-    {"platform/com/automation", "platform/com/dispatch"},
-    {"media/images", "media/mediaproperties", "media/mpegstream", "media/riff"},
-    // The run session serves the run and the undo, and is built on the driver's context.
-    {"runs/driver", "runs/runsession"},
-    {"filelists/listbuilder", "filelists/thumbnails"},
-    // The table of controls is read by the list it builds (controls.def).
-    {"mainwindow/controls", "mainwindow/controltable"},
-    {"mainwindow/tabstrip", "mainwindow/tabstripaccessible"},
-};
+const std::set<Circle> kKnownCircles = {};
 
 Unit unitOf(const fs::path& path) {
     fs::path unit = path;

@@ -228,10 +228,19 @@ TEST_F(Mp3Name, WhichFilesAreRead) {
     engine::Mp3Options onlyMp3;
     onlyMp3.onlyMp3Files = true;
     const std::string file = id3v2(3, {{"TIT2", "Title"}}) + mpegFrames();
-    EXPECT_EQ(nameOf(file, "<TITLE>", onlyMp3, "song.MP3"), "Title");
-    EXPECT_EQ(nameOf(file, "<TITLE>", onlyMp3, "song.mp3.bak"), "");
-    EXPECT_EQ(nameOf(file, "<TITLE>", onlyMp3, "song"), "");
+    const struct {
+        const char* name;
+        bool read;
+    } cases[] = {
+        {"song.MP3", true}, {"song.mp3", true},   {".mp3", true},     {"a.b.Mp3", true},
+        {"mp3", false},     {"MP3", false},       {"song", false},    {"song.mp3.bak", false},
+        {"mp3.", false},    {"song.mp3 ", false}, {"song.mp", false}, {"song.mp33", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(nameOf(file, "<TITLE>", onlyMp3, c.name), c.read ? "Title" : "") << c.name;
+    }
     EXPECT_EQ(nameOf(file, "<TITLE>", {}, "song.bak"), "Title");
+    EXPECT_EQ(nameOf(file, "<TITLE>", {}, "mp3"), "Title");
     // A folder or a missing file cannot be read: it keeps its name.
     files.mkdir("folder.mp3");
     engine::Mp3Options options;

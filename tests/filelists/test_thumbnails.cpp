@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QWidget>
 
+#include "filelists/buildprogress.h"
 #include "filelists/imagelist.h"
 #include "filelists/thumbnails.h"
 #include "platform/programfolder.h"

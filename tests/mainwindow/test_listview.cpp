@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListView>
+#include <QLocale>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QTreeView>
@@ -246,6 +247,51 @@ TEST(ListViewSorting, StableByOneColumnWithTheSelectionFollowingItsRow) {
     EXPECT_EQ(list.text(4), QStringLiteral("0"));
     list.clear();
     EXPECT_EQ(list.sortOrder(), Qt::AscendingOrder);
+}
+
+TEST(ListViewSorting, IgnoresLetterCaseInEveryLocale) {
+    const struct {
+        const char* what;
+        QStringList texts;
+        Qt::SortOrder order;
+        QStringList sorted;
+    } cases[] = {
+        {"capitals among small letters",
+         {"Zeta", "alpha", "Beta"},
+         Qt::AscendingOrder,
+         {"alpha", "Beta", "Zeta"}},
+        {"case-only ties keep their order",
+         {"b.TXT", "a", "B.txt", "b.txt"},
+         Qt::AscendingOrder,
+         {"a", "b.TXT", "B.txt", "b.txt"}},
+        {"descending", {"b", "A", "c", "B"}, Qt::DescendingOrder, {"c", "b", "B", "A"}},
+        {"beyond ASCII",
+         {"\u00e9t\u00e9", "\u00c9T\u00c9 2", "\u00e9t\u00e9 1"},
+         Qt::AscendingOrder,
+         {"\u00e9t\u00e9", "\u00e9t\u00e9 1", "\u00c9T\u00c9 2"}},
+    };
+    // In every locale, the C locale included.
+    const QLocale saved;
+    for (const QLocale& locale : {QLocale(QLocale::English, QLocale::UnitedStates), QLocale::c(),
+                                  QLocale(QLocale::German, QLocale::Germany)}) {
+        QLocale::setDefault(locale);
+        for (const auto& c : cases) {
+            SCOPED_TRACE(locale.name().toStdString() + ": " + c.what);
+            ListView list;
+            withColumns(list);
+            for (const QString& text : c.texts) {
+                list.addRow({text});
+            }
+            list.setSortOrder(c.order);
+            list.sortByColumn(0);
+            QStringList sorted;
+            for (int row = 0; row < list.rowCount(); ++row) {
+                sorted << list.text(row);
+            }
+            EXPECT_EQ(sorted, c.sorted);
+        }
+    }
+    QLocale::setDefault(saved);
 }
 
 TEST(ListViewDrags, RowDragsNameTheirListAndTheHighlightFollowsRows) {

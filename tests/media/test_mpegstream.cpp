@@ -8,6 +8,7 @@
 #include <limits>
 #include <string>
 
+#include "media/mediafailure.h"
 #include "media/mpegstream.h"
 #include "tests/support/tempdir.h"
 

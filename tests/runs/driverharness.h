@@ -31,6 +31,7 @@
 #include "platform/programfolder.h"
 #include "platform/widgets/listview.h"
 #include "runs/driver.h"
+#include "runs/rows.h"
 #include "runs/runwindow.h"
 #include "runs/undo.h"
 #include "settings/programsettings.h"
@@ -128,12 +129,16 @@ inline std::string describe(const Tree& tree) {
 }
 
 // A file with the given content whose change time is a fixed moment in the past (with
-// nanoseconds, so an inexact restore shows) and whose access time is now.
+// nanoseconds, so an inexact restore shows) and whose access time is just ahead of now. Ahead,
+// because the kernel stamps the status change with a coarser clock: an access time at or
+// before it lets the first plain read (a picture token's, say) move the access time, and
+// whether it does would depend on the clock tick.
 inline std::string writeFile(const TempDir& dir, const std::string& name,
                              const std::string& content, int seconds = 0) {
     const std::string path = dir.write(name, content);
     struct timespec now {};
     clock_gettime(CLOCK_REALTIME, &now);
+    now.tv_sec += 1;
     const struct timespec modified { 1'500'000'000 + seconds, 123'456'789 };
     EXPECT_TRUE(platform::fs::setFileTimes(path, nullptr, &now, &modified).ok());
     return path;
