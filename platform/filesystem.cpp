@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -176,12 +177,15 @@ mode_t modeOfListedType(unsigned char type) {
 #define QUENZA_GETXATTRAT 464
 #endif
 
+std::string storedValuePrefix(int dirFd, const std::string& prefix);
+
 // Reads the stored values of the entries of one folder: by name inside the folder's handle,
 // which looks up one level instead of walking the whole path again for every entry, or by the
-// path (`prefix` and the name) where the kernel cannot. Shared by the threads of one read.
+// path where the kernel cannot (its prefix worked out once, on the first such read). Shared by
+// the threads of one read.
 class StoredReader {
 public:
-    StoredReader(int dirFd, const std::string& prefix) : dirFd_(dirFd), prefix_(prefix) {}
+    StoredReader(int dirFd, const std::string& folder) : dirFd_(dirFd), folder_(folder) {}
 
     StoredValue read(const std::string& name, std::string& path) {
 #ifdef QUENZA_GETXATTRAT
@@ -204,13 +208,16 @@ public:
             byPathOnly_.store(true, std::memory_order_relaxed);
         }
 #endif
+        std::call_once(prefixMade_, [this] { prefix_ = storedValuePrefix(dirFd_, folder_); });
         path.assign(prefix_).append(name);
         return readStored(path.c_str());
     }
 
 private:
     int dirFd_;
-    const std::string& prefix_;
+    const std::string& folder_;
+    std::once_flag prefixMade_;
+    std::string prefix_;
     std::atomic<bool> byPathOnly_{false};
 };
 
@@ -266,11 +273,11 @@ void examine(int dirFd, StoredReader& stored, unsigned char listedType, FolderDe
 constexpr std::size_t kEntriesPerThread = 2048;
 constexpr unsigned kMostThreads = 8;
 
-void examineAll(int dirFd, const std::string& prefix, std::vector<Entry>& entries,
+void examineAll(int dirFd, const std::string& folder, std::vector<Entry>& entries,
                 const std::vector<unsigned char>& types, FolderDetail detail,
                 std::vector<int>& failures) {
     failures.assign(entries.size(), 0);
-    StoredReader stored(dirFd, prefix);
+    StoredReader stored(dirFd, folder);
     const auto stretch = [&](std::size_t from, std::size_t to) {
         std::string path;
         for (std::size_t i = from; i < to; ++i) {
@@ -318,18 +325,12 @@ Result<std::vector<Entry>> readFolder(const std::string& folder, FolderDetail de
 
 Result<std::vector<Entry>> readFolderAt(int folderFd, const std::string& folder,
                                         FolderDetail detail) {
-    // The listing reads through its own copy of the handle; the offset the two share starts
-    // over, so a handle can be listed more than once.
-    const int dirFd = fcntl(folderFd, F_DUPFD_CLOEXEC, 0);
-    DIR* dir = dirFd >= 0 ? fdopendir(dirFd) : nullptr;
-    if (dir == nullptr) {
-        const int error = errno;
-        if (dirFd >= 0) {
-            close(dirFd);
-        }
-        return systemFailure("cannot read the folder " + quoted(folder), error);
+    // The listing reads the handle itself from its start, so a handle can be listed more than
+    // once, and needs neither a second handle nor a directory stream allocated per folder (a
+    // deep tree lists a thousand folders of one entry each).
+    if (lseek(folderFd, 0, SEEK_SET) < 0) {
+        return systemFailure("cannot read the folder " + quoted(folder), errno);
     }
-    rewinddir(dir);
     std::string prefix = folder;
     if (prefix.empty() || prefix.back() != '/') {
         prefix += '/';
@@ -339,27 +340,28 @@ Result<std::vector<Entry>> readFolderAt(int folderFd, const std::string& folder,
     // none), each filled in where it stands by the examining.
     std::vector<Entry> entries;
     std::vector<unsigned char> types;
+    alignas(struct dirent64) char buffer[8192];
     for (;;) {
-        errno = 0;
-        const struct dirent* item = readdir(dir);
-        if (item == nullptr) {
-            if (errno != 0) {
-                const int error = errno;
-                closedir(dir);
-                return systemFailure("cannot read the folder " + quoted(folder), error);
-            }
+        const ssize_t filled = getdents64(folderFd, buffer, sizeof buffer);
+        if (filled < 0) {
+            return systemFailure("cannot read the folder " + quoted(folder), errno);
+        }
+        if (filled == 0) {
             break;
         }
-        const std::string_view name = item->d_name;
-        if (name != "." && name != "..") {
-            entries.emplace_back().name = name;
-            types.push_back(item->d_type);
+        for (ssize_t at = 0; at < filled;) {
+            const auto* item = reinterpret_cast<const struct dirent64*>(buffer + at);
+            at += item->d_reclen;
+            const std::string_view name = item->d_name;
+            if (name != "." && name != "..") {
+                entries.emplace_back().name = name;
+                types.push_back(item->d_type);
+            }
         }
     }
 
     std::vector<int> failures;
-    examineAll(dirFd, storedValuePrefix(dirFd, prefix), entries, types, detail, failures);
-    closedir(dir);
+    examineAll(folderFd, prefix, entries, types, detail, failures);
 
     // A folder that may be listed but not entered (read without execute permission) names its
     // entries but shows none of them: that is a folder that cannot be read, not an empty one.

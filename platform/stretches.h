@@ -16,9 +16,14 @@ namespace platform {
 // threads (the cores the machine has at the most).
 inline void forEachStretch(std::size_t total, std::size_t perThread, unsigned mostThreads,
                            const std::function<void(std::size_t, std::size_t)>& stretch) {
-    const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
-    const std::size_t threads =
-        std::min<std::size_t>({cores, mostThreads, perThread == 0 ? 1 : total / perThread});
+    // Short ranges first: asking for the cores reads a file under /sys, which would cost a
+    // folder of one entry more than listing it.
+    if (perThread == 0 || total / perThread <= 1) {
+        stretch(0, total);
+        return;
+    }
+    static const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
+    const std::size_t threads = std::min<std::size_t>({cores, mostThreads, total / perThread});
     if (threads <= 1) {
         stretch(0, total);
         return;
