@@ -89,8 +89,13 @@ QList<qsizetype> nameOrder(const QStringList& names) {
     };
     constexpr qsizetype kNamesPerThread = 4096;
     const qsizetype total = names.size();
-    const qsizetype parts = std::clamp<qsizetype>(
-        std::min<qsizetype>(total / kNamesPerThread, std::thread::hardware_concurrency()), 1, 8);
+    // Asking for the cores reads a file under /sys: not for a list too short to share out.
+    const qsizetype parts =
+        total / kNamesPerThread <= 1
+            ? 1
+            : std::clamp<qsizetype>(
+                  std::min<qsizetype>(total / kNamesPerThread, std::thread::hardware_concurrency()),
+                  1, 8);
     std::vector<std::vector<QCollatorSortKey>> pieces(static_cast<std::size_t>(parts));
     std::vector<std::thread> helpers;
     for (qsizetype part = 1; part < parts; ++part) {
