@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include <utility>
+
 #include "engine/log.h"
 #include "filelists/rowtext.h"
 #include "platform/widgets/busy.h"
@@ -112,7 +114,7 @@ ListBuildResult updateListview(platform::ListView& list, const QStringList& dirs
     rows.reserve(dirRows.size() + fileRows.size());
     appendInNameOrder(rows, dirRows);
     appendInNameOrder(rows, fileRows);
-    list.addRows(rows);
+    list.addRows(std::move(rows));
     attachImages(list, images);
     list.clearSelection();
     result.rows = list.rowCount();

@@ -15,6 +15,7 @@
 #include <optional>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "engine/log.h"
@@ -365,7 +366,7 @@ void FreeSelect::refill(const QStringList& files, const QStringList& dirs) {
     list->setFont(window_.font());
     list->setView(vbValue(ui_.chkThumbnailsFreeSelect) != 0 ? platform::ListView::View::LargeIcon
                                                             : platform::ListView::View::Report);
-    list->addRows(rows);
+    list->addRows(std::move(rows));
     filelists::attachImages(*list, images_);
 }
 
@@ -539,7 +540,8 @@ void FreeSelect::mnuTreeviewAddRecursiveClick() {
     // In the order the tree was built: folders as the folder read listed them, then files.
     QStringList candidates;
     candidates.reserve(inside.size());
-    for (const QStringList* entries : {&state_.dirs(Source::Directory), &state_.files(Source::Directory)}) {
+    for (const QStringList* entries :
+         {&state_.dirs(Source::Directory), &state_.files(Source::Directory)}) {
         for (const QString& entry : *entries) {
             if (entry.startsWith(folder)) {
                 const QString relative = entry.mid(folder.size());
@@ -724,7 +726,7 @@ void removeRows(platform::ListView* list, const QList<int>& removed, const QList
         rows.append(list->row(row));
     }
     list->clear();
-    list->addRows(rows);
+    list->addRows(std::move(rows));
     for (const int row : std::as_const(keptAt)) {
         list->selectRow(row);
     }
@@ -735,7 +737,8 @@ void removeRows(platform::ListView* list, const QList<int>& removed, const QList
 void FreeSelect::mnuDragdropRemoveClick() {
     state_.stopPreview();
     platform::ListView* list = ui_.lwDragDrop;
-    Removal removal = planRemoval(list, state_.files(Source::FreeSelect), state_.dirs(Source::FreeSelect));
+    Removal removal =
+        planRemoval(list, state_.files(Source::FreeSelect), state_.dirs(Source::FreeSelect));
     takeEntries(state_.files(Source::FreeSelect), removal.takeFiles);
     takeEntries(state_.dirs(Source::FreeSelect), removal.takeDirs);
     removeRows(list, removal.removed, removal.kept);

@@ -6,6 +6,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <utility>
 
 #include "filelists/rowtext.h"
 #include "platform/widgets/listview.h"
@@ -80,7 +81,7 @@ bool restoreRowOrder(platform::ListView& list, const QStringList& order) {
         reordered.append(rows.at(row));
     }
     list.clear();
-    list.addRows(reordered);
+    list.addRows(std::move(reordered));
     return true;
 }
 

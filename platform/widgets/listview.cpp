@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -204,6 +205,20 @@ void ListViewModel::appendRows(const QList<ListRow>& newRows) {
     const int first = static_cast<int>(rows.size());
     beginInsertRows(QModelIndex(), first, first + static_cast<int>(newRows.size()) - 1);
     rows.append(newRows);
+    endInsertRows();
+}
+
+void ListViewModel::appendRows(QList<ListRow>&& newRows) {
+    if (newRows.isEmpty()) {
+        return;
+    }
+    const int first = static_cast<int>(rows.size());
+    beginInsertRows(QModelIndex(), first, first + static_cast<int>(newRows.size()) - 1);
+    if (rows.isEmpty()) {
+        rows = std::move(newRows);
+    } else {
+        rows.append(std::move(newRows));
+    }
     endInsertRows();
 }
 
@@ -506,6 +521,10 @@ int ListView::addRow(const QStringList& texts) {
 
 void ListView::addRows(const QList<ListRow>& rows) {
     model_->appendRows(rows);
+}
+
+void ListView::addRows(QList<ListRow>&& rows) {
+    model_->appendRows(std::move(rows));
 }
 
 void ListView::removeRow(int row) {

@@ -68,6 +68,7 @@ public:
     void appendColumn(const ListColumn& column);
     void removeColumnAt(int column);
     void appendRows(const QList<ListRow>& newRows);
+    void appendRows(QList<ListRow>&& newRows);
     void removeRowAt(int row);
     void clearRows();
     void setText(int row, int column, const QString& text);
@@ -114,6 +115,8 @@ public:
     int addRow(const QStringList& texts);
     // Appends all rows in one model change: fast for tens of thousands of rows.
     void addRows(const QList<ListRow>& rows);
+    // Takes the rows over instead of copying each one (a list of thousands).
+    void addRows(QList<ListRow>&& rows);
     void removeRow(int row);
     // Removes every row. A list filled afresh sorts ascending again, so the next header click
     // sorts descending.
