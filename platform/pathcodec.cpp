@@ -1,5 +1,8 @@
 #include "platform/pathcodec.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace platform {
 
 namespace {
@@ -8,16 +11,6 @@ constexpr char16_t kEscapeBase = 0xDC00;  // + byte (0x80..0xFF) = U+DC80..U+DCF
 
 bool isContinuation(unsigned char byte) {
     return (byte & 0xC0) == 0x80;
-}
-
-void appendCodePoint(std::u16string& out, char32_t point) {
-    if (point < 0x10000) {
-        out.push_back(static_cast<char16_t>(point));
-    } else {
-        point -= 0x10000;
-        out.push_back(static_cast<char16_t>(0xD800 + (point >> 10)));
-        out.push_back(static_cast<char16_t>(0xDC00 + (point & 0x3FF)));
-    }
 }
 
 // The length of the valid UTF-8 sequence at `at`, or 0 when the byte there starts none; the
@@ -62,60 +55,116 @@ size_t validSequence(std::string_view bytes, size_t at, char32_t& point) {
     return length;
 }
 
+// Eight bytes or four UTF-16 units at a time: a run of ASCII, nearly every name, is copied
+// without looking at each character.
+constexpr std::uint64_t kHighBytes = 0x8080808080808080u;
+constexpr std::uint64_t kHighUnits = 0xFF80FF80FF80FF80u;
+
 }  // namespace
 
-std::u16string decodePathBytes(std::string_view bytes) {
-    std::u16string out;
-    out.reserve(bytes.size());
-    size_t at = 0;
-    while (at < bytes.size()) {
-        char32_t point = 0;
-        const size_t length = validSequence(bytes, at, point);
-        if (length == 0) {
-            out.push_back(
-                static_cast<char16_t>(kEscapeBase + static_cast<unsigned char>(bytes[at])));
+std::size_t decodePathBytesInto(std::string_view bytes, char16_t* out) {
+    const std::size_t size = bytes.size();
+    std::size_t at = 0;
+    std::size_t written = 0;
+    while (at < size) {
+        if (at + 8 <= size) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, bytes.data() + at, sizeof word);
+            if ((word & kHighBytes) == 0) {
+                for (std::size_t i = 0; i < 8; ++i) {
+                    out[written + i] = static_cast<unsigned char>(bytes[at + i]);
+                }
+                at += 8;
+                written += 8;
+                continue;
+            }
+        }
+        const auto lead = static_cast<unsigned char>(bytes[at]);
+        if (lead < 0x80) {
+            out[written++] = lead;
             ++at;
             continue;
         }
-        appendCodePoint(out, point);
-        at += length;
+        char32_t point = 0;
+        const std::size_t length = validSequence(bytes, at, point);
+        if (length == 0) {
+            out[written++] = static_cast<char16_t>(kEscapeBase + lead);
+            ++at;
+        } else if (point < 0x10000) {
+            out[written++] = static_cast<char16_t>(point);
+            at += length;
+        } else {
+            point -= 0x10000;
+            out[written++] = static_cast<char16_t>(0xD800 + (point >> 10));
+            out[written++] = static_cast<char16_t>(0xDC00 + (point & 0x3FF));
+            at += length;
+        }
     }
+    return written;
+}
+
+std::u16string decodePathBytes(std::string_view bytes) {
+    std::u16string out(bytes.size(), u'\0');
+    out.resize(decodePathBytesInto(bytes, out.data()));
     return out;
 }
 
 std::string encodePathText(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size() * 3);
-    const auto putUtf8 = [&out](char32_t point) {
+    const std::size_t size = text.size();
+    // The ASCII beginning goes straight in; from the first other unit on, room for the longest
+    // form of every unit left (three bytes: a pair of two units takes four).
+    std::string out(size, '\0');
+    std::size_t i = 0;
+    for (; i + 4 <= size; i += 4) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + i, sizeof word);
+        if ((word & kHighUnits) != 0) {
+            break;
+        }
+        for (std::size_t k = 0; k < 4; ++k) {
+            out[i + k] = static_cast<char>(text[i + k]);
+        }
+    }
+    while (i < size && text[i] < 0x80) {
+        out[i] = static_cast<char>(text[i]);
+        ++i;
+    }
+    if (i == size) {
+        return out;
+    }
+    out.resize(i + (size - i) * 3);
+    char* put = out.data() + i;
+    const auto putUtf8 = [&put](char32_t point) {
         if (point < 0x80) {
-            out.push_back(static_cast<char>(point));
+            *put++ = static_cast<char>(point);
         } else if (point < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (point >> 6)));
-            out.push_back(static_cast<char>(0x80 | (point & 0x3F)));
+            *put++ = static_cast<char>(0xC0 | (point >> 6));
+            *put++ = static_cast<char>(0x80 | (point & 0x3F));
         } else if (point < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (point >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((point >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (point & 0x3F)));
+            *put++ = static_cast<char>(0xE0 | (point >> 12));
+            *put++ = static_cast<char>(0x80 | ((point >> 6) & 0x3F));
+            *put++ = static_cast<char>(0x80 | (point & 0x3F));
         } else {
-            out.push_back(static_cast<char>(0xF0 | (point >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((point >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((point >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (point & 0x3F)));
+            *put++ = static_cast<char>(0xF0 | (point >> 18));
+            *put++ = static_cast<char>(0x80 | ((point >> 12) & 0x3F));
+            *put++ = static_cast<char>(0x80 | ((point >> 6) & 0x3F));
+            *put++ = static_cast<char>(0x80 | (point & 0x3F));
         }
     };
-    for (size_t i = 0; i < text.size(); ++i) {
+    for (; i < size; ++i) {
         const char16_t unit = text[i];
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < size && text[i + 1] >= 0xDC00 &&
             text[i + 1] <= 0xDFFF) {
             putUtf8(0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) +
                     (static_cast<char32_t>(text[i + 1]) - 0xDC00));
             ++i;
         } else if (unit >= 0xDC80 && unit <= 0xDCFF) {
-            out.push_back(static_cast<char>(unit - kEscapeBase));
+            *put++ = static_cast<char>(unit - kEscapeBase);
         } else {
             putUtf8(unit);
         }
     }
+    out.resize(static_cast<std::size_t>(put - out.data()));
     return out;
 }
 

@@ -8,12 +8,16 @@
 // the same text (valid UTF-8 never yields a lone surrogate).
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace platform {
 
 std::u16string decodePathBytes(std::string_view bytes);
+// The same written to `out`, which has room for bytes.size() units (no name decodes to more
+// units than it has bytes); returns the units written.
+std::size_t decodePathBytesInto(std::string_view bytes, char16_t* out);
 
 // The inverse of decodePathBytes. Text that no name decodes to (a lone surrogate outside
 // U+DC80..U+DCFF) is written as its generalised three-byte form, which is still one fixed byte

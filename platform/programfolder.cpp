@@ -78,9 +78,13 @@ std::string nativePath(const QString& path) {
 }
 
 QString fromNativePath(const std::string& path) {
-    const std::u16string text = decodePathBytes(path);
-    return QString(reinterpret_cast<const QChar*>(text.data()),
-                   static_cast<qsizetype>(text.size()));
+    QString text(static_cast<qsizetype>(path.size()), Qt::Uninitialized);
+    if (path.empty()) {
+        return text;
+    }
+    text.truncate(static_cast<qsizetype>(
+        decodePathBytesInto(path, reinterpret_cast<char16_t*>(text.data()))));
+    return text;
 }
 
 void ignoreRelativeXdgFolders() {

@@ -49,6 +49,56 @@ TEST(PathCodec, EveryByteStringOfUpToTwoBytesComesBackExactly) {
     }
 }
 
+// Long runs of ASCII are taken several characters at a time: whatever stands before, between
+// and after them, and wherever in such a run it falls, every piece reads as it does alone.
+TEST(PathCodec, PiecesReadTheSameWhereverTheyStandAmongAsciiRuns) {
+    const struct {
+        std::string bytes;
+        std::u16string text;
+    } pieces[] = {
+        {"", u""},
+        {"\xc3\xa9", u"\u00e9"},
+        {"\xe6\x97\xa5", u"\u65e5"},
+        {"\xf0\x9f\x98\x80", u"\U0001F600"},
+        {"\xff", u"\xdcff"},
+        {"\x80", u"\xdc80"},
+        {"\xc0\xaf", u"\xdcc0\xdcaf"},
+        {"\xed\xa0\x80", u"\xdced\xdca0\xdc80"},
+        {"\x7f", u"\x7f"},
+    };
+    for (const auto& first : pieces) {
+        for (const auto& second : pieces) {
+            for (std::size_t before = 0; before <= 10; ++before) {
+                for (std::size_t between : {0, 1, 3, 7, 8, 9, 17}) {
+                    const std::string lead(before, 'a');
+                    const std::string gap(between, 'Z');
+                    const std::string bytes = lead + first.bytes + gap + second.bytes + "/x.t";
+                    const std::u16string text =
+                        std::u16string(lead.begin(), lead.end()) + first.text +
+                        std::u16string(gap.begin(), gap.end()) + second.text + u"/x.t";
+                    SCOPED_TRACE(testing::PrintToString(bytes));
+                    ASSERT_EQ(decodePathBytes(bytes), text);
+                    ASSERT_EQ(encodePathText(text), bytes);
+                    const QString qtext = platform::fromNativePath(bytes);
+                    ASSERT_EQ(std::u16string_view(reinterpret_cast<const char16_t*>(qtext.utf16()),
+                                                  static_cast<std::size_t>(qtext.size())),
+                              text);
+                    ASSERT_EQ(platform::nativePath(qtext), bytes);
+                }
+            }
+        }
+    }
+    // Text no name decodes to, after and amid ASCII runs of every length around a word.
+    for (std::size_t before = 0; before <= 9; ++before) {
+        const std::u16string lead(before, u'q');
+        const std::string leadBytes(before, 'q');
+        EXPECT_EQ(encodePathText(lead + u"\xd800" + lead), leadBytes + "\xed\xa0\x80" + leadBytes);
+        EXPECT_EQ(encodePathText(lead + u"\x0100" + lead), leadBytes + "\xc4\x80" + leadBytes);
+    }
+    EXPECT_TRUE(platform::fromNativePath(std::string()).isEmpty());
+    EXPECT_FALSE(platform::fromNativePath(std::string()).isNull());
+}
+
 TEST(PathCodec, DifferentNamesNeverShareAText) {
     // The classic clash of lossy decoding: an invalid byte and a real U+FFFD.
     EXPECT_NE(decodePathBytes("caf\xe9.txt"), decodePathBytes("caf\xef\xbf\xbd.txt"));
