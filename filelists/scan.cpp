@@ -15,6 +15,7 @@
 #include "platform/folderhandle.h"
 #include "platform/folderlist.h"
 #include "platform/messages.h"
+#include "platform/pathcodec.h"
 #include "platform/programfolder.h"
 
 namespace filelists {
@@ -23,32 +24,60 @@ namespace {
 
 namespace fs = platform::fs;
 
+// How many units two texts of at least `length` units share from their start, looked at four
+// units at a time while they agree.
+std::size_t sameUnits(const char16_t* a, const char16_t* b, std::size_t length) {
+    std::size_t i = 0;
+    for (; i + 4 <= length; i += 4) {
+        std::uint64_t wordA = 0;
+        std::uint64_t wordB = 0;
+        std::memcpy(&wordA, a + i, sizeof wordA);
+        std::memcpy(&wordB, b + i, sizeof wordB);
+        if (wordA != wordB) {
+            break;
+        }
+    }
+    while (i < length && a[i] == b[i]) {
+        ++i;
+    }
+    return i;
+}
+
 // The paths of a tree share long beginnings, equal to the letter, and letters equal as they
 // stand are equal with case ignored too: folderOrderLess compares only the rest from the first
 // difference (from the whole character when the difference falls inside a surrogate pair).
 // Comparing the whole of each path made reading a deep tree grow with the square of its depth.
 qsizetype sameBeginning(const QString& a, const QString& b) {
-    const qsizetype shorter = std::min(a.size(), b.size());
-    const ushort* x = a.utf16();
-    const ushort* y = b.utf16();
-    qsizetype i = 0;
-    // Four UTF-16 units at a time.
-    for (; i + 4 <= shorter; i += 4) {
-        std::uint64_t wordA = 0;
-        std::uint64_t wordB = 0;
-        std::memcpy(&wordA, x + i, sizeof wordA);
-        std::memcpy(&wordB, y + i, sizeof wordB);
-        if (wordA != wordB) {
-            break;
-        }
-    }
-    while (i < shorter && x[i] == y[i]) {
-        ++i;
-    }
+    const auto* x = reinterpret_cast<const char16_t*>(a.utf16());
+    const auto* y = reinterpret_cast<const char16_t*>(b.utf16());
+    auto i = static_cast<qsizetype>(
+        sameUnits(x, y, static_cast<std::size_t>(std::min(a.size(), b.size()))));
     if (i > 0 && QChar::isHighSurrogate(x[i - 1])) {
         --i;
     }
     return i;
+}
+
+// Two texts compared unit by unit (UTF-16 code units as numbers, a text before the longer
+// texts it begins), as QString::compare with letter case heeded.
+int compareUnits(const char16_t* a, std::size_t aLength, const char16_t* b, std::size_t bLength) {
+    const std::size_t shorter = std::min(aLength, bLength);
+    const std::size_t same = sameUnits(a, b, shorter);
+    if (same < shorter) {
+        return a[same] < b[same] ? -1 : 1;
+    }
+    return aLength < bLength ? -1 : (aLength > bLength ? 1 : 0);
+}
+
+// The four units of a text from `from` on as one number that orders as compareUnits does: the
+// first unit highest, a unit past the end as 0, which no name holds (a name is never cut by a
+// NUL).
+std::uint64_t headOf(const char16_t* text, std::size_t length, std::size_t from) {
+    std::uint64_t head = 0;
+    for (std::size_t i = from; i < from + 4; ++i) {
+        head = (head << 16) | (i < length ? text[i] : 0U);
+    }
+    return head;
 }
 
 // Files of one folder are taken in the order of folderOrderLess too.
@@ -68,6 +97,14 @@ struct FolderIdHash {
         return std::hash<std::uint64_t>()(static_cast<std::uint64_t>(id.device) * 1000003u ^
                                           static_cast<std::uint64_t>(id.inode));
     }
+};
+
+// An entry of a folder's listing: its attributes and where its name stands in the text that
+// holds the listing's names.
+struct Listed {
+    std::uint32_t attributes;
+    std::size_t at;
+    std::size_t length;
 };
 
 class Scan {
@@ -138,90 +175,199 @@ private:
     // Every entry of `folder` that the attribute mask lets through, folders included. Files
     // and folders of one folder come from one listing, read once, through the folder's handle
     // when it could be opened (by its path otherwise, which also gives the reason it fails).
-    const QList<platform::FolderEntry>* listing(const QString& folder) {
+    // The names are decoded once into one text, back to back: a path is then made from its
+    // folder and its name with one allocation, and no name is held as text of its own.
+    bool listing(const QString& folder) {
         if (listedFolder_ != folder || !listed_) {
-            const std::uint32_t mask = mask_ | fs::Directory;
             // A file's read-only bit, the one thing a read of kinds leaves out, matters only
             // when write-protected files are kept out.
             const fs::FolderDetail detail =
                 options_.processWriteProtected ? fs::FolderDetail::Kinds : fs::FolderDetail::Full;
             auto entries =
                 !branch_.empty() && branch_.back().path == folder
-                    ? platform::listFolderAt(branch_.back().handle.fd(), branch_.back().native,
-                                             QString(), mask, detail)
-                    : platform::listFolder(folder, QString(), mask, detail);
+                    ? fs::readFolderAt(branch_.back().handle.fd(), branch_.back().native, detail)
+                    : fs::readFolder(platform::nativePath(folder), detail);
             listedFolder_ = folder;
             listed_ = entries.ok();
-            listing_ = entries.ok() ? std::move(entries.value()) : QList<platform::FolderEntry>();
             listingError_ = entries.reason();
+            listing_.clear();
+            names_.clear();
+            if (listed_) {
+                keepListed(entries.value());
+            }
         }
-        return listed_ ? &listing_ : nullptr;
+        return listed_;
+    }
+
+    void keepListed(const std::vector<fs::Entry>& entries) {
+        const std::uint32_t mask = mask_ | fs::Directory;
+        std::size_t bytes = 0;
+        for (const fs::Entry& entry : entries) {
+            bytes += entry.name.size();
+        }
+        // No name decodes to more units than it has bytes.
+        names_.resize(bytes);
+        std::size_t at = 0;
+        listing_.reserve(entries.size());
+        for (const fs::Entry& entry : entries) {
+            if (!platform::passesAttributeMask(entry.attributes, mask)) {
+                continue;
+            }
+            const std::size_t length =
+                platform::decodePathBytesInto(entry.name, names_.data() + at);
+            listing_.push_back(Listed{entry.attributes, at, length});
+            at += length;
+        }
+        names_.resize(at);
+    }
+
+    QStringView nameOf(const Listed& entry) const {
+        return QStringView(names_.data() + entry.at, static_cast<qsizetype>(entry.length));
+    }
+
+    // The folder's path and a name, in one allocation.
+    static QString joined(const QString& folder, QStringView name) {
+        QString path(folder.size() + name.size(), Qt::Uninitialized);
+        QChar* out = path.data();
+        std::copy(folder.cbegin(), folder.cend(), out);
+        std::copy(name.cbegin(), name.cend(), out + folder.size());
+        return path;
     }
 
     ScanOutcome readFiles(const QString& folder) {
-        const QList<platform::FolderEntry>* entries = listing(folder);
-        if (!entries) {
+        if (!listing(folder)) {
             return failed(folder, listingError_);
         }
         // The files of a folder in name order, as the file systems the program was made for
         // hand them out, rather than in the hashed order of a Linux folder: the tree shows
         // them in this order, and so does every walk of the work list.
-        // Sorted by folded keys made once: folding case inside every comparison made the sort
-        // the larger part of reading a big folder.
-        struct Keyed {
-            QString folded;
-            const platform::FolderEntry* entry;
-        };
-        std::vector<Keyed> found;
-        found.reserve(static_cast<std::size_t>(entries->size()));
-        for (const platform::FolderEntry& entry : *entries) {
-            if (!entry.isDirectory() && platform::wildcardMatch(filePattern_, entry.name)) {
-                found.push_back({entry.name.toCaseFolded(), &entry});
-            }
-        }
-        std::sort(found.begin(), found.end(), [](const Keyed& a, const Keyed& b) {
-            const int folded = QString::compare(a.folded, b.folded, Qt::CaseSensitive);
-            return folded != 0 ? folded < 0 : a.entry->name < b.entry->name;
-        });
-        for (const Keyed& keyed : found) {
-            const platform::FolderEntry& entry = *keyed.entry;
+        const std::vector<std::uint32_t> order = filesInNameOrder();
+        for (const std::uint32_t position : order) {
+            const Listed& entry = listing_[position];
             if (cancelled()) {
                 return ScanOutcome::Cancelled;
             }
-            if (!passesReadOnlyRule(entry)) {
+            if (!passesReadOnlyRule(entry.attributes)) {
                 continue;
             }
             if (files_.size() >= options_.limit) {
                 return ScanOutcome::TooMany;
             }
-            files_.append(folder + entry.name);
+            files_.append(joined(folder, nameOf(entry)));
         }
         return cancelled() ? ScanOutcome::Cancelled : ScanOutcome::Completed;
     }
 
+    // The positions in the listing of the files the pattern lets through, ordered by their
+    // names with letter case folded (QString::toCaseFolded), compared unit by unit, and names
+    // equal so by the names as they stand. The folded names are made once, back to back in
+    // one buffer; an ASCII name (nearly every one) is folded here without asking Qt. The
+    // beginning every key of the folder shares is passed over, and the next eight units of a
+    // key, held as two numbers, settle most comparisons without reading the buffer.
+    std::vector<std::uint32_t> filesInNameOrder() {
+        struct Keyed {
+            std::uint64_t head;
+            std::uint64_t next;
+            std::size_t at;
+            std::uint32_t length;
+            std::uint32_t position;
+        };
+        std::vector<Keyed> found;
+        found.reserve(listing_.size());
+        keys_.clear();
+        keys_.reserve(names_.size());
+        for (std::size_t i = 0; i < listing_.size(); ++i) {
+            const Listed& entry = listing_[i];
+            const QStringView name = nameOf(entry);
+            if ((entry.attributes & fs::Directory) != 0 ||
+                !platform::wildcardMatch(filePattern_, name)) {
+                continue;
+            }
+            const std::size_t at = keys_.size();
+            appendFolded(name);
+            found.push_back(Keyed{0, 0, at, static_cast<std::uint32_t>(keys_.size() - at),
+                                  static_cast<std::uint32_t>(i)});
+        }
+        if (found.empty()) {
+            return {};
+        }
+        const char16_t* keys = keys_.data();
+        std::size_t shared = found.front().length;
+        for (const Keyed& keyed : found) {
+            shared = std::min(shared, sameUnits(keys + found.front().at, keys + keyed.at,
+                                                std::min<std::size_t>(shared, keyed.length)));
+        }
+        for (Keyed& keyed : found) {
+            keyed.head = headOf(keys + keyed.at, keyed.length, shared);
+            keyed.next = headOf(keys + keyed.at, keyed.length, shared + 4);
+        }
+        // Keys whose eight units agree are equal there, and either both go on or both end.
+        const std::size_t read = shared + 8;
+        std::sort(found.begin(), found.end(), [&](const Keyed& a, const Keyed& b) {
+            if (a.head != b.head) {
+                return a.head < b.head;
+            }
+            if (a.next != b.next) {
+                return a.next < b.next;
+            }
+            const std::size_t fromA = std::min<std::size_t>(read, a.length);
+            const std::size_t fromB = std::min<std::size_t>(read, b.length);
+            const int folded = compareUnits(keys + a.at + fromA, a.length - fromA,
+                                            keys + b.at + fromB, b.length - fromB);
+            if (folded != 0) {
+                return folded < 0;
+            }
+            const QStringView nameA = nameOf(listing_[a.position]);
+            const QStringView nameB = nameOf(listing_[b.position]);
+            return compareUnits(nameA.utf16(), static_cast<std::size_t>(nameA.size()),
+                                nameB.utf16(), static_cast<std::size_t>(nameB.size())) < 0;
+        });
+        std::vector<std::uint32_t> order;
+        order.reserve(found.size());
+        for (const Keyed& keyed : found) {
+            order.push_back(keyed.position);
+        }
+        return order;
+    }
+
+    void appendFolded(QStringView name) {
+        const bool ascii =
+            std::all_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() < 0x80; });
+        if (!ascii) {
+            const QString folded = name.toString().toCaseFolded();
+            keys_.append(reinterpret_cast<const char16_t*>(folded.utf16()),
+                         static_cast<std::size_t>(folded.size()));
+            return;
+        }
+        for (const QChar c : name) {
+            const char16_t unit = c.unicode();
+            keys_.push_back(unit >= u'A' && unit <= u'Z' ? unit + (u'a' - u'A') : unit);
+        }
+    }
+
     ScanOutcome readFolders(const QString& folder) {
-        const QList<platform::FolderEntry>* entries = listing(folder);
-        if (!entries) {
+        if (!listing(folder)) {
             return failed(folder, listingError_);
         }
-        for (const platform::FolderEntry& entry : *entries) {
+        for (const Listed& entry : listing_) {
             if (cancelled()) {
                 return ScanOutcome::Cancelled;
             }
-            if (!entry.isDirectory() || !platform::wildcardMatch(dirPattern_, entry.name) ||
-                !passesReadOnlyRule(entry)) {
+            if ((entry.attributes & fs::Directory) == 0 ||
+                !platform::wildcardMatch(dirPattern_, nameOf(entry)) ||
+                !passesReadOnlyRule(entry.attributes)) {
                 continue;
             }
             if (static_cast<qsizetype>(dirs_.size()) >= options_.limit) {
                 return ScanOutcome::TooMany;
             }
-            dirs_.insert(folder + entry.name);
+            dirs_.insert(joined(folder, nameOf(entry)));
         }
         return cancelled() ? ScanOutcome::Cancelled : ScanOutcome::Completed;
     }
 
-    bool passesReadOnlyRule(const platform::FolderEntry& entry) const {
-        return options_.processWriteProtected || (entry.attributes & fs::ReadOnly) == 0;
+    bool passesReadOnlyRule(std::uint32_t attributes) const {
+        return options_.processWriteProtected || (attributes & fs::ReadOnly) == 0;
     }
 
     // Opens the folder and records it as read; false when it was read before under another
@@ -350,7 +496,9 @@ private:
     const ScanOptions& options_;
     QString listedFolder_;
     bool listed_ = false;
-    QList<platform::FolderEntry> listing_;
+    std::vector<Listed> listing_;
+    std::u16string names_;
+    std::u16string keys_;
     std::string listingError_;
     const ScanHooks& hooks_;
     std::uint32_t mask_ = 0;

@@ -18,7 +18,7 @@ constexpr std::uint32_t kExcludingBits = fs::Hidden | fs::System | fs::Directory
 
 // Whole code points, so that "?" takes a character outside the BMP as one, folded so that
 // letters compare without regard to case.
-QList<char32_t> foldedCodePoints(const QString& text) {
+QList<char32_t> foldedCodePoints(QStringView text) {
     QList<char32_t> result;
     result.reserve(text.size());
     for (const char32_t c : text.toUcs4()) {
@@ -29,7 +29,7 @@ QList<char32_t> foldedCodePoints(const QString& text) {
 
 }  // namespace
 
-bool wildcardMatch(const QString& pattern, const QString& name) {
+bool wildcardMatch(const QString& pattern, QStringView name) {
     if (pattern.isEmpty() || pattern == QLatin1String("*.*")) {
         return true;
     }
@@ -67,6 +67,10 @@ bool wildcardMatch(const QString& pattern, const QString& name) {
     return pi == p.size();
 }
 
+bool passesAttributeMask(std::uint32_t attributes, std::uint32_t attributeMask) {
+    return (attributes & kExcludingBits & ~attributeMask) == 0;
+}
+
 namespace {
 
 Result<QList<FolderEntry>> entriesOf(Result<std::vector<fs::Entry>> entries, const QString& pattern,
@@ -77,7 +81,7 @@ Result<QList<FolderEntry>> entriesOf(Result<std::vector<fs::Entry>> entries, con
     QList<FolderEntry> result;
     result.reserve(static_cast<qsizetype>(entries.value().size()));
     for (const fs::Entry& entry : entries.value()) {
-        if ((entry.attributes & kExcludingBits & ~attributeMask) != 0) {
+        if (!passesAttributeMask(entry.attributes, attributeMask)) {
             continue;
         }
         const QString name = fromNativePath(entry.name);

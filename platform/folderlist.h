@@ -3,6 +3,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringView>
 
 #include <string>
 
@@ -14,7 +15,7 @@ namespace platform {
 // "*" matches any run of characters, "?" exactly one; letters compare without regard to case.
 // The empty pattern and "*.*" match every name (also names without a dot); a pattern ending
 // in "." ("*.", "read?.") matches names without any dot only.
-bool wildcardMatch(const QString& pattern, const QString& name);
+bool wildcardMatch(const QString& pattern, QStringView name);
 
 struct FolderEntry {
     QString name;
@@ -26,6 +27,10 @@ struct FolderEntry {
 // The folder exists and its entries can be read. An empty folder counts: on Windows listing
 // "*.*" always finds "." and "..", here those never appear, so emptiness proves nothing.
 bool canListFolder(const QString& folder);
+
+// Whether an entry with these attributes carries none of the Hidden, System and Directory bits
+// outside `attributeMask`: the attribute rule of listFolder.
+bool passesAttributeMask(std::uint32_t attributes, std::uint32_t attributeMask);
 
 // The entries of `folder` whose names match `pattern` and that carry none of the Hidden,
 // System and Directory bits outside `attributeMask` (so folders need Directory in the mask,

@@ -18,6 +18,7 @@
 #include "engine/log.h"
 #include "filelists/scan.h"
 #include "platform/filesystem.h"
+#include "platform/programfolder.h"
 #include "tests/support/fakemessages.h"
 #include "tests/support/tempdir.h"
 
@@ -220,7 +221,10 @@ TEST(ScanTest, FoldersThatShareLongBeginningsComeInTheOrderOfTheirWholePaths) {
          {"x/a", "x/A", "x/a b", "x/a/c", "x/a/C", "x/\xC3\xA4", "x/\xC3\x84", "x/\xF0\x9D\x94\xB8",
           "x/\xF0\x9D\x94\xB9", "x/\xEF\xBC\xA1", "x/ab", "x/aB",
           // A Deseret capital and its small letter, equal with case ignored, then "b" and "a".
-          "x/\xF0\x90\x90\x80" "b", "x/\xF0\x90\x90\xA8" "a"}) {
+          "x/\xF0\x90\x90\x80"
+          "b",
+          "x/\xF0\x90\x90\xA8"
+          "a"}) {
         dir.mkdir(stem + folder);
     }
     ScanOptions options;
@@ -235,6 +239,101 @@ TEST(ScanTest, FoldersThatShareLongBeginningsComeInTheOrderOfTheirWholePaths) {
     });
     EXPECT_EQ(result.dirs, expected);
     EXPECT_EQ(result.dirs.size(), 16);
+}
+
+// The files of a folder come ordered by their names with letter case folded, compared unit by
+// unit, and names equal so by the names as they stand: ASCII next to the signs between the two
+// alphabets, letters whose folding leaves ASCII (Kelvin sign, long s), characters outside the
+// BMP, bytes that are not UTF-8, names that agree for a long way or are each other's beginning.
+TEST(ScanTest, FilesComeInTheOrderOfTheirFoldedNames) {
+    TempDir dir;
+    const char* const names[] = {"b.txt",
+                                 "B.TXT",
+                                 "a.txt",
+                                 "A.txt2",
+                                 "_under",
+                                 "Zed",
+                                 "zed2",
+                                 "[bracket",
+                                 "`tick",
+                                 "~",
+                                 "ab",
+                                 "aB",
+                                 "Ab",
+                                 "AB",
+                                 "a",
+                                 "abc",
+                                 "abcd",
+                                 "abcde",
+                                 "ABCDE",
+                                 "abcdE",
+                                 "abcd\x01",
+                                 "fileA",
+                                 "filea",
+                                 "file_",
+                                 "FILEB",
+                                 "file00002.txt",
+                                 "FILE00001.TXT",
+                                 "file0000.txt",
+                                 "\xC3\xA4",
+                                 "\xC3\x84",
+                                 "\xC3\x9F",
+                                 "ss",
+                                 "SS",
+                                 "\xE2\x84\xAA",
+                                 "k",
+                                 "K",
+                                 "\xC5\xBF",
+                                 "s",
+                                 "\xEF\xBC\xA1",
+                                 "\xEF\xBD\x81",
+                                 "\xCE\xA9",
+                                 "\xCF\x89",
+                                 "\xC4\xB0",
+                                 "i",
+                                 "I",
+                                 "\xF0\x90\x90\x80"
+                                 "b",
+                                 "\xF0\x90\x90\xA8"
+                                 "a",
+                                 "\xF0\x9F\x98\x80",
+                                 "\xEF\xBF\xBD",
+                                 "caf\xE9",
+                                 "caf\xC9",
+                                 "CAF\xE9",
+                                 "caf\xC3\xA9",
+                                 "\xFF",
+                                 "\x80x",
+                                 "\xED\xA0\x80",
+                                 "long shared beginning of a name A",
+                                 "long shared beginning of a name a",
+                                 "LONG SHARED BEGINNING OF A NAME B",
+                                 "long shared beginning of a name"};
+    for (const char* name : names) {
+        dir.write(name);
+    }
+    ScanOptions options;
+    options.folder = folderOf(dir);
+    const ScanResult result = scanFolder(options);
+    ASSERT_EQ(result.outcome, ScanOutcome::Completed);
+    // The names alone are folded: Qt folds a text with a lone surrogate (a byte that is not
+    // UTF-8) to U+FFFD in its place when it changes another character of that text.
+    QStringList expected = relative(result.files, options.folder);
+    std::sort(expected.begin(), expected.end(), [](const QString& a, const QString& b) {
+        const int folded = QString::compare(a.toCaseFolded(), b.toCaseFolded(), Qt::CaseSensitive);
+        return folded != 0 ? folded < 0 : QString::compare(a, b, Qt::CaseSensitive) < 0;
+    });
+    EXPECT_EQ(relative(result.files, options.folder), expected);
+    EXPECT_EQ(result.files.size(), static_cast<qsizetype>(std::size(names)));
+    // Each name comes back as exactly the bytes it was made with.
+    std::vector<std::string> bytes;
+    for (const QString& path : result.files) {
+        bytes.push_back(platform::nativePath(path.mid(options.folder.size())));
+    }
+    std::vector<std::string> made(std::begin(names), std::end(names));
+    std::sort(bytes.begin(), bytes.end());
+    std::sort(made.begin(), made.end());
+    EXPECT_EQ(bytes, made);
 }
 
 // Each level of a deep tree is read inside the one above; every level's file is found, in
