@@ -14,14 +14,27 @@ namespace filelists {
 namespace {
 
 // Appends the rows of one group in name order. Each group is sorted on its own, so no name can
-// move a row into the other group, whatever characters it begins with.
-void appendInNameOrder(QList<platform::ListRow>& target, QList<platform::ListRow>& group) {
-    QStringList names;
-    names.reserve(group.size());
-    for (const platform::ListRow& row : group) {
-        names.append(row.texts.at(kColumnName));
+// move a row into the other group, whatever characters it begins with. A first group already
+// in order becomes the list as it is, when it has room for all `rows`, without moving a row.
+void appendInNameOrder(QList<platform::ListRow>& target, QList<platform::ListRow>& group,
+                       qsizetype rows) {
+    const QList<platform::ListRow>& named = group;
+    const QList<qsizetype> order = nameOrder(named.size(), [&named](qsizetype i) -> const QString& {
+        return named.at(i).texts.at(kColumnName);
+    });
+    if (order.isEmpty()) {
+        return;
     }
-    for (const qsizetype position : nameOrder(names)) {
+    qsizetype inPlace = 0;
+    while (inPlace < order.size() && order.at(inPlace) == inPlace) {
+        ++inPlace;
+    }
+    if (inPlace == order.size() && target.isEmpty() && group.capacity() >= rows) {
+        target = std::move(group);
+        return;
+    }
+    target.reserve(rows);
+    for (const qsizetype position : order) {
         target.append(std::move(group[position]));
     }
 }
@@ -111,9 +124,9 @@ ListBuildResult updateListview(platform::ListView& list, const QStringList& dirs
     }
 
     QList<platform::ListRow> rows;
-    rows.reserve(dirRows.size() + fileRows.size());
-    appendInNameOrder(rows, dirRows);
-    appendInNameOrder(rows, fileRows);
+    const qsizetype rowCount = dirRows.size() + fileRows.size();
+    appendInNameOrder(rows, dirRows, rowCount);
+    appendInNameOrder(rows, fileRows, rowCount);
     list.addRows(std::move(rows));
     attachImages(list, images);
     list.clearSelection();

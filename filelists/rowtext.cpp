@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <functional>
-#include <iterator>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -73,6 +72,11 @@ PathParts splitPath(const QString& fullPath) {
 }
 
 QList<qsizetype> nameOrder(const QStringList& names) {
+    return nameOrder(names.size(), [&names](qsizetype i) -> const QString& { return names.at(i); });
+}
+
+QList<qsizetype> nameOrder(qsizetype total,
+                           const std::function<const QString&(qsizetype)>& nameAt) {
     // One key per name, so the sort compares keys instead of collating the texts again on
     // every comparison. Making the keys is most of the work; a long list has them made by a
     // few threads at once, each with a collator of its own.
@@ -84,11 +88,10 @@ QList<qsizetype> nameOrder(const QStringList& names) {
         // Folded first: the collation of the C and POSIX locales heeds letter case whatever
         // it is told, and the order must ignore case in every locale, as the tree's does.
         for (qsizetype i = from; i < to; ++i) {
-            out.push_back(collator.sortKey(names.at(i).toCaseFolded()));
+            out.push_back(collator.sortKey(nameAt(i).toCaseFolded()));
         }
     };
     constexpr qsizetype kNamesPerThread = 4096;
-    const qsizetype total = names.size();
     // Asking for the cores reads a file under /sys: not for a list too short to share out.
     const qsizetype parts =
         total / kNamesPerThread <= 1
@@ -111,18 +114,28 @@ QList<qsizetype> nameOrder(const QStringList& names) {
     for (std::thread& helper : helpers) {
         helper.join();
     }
-    std::vector<QCollatorSortKey> keys;
+    // The keys stay where their threads made them; the sort looks at them by position.
+    std::vector<const QCollatorSortKey*> keys;
     keys.reserve(static_cast<std::size_t>(total));
-    for (auto& piece : pieces) {
-        std::move(piece.begin(), piece.end(), std::back_inserter(keys));
+    for (const auto& piece : pieces) {
+        for (const QCollatorSortKey& key : piece) {
+            keys.push_back(&key);
+        }
     }
-    QList<qsizetype> order(names.size());
+    QList<qsizetype> order(total);
     for (qsizetype i = 0; i < order.size(); ++i) {
         order[i] = i;
     }
-    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
-        return keys[static_cast<std::size_t>(a)].compare(keys[static_cast<std::size_t>(b)]) < 0;
-    });
+    // The files come from the read in an order most names collate in too: a list already in
+    // order, which one look at each neighbour tells, keeps it without a sort.
+    const auto before = [](const QCollatorSortKey* a, const QCollatorSortKey* b) {
+        return a->compare(*b) < 0;
+    };
+    if (!std::is_sorted(keys.begin(), keys.end(), before)) {
+        std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+            return before(keys[static_cast<std::size_t>(a)], keys[static_cast<std::size_t>(b)]);
+        });
+    }
     return order;
 }
 

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 
 #include "engine/sizetext.h"
 #include "platform/result.h"
@@ -68,6 +69,9 @@ PathParts splitPath(const QString& fullPath);
 // equal names in their given order. The order of the rows within each group of the list views
 // and of a sorted tree level.
 QList<qsizetype> nameOrder(const QStringList& names);
+// The same for `count` names handed out by position, without a list of their own. `nameAt` is
+// called from several threads at once.
+QList<qsizetype> nameOrder(qsizetype count, const std::function<const QString&(qsizetype)>& nameAt);
 
 // What the detail columns show of one entry, read from disk.
 struct EntryDetails {

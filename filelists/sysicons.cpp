@@ -296,10 +296,10 @@ int lookup(const QString& path, bool isDirectory, SourceImages& images, const Ic
         largeIconIndex = isDirectory ? kDefaultDir : kDefaultFile;
         return largeIconIndex;
     }
-    if (!isDirectory && !namePart(path).contains(u'.')) {
-        return kDefaultFile;
-    }
     const QString key = iconKey(path, isDirectory);
+    if (!isDirectory && key.isEmpty()) {
+        return kDefaultFile;  // a name without "."
+    }
 
     const engine::ErrorInfo* failure = nullptr;
     int small = images.small.indexOf(key);
@@ -370,14 +370,25 @@ QString iconKey(const QString& path, bool isDirectory) {
     if (isDirectory) {
         return path;
     }
-    if (!namePart(path).contains(u'.')) {
+    // The name holds a "." when the last "." of the path has no "/" after it.
+    const qsizetype dot = path.lastIndexOf(u'.');
+    if (dot < 0 || QStringView(path).sliced(dot + 1).contains(u'/')) {
         return {};
     }
-    const QStringView extension = extensionText(path);
+    const QStringView extension = QStringView(path).sliced(dot + 1);
+    // The rows of a list ask in turn, mostly for one extension after another of the same: the
+    // key of the last extension is kept (a file with its own icon is never kept).
+    thread_local QString lastExtension;
+    thread_local QString lastKey;
+    if (!lastKey.isEmpty() && extension == lastExtension) {
+        return lastKey;
+    }
     if (hasOwnIcon(extension)) {
         return path;
     }
-    return QLatin1Char('.') + extension.toString().toUpper();
+    lastExtension = extension.toString();
+    lastKey = QLatin1Char('.') + lastExtension.toUpper();
+    return lastKey;
 }
 
 bool isThumbnailFile(const QString& path) {

@@ -108,6 +108,49 @@ TEST_F(ListBuilder, DirectoriesFirstEachGroupByNameWhateverItBeginsWith) {
     EXPECT_TRUE(list.selectedRows().isEmpty());
 }
 
+// Groups that come in order already, or only one of them, or neither: the rows are the same
+// as for groups that must be sorted, directories first.
+TEST_F(ListBuilder, GroupsInOrderOrNotComeOutTheSame) {
+    const QString base = q(dir.path() + "/");
+    const auto paths = [&](std::initializer_list<const char*> names) {
+        QStringList result;
+        for (const char* name : names) {
+            result << base + QString::fromUtf8(name);
+        }
+        return result;
+    };
+    const struct {
+        QStringList dirs;
+        QStringList files;
+        QStringList shown;
+    } cases[] = {
+        {{}, paths({"a", "B", "c"}), {"a", "B", "c"}},
+        {paths({"A", "b"}), {}, {"A", "b"}},
+        {paths({"A", "b"}), paths({"c.txt", "D.txt"}), {"A", "b", "c.txt", "D.txt"}},
+        {paths({"b", "A"}), paths({"c", "D"}), {"A", "b", "c", "D"}},
+        {paths({"A", "b"}), paths({"D", "c"}), {"A", "b", "c", "D"}},
+        {{}, paths({"b", "a", "C"}), {"a", "b", "C"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shown.join(u',').toStdString());
+        platform::ListView list;
+        addColumns(list, false);
+        const ListBuildResult result = build(list, c.dirs, c.files, dirsAndFiles());
+        ASSERT_EQ(result.outcome, BuildOutcome::Complete);
+        EXPECT_EQ(names(list), c.shown);
+        for (int row = 0; row < list.rowCount(); ++row) {
+            EXPECT_EQ(list.text(row, kColumnFolder), base);
+            EXPECT_EQ(list.row(row).texts.size(), kBaseColumnCount);
+            // Each row keeps its own picture: a folder's under its path, a file's by extension.
+            const QString name = list.text(row, kColumnName);
+            const QString key = row < c.dirs.size()   ? base + name
+                                : name.contains(u'.') ? QStringLiteral(".TXT")
+                                                      : kDefaultFileKey;
+            EXPECT_EQ(images.small.key(list.row(row).smallImage), key) << row;
+        }
+    }
+}
+
 TEST_F(ListBuilder, DetailColumnsOfFilesAndDirectories) {
     const std::string sub = dir.mkdir("photos");
     const std::string file = dir.write("notes.txt", std::string(2560, 'n'));

@@ -111,6 +111,42 @@ TEST(SysIconKeys, ExtensionOrPathByKindOfEntry) {
     }
 }
 
+// Rows ask for their keys in turn, mostly one extension after another of the same: whatever
+// was asked before, each path gets the key it gets alone.
+TEST(SysIconKeys, AskedInTurnEachGetsItsOwnKey) {
+    const struct {
+        const char* path;
+        bool isDirectory;
+        const char* key;  // "=" stands for the path itself
+    } turns[] = {
+        {"/d/a.txt", false, ".TXT"},
+        {"/d/b.txt", false, ".TXT"},
+        {"/d/c.TXT", false, ".TXT"},
+        {"/d/x.exe", false, "="},
+        {"/d/y.exe", false, "="},
+        {"/d/y.txt", false, ".TXT"},
+        {"/d.txt/README", false, ""},
+        {"/d/z.txt", false, ".TXT"},
+        {"/d/h.txt", true, "="},
+        {"/d/i.txt", false, ".TXT"},
+        {"/d/e.", false, "."},
+        {"/d/f.", false, "."},
+        {"/d/g", false, ""},
+        {"/d/Z.\xC3\x9F", false, ".SS"},
+        {"/d/q.\xC3\x9F", false, ".SS"},
+        {"/d/w.Exe", false, "="},
+        {"/d/v.txt", false, ".TXT"},
+    };
+    for (int round = 0; round < 2; ++round) {
+        for (const auto& turn : turns) {
+            const QString path = QString::fromUtf8(turn.path);
+            const QString expected =
+                qstrcmp(turn.key, "=") == 0 ? path : QString::fromUtf8(turn.key);
+            EXPECT_EQ(filelists::iconKey(path, turn.isDirectory), expected) << turn.path;
+        }
+    }
+}
+
 TEST(SysIconKeys, PictureFilesByExtension) {
     for (const char* path :
          {"/d/a.jpg", "/d/a.JPEG", "/d/a.gif", "/d/a.Bmp", "/d/a.rle", "/d/a.png"}) {
