@@ -199,10 +199,18 @@ Status AppendFile::open(const QString& path) {
 }
 
 Status AppendFile::append(const QString& line, TextEncoding encoding) {
+    return appendLines(QStringList{line}, encoding);
+}
+
+Status AppendFile::appendLines(const QStringList& lines, TextEncoding encoding) {
     if (fd_ < 0) {
         return Status::failure("Cannot write to " + describe(path_) + ": it is not open");
     }
-    const std::string bytes = encodeText(line, encoding) + "\r\n";
+    std::string bytes;
+    for (const QString& line : lines) {
+        bytes += encodeText(line, encoding);
+        bytes += "\r\n";
+    }
     ssize_t put = -1;
     do {
         put = g_write(fd_, bytes.data(), bytes.size());
