@@ -206,7 +206,13 @@ Status AppendFile::appendLines(const QStringList& lines, TextEncoding encoding) 
     if (fd_ < 0) {
         return Status::failure("Cannot write to " + describe(path_) + ": it is not open");
     }
+    // Room for a block of plain lines at once, rather than growing through ever larger copies.
+    qsizetype plain = 0;
+    for (const QString& line : lines) {
+        plain += line.size() + 2;
+    }
     std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(plain));
     for (const QString& line : lines) {
         bytes += encodeText(line, encoding);
         bytes += "\r\n";

@@ -21,7 +21,7 @@ namespace runs {
 struct RunContext;
 
 // The most items one block holds; an executor keeps this many slots of its own.
-constexpr std::size_t kWalkBlock = 1024;
+constexpr std::size_t kWalkBlock = 4096;
 
 struct BlockSteps {
     // The folder part of item i: the items of one block share it, and with it the open folder
