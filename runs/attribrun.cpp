@@ -208,8 +208,7 @@ bool walkList(RunContext& ctx, LetterTexts& letters, const QStringList& list,
               const std::function<qsizetype(qsizetype)>& index, bool isDir,
               const AttribOptions& options) {
     const bool simulate = ctx.state.simulationMode;
-    std::vector<AttribSlot> items(
-        std::min<std::size_t>(static_cast<std::size_t>(list.size()), kWalkBlock));
+    std::vector<AttribSlot> items(walkSlots(list.size()));
     BlockSteps steps;
     steps.folderOf = [&](qsizetype i) { return filelists::folderPart(list[index(i)]); };
     steps.prepare = [&](qsizetype i, std::size_t at) {

@@ -364,8 +364,7 @@ void executeDate(RunContext& ctx, const QStringList& files, const AttribOptions&
     }
     const bool simulate = state.simulationMode;
     const std::thread::id runThread = std::this_thread::get_id();
-    std::vector<DateSlot> items(
-        std::min<std::size_t>(static_cast<std::size_t>(files.size()), kWalkBlock));
+    std::vector<DateSlot> items(walkSlots(files.size()));
 
     BlockSteps steps;
     steps.folderOf = [&](qsizetype i) { return filelists::folderPart(files[i]); };

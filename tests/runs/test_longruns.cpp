@@ -170,14 +170,15 @@ TEST_F(LongRunTest, ADateRunChangesReportsAndJournalsEveryFileInListOrder) {
 }
 
 TEST_F(LongRunTest, ACancelEndsTheRunAfterTheBlockWithEveryChangeRecorded) {
-    const QStringList list = files("one", static_cast<int>(runs::kWalkBlock) * 2 + 10);
+    const QStringList list = files("one", static_cast<int>(runs::kWalkBlock) * 3 + 10);
     report_.cancelAfter = 5;  // Cancel pressed early in the first block
 
     dateRun(list);
 
-    // The whole first block was changed before the cancel could be seen, and every change of
-    // it is on record; nothing after it was touched.
-    const qsizetype block = static_cast<qsizetype>(runs::kWalkBlock);
+    // The second block was being changed while the first was reported: both were changed
+    // before the cancel could take effect, and every change of them is on record; nothing
+    // after them was touched.
+    const qsizetype block = 2 * static_cast<qsizetype>(runs::kWalkBlock);
     EXPECT_EQ(state_.lastRunFileCount, block);
     EXPECT_EQ(joined(journaled()), joined(list.mid(0, block)));
     EXPECT_EQ(program_.logLines().size(), block);
