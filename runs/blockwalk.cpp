@@ -73,8 +73,11 @@ public:
         wake_.notify_all();
     }
 
-    // Until the work started last is done.
+    // Until the work started last is done; the calling thread takes runs of it meanwhile.
     void wait() {
+        if (act_ != nullptr) {
+            take(*act_, offset_, size_);
+        }
         std::unique_lock lock(mutex_);
         done_.wait(lock, [this] { return busy_ == 0; });
     }
@@ -97,15 +100,21 @@ private:
                 offset = offset_;
                 size = size_;
             }
-            for (std::size_t from = next_.fetch_add(kItemsPerTake); from < size;
-                 from = next_.fetch_add(kItemsPerTake)) {
-                (*act)(offset + from, offset + std::min(size, from + kItemsPerTake));
-            }
+            take(*act, offset, size);
             {
                 const std::lock_guard lock(mutex_);
                 --busy_;
             }
             done_.notify_all();
+        }
+    }
+
+    // Acts on runs of the work until none is left.
+    void take(const std::function<void(std::size_t, std::size_t)>& act, std::size_t offset,
+              std::size_t size) {
+        for (std::size_t from = next_.fetch_add(kItemsPerTake); from < size;
+             from = next_.fetch_add(kItemsPerTake)) {
+            act(offset + from, offset + std::min(size, from + kItemsPerTake));
         }
     }
 
