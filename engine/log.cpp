@@ -31,6 +31,8 @@ QString currentDateText() {
 
 int g_runLogSessions = 0;
 platform::AppendFile g_runLog;
+int g_runLogBatches = 0;
+QStringList g_batchedLines;
 
 QString logLine(const QString& message) {
     return QLatin1Char('(') + currentDateText() + QLatin1String(") ") + oneLine(message);
@@ -128,17 +130,43 @@ void logError(const QString& message) {
     appendLogLine(QStringLiteral("errors.txt"), message);
 }
 
+namespace {
+
+// Appends to the session's open log.txt; false when the lines could not be written.
+bool writeToRunLog(const QStringList& lines) {
+    if (!g_runLog.isOpen() &&
+        !g_runLog.open(platform::programFile(QStringLiteral("log.txt"))).ok()) {
+        return false;
+    }
+    if (!g_runLog.appendLines(lines).ok()) {
+        g_runLog.close();  // the next line tries a fresh open
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 void logRun(const QString& message) {
     if (g_runLogSessions == 0) {
         appendLogLine(QStringLiteral("log.txt"), message);
         return;
     }
-    if (!g_runLog.isOpen() &&
-        !g_runLog.open(platform::programFile(QStringLiteral("log.txt"))).ok()) {
+    if (g_runLogBatches > 0) {
+        g_batchedLines.append(logLine(message));
         return;
     }
-    if (!g_runLog.append(logLine(message)).ok()) {
-        g_runLog.close();  // the next line tries a fresh open
+    (void)writeToRunLog({logLine(message)});
+}
+
+RunLogBatch::RunLogBatch() {
+    ++g_runLogBatches;
+}
+
+RunLogBatch::~RunLogBatch() {
+    if (--g_runLogBatches == 0 && !g_batchedLines.isEmpty()) {
+        (void)writeToRunLog(g_batchedLines);
+        g_batchedLines.clear();
     }
 }
 

@@ -29,6 +29,17 @@ public:
     RunLogSession& operator=(const RunLogSession&) = delete;
 };
 
+// While a batch lives inside a session, the lines for log.txt wait and are written together,
+// with one write, when it ends: a run that changes its items in blocks writes each block's
+// lines right after the block's changes. Batches nest; the outermost writes.
+class RunLogBatch {
+public:
+    RunLogBatch();
+    ~RunLogBatch();
+    RunLogBatch(const RunLogBatch&) = delete;
+    RunLogBatch& operator=(const RunLogBatch&) = delete;
+};
+
 // Whether an error line was written since the current run started: true even when the line
 // itself could not be written. The run driver clears it at the start of a run and reports it at
 // the end. One flag for the program.

@@ -59,9 +59,13 @@ QString typeText(bool isDirectory) {
     return isDirectory ? QStringLiteral("Dir") : QStringLiteral("File");
 }
 
+QStringView folderPart(const QString& fullPath) {
+    return QStringView(fullPath).left(fullPath.lastIndexOf(u'/') + 1);
+}
+
 PathParts splitPath(const QString& fullPath) {
-    const qsizetype slash = fullPath.lastIndexOf(u'/');
-    const QStringView folder = QStringView(fullPath).left(slash + 1);
+    const QStringView folder = folderPart(fullPath);
+    const qsizetype slash = folder.size() - 1;
     // Paths come folder by folder: the rows, the run and the undo split tens of thousands of
     // paths of one folder, which then share one copy of its text instead of one copy each.
     thread_local QString lastFolder;

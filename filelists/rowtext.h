@@ -64,6 +64,8 @@ struct PathParts {
     QString name;
 };
 PathParts splitPath(const QString& fullPath);
+// The folder part splitPath gives, as a view of the path.
+QStringView folderPart(const QString& fullPath);
 
 // The positions of `names` in ascending name order: letter case ignored, the user's collation,
 // equal names in their given order. The order of the rows within each group of the list views

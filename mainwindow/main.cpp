@@ -15,6 +15,9 @@
 
 #include <malloc.h>
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace {
 
 // A run over a large folder builds and drops lists of tens of thousands of texts again and
@@ -61,6 +64,13 @@ int main(int argc, char** argv) {
         result = QApplication::exec();
         if (result == 0) {
             result = window.state().exitStatus;
+        }
+        if (window.state().exitSwitchGiven) {
+            // A start that ends by itself has saved everything as its window closed; what is
+            // left is freeing the rows, lists and journal of tens of thousands of items one by
+            // one, which would only hold back the exit status a script is waiting for.
+            std::fflush(nullptr);
+            std::_Exit(result);
         }
     }
     platform::setOpenFilesService(nullptr);

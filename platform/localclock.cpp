@@ -23,15 +23,23 @@ LocalClock::LocalClock() : timeFormat_(longTimeFormat(locale_)) {
 }
 
 LocalClock::Local LocalClock::toLocal(time_t seconds) const {
+    if (seconds == lastSeconds_ && last_.date.isValid()) {
+        return last_;
+    }
     struct tm parts {};
+    Local result;
     if (seconds >= kFirstDirect && seconds <= kLastDirect && ::localtime_r(&seconds, &parts) &&
         parts.tm_sec < 60) {
-        return {QDate(parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday),
-                QTime(parts.tm_hour, parts.tm_min, parts.tm_sec)};
+        result = {QDate(parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday),
+                  QTime(parts.tm_hour, parts.tm_min, parts.tm_sec)};
+    } else {
+        const QDateTime local =
+            QDateTime::fromSecsSinceEpoch(static_cast<qint64>(seconds), Qt::LocalTime);
+        result = {local.date(), local.time()};
     }
-    const QDateTime local =
-        QDateTime::fromSecsSinceEpoch(static_cast<qint64>(seconds), Qt::LocalTime);
-    return {local.date(), local.time()};
+    lastSeconds_ = seconds;
+    last_ = result;
+    return result;
 }
 
 const LocalClock::Day& LocalClock::day(const QDate& date) const {

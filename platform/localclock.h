@@ -47,6 +47,9 @@ private:
 
     QLocale locale_;
     QString timeFormat_;
+    // The last instant converted: the files of a folder often share their times.
+    mutable time_t lastSeconds_ = 0;
+    mutable Local last_;
     mutable std::unordered_map<qint64, Day> days_;
     mutable std::unordered_map<qint64, QString> dateTexts_;
     mutable std::unordered_map<int, QString> timeTexts_;

@@ -199,10 +199,24 @@ Status AppendFile::open(const QString& path) {
 }
 
 Status AppendFile::append(const QString& line, TextEncoding encoding) {
+    return appendLines(QStringList{line}, encoding);
+}
+
+Status AppendFile::appendLines(const QStringList& lines, TextEncoding encoding) {
     if (fd_ < 0) {
         return Status::failure("Cannot write to " + describe(path_) + ": it is not open");
     }
-    const std::string bytes = encodeText(line, encoding) + "\r\n";
+    // Room for a block of plain lines at once, rather than growing through ever larger copies.
+    qsizetype plain = 0;
+    for (const QString& line : lines) {
+        plain += line.size() + 2;
+    }
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(plain));
+    for (const QString& line : lines) {
+        bytes += encodeText(line, encoding);
+        bytes += "\r\n";
+    }
     ssize_t put = -1;
     do {
         put = g_write(fd_, bytes.data(), bytes.size());

@@ -48,6 +48,8 @@ public:
     void close();
     // `line` + CR LF with a single write.
     Status append(const QString& line, TextEncoding encoding = TextEncoding::Utf8);
+    // Each line + CR LF, all with a single write.
+    Status appendLines(const QStringList& lines, TextEncoding encoding = TextEncoding::Utf8);
 
 private:
     int fd_ = -1;

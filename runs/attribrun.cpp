@@ -2,12 +2,16 @@
 
 #include <QStringBuilder>
 
+#include <algorithm>
 #include <exception>
+#include <functional>
 #include <optional>
+#include <vector>
 
 #include "filelists/rowtext.h"
 #include "platform/filesystem.h"
 #include "platform/programfolder.h"
+#include "runs/blockwalk.h"
 #include "runs/executors.h"
 #include "runs/rename.h"
 #include "runs/runstate.h"
@@ -63,44 +67,98 @@ void warn(RunContext& ctx, bool isDir, const QString& item, const QString& oldTe
     countWarning(ctx);
 }
 
-void changeItem(RunContext& ctx, LetterTexts& letters, const filelists::PathParts& parts,
-                bool isDir, const AttribOptions& options) {
-    const QString item = (ctx.showFullPath ? parts.folder : QString()) + parts.name;
-    const platform::Result<const fs::FolderHandle*> folder = itemFolder(ctx, parts.folder);
-    if (!folder) {
-        warn(ctx, isDir, item, unknownAttribText(nullptr), unknownAttribText(&options),
-             QString::fromStdString(folder.reason()));
-        return;
-    }
-    const int folderFd = (*folder)->fd();
-    const fs::FolderId folderId = (*folder)->id();
-    const std::string name = platform::nativePath(parts.name);
-
-    // The entry is read and changed through one handle.
+// One item of the attribute run: what this thread found before the change, and what came of
+// it.
+struct AttribSlot {
+    filelists::PathParts parts;
+    bool included = false;
+    // The open folder; -1 when `failure` already says why there is none.
+    int folder = -1;
+    fs::FolderId folderId;
+    std::string name;  // the name's bytes
+    bool dotName = false;
+    // The bits as read, as the boxes ask, and as written (a dot name stays hidden).
     std::uint32_t oldValue = 0;
     std::uint32_t asked = 0;
     std::uint32_t newValue = 0;
-    const bool dotName = hiddenByName(parts.name);
-    const fs::AttributeChange change = fs::changeAttributesAt(
-        folderFd, name, [&](const fs::EntryState& state) -> std::optional<std::uint32_t> {
-            oldValue = state.attributes & kAttribRunBits;
-            asked = applyAttribBoxes(oldValue, options);
-            newValue = dotName ? asked | fs::Hidden : asked;
-            if (newValue == oldValue || ctx.state.simulationMode) {
-                return std::nullopt;
-            }
-            // Only these four bits are written; everything else the item has stays.
-            return newValue;
-        });
+    fs::AttributeChange change;
+    // The folder could not be opened, or the item failed outright: why.
+    bool failed = false;
+    QString failure;
+};
+
+void prepareItem(RunContext& ctx, const QString& entry, AttribSlot& slot) {
+    slot = AttribSlot();
+    try {
+        slot.parts = filelists::splitPath(entry);
+        slot.included = isIncluded(ctx, entry);  // the entry is the item's folder and name
+        if (!slot.included) {
+            return;
+        }
+        const platform::Result<const fs::FolderHandle*> folder = itemFolder(ctx, slot.parts.folder);
+        if (!folder) {
+            slot.failed = true;
+            slot.failure = QString::fromStdString(folder.reason());
+            return;
+        }
+        slot.folder = (*folder)->fd();
+        slot.folderId = (*folder)->id();
+        slot.name = platform::nativePath(slot.parts.name);
+        slot.dotName = hiddenByName(slot.parts.name);
+    } catch (const std::exception& failure) {
+        // Out of memory and the like: this item is a warning, the run goes on.
+        slot.included = true;
+        slot.folder = -1;
+        slot.failed = true;
+        slot.failure = QString::fromLocal8Bit(failure.what());
+    }
+}
+
+// The entry is read and changed through one handle.
+void actOn(AttribSlot& slot, const AttribOptions& options, bool simulate) {
+    if (!slot.included || slot.folder < 0) {
+        return;
+    }
+    try {
+        slot.change = fs::changeAttributesAt(
+            slot.folder, slot.name,
+            [&](const fs::EntryState& state) -> std::optional<std::uint32_t> {
+                slot.oldValue = state.attributes & kAttribRunBits;
+                slot.asked = applyAttribBoxes(slot.oldValue, options);
+                slot.newValue = slot.dotName ? slot.asked | fs::Hidden : slot.asked;
+                if (slot.newValue == slot.oldValue || simulate) {
+                    return std::nullopt;
+                }
+                // Only these four bits are written; everything else the item has stays.
+                return slot.newValue;
+            });
+    } catch (const std::exception& failure) {
+        slot.failed = true;
+        slot.failure = QString::fromLocal8Bit(failure.what());
+    }
+}
+
+void reportItem(RunContext& ctx, LetterTexts& letters, const AttribSlot& slot, bool isDir,
+                const AttribOptions& options) {
+    const filelists::PathParts& parts = slot.parts;
+    const QString item = (ctx.showFullPath ? parts.folder : QString()) + parts.name;
+    if (slot.failed) {
+        warn(ctx, isDir, item, unknownAttribText(nullptr), unknownAttribText(&options),
+             slot.failure);
+        return;
+    }
+    const fs::AttributeChange& change = slot.change;
     if (!change.before) {
         warn(ctx, isDir, item, unknownAttribText(nullptr), unknownAttribText(&options),
              QString::fromStdString(change.before.reason()));
         return;
     }
+    const std::uint32_t oldValue = slot.oldValue;
+    const std::uint32_t newValue = slot.newValue;
     const QString& oldText = letters.of(oldValue);
     if (newValue == oldValue) {
-        if (asked != oldValue) {
-            warn(ctx, isDir, item, oldText, letters.of(asked),
+        if (slot.asked != oldValue) {
+            warn(ctx, isDir, item, oldText, letters.of(slot.asked),
                  QStringLiteral("a name beginning with \".\" is always hidden"));
         }
         return;
@@ -123,7 +181,7 @@ void changeItem(RunContext& ctx, LetterTexts& letters, const filelists::PathPart
         DirUndoRecord record;
         record.oldName = parts.name;
         record.folder = parts.folder;
-        record.folderId = folderId;
+        record.folderId = slot.folderId;
         record.oldAttributes = static_cast<int>(oldValue);
         record.newAttribText = newText;
         record.oldAttribText = oldText;
@@ -135,7 +193,7 @@ void changeItem(RunContext& ctx, LetterTexts& letters, const filelists::PathPart
         FileUndoRecord record;
         record.oldName = parts.name;
         record.folder = parts.folder;
-        record.folderId = folderId;
+        record.folderId = slot.folderId;
         record.oldAttributes = static_cast<int>(oldValue);
         record.oldMode = oldMode;
         record.newAttribText = newText;
@@ -145,25 +203,37 @@ void changeItem(RunContext& ctx, LetterTexts& letters, const filelists::PathPart
     }
 }
 
-// One entry of a work list; false when a cancel ends the run.
-bool walkEntry(RunContext& ctx, LetterTexts& letters, const QString& entry, bool isDir,
-               const AttribOptions& options) {
-    const filelists::PathParts parts = filelists::splitPath(entry);
-    try {
-        if (isIncluded(ctx, entry)) {  // the entry is the item's folder and name
-            changeItem(ctx, letters, parts, isDir, options);
+// One work list, the entry at `index(i)` for its i-th item; false when a cancel ended it.
+bool walkList(RunContext& ctx, LetterTexts& letters, const QStringList& list,
+              const std::function<qsizetype(qsizetype)>& index, bool isDir,
+              const AttribOptions& options) {
+    const bool simulate = ctx.state.simulationMode;
+    std::vector<AttribSlot> items(walkSlots(list.size()));
+    BlockSteps steps;
+    steps.folderOf = [&](qsizetype i) { return filelists::folderPart(list[index(i)]); };
+    steps.prepare = [&](qsizetype i, std::size_t at) {
+        prepareItem(ctx, list[index(i)], items[at]);
+    };
+    steps.act = [&](std::size_t from, std::size_t to) {
+        for (std::size_t at = from; at < to; ++at) {
+            actOn(items[at], options, simulate);
         }
-    } catch (const std::exception& failure) {
-        // Out of memory and the like: this item is a warning, the run goes on.
-        const QString item = (ctx.showFullPath ? parts.folder : QString()) + parts.name;
-        warn(ctx, isDir, item, unknownAttribText(nullptr), unknownAttribText(&options),
-             QString::fromLocal8Bit(failure.what()));
-    }
-    if (ctx.state.cancelRequested) {
-        return false;
-    }
-    updateProgress(ctx);
-    return true;
+    };
+    steps.report = [&](qsizetype, std::size_t at) {
+        const AttribSlot& slot = items[at];
+        if (!slot.included) {
+            return;
+        }
+        try {
+            reportItem(ctx, letters, slot, isDir, options);
+        } catch (const std::exception& failure) {
+            const QString item =
+                (ctx.showFullPath ? slot.parts.folder : QString()) + slot.parts.name;
+            warn(ctx, isDir, item, unknownAttribText(nullptr), unknownAttribText(&options),
+                 QString::fromLocal8Bit(failure.what()));
+        }
+    };
+    return walkInBlocks(ctx, list.size(), steps);
 }
 
 }  // namespace
@@ -198,13 +268,14 @@ void executeAttrib(RunContext& ctx, const QStringList& files, const QStringList&
     state.lastRunChangedAttributes = true;
     state.lastRunChangedDates = false;
 
-    bool going = true;
     LetterTexts letters;
-    for (qsizetype i = 0, count = files.size(); going && i < count; ++i) {
-        going = walkEntry(ctx, letters, files[i], false, options);
-    }
-    for (qsizetype i = dirs.size() - 1; going && i >= 0; --i) {
-        going = walkEntry(ctx, letters, dirs[i], true, options);
+    // Files first to last, then the folders from the last (the deepest) up.
+    const bool going = walkList(
+        ctx, letters, files, [](qsizetype i) { return i; }, false, options);
+    if (going) {
+        const qsizetype last = dirs.size() - 1;
+        walkList(
+            ctx, letters, dirs, [last](qsizetype i) { return last - i; }, true, options);
     }
     state.lastRunFileCount = state.filesRenamedCount;
     state.lastRunDirCount = state.dirsRenamedCount;

@@ -3,13 +3,18 @@
 #include <QDateTime>
 #include <QStringBuilder>
 
+#include <algorithm>
 #include <exception>
 #include <iterator>
+#include <optional>
+#include <thread>
+#include <vector>
 
 #include "filelists/rowtext.h"
 #include "platform/localclock.h"
 #include "platform/localetext.h"
 #include "platform/programfolder.h"
+#include "runs/blockwalk.h"
 #include "runs/executors.h"
 #include "runs/rename.h"
 #include "runs/runstate.h"
@@ -207,33 +212,19 @@ void reportFile(RunContext& ctx, const platform::LocalClock& clock, const NewTex
     }
 }
 
-bool walkEntry(RunContext& ctx, const platform::LocalClock& clock, const NewTexts& texts,
-               const QString& entry, const DateChange& change) {
-    const filelists::PathParts parts = filelists::splitPath(entry);
-    try {
-        if (isIncluded(ctx, entry)) {  // the entry is the item's folder and name
-            const platform::Result<const fs::FolderHandle*> folder = itemFolder(ctx, parts.folder);
-            FileDatesOutcome outcome;
-            if (folder) {
-                outcome = setFileDates(clock, (*folder)->fd(), parts.name, change,
-                                       ctx.state.simulationMode);
-                outcome.folder = (*folder)->id();
-            } else {
-                outcome.failure = QString::fromStdString(folder.reason());
-            }
-            reportFile(ctx, clock, texts, parts, change, outcome);
-        }
-    } catch (const std::exception& failure) {
-        // Out of memory and the like: this file is a warning, the run goes on.
-        FileDatesOutcome unknown;
-        unknown.failure = QString::fromLocal8Bit(failure.what());
-        reportFile(ctx, clock, texts, parts, change, unknown);
-    }
-    if (ctx.state.cancelRequested) {
-        return false;
-    }
-    updateProgress(ctx);
-    return true;
+// One file of the date run: what this thread found before the change, and what came of it.
+struct DateSlot {
+    filelists::PathParts parts;
+    bool included = false;
+    int folder = -1;  // the open folder; -1 when the outcome already says why there is none
+    FileDatesOutcome outcome;
+};
+
+FileDatesOutcome failedWith(const std::exception& failure) {
+    // Out of memory and the like: this file is a warning, the run goes on.
+    FileDatesOutcome unknown;
+    unknown.failure = QString::fromLocal8Bit(failure.what());
+    return unknown;
 }
 
 }  // namespace
@@ -368,11 +359,71 @@ void executeDate(RunContext& ctx, const QStringList& files, const AttribOptions&
     const DateChange change = dateChangeFrom(options);
     const platform::LocalClock clock;
     const NewTexts texts(clock, change);
-    for (qsizetype i = 0, count = files.size(); i < count; ++i) {
-        if (!walkEntry(ctx, clock, texts, files[i], change)) {
-            break;
-        }
+    if (change.date && change.time) {
+        (void)clock.toEpoch(*change.date, *change.time);  // worked out once, for every copy
     }
+    const bool simulate = state.simulationMode;
+    const std::thread::id runThread = std::this_thread::get_id();
+    std::vector<DateSlot> items(walkSlots(files.size()));
+
+    BlockSteps steps;
+    steps.folderOf = [&](qsizetype i) { return filelists::folderPart(files[i]); };
+    steps.prepare = [&](qsizetype i, std::size_t at) {
+        DateSlot& slot = items[at];
+        slot = DateSlot();
+        try {
+            slot.parts = filelists::splitPath(files[i]);
+            slot.included = isIncluded(ctx, files[i]);  // the entry is the item's folder and name
+            if (!slot.included) {
+                return;
+            }
+            const platform::Result<const fs::FolderHandle*> folder =
+                itemFolder(ctx, slot.parts.folder);
+            if (folder) {
+                slot.folder = (*folder)->fd();
+                slot.outcome.folder = (*folder)->id();
+            } else {
+                slot.outcome.failure = QString::fromStdString(folder.reason());
+            }
+        } catch (const std::exception& failure) {
+            slot.included = true;
+            slot.folder = -1;
+            slot.outcome = failedWith(failure);
+        }
+    };
+    steps.act = [&](std::size_t from, std::size_t to) {
+        // A clock keeps what it worked out: each helper thread converts through its own copy.
+        std::optional<platform::LocalClock> own;
+        if (std::this_thread::get_id() != runThread) {
+            own.emplace(clock);
+        }
+        for (std::size_t at = from; at < to; ++at) {
+            DateSlot& slot = items[at];
+            if (!slot.included || slot.folder < 0) {
+                continue;
+            }
+            const fs::FolderId folder = slot.outcome.folder;
+            try {
+                slot.outcome = setFileDates(own ? *own : clock, slot.folder, slot.parts.name,
+                                            change, simulate);
+                slot.outcome.folder = folder;
+            } catch (const std::exception& failure) {
+                slot.outcome = failedWith(failure);
+            }
+        }
+    };
+    steps.report = [&](qsizetype, std::size_t at) {
+        DateSlot& slot = items[at];
+        if (!slot.included) {
+            return;
+        }
+        try {
+            reportFile(ctx, clock, texts, slot.parts, change, slot.outcome);
+        } catch (const std::exception& failure) {
+            reportFile(ctx, clock, texts, slot.parts, change, failedWith(failure));
+        }
+    };
+    walkInBlocks(ctx, files.size(), steps);
     state.lastRunFileCount = state.filesRenamedCount;
     state.lastRunDirCount = 0;
 }

@@ -205,28 +205,29 @@ void RunWindow::showPendingLines() const {
 // A label relays itself out on every new text; during a run the counts show once per yield
 // like the bar, and the last ones always show.
 void RunWindow::setFilesCount(int count, const QString& suffix) {
-    pendingFiles_ = QString::number(count) + suffix;
+    pendingFiles_ = {true, count, suffix};
     if (!sinceYield_.isValid()) {
         showCounts();
     }
 }
 
 void RunWindow::setDirsCount(int count, const QString& suffix) {
-    pendingDirs_ = QString::number(count) + suffix;
+    pendingDirs_ = {true, count, suffix};
     if (!sinceYield_.isValid()) {
         showCounts();
     }
 }
 
+void RunWindow::PendingCount::showIn(QLabel* label) {
+    if (waiting) {
+        label->setText(QString::number(count) + suffix);
+        waiting = false;
+    }
+}
+
 void RunWindow::showCounts() {
-    if (!pendingFiles_.isNull()) {
-        files_->setText(pendingFiles_);
-        pendingFiles_ = QString();
-    }
-    if (!pendingDirs_.isNull()) {
-        dirs_->setText(pendingDirs_);
-        pendingDirs_ = QString();
-    }
+    pendingFiles_.showIn(files_);
+    pendingDirs_.showIn(dirs_);
 }
 
 void RunWindow::setWarningCount(int count) {

@@ -115,8 +115,15 @@ private:
     QLabel* dirs_ = nullptr;
     QLabel* warnings_ = nullptr;
     mutable QStringList pendingLines_;  // lines not in the list yet
-    QString pendingFiles_;              // count texts not shown yet (null: none waiting)
-    QString pendingDirs_;
+    // A count not shown yet: its text is made only when it shows, once per yield.
+    struct PendingCount {
+        bool waiting = false;
+        int count = 0;
+        QString suffix;
+        void showIn(QLabel* label);
+    };
+    PendingCount pendingFiles_;
+    PendingCount pendingDirs_;
     QPushButton* saveLog_ = nullptr;
     QPushButton* close_ = nullptr;
     QPushButton* cancel_ = nullptr;
