@@ -241,9 +241,7 @@ private:
         // The files of a folder in name order, as the file systems the program was made for
         // hand them out, rather than in the hashed order of a Linux folder: the tree shows
         // them in this order, and so does every walk of the work list.
-        const std::vector<std::uint32_t> order = filesInNameOrder();
-        for (const std::uint32_t position : order) {
-            const Listed& entry = listing_[position];
+        for (const Listed& entry : filesInNameOrder()) {
             if (cancelled()) {
                 return ScanOutcome::Cancelled;
             }
@@ -258,13 +256,13 @@ private:
         return cancelled() ? ScanOutcome::Cancelled : ScanOutcome::Completed;
     }
 
-    // The positions in the listing of the files the pattern lets through, ordered by their
+    // The entries of the listing of the files the pattern lets through, ordered by their
     // names with letter case folded (QString::toCaseFolded), compared unit by unit, and names
     // equal so by the names as they stand. The folded names are made once, back to back in
     // one buffer; an ASCII name (nearly every one) is folded here without asking Qt. The
     // beginning every key of the folder shares is passed over, and the next eight units of a
     // key, held as two numbers, settle most comparisons without reading the buffer.
-    std::vector<std::uint32_t> filesInNameOrder() {
+    std::vector<Listed> filesInNameOrder() {
         struct Keyed {
             std::uint64_t head;
             std::uint64_t next;
@@ -322,10 +320,12 @@ private:
             return compareUnits(nameA.utf16(), static_cast<std::size_t>(nameA.size()),
                                 nameB.utf16(), static_cast<std::size_t>(nameB.size())) < 0;
         });
-        std::vector<std::uint32_t> order;
+        // The entries themselves in their order: each one's look-up no longer waits for the one
+        // before, and the paths are then made from the names without another one.
+        std::vector<Listed> order;
         order.reserve(found.size());
         for (const Keyed& keyed : found) {
-            order.push_back(keyed.position);
+            order.push_back(listing_[keyed.position]);
         }
         return order;
     }
