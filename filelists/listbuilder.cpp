@@ -70,7 +70,6 @@ ListBuildResult updateListview(platform::ListView& list, const QStringList& dirs
     const auto buildGroup = [&](const QStringList& paths, bool isDirectory,
                                 QList<platform::ListRow>& rows) {
         for (const QString& path : paths) {
-            result.lastPath = path;
             platform::ListRow row;
             int large = 0;
             row.smallImage = sysIcons(path, isDirectory, images, iconOptions, large);
@@ -94,6 +93,7 @@ ListBuildResult updateListview(platform::ListView& list, const QStringList& dirs
             rows.append(std::move(row));
             if (!progress.step()) {
                 result.outcome = BuildOutcome::Cancelled;
+                result.lastPath = path;
                 return false;
             }
         }

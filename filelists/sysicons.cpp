@@ -370,12 +370,16 @@ QString iconKey(const QString& path, bool isDirectory) {
     if (isDirectory) {
         return path;
     }
-    // The name holds a "." when the last "." of the path has no "/" after it.
-    const qsizetype dot = path.lastIndexOf(u'.');
-    if (dot < 0 || QStringView(path).sliced(dot + 1).contains(u'/')) {
+    // The last "." of the name, looked for from the end up to the "/" before the name.
+    const QChar* const begin = path.constData();
+    const QChar* dot = begin + path.size();
+    while (dot != begin && dot[-1] != u'.' && dot[-1] != u'/') {
+        --dot;
+    }
+    if (dot == begin || dot[-1] != u'.') {
         return {};
     }
-    const QStringView extension = QStringView(path).sliced(dot + 1);
+    const QStringView extension(dot, begin + path.size());
     // The rows of a list ask in turn, mostly for one extension after another of the same: the
     // key of the last extension is kept (a file with its own icon is never kept).
     thread_local QString lastExtension;

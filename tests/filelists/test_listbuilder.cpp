@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QThread>
 #include <QTimer>
 #include <QWidget>
 
@@ -222,6 +223,31 @@ TEST_F(ListBuilder, BoxesDecideTheGroupsAndTheirPictures) {
         EXPECT_EQ(status.main.last(), QStringLiteral("Building Listview... 100%"));
         EXPECT_EQ(status.selected, QStringList{QStringLiteral("Press escape to cancel...")});
     }
+}
+
+// A loop's poll yields to the event loop (where a press of Escape arrives) on its first call
+// and whenever the last yield is 50 ms or more ago, and starts its timer again then.
+TEST(EscapeWatchPoll, YieldsOnceFiftyMillisecondsHavePassed) {
+    QObject receiver;
+    int delivered = 0;
+    const auto post = [&] {
+        QMetaObject::invokeMethod(
+            &receiver, [&] { ++delivered; }, Qt::QueuedConnection);
+    };
+    QElapsedTimer since;
+    post();
+    EXPECT_FALSE(platform::EscapeWatch::pressed(since));
+    EXPECT_EQ(delivered, 1);
+    ASSERT_TRUE(since.isValid());
+    for (int round = 0; round < 3; ++round) {
+        post();
+        const qint64 started = since.msecsSinceReference();
+        QThread::msleep(60);
+        EXPECT_FALSE(platform::EscapeWatch::pressed(since));
+        EXPECT_EQ(delivered, 2 + round);
+        EXPECT_GT(since.msecsSinceReference(), started);
+    }
+    QCoreApplication::processEvents();
 }
 
 TEST_F(ListBuilder, ListViewShowsTheGrownImageLists) {
