@@ -165,12 +165,14 @@ filelists::IconOptions FolderSource::directoryIconOptions() const {
 void FolderSource::showDirectoryRows() {
     // The normal state: the window's own font (not bold: no placeholder), report view or,
     // with thumbnails, large icons.
+    // Emptied first: a change of font or view redraws every row the list still holds, and the
+    // previous read's rows are tens of thousands.
     platform::ListView* list = ui_.lwDirectory;
+    list->clear();
     list->setFont(window_.font());
     list->setView(vbValue(ui_.chkThumbnails) != 0 ? platform::ListView::View::LargeIcon
                                                   : platform::ListView::View::Report);
     list->setLabelEdit(platform::ListView::LabelEdit::Manual);
-    list->clear();
 }
 
 void FolderSource::addToPathHistory(const QString& folder) {
