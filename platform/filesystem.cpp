@@ -1,7 +1,5 @@
 #include "platform/filesystem.h"
 
-#include "platform/stretches.h"
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,8 +11,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <system_error>
@@ -266,26 +266,113 @@ void examine(int dirFd, StoredReader& stored, unsigned char listedType, FolderDe
         attributesFrom(st.st_mode, entry.name, storedBits(stored.read(entry.name, path)));
 }
 
-// Examining is one or two system calls per entry and nearly all of a large folder's read: a
-// folder of thousands of entries is examined by a few threads at once, each taking its own
-// stretch, so the listing keeps the order the folder gave. The entries are filled in where
-// they stand; `failures` gets each look's errno, 0 where it succeeded.
-constexpr std::size_t kEntriesPerThread = 2048;
+// Examining is one or two system calls per entry and nearly all of a large folder's read. A
+// large folder is examined in blocks while it is still being listed: each block of
+// kEntriesPerBlock entries goes to one of a few threads as soon as it is listed, and the
+// listing thread takes the last block and any still waiting once the listing ends. Entries are
+// filled in where they stand, so the listing keeps the order the folder gave; a block's
+// `failures` gets each look's errno, 0 where it succeeded.
+constexpr std::size_t kEntriesPerBlock = 512;
 constexpr unsigned kMostThreads = 8;
 
-void examineAll(int dirFd, const std::string& folder, std::vector<Entry>& entries,
-                const std::vector<unsigned char>& types, FolderDetail detail,
-                std::vector<int>& failures) {
-    failures.assign(entries.size(), 0);
-    StoredReader stored(dirFd, folder);
-    const auto stretch = [&](std::size_t from, std::size_t to) {
-        std::string path;
-        for (std::size_t i = from; i < to; ++i) {
-            examine(dirFd, stored, types[i], detail, entries[i], failures[i], path);
+struct ListedBlock {
+    std::vector<Entry> entries;
+    std::vector<unsigned char> types;  // as the folder records them, DT_UNKNOWN where it does not
+    std::vector<int> failures;
+};
+
+class BlockExamination {
+public:
+    BlockExamination(int dirFd, const std::string& folder, FolderDetail detail)
+        : dirFd_(dirFd), stored_(dirFd, folder), detail_(detail) {}
+    // A read that stops early leaves what is still waiting unexamined.
+    ~BlockExamination() {
+        {
+            const std::lock_guard lock(mutex_);
+            waiting_.clear();
+            closed_ = true;
         }
-    };
-    forEachStretch(entries.size(), kEntriesPerThread, kMostThreads, stretch);
-}
+        ready_.notify_all();
+        joinHelpers();
+    }
+    BlockExamination(const BlockExamination&) = delete;
+    BlockExamination& operator=(const BlockExamination&) = delete;
+
+    // A full block, examined by a helper thread when one can be had, else by finish(). It
+    // stays where it is until finish() returns.
+    void hand(ListedBlock& block) {
+        {
+            const std::lock_guard lock(mutex_);
+            waiting_.push_back(&block);
+        }
+        ready_.notify_one();
+        // Asking for the cores reads a file under /sys: only once a folder proves large.
+        static const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
+        if (helpers_.size() + 1 < std::min(cores, kMostThreads)) {
+            try {
+                helpers_.emplace_back([this] {
+                    while (ListedBlock* waiting = take()) {
+                        examineBlock(*waiting);
+                    }
+                });
+            } catch (const std::system_error&) {
+                // No thread to be had: the blocks wait for finish().
+            }
+        }
+    }
+
+    // Examines the last block and whatever still waits on this thread, and waits for the
+    // helpers to finish theirs.
+    void finish(ListedBlock& last) {
+        examineBlock(last);
+        {
+            const std::lock_guard lock(mutex_);
+            closed_ = true;
+        }
+        ready_.notify_all();
+        while (ListedBlock* waiting = take()) {
+            examineBlock(*waiting);
+        }
+        joinHelpers();
+    }
+
+private:
+    ListedBlock* take() {
+        std::unique_lock lock(mutex_);
+        ready_.wait(lock, [this] { return !waiting_.empty() || closed_; });
+        if (waiting_.empty()) {
+            return nullptr;
+        }
+        ListedBlock* block = waiting_.front();
+        waiting_.pop_front();
+        return block;
+    }
+
+    void examineBlock(ListedBlock& block) {
+        block.failures.assign(block.entries.size(), 0);
+        std::string path;
+        for (std::size_t i = 0; i < block.entries.size(); ++i) {
+            examine(dirFd_, stored_, block.types[i], detail_, block.entries[i], block.failures[i],
+                    path);
+        }
+    }
+
+    void joinHelpers() {
+        for (std::thread& helper : helpers_) {
+            helper.join();
+        }
+        helpers_.clear();
+    }
+
+    int dirFd_;
+    StoredReader stored_;
+    FolderDetail detail_;
+    std::mutex mutex_;
+    std::condition_variable ready_;
+    std::deque<ListedBlock*> waiting_;
+    bool closed_ = false;
+    std::vector<std::thread> helpers_;
+};
 
 // Where the stored attributes of the entries of the folder `dirFd` are read: the folder's own
 // path, or, for a folder deep in a tree, the handle's name under /proc, so that each read
@@ -336,10 +423,10 @@ Result<std::vector<Entry>> readFolderAt(int folderFd, const std::string& folder,
         prefix += '/';
     }
 
-    // The names with the types the folder records for them (DT_UNKNOWN where it records
-    // none), each filled in where it stands by the examining.
-    std::vector<Entry> entries;
-    std::vector<unsigned char> types;
+    // The names with the types the folder records for them, in blocks that are examined
+    // while the rest is listed.
+    std::deque<ListedBlock> blocks(1);
+    BlockExamination examination(folderFd, prefix, detail);
     alignas(struct dirent64) char buffer[8192];
     for (;;) {
         const ssize_t filled = getdents64(folderFd, buffer, sizeof buffer);
@@ -353,26 +440,46 @@ Result<std::vector<Entry>> readFolderAt(int folderFd, const std::string& folder,
             const auto* item = reinterpret_cast<const struct dirent64*>(buffer + at);
             at += item->d_reclen;
             const std::string_view name = item->d_name;
-            if (name != "." && name != "..") {
-                entries.emplace_back().name = name;
-                types.push_back(item->d_type);
+            if (name == "." || name == "..") {
+                continue;
             }
+            ListedBlock* block = &blocks.back();
+            if (block->entries.size() == kEntriesPerBlock) {
+                examination.hand(*block);
+                block = &blocks.emplace_back();
+                block->entries.reserve(kEntriesPerBlock);
+                block->types.reserve(kEntriesPerBlock);
+            }
+            block->entries.emplace_back().name = name;
+            block->types.push_back(item->d_type);
         }
     }
-
-    std::vector<int> failures;
-    examineAll(folderFd, prefix, entries, types, detail, failures);
+    examination.finish(blocks.back());
 
     // A folder that may be listed but not entered (read without execute permission) names its
     // entries but shows none of them: that is a folder that cannot be read, not an empty one.
     // An entry that vanished meanwhile is left out.
-    if (std::find(failures.begin(), failures.end(), EACCES) != failures.end()) {
-        return systemFailure("cannot read the folder " + quoted(folder), EACCES);
+    for (const ListedBlock& block : blocks) {
+        if (std::find(block.failures.begin(), block.failures.end(), EACCES) !=
+            block.failures.end()) {
+            return systemFailure("cannot read the folder " + quoted(folder), EACCES);
+        }
+    }
+    std::vector<Entry> entries;
+    if (blocks.size() == 1) {
+        entries = std::move(blocks.front().entries);
+    } else {
+        entries.reserve((blocks.size() - 1) * kEntriesPerBlock + blocks.back().entries.size());
     }
     std::size_t kept = 0;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (failures[i] == 0) {
-            if (kept != i) {
+    for (ListedBlock& block : blocks) {
+        for (std::size_t i = 0; i < block.failures.size(); ++i) {
+            if (block.failures[i] != 0) {
+                continue;
+            }
+            if (blocks.size() > 1) {
+                entries.push_back(std::move(block.entries[i]));
+            } else if (kept != i) {
                 entries[kept] = std::move(entries[i]);
             }
             ++kept;

@@ -732,16 +732,23 @@ TEST(ReadFolder, AFolderThatCanBeListedButNotEnteredFails) {
     TempDir dir;
     dir.mkdir("closed");
     dir.write("closed/inside.txt", "x");
+    // Large enough to be examined in blocks by several threads.
+    dir.mkdir("closed-large");
+    for (int i = 0; i < 3000; ++i) {
+        dir.write("closed-large/inside-" + std::to_string(i) + ".txt");
+    }
     dir.mkdir("open");
     dir.write("open/secret.txt", "x");
     ASSERT_EQ(::chmod(dir.file("open/secret.txt").c_str(), 0), 0);
     ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
     ASSERT_EQ(::chmod(dir.file("closed").c_str(), 0444), 0);
+    ASSERT_EQ(::chmod(dir.file("closed-large").c_str(), 0444), 0);
     // 0 when every read answered as it should, else the number of the first that did not.
     const auto check = [&]() -> int {
         int step = 10;
         for (const fs::FolderDetail detail : {fs::FolderDetail::Full, fs::FolderDetail::Kinds}) {
-            if (fs::readFolder(dir.file("closed"), detail).ok()) {
+            if (fs::readFolder(dir.file("closed"), detail).ok() ||
+                fs::readFolder(dir.file("closed-large"), detail).ok()) {
                 return step;
             }
             const auto open = fs::readFolder(dir.file("open"), detail);
@@ -775,11 +782,42 @@ TEST(ReadFolder, AFolderThatCanBeListedButNotEnteredFails) {
     ASSERT_TRUE(WIFEXITED(status));
     if (WEXITSTATUS(status) == 2 || WEXITSTATUS(status) == 3) {
         ::chmod(dir.file("closed").c_str(), 0755);
+        ::chmod(dir.file("closed-large").c_str(), 0755);
         GTEST_SKIP() << "cannot give up root here, or the folder is out of the user's reach";
     }
     EXPECT_EQ(WEXITSTATUS(status), 0) << "10, 12: the folder read as empty; 11, 13: the "
                                          "file without read permission was not listed";
     ::chmod(dir.file("closed").c_str(), 0755);
+    ::chmod(dir.file("closed-large").c_str(), 0755);
+}
+
+// However many threads examine a large folder, its entries come in the order the folder gives
+// them, each once.
+TEST(ReadFolder, ALargeFolderKeepsTheOrderTheFolderGives) {
+    TempDir dir;
+    for (int i = 0; i < 5000; ++i) {
+        dir.write("entry-" + std::to_string(i));
+    }
+    std::vector<std::string> given;
+    DIR* listing = ::opendir(dir.path().c_str());
+    ASSERT_NE(listing, nullptr);
+    while (const dirent* item = ::readdir(listing)) {
+        const std::string name = item->d_name;
+        if (name != "." && name != "..") {
+            given.push_back(name);
+        }
+    }
+    ::closedir(listing);
+    for (const fs::FolderDetail detail : {fs::FolderDetail::Full, fs::FolderDetail::Kinds}) {
+        const auto entries = fs::readFolder(dir.path(), detail);
+        ASSERT_TRUE(entries.ok()) << entries.reason();
+        std::vector<std::string> read;
+        for (const fs::Entry& entry : entries.value()) {
+            EXPECT_EQ(entry.kind, fs::Kind::File) << entry.name;
+            read.push_back(entry.name);
+        }
+        EXPECT_EQ(read, given);
+    }
 }
 
 TEST(ReadFolder, ThirtyThousandEntries) {
