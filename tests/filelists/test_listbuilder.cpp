@@ -338,6 +338,48 @@ TEST_F(ListBuilder, ThirtyThousandFilesWithDetails) {
     EXPECT_EQ(list.rowCount(), 30000);
 }
 
+// Rows with details are read ahead in stretches by several threads: each row still gets the
+// texts its own entry gives, and the entries that cannot be examined get their blank details
+// and their log lines in the order of the work list.
+TEST_F(ListBuilder, ManyRowsWithDetailsGetTheirOwnEntriesTexts) {
+    testsupport::TempDir many;
+    QStringList files;
+    QStringList gone;
+    for (int i = 0; i < 5000; ++i) {
+        const std::string name = "f" + std::to_string(i) + (i % 3 == 0 ? ".txt" : ".dat");
+        if (i % 997 == 5) {
+            files << q(many.file(name));
+            gone << files.last();
+        } else {
+            files << q(many.write(name, std::string(static_cast<std::size_t>(i % 13), 'x')));
+        }
+    }
+    engine::setErrorsLogged(false);
+    platform::ListView list;
+    addColumns(list, true);
+    ASSERT_EQ(build(list, {}, files, dirsAndFiles(true)).outcome, BuildOutcome::Complete);
+    ASSERT_EQ(list.rowCount(), files.size());
+    for (int row = 0; row < list.rowCount(); ++row) {
+        const QString path = list.text(row, kColumnFolder) + list.text(row, kColumnName);
+        const auto texts = readRowTexts(path, false, true);
+        if (gone.contains(path)) {
+            EXPECT_FALSE(texts.ok());
+            EXPECT_EQ(list.text(row, 3), QString()) << path.toStdString();
+            continue;
+        }
+        ASSERT_TRUE(texts.ok()) << path.toStdString();
+        EXPECT_EQ(list.row(row).texts, texts.value()) << path.toStdString();
+    }
+    const std::string log =
+        testsupport::readAll(testsupport::sandboxRoot() + "/program/errors.txt");
+    std::size_t at = 0;
+    for (const QString& path : gone) {
+        const std::size_t found = log.find("updateListview: " + path.toStdString() + " (", at);
+        ASSERT_NE(found, std::string::npos) << path.toStdString();
+        at = found + 1;
+    }
+}
+
 // One entry that cannot be examined (here: gone since the read) never empties the list: it
 // keeps its row with blank details and gets its line in the error log.
 TEST_F(ListBuilder, AnEntryThatCannotBeExaminedKeepsARowWithBlankDetails) {
