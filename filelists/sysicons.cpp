@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QStyle>
 
+#include <array>
 #include <cmath>
 
 #include "engine/log.h"
@@ -380,19 +381,28 @@ QString iconKey(const QString& path, bool isDirectory) {
         return {};
     }
     const QStringView extension(dot, begin + path.size());
-    // The rows of a list ask in turn, mostly for one extension after another of the same: the
-    // key of the last extension is kept (a file with its own icon is never kept).
-    thread_local QString lastExtension;
-    thread_local QString lastKey;
-    if (!lastKey.isEmpty() && extension == lastExtension) {
-        return lastKey;
+    // The rows of a list ask in turn, for the few extensions of a folder again and again: the
+    // keys of the last few extensions are kept (a file with its own icon is never kept).
+    struct Kept {
+        QString extension;
+        QString key;
+    };
+    constexpr std::size_t kKept = 8;
+    thread_local std::array<Kept, kKept> kept;
+    thread_local std::size_t next = 0;
+    for (const Kept& one : kept) {
+        if (!one.key.isEmpty() && extension == one.extension) {
+            return one.key;
+        }
     }
     if (hasOwnIcon(extension)) {
         return path;
     }
-    lastExtension = extension.toString();
-    lastKey = QLatin1Char('.') + lastExtension.toUpper();
-    return lastKey;
+    Kept& one = kept[next];
+    next = (next + 1) % kKept;
+    one.extension = extension.toString();
+    one.key = QLatin1Char('.') + one.extension.toUpper();
+    return one.key;
 }
 
 bool isThumbnailFile(const QString& path) {

@@ -74,7 +74,11 @@ public:
         }
         const QString relative = path.mid(pathText_.size());
         const QString key = prefix_ + relative;
-        if (byKey_.contains(key)) {
+        // One look-up for the test and the place of the new node: a slot that was not there
+        // comes empty, one that was stays as it is.
+        const qsizetype before = byKey_.size();
+        QTreeWidgetItem*& slot = byKey_[key];
+        if (byKey_.size() == before) {
             reason = QStringLiteral("the tree holds this entry already");
             return false;
         }
@@ -83,6 +87,7 @@ public:
         if (slash >= 0) {
             parent = byKey_.value(prefix_ + relative.left(slash));
             if (!parent) {
+                byKey_.remove(key);
                 reason = QStringLiteral("the folder of the entry has no node");
                 return false;
             }
@@ -90,7 +95,7 @@ public:
         int large = 0;
         const int small = sysIcons(path, isDirectory, images_, iconOptions_, large);
         QTreeWidgetItem* item = newNode(key, relative.mid(slash + 1), small, images_);
-        byKey_.insert(key, item);
+        slot = item;
         if (parent) {
             parent->addChild(item);
             hasChildren_ = true;

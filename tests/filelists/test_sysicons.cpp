@@ -145,6 +145,14 @@ TEST(SysIconKeys, AskedInTurnEachGetsItsOwnKey) {
             EXPECT_EQ(filelists::iconKey(path, turn.isDirectory), expected) << turn.path;
         }
     }
+    // More extensions in turn than are kept at once.
+    const QStringList extensions{"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "Z"};
+    for (int i = 0; i < 5 * extensions.size(); ++i) {
+        const QString extension = extensions.at((i * 7) % extensions.size());
+        EXPECT_EQ(filelists::iconKey(QStringLiteral("/d/n.") + extension, false),
+                  QLatin1Char('.') + extension.toUpper())
+            << i;
+    }
 }
 
 TEST(SysIconKeys, PictureFilesByExtension) {

@@ -171,9 +171,37 @@ TEST_F(TreeBuilder, EntryWithoutItsFolderNodeFailsTheBuild) {
     const TreeBuildResult result = build(switchesOf(true, true, true), base);
     EXPECT_EQ(result.outcome, BuildOutcome::Failed);
     EXPECT_EQ(result.lastPath, base + "a/b/z.txt");
+    EXPECT_EQ(result.reason, QStringLiteral("the folder of the entry has no node"));
     EXPECT_EQ(tree.topLevelItemCount(), 0);
     EXPECT_EQ(selectedTexts.last(), QStringLiteral("Error Building Treeview!"));
     EXPECT_TRUE(engine::errorsLogged());
+
+    // So does an entry listed twice; the build stops at the first entry without a place.
+    const struct {
+        QStringList dirs;
+        QStringList files;
+        QString stopsAt;
+        const char* reason;
+    } cases[] = {
+        {{base + "a"},
+         {base + "x.txt", base + "a/y.txt", base + "x.txt"},
+         base + "x.txt",
+         "the tree holds this entry already"},
+        {{base + "a", base + "a"}, {}, base + "a", "the tree holds this entry already"},
+        {{base + "a"},
+         {base + "a/b/z.txt", base + "a/b/z.txt"},
+         base + "a/b/z.txt",
+         "the folder of the entry has no node"},
+    };
+    for (const auto& c : cases) {
+        dirs = c.dirs;
+        files = c.files;
+        const TreeBuildResult again = build(switchesOf(true, true, true), base);
+        EXPECT_EQ(again.outcome, BuildOutcome::Failed);
+        EXPECT_EQ(again.reason, QString::fromLatin1(c.reason));
+        EXPECT_EQ(again.lastPath, c.stopsAt);
+        EXPECT_EQ(tree.topLevelItemCount(), 0);
+    }
 
     // So does an entry that does not lie below the working folder.
     files = {QStringLiteral("/elsewhere/x.txt")};
