@@ -255,7 +255,9 @@ rm -rf "$work/deep"
 
 # --- One 1 GiB .mp3 of 0xFF bytes: the Mp3 tab and file-type detection ---
 mkdir -p "$work/big"
-wanted "1 GiB" && head -c $((1 << 30)) /dev/zero | tr '\0' '\377' >"$work/big/all-ff.mp3"
+if wanted "1 GiB 0xFF .mp3, Mp3 tab" || wanted "1 GiB 0xFF .mp3, detection"; then
+    head -c $((1 << 30)) /dev/zero | tr '\0' '\377' >"$work/big/all-ff.mp3"
+fi
 big_rounds=$(( rounds < 3 ? rounds : 3 ))
 big_row() {  # name mode baseline-name baseline-command -- ini...
     local name=$1 mode=$2 base_name=$3 base_cmd=$4
