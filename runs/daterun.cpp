@@ -362,6 +362,9 @@ void executeDate(RunContext& ctx, const QStringList& files, const AttribOptions&
     if (change.date && change.time) {
         (void)clock.toEpoch(*change.date, *change.time);  // worked out once, for every copy
     }
+    // What the helper threads copy their clocks from: never used itself, so copying it races
+    // with nothing, while the run's thread converts through `clock` as it reports.
+    const platform::LocalClock prototype = clock;
     const bool simulate = state.simulationMode;
     const std::thread::id runThread = std::this_thread::get_id();
     std::vector<DateSlot> items(walkSlots(files.size()));
@@ -392,10 +395,11 @@ void executeDate(RunContext& ctx, const QStringList& files, const AttribOptions&
         }
     };
     steps.act = [&](std::size_t from, std::size_t to) {
-        // A clock keeps what it worked out: each helper thread converts through its own copy.
+        // A clock keeps what it worked out: each helper thread converts through its own copy;
+        // the run's thread acts only while it reports nothing.
         std::optional<platform::LocalClock> own;
         if (std::this_thread::get_id() != runThread) {
-            own.emplace(clock);
+            own.emplace(prototype);
         }
         for (std::size_t at = from; at < to; ++at) {
             DateSlot& slot = items[at];
