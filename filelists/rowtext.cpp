@@ -18,6 +18,7 @@
 #include "platform/filesystem.h"
 #include "platform/localetext.h"
 #include "platform/programfolder.h"
+#include "platform/stretches.h"
 
 namespace filelists {
 
@@ -101,8 +102,7 @@ QList<qsizetype> nameOrder(qsizetype total,
         total / kNamesPerThread <= 1
             ? 1
             : std::clamp<qsizetype>(
-                  std::min<qsizetype>(total / kNamesPerThread, std::thread::hardware_concurrency()),
-                  1, 8);
+                  std::min<qsizetype>(total / kNamesPerThread, platform::coreCount()), 1, 8);
     std::vector<std::vector<QCollatorSortKey>> pieces(static_cast<std::size_t>(parts));
     std::vector<std::thread> helpers;
     for (qsizetype part = 1; part < parts; ++part) {

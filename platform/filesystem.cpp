@@ -23,6 +23,7 @@
 
 #include "platform/errortext.h"
 #include "platform/fsdetail.h"
+#include "platform/stretches.h"
 
 #ifndef RENAME_NOREPLACE
 #define RENAME_NOREPLACE (1 << 0)
@@ -306,9 +307,8 @@ public:
             waiting_.push_back(&block);
         }
         ready_.notify_one();
-        // Asking for the cores reads a file under /sys: only once a folder proves large.
-        static const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
-        if (helpers_.size() + 1 < std::min(cores, kMostThreads)) {
+        // Only once a folder proves large are the cores asked for.
+        if (helpers_.size() + 1 < std::min(coreCount(), kMostThreads)) {
             try {
                 helpers_.emplace_back([this] {
                     while (ListedBlock* waiting = take()) {

@@ -11,6 +11,13 @@
 
 namespace platform {
 
+// The cores the machine has, at least 1. Asked once: the answer comes from a file under /sys,
+// so callers ask only once work proves long enough to share out.
+inline unsigned coreCount() {
+    static const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
+    return cores;
+}
+
 // Calls `stretch(from, to)` for stretches that together cover [0, total): on one thread when
 // the range is short (below two stretches of `perThread`), else on up to `mostThreads`
 // threads (the cores the machine has at the most).
@@ -22,8 +29,8 @@ inline void forEachStretch(std::size_t total, std::size_t perThread, unsigned mo
         stretch(0, total);
         return;
     }
-    static const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
-    const std::size_t threads = std::min<std::size_t>({cores, mostThreads, total / perThread});
+    const std::size_t threads =
+        std::min<std::size_t>({coreCount(), mostThreads, total / perThread});
     if (threads <= 1) {
         stretch(0, total);
         return;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/log.h"
+#include "platform/stretches.h"
 #include "runs/executors.h"
 #include "runs/rename.h"
 #include "runs/runstate.h"
@@ -30,8 +31,7 @@ constexpr unsigned kMostThreads = 4;
 class Team {
 public:
     Team() {
-        const unsigned cores = std::max(1U, std::thread::hardware_concurrency());
-        const unsigned count = std::min(cores, kMostThreads);
+        const unsigned count = std::min(platform::coreCount(), kMostThreads);
         for (unsigned i = 0; i < count; ++i) {
             try {
                 threads_.emplace_back([this] { serve(); });
@@ -182,10 +182,16 @@ bool reportBlock(RunContext& ctx, const BlockSteps& steps, const Block& block, b
     return stepping;
 }
 
+// A block never holds more items than the list: the two blocks under way take the halves of
+// the slots.
+std::size_t halfOfSlots(qsizetype count) {
+    return std::min(static_cast<std::size_t>(count), kWalkBlock);
+}
+
 }  // namespace
 
 std::size_t walkSlots(qsizetype count) {
-    return count <= 0 ? 0 : count < kShortWalk ? 1 : 2 * kWalkBlock;
+    return count <= 0 ? 0 : count < kShortWalk ? 1 : 2 * halfOfSlots(count);
 }
 
 bool walkInBlocks(RunContext& ctx, qsizetype count, const BlockSteps& steps) {
@@ -202,7 +208,7 @@ bool walkInBlocks(RunContext& ctx, qsizetype count, const BlockSteps& steps) {
         const bool more = current.to < count && !ctx.state.cancelRequested;
         Block next;
         if (more) {
-            next = blockFrom(steps, current.to, count, kWalkBlock - current.offset);
+            next = blockFrom(steps, current.to, count, halfOfSlots(count) - current.offset);
             prepareBlock(steps, next);
             team.start(steps.act, next.offset, next.size());
         }

@@ -12,6 +12,9 @@
 #include <set>
 #include <string>
 
+#include "runs/executors.h"
+#include "runs/rename.h"
+#include "runs/revert.h"
 #include "runs/runreport.h"
 #include "runs/runstate.h"
 #include "tests/support/tempdir.h"
@@ -109,6 +112,20 @@ inline std::multiset<std::string> contentsOf(const std::string& root) {
         }
     }
     return contents;
+}
+
+// Puts the last attribute or date run back as the undo does: the counters start from 0 and the
+// reversal reports to `report`. False when the reversal did not run.
+inline bool revertAttribOrDate(runs::RunState& state, runs::RunReport& report,
+                               bool showFullPath = false) {
+    state.filesRenamedCount = 0;
+    state.dirsRenamedCount = 0;
+    state.warningCount = 0;
+    state.simulationMode = false;
+    state.undoInProgress = true;
+    runs::RunContext ctx{.state = state, .report = report, .showFullPath = showFullPath};
+    runs::setProgressMaximum(ctx, state.lastRunFileCount + state.lastRunDirCount);
+    return runs::revertAttribOrDateRun(ctx);
 }
 
 }  // namespace testsupport

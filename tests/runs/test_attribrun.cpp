@@ -114,15 +114,8 @@ protected:
 
     // Like the undo: counters back to 0, a fresh report, the reversal.
     void revert() {
-        state_.filesRenamedCount = 0;
-        state_.dirsRenamedCount = 0;
-        state_.warningCount = 0;
-        state_.simulationMode = false;
-        state_.undoInProgress = true;
         undoReport_.state = &state_;
-        runs::RunContext ctx{.state = state_, .report = undoReport_, .showFullPath = showFullPath_};
-        runs::setProgressMaximum(ctx, state_.lastRunFileCount + state_.lastRunDirCount);
-        ASSERT_TRUE(runs::revertAttribOrDateRun(ctx));
+        ASSERT_TRUE(testsupport::revertAttribOrDate(state_, undoReport_, showFullPath_));
     }
 
     testsupport::TempDir dir_;

@@ -141,14 +141,7 @@ protected:
     }
 
     void revert() {
-        state_.filesRenamedCount = 0;
-        state_.dirsRenamedCount = 0;
-        state_.warningCount = 0;
-        state_.simulationMode = false;
-        state_.undoInProgress = true;
-        runs::RunContext ctx{.state = state_, .report = undoReport_, .showFullPath = showFullPath_};
-        runs::setProgressMaximum(ctx, state_.lastRunFileCount);
-        ASSERT_TRUE(runs::revertAttribOrDateRun(ctx));
+        ASSERT_TRUE(testsupport::revertAttribOrDate(state_, undoReport_, showFullPath_));
     }
 
     testsupport::TempDir dir_;

@@ -107,14 +107,8 @@ protected:
     }
 
     void revert() {
-        state_.filesRenamedCount = 0;
-        state_.dirsRenamedCount = 0;
-        state_.warningCount = 0;
-        state_.undoInProgress = true;
         testsupport::RecordingReport undoReport;
-        runs::RunContext ctx = context(undoReport);
-        runs::setProgressMaximum(ctx, state_.lastRunFileCount + state_.lastRunDirCount);
-        ASSERT_TRUE(runs::revertAttribOrDateRun(ctx));
+        ASSERT_TRUE(testsupport::revertAttribOrDate(state_, undoReport));
     }
 
     static bool changed(const QString& path) {
